@@ -1,0 +1,93 @@
+#include "platform/core/Cp1252.h"
+
+#include <array>
+
+namespace {
+
+// 0x80..0x9F; the undefined bytes 81, 8D, 8F, 90, 9D keep their C1 code points.
+constexpr std::array<char16_t, 32> kHigh = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+int reverseLookup(char16_t u)
+{
+    for (int i = 0; i < 32; ++i)
+        if (kHigh[static_cast<size_t>(i)] == u)
+            return 0x80 + i;
+    return -1;
+}
+
+} // namespace
+
+namespace cp1252 {
+
+QChar fromByte(unsigned char b)
+{
+    if (b >= 0x80 && b <= 0x9F)
+        return QChar(kHigh[b - 0x80]);
+    return QChar(b);
+}
+
+bool representable(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+        return true;
+    return reverseLookup(u) >= 0;
+}
+
+unsigned char toByte(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+        return static_cast<unsigned char>(u);
+    const int b = reverseLookup(u);
+    return b >= 0 ? static_cast<unsigned char>(b) : '?';
+}
+
+QString decode(QByteArrayView bytes)
+{
+    QString out;
+    out.resize(bytes.size());
+    QChar* d = out.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        d[i] = fromByte(static_cast<unsigned char>(bytes[i]));
+    return out;
+}
+
+QByteArray encode(QStringView text, bool* lossy)
+{
+    QByteArray out;
+    out.resize(text.size());
+    bool lost = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        const char16_t u = c.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            out[i] = static_cast<char>(u);
+        } else {
+            const int b = reverseLookup(u);
+            if (b < 0)
+                lost = true;
+            out[i] = static_cast<char>(b >= 0 ? b : '?');
+        }
+    }
+    if (lossy)
+        *lossy = lost;
+    return out;
+}
+
+int sanitize(QString& text)
+{
+    int replaced = 0;
+    for (QChar& c : text) {
+        if (!representable(c)) {
+            c = QLatin1Char('?');
+            ++replaced;
+        }
+    }
+    return replaced;
+}
+
+} // namespace cp1252

@@ -1,0 +1,25 @@
+#pragma once
+// Code page 1252 at the file boundary. The table is a bijection over all 256 byte values: the five
+// bytes the code page leaves undefined map to the matching C1 control characters, so any file
+// loads and saves back byte for byte.
+#include <QByteArray>
+#include <QString>
+
+namespace cp1252 {
+
+QString decode(QByteArrayView bytes);
+
+// Characters outside the code page become '?'; `lossy` tells whether that happened.
+QByteArray encode(QStringView text, bool* lossy = nullptr);
+
+// True when the character has a byte in the code page.
+bool representable(QChar c);
+
+// The byte of a representable character (undefined for others).
+unsigned char toByte(QChar c);
+QChar fromByte(unsigned char b);
+
+// Replaces every character the code page cannot hold by '?'; returns how many were replaced.
+int sanitize(QString& text);
+
+} // namespace cp1252

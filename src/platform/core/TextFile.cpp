@@ -1,0 +1,86 @@
+#include "platform/core/TextFile.h"
+
+#include "platform/core/Cp1252.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace textfile {
+
+QStringList splitLines(QByteArrayView bytes)
+{
+    const qsizetype nul = bytes.indexOf('\0');
+    if (nul >= 0)
+        bytes = bytes.first(nul);
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = bytes[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        lines.append(cp1252::decode(bytes.sliced(start, i - start)));
+        if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        lines.append(cp1252::decode(bytes.sliced(start)));
+    return lines;
+}
+
+bool readLines(const QString& path, QStringList& lines, QString* error)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    lines = splitLines(bytes);
+    return true;
+}
+
+QByteArray joinLines(const QStringList& lines)
+{
+    qsizetype total = 0;
+    for (const QString& l : lines)
+        total += l.size() + 2;
+    QByteArray out;
+    out.reserve(total);
+    for (const QString& l : lines) {
+        out += cp1252::encode(l);
+        out += "\r\n";
+    }
+    return out;
+}
+
+bool writeBytes(const QString& path, const QByteArray& bytes, QString* error)
+{
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    if (f.write(bytes) != bytes.size() || !f.commit()) {
+        if (error)
+            *error = f.errorString();
+        f.cancelWriting();
+        return false;
+    }
+    return true;
+}
+
+bool writeLines(const QString& path, const QStringList& lines, QString* error)
+{
+    return writeBytes(path, joinLines(lines), error);
+}
+
+} // namespace textfile

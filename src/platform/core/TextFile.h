@@ -1,0 +1,23 @@
+#pragma once
+// Reading and writing the program's text files: code page 1252, CR LF line ends.
+#include <QString>
+#include <QStringList>
+
+namespace textfile {
+
+// Splits raw bytes into lines: CR LF, a lone CR and a lone LF each end a line; a NUL byte ends the
+// text. A final line end does not start an empty line.
+QStringList splitLines(QByteArrayView bytes);
+
+// Reads a whole file; false with the system's reason in `error` when it cannot be read.
+bool readLines(const QString& path, QStringList& lines, QString* error = nullptr);
+
+// Joins lines with CR LF after each, code page 1252.
+QByteArray joinLines(const QStringList& lines);
+
+// Writes through a temporary file in the same folder, then renames it over the old file, so a
+// failure leaves the old file as it was. False with the system's reason in `error`.
+bool writeLines(const QString& path, const QStringList& lines, QString* error = nullptr);
+bool writeBytes(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
+} // namespace textfile
