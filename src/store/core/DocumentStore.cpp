@@ -1,0 +1,255 @@
+#include "store/core/DocumentStore.h"
+
+#include "platform/core/TextFile.h"
+#include "store/core/Blocks.h"
+#include "store/core/ProjectBlock.h"
+#include "store/core/TextRules.h"
+
+#include <QFileInfo>
+#include <map>
+
+namespace store {
+
+void DocumentStore::createEmpty(const FieldLook& title, const FieldLook& body)
+{
+    DocumentLines.clear();
+    ScratchLines.clear();
+    EcritHpj(DocumentLines, ProjectFileName);
+    EcritHeader(DocumentLines, title, body);
+    PageCount = 1;
+    PageLevel = 1;
+    CurrentPage = 0;
+}
+
+bool DocumentStore::load(const QString& path, bool* missing, QString* error)
+{
+    *missing = !QFileInfo::exists(path);
+    if (*missing)
+        return true;
+    QStringList lines;
+    if (!textfile::readLines(path, lines, error))
+        return false;
+    DocumentLines.swap(lines);
+    ProjectFileName = path;
+    DocumentModified = false;
+    return true;
+}
+
+void DocumentStore::countBlocks()
+{
+    PageCount = 0;
+    PopupCount = 0;
+    for (const QString& l : std::as_const(DocumentLines)) {
+        if (isTopicOpenPrefix(l))
+            ++PageCount;
+        if (isPopupOpenPrefix(l))
+            ++PopupCount;
+    }
+}
+
+int DocumentStore::tagBalance() const
+{
+    int balance = 0;
+    for (const QString& l : DocumentLines) {
+        if (isTopicOpenPrefix(l))
+            ++balance;
+        else if (isTopicClosePrefix(l))
+            --balance;
+    }
+    return balance;
+}
+
+namespace {
+
+enum class Kind { None, TopicOpen, TopicClose, PopupOpen, PopupClose, HeaderOpen, HeaderClose, HpjOpen, HpjClose };
+
+struct Tag {
+    Kind kind = Kind::None;
+    int number = -1;
+};
+
+bool fourDigits(QStringView s, int& n)
+{
+    if (s.size() != 4)
+        return false;
+    n = 0;
+    for (QChar c : s) {
+        if (c < u'0' || c > u'9')
+            return false;
+        n = n * 10 + c.digitValue();
+    }
+    return true;
+}
+
+Tag classify(const QString& line)
+{
+    if (line.isEmpty() || (line.front() != u'<' && line.front() != u' '))
+        return {};
+    const QString f = foldAscii(TrimSpaces(line));
+    if (f == u"<HEADER>") return {Kind::HeaderOpen};
+    if (f == u"</HEADER>") return {Kind::HeaderClose};
+    if (f == u"<HPJ>") return {Kind::HpjOpen};
+    if (f == u"</HPJ>") return {Kind::HpjClose};
+    if (f != foldAscii(line) || !f.endsWith(u'>'))
+        return {};
+    int n = 0;
+    const QStringView v = QStringView(f).chopped(1);
+    if (v.startsWith(u"<BLOC") && fourDigits(v.sliced(5), n)) return {Kind::TopicOpen, n};
+    if (v.startsWith(u"</BLOC") && fourDigits(v.sliced(6), n)) return {Kind::TopicClose, n};
+    if (v.startsWith(u"<POPUP") && fourDigits(v.sliced(6), n)) return {Kind::PopupOpen, n};
+    if (v.startsWith(u"</POPUP") && fourDigits(v.sliced(7), n)) return {Kind::PopupClose, n};
+    return {};
+}
+
+Kind closeOf(Kind open)
+{
+    switch (open) {
+    case Kind::TopicOpen: return Kind::TopicClose;
+    case Kind::PopupOpen: return Kind::PopupClose;
+    case Kind::HeaderOpen: return Kind::HeaderClose;
+    case Kind::HpjOpen: return Kind::HpjClose;
+    default: return Kind::None;
+    }
+}
+
+bool isOpen(Kind k)
+{
+    return k == Kind::TopicOpen || k == Kind::PopupOpen || k == Kind::HeaderOpen || k == Kind::HpjOpen;
+}
+
+QString closeTagText(Kind open, int n)
+{
+    switch (open) {
+    case Kind::TopicOpen: return topicCloseTag(n);
+    case Kind::PopupOpen: return popupCloseTag(n);
+    case Kind::HeaderOpen: return QStringLiteral("</HEADER>");
+    default: return QStringLiteral("</HPJ>");
+    }
+}
+
+} // namespace
+
+void DocumentStore::repair(const FieldLook& title, const FieldLook& body)
+{
+    QStringList header, project;
+    std::map<int, QStringList> topics, popups;
+
+    // Walk the lines once, cutting them into blocks. A block whose close tag is missing ends
+    // before the next tag line; a close tag without its open tag is dropped; the first block of
+    // each number wins, as every reader finds the first one.
+    Kind openKind = Kind::None;
+    int openNumber = -1;
+    QStringList current;
+    auto finish = [&] {
+        if (openKind == Kind::None)
+            return;
+        current << closeTagText(openKind, openNumber);
+        switch (openKind) {
+        case Kind::TopicOpen: topics.try_emplace(openNumber, current); break;
+        case Kind::PopupOpen: popups.try_emplace(openNumber, current); break;
+        case Kind::HeaderOpen: if (header.isEmpty()) header = current; break;
+        default: if (project.isEmpty()) project = current; break;
+        }
+        current.clear();
+        openKind = Kind::None;
+    };
+    for (const QString& line : std::as_const(DocumentLines)) {
+        const Tag t = classify(line);
+        if (openKind != Kind::None && t.kind == closeOf(openKind)
+            && (t.number == openNumber || t.number < 0)) {
+            finish();
+            continue;
+        }
+        if (isOpen(t.kind)) {
+            finish();
+            openKind = t.kind;
+            openNumber = t.number;
+            current << line;
+            continue;
+        }
+        if (t.kind != Kind::None)
+            continue; // a close tag that closes nothing
+        if (openKind != Kind::None)
+            current << line;
+    }
+    finish();
+
+    ScratchLines.clear();
+    if (header.isEmpty())
+        header = headerBlock(title, body);
+    if (project.isEmpty())
+        project = defaultProjectBlock(ProjectFileName);
+    ScratchLines << header << project;
+    for (const auto& [n, block] : topics)
+        ScratchLines << block;
+    for (const auto& [n, block] : popups)
+        ScratchLines << block;
+    DocumentLines.swap(ScratchLines);
+    ScratchLines.clear();
+    countBlocks();
+    DocumentModified = true;
+}
+
+bool DocumentStore::readPage(TopicFields& f)
+{
+    SeeAlsoTarget.clear();
+    f = TopicFields{};
+    f.level = PageLevel;
+    const int open = findTag(DocumentLines, topicOpenTag(CurrentPage));
+    if (open < 0)
+        return false;
+    f = readTopic(DocumentLines, open, topicCloseTag(CurrentPage));
+    PageLevel = f.level;
+    SeeAlsoTarget = f.seeAlso;
+    PageModified = false;
+    return true;
+}
+
+void DocumentStore::writePage(const TopicFields& f, bool bodyModified)
+{
+    if (bodyModified) {
+        DocumentModified = true;
+        PageModified = true;
+    }
+    if (!PageModified)
+        return;
+    const int open = findTag(DocumentLines, topicOpenTag(CurrentPage));
+    if (open >= 0)
+        removeBlock(DocumentLines, open, topicCloseTag(CurrentPage));
+    if (TrimSpaces(f.title).isEmpty())
+        return;
+    TopicFields stored = f;
+    stored.level = PageLevel;
+    stored.seeAlso = SeeAlsoTarget;
+    DocumentLines << topicBlock(CurrentPage, stored);
+}
+
+void DocumentStore::Renum()
+{
+    if (PageCount < 2)
+        return;
+    for (QString& line : DocumentLines) {
+        int n = 0;
+        if (line.startsWith(u"<BLOC")) {
+            if (fourDigits(QStringView(line).mid(5, 4), n) && n > CurrentPage)
+                line = topicOpenTag(n - 1);
+        } else if (line.startsWith(u"</BLOC")) {
+            if (fourDigits(QStringView(line).mid(6, 4), n) && n > CurrentPage)
+                line = topicCloseTag(n - 1);
+        }
+    }
+    --PageCount;
+}
+
+bool DocumentStore::save(const QString& path, QString* error)
+{
+    CreMap(DocumentLines, PageCount);
+    if (!textfile::writeLines(path, DocumentLines, error))
+        return false;
+    DocumentModified = false;
+    PageModified = false;
+    ProjectFileName = path;
+    return true;
+}
+
+} // namespace store

@@ -1,0 +1,52 @@
+#pragma once
+// The open document and the store's state, with every rule that needs no widget. The topic editor
+// window owns one and moves the page on screen in and out of it.
+#include "store/core/HeaderBlock.h"
+#include "store/core/TopicRecord.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace store {
+
+class DocumentStore {
+public:
+    QStringList DocumentLines;
+    QStringList ScratchLines;
+    int CurrentPage = 0;
+    int PageCount = 1;
+    int PopupCount = 0;
+    int PageLevel = 1;
+    QString SeeAlsoTarget;
+    bool DocumentModified = false;
+    bool PageModified = false;
+    QString ProjectFileName;
+
+    // An empty document: the header block, then the default project block.
+    void createEmpty(const FieldLook& title, const FieldLook& body);
+
+    // Reads a project file's lines; false with the system's reason when it exists but cannot be read.
+    // `missing` tells that there was no such file (nothing changes then).
+    bool load(const QString& path, bool* missing, QString* error);
+    void countBlocks();
+    // Topic open tags minus topic close tags; not zero means the file was altered.
+    int tagBalance() const;
+    // Rebuilds the document from its blocks without losing any: header and project blocks kept (or
+    // made), every topic block in number order, then every popup block; unclosed blocks closed.
+    void repair(const FieldLook& title, const FieldLook& body);
+
+    // The page `CurrentPage`: fills `f` and the level / see-also state. False when it has no block
+    // (then the fields are empty and `PageLevel` keeps its value).
+    bool readPage(TopicFields& f);
+    // Writes the page back when it changed; `bodyModified` is the body editor's own flag.
+    void writePage(const TopicFields& f, bool bodyModified);
+    // Closes the gap left by page `CurrentPage`.
+    void Renum();
+    // Rebuilds [MAP], writes all lines atomically; false with the system's reason.
+    bool save(const QString& path, QString* error);
+
+    bool canAddPage() const { return PageCount < MaxPages; }
+    static constexpr int MaxPages = 10000;
+};
+
+} // namespace store

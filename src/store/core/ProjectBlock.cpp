@@ -1,0 +1,101 @@
+#include "store/core/ProjectBlock.h"
+
+#include "platform/core/TextFile.h"
+#include "store/core/Blocks.h"
+#include "store/core/TextRules.h"
+
+namespace store {
+
+QStringList defaultProjectBlock(const QString& projectFileName)
+{
+    const QString f = fileNamePart(projectFileName);
+    // The topic file line names the file the build really writes beside the project.
+    return {QStringLiteral("<HPJ>"), QStringLiteral("[OPTIONS]"), QStringLiteral("TITLE=Aide de ") + f,
+        QStringLiteral("[FILES]"), forceExtension(f, QStringLiteral(".rtf")), QStringLiteral("[CONFIG]"),
+        QString(), QStringLiteral("[WINDOWS]"),
+        QStringLiteral("main=\"") + f + QStringLiteral("\",(100,5,800,800),0,(255,255,255),(255,255,255)"),
+        QStringLiteral("</HPJ>")};
+}
+
+void EcritHpj(QStringList& lines, const QString& projectFileName)
+{
+    int at = findTag(lines, u"<HPJ>");
+    if (at >= 0)
+        removeBlock(lines, at, u"</HPJ>");
+    else
+        at = 0;
+    const QStringList block = defaultProjectBlock(projectFileName);
+    for (int i = 0; i < block.size(); ++i)
+        lines.insert(at + i, block[i]);
+}
+
+QString mapLine(const QString& title, int topicNumber)
+{
+    return QStringLiteral("IDH_") + ContextKey(title) + QLatin1Char('\t') + QString::number(topicNumber + 1);
+}
+
+void CreMap(QStringList& lines, int pageCount)
+{
+    const int open = findTag(lines, u"<HPJ>");
+    if (open < 0)
+        return;
+    int close = findTag(lines, u"</HPJ>", open + 1);
+    int end = close >= 0 ? close : int(lines.size());
+    for (int i = open + 1; i < end; ++i) {
+        if (!sameTag(lines[i], u"[MAP]"))
+            continue;
+        int j = i + 1;
+        while (j < end && !lines[j].startsWith(u'[') && !lines[j].startsWith(u'<'))
+            ++j;
+        lines.remove(i, j - i);
+        const int removed = j - i;
+        end -= removed;
+        if (close >= 0)
+            close -= removed;
+        break;
+    }
+    if (close < 0)
+        return;
+    QStringList map{QStringLiteral("[MAP]")};
+    const TagIndex index(lines);
+    for (int k = 0; k < pageCount; ++k) {
+        const int at = index.topic(k);
+        if (at < 0)
+            continue;
+        QString title = at + 2 < lines.size() ? lines[at + 2] : QString();
+        title.chop(1);
+        map << mapLine(title, k);
+    }
+    // One splice: inserting 10,000 lines one by one would move the whole document each time.
+    QStringList out;
+    out.reserve(lines.size() + map.size());
+    out << lines.mid(0, close) << map << lines.mid(close);
+    lines.swap(out);
+}
+
+std::optional<QStringList> projectFileLines(const QStringList& lines)
+{
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (TrimSpaces(lines[i]) != u"<HPJ>")
+            continue;
+        QStringList out;
+        for (qsizetype j = i + 1; j < lines.size() && lines[j] != u"</HPJ>"; ++j)
+            out << lines[j];
+        return out;
+    }
+    return std::nullopt;
+}
+
+bool ExportHpj(QStringList& lines, int pageCount, const QString& hpjPath, QString* error)
+{
+    CreMap(lines, pageCount);
+    const auto content = projectFileLines(lines);
+    if (!content) {
+        if (error)
+            *error = QStringLiteral("Le projet n'a pas de bloc de projet.");
+        return false;
+    }
+    return textfile::writeLines(hpjPath, *content, error);
+}
+
+} // namespace store
