@@ -1,5 +1,6 @@
 #include "platform/windows/Prompts.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
 #include <QDialog>
