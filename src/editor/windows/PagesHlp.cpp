@@ -1,0 +1,567 @@
+#include "editor/windows/PagesHlp.h"
+
+#include "platform/core/Cp1252.h"
+#include "platform/windows/ColourWords.h"
+#include "platform/windows/Prompts.h"
+#include "store/core/Blocks.h"
+#include "store/core/ProjectBlock.h"
+#include "store/core/TextRules.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QVBoxLayout>
+
+using store::FieldLook;
+using store::TopicFields;
+
+namespace {
+
+constexpr int KeyClear = 12; // what a handled key becomes: the fields ignore it
+
+void applyLook(QWidget* w, const FieldLook& look)
+{
+    QFont f(look.fontName);
+    f.setPointSize(qMax(1, look.fontSize));
+    w->setFont(f);
+    QPalette p = w->palette();
+    const QColor text = colourwords::toColor(look.fontColour);
+    const QColor base = colourwords::toColor(look.background);
+    for (auto group : {QPalette::Active, QPalette::Inactive}) {
+        p.setColor(group, QPalette::Text, text);
+        p.setColor(group, QPalette::Base, base);
+    }
+    // The selection stays visible when the field has no focus.
+    p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
+    w->setPalette(p);
+}
+
+bool isLineBreakChar(QChar c)
+{
+    return c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == u'\n';
+}
+
+} // namespace
+
+TPagesHlp::TPagesHlp(QWidget* parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("PagesHlp"));
+    setWindowTitle(QStringLiteral("Pages"));
+
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(45);
+    Label1 = new QLabel(QStringLiteral("Titre de la rubrique"), Panel1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->move(8, 14);
+    Edit1 = new QLineEdit(Panel1);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setProperty("helpContext", 7);
+    Edit1->move(130, 10);
+    Label2 = new QLabel(QStringLiteral("P. 1"), Panel1);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    QFont bold(QStringLiteral("MS Sans Serif"));
+    bold.setBold(true);
+    Label2->setFont(bold);
+    Label2->setMinimumWidth(70);
+
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setProperty("helpContext", 7);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setTabChangesFocus(false);
+
+    Panel3 = new QWidget(this);
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    Panel3->setFixedHeight(42);
+    Label3 = new QLabel(QString::fromUtf8("Liste des mots-clé"), Panel3);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->move(8, 13);
+    Edit2 = new QLineEdit(Panel3);
+    Edit2->setObjectName(QStringLiteral("Edit2"));
+    Edit2->setProperty("helpContext", 5);
+    Edit2->move(130, 9);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Panel1);
+    layout->addWidget(Memo1, 1);
+    layout->addWidget(Panel3);
+
+    for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(Edit1),
+             static_cast<QWidget*>(Memo1), static_cast<QWidget*>(Edit2)})
+        w->installEventFilter(this);
+
+    connect(Edit1, &QLineEdit::textChanged, this, [this] { sanitizeLine(Edit1); Edit1Change(); });
+    connect(Edit2, &QLineEdit::textChanged, this, [this] { sanitizeLine(Edit2); Edit1Change(); });
+    connect(Memo1->document(), &QTextDocument::contentsChange, this,
+        [this](int position, int, int added) { sanitizeBody(position, added); });
+
+    applyLook(Edit1, titleLook_);
+    applyLook(Memo1, bodyLook_);
+    applyLook(Edit2, FieldLook{});
+    setWordWrap(true);
+    FormCreate();
+    LitFiche();
+}
+
+// ---------------------------------------------------------------- store operations
+
+void TPagesHlp::FormCreate()
+{
+    store_.createEmpty(titleLook_, bodyLook_);
+}
+
+void TPagesHlp::Charge(const QString& fileName)
+{
+    const QString name = store::forceExtension(fileName, QStringLiteral(".hpa"));
+    const bool wasModified = store_.DocumentModified;
+    bool missing = false;
+    QString error;
+    if (!store_.load(name, &missing, &error)) {
+        prompts().tell(this, QStringLiteral("Impossible de lire le fichier « %1 » : %2").arg(name, error),
+            Prompts::Kind::Error);
+        return;
+    }
+    if (!missing)
+        Memo1->document()->setModified(false);
+    store_.countBlocks();
+    const bool repaired = Verif();
+    litHeader();
+    store_.CurrentPage = 0;
+    LitFiche();
+    Memo1->document()->setModified(false);
+    store_.PageModified = false;
+    // With no file nothing was read: the open document keeps its unsaved changes.
+    if (!repaired)
+        store_.DocumentModified = missing ? wasModified : false;
+}
+
+bool TPagesHlp::Sauve(const QString& fileName)
+{
+    EcritFiche();
+    const QString name = store::forceExtension(fileName, QStringLiteral(".hpa"));
+    QString error;
+    if (!store_.save(name, &error)) {
+        store_.DocumentModified = true;
+        prompts().tell(this, QStringLiteral("Impossible d'enregistrer le fichier « %1 » : %2").arg(name, error),
+            Prompts::Kind::Error);
+        return false;
+    }
+    Memo1->document()->setModified(false);
+    rememberSynced();
+    return true;
+}
+
+bool TPagesHlp::Verif()
+{
+    if (store_.tagBalance() == 0)
+        return false;
+    if (prompts().ask(this, QString::fromUtf8("Le fichier a été altéré. Restaurer ?"), Prompts::Buttons::YesNo,
+            Prompts::Kind::Warning)
+        != Prompts::Answer::Yes)
+        return false;
+    store_.repair(titleLook_, bodyLook_);
+    return true;
+}
+
+void TPagesHlp::litHeader()
+{
+    FieldLook title = titleLook_;
+    FieldLook body = bodyLook_;
+    if (store::litHeader(store_.DocumentLines, title, body) > 0)
+        applyLooks(title, body);
+}
+
+void TPagesHlp::EcritHeader()
+{
+    store::EcritHeader(store_.DocumentLines, titleLook_, bodyLook_);
+}
+
+void TPagesHlp::applyLooks(const FieldLook& title, const FieldLook& body)
+{
+    titleLook_ = title;
+    bodyLook_ = body;
+    applyLook(Edit1, title);
+    applyLook(Memo1, body);
+}
+
+TopicFields TPagesHlp::fields() const
+{
+    TopicFields f;
+    f.title = Edit1->text();
+    f.keywords = Edit2->text();
+    f.level = store_.PageLevel;
+    f.seeAlso = store_.SeeAlsoTarget;
+    const QString text = Memo1->toPlainText();
+    if (!text.isEmpty())
+        f.body = text.split(u'\n');
+    return f;
+}
+
+void TPagesHlp::LitFiche()
+{
+    loading_ = true;
+    Label2->setText(QStringLiteral("P. ") + QString::number(store_.CurrentPage + 1));
+    TopicFields f;
+    const bool found = store_.readPage(f);
+    Edit1->setText(f.title);
+    Edit2->setText(f.keywords);
+    Memo1->setPlainText(f.body.join(u'\n'));
+    Memo1->moveCursor(QTextCursor::Start);
+    Memo1->document()->setModified(false);
+    Edit1->setFocus();
+    if (found)
+        store_.PageModified = false;
+    loading_ = false;
+    rememberSynced();
+    Q_EMIT pageShown(store_.CurrentPage);
+}
+
+void TPagesHlp::EcritFiche()
+{
+    store_.writePage(fields(), Memo1->document()->isModified());
+    rememberSynced();
+}
+
+bool TPagesHlp::TestModif()
+{
+    if (Memo1->document()->isModified())
+        store_.DocumentModified = true;
+    return store_.DocumentModified;
+}
+
+void TPagesHlp::Precedent()
+{
+    EcritFiche();
+    store_.CurrentPage = qMax(0, store_.CurrentPage - 1);
+    LitFiche();
+}
+
+void TPagesHlp::Suivant()
+{
+    EcritFiche();
+    store_.CurrentPage = qMax(0, qMin(store_.CurrentPage + 1, store_.PageCount - 1));
+    LitFiche();
+}
+
+void TPagesHlp::Premier()
+{
+    EcritFiche();
+    store_.CurrentPage = 0;
+    LitFiche();
+}
+
+void TPagesHlp::Dernier()
+{
+    EcritFiche();
+    store_.CurrentPage = qMax(0, store_.PageCount - 1);
+    LitFiche();
+}
+
+bool TPagesHlp::Ajout()
+{
+    EcritFiche();
+    if (!store_.canAddPage()) {
+        prompts().tell(this,
+            QString::fromUtf8("Le projet compte déjà %1 pages : impossible d'en ajouter une autre.")
+                .arg(store::DocumentStore::MaxPages),
+            Prompts::Kind::Warning);
+        return false;
+    }
+    store_.DocumentLines << QStringLiteral(" ");
+    ++store_.PageCount;
+    store_.CurrentPage = store_.PageCount - 1;
+    LitFiche();
+    store_.PageLevel = 1;
+    return true;
+}
+
+void TPagesHlp::Supprime()
+{
+    Edit1->clear();
+    Memo1->clear();
+    Memo1->document()->setModified(true);
+    EcritFiche();
+    Renum();
+    if (store_.CurrentPage > store_.PageCount - 1)
+        store_.CurrentPage = qMax(0, store_.PageCount - 1);
+    LitFiche();
+}
+
+void TPagesHlp::Renum()
+{
+    store_.Renum();
+}
+
+void TPagesHlp::Nouveau()
+{
+    store_.DocumentLines = QStringList();
+    store_.PageCount = 1;
+    store_.CurrentPage = 0;
+    store_.PageLevel = 1;
+    applyLooks(FieldLook{}, FieldLook{});
+    store::EcritHpj(store_.DocumentLines, store_.ProjectFileName);
+    EcritHeader();
+    LitFiche();
+}
+
+// ---------------------------------------------------------------- commands
+
+void TPagesHlp::Copier() { Memo1->copy(); }
+void TPagesHlp::Couper() { Memo1->cut(); }
+void TPagesHlp::Coller() { Memo1->paste(); }
+void TPagesHlp::Selection() { Memo1->selectAll(); }
+
+void TPagesHlp::Opt()
+{
+    if (!optionsHook_)
+        return;
+    runCommand([this] {
+        OptionsExchange x{&store_.DocumentLines, store_.ProjectFileName, titleLook_, bodyLook_};
+        if (!optionsHook_(this, x))
+            return;
+        applyLooks(x.title, x.body);
+        EcritHeader();
+    });
+}
+
+void TPagesHlp::Index()
+{
+    if (indexHook_) {
+        runCommand(indexHook_);
+        return;
+    }
+    EcritFiche();
+}
+
+void TPagesHlp::setWordWrap(bool on)
+{
+    Memo1->setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    Memo1->setHorizontalScrollBarPolicy(on ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+}
+
+bool TPagesHlp::wordWrap() const
+{
+    return Memo1->lineWrapMode() != QPlainTextEdit::NoWrap;
+}
+
+void TPagesHlp::runCommand(const std::function<void()>& command)
+{
+    ++commandDepth_;
+    command();
+    --commandDepth_;
+}
+
+// ---------------------------------------------------------------- activation
+
+void TPagesHlp::rememberSynced()
+{
+    const int open = store::findTag(store_.DocumentLines, store::topicOpenTag(store_.CurrentPage));
+    if (open < 0) {
+        syncedBlock_.clear();
+        return;
+    }
+    const int end = store::blockEnd(store_.DocumentLines, open, store::topicCloseTag(store_.CurrentPage));
+    syncedBlock_ = store_.DocumentLines.mid(open, end - open + 1);
+}
+
+bool TPagesHlp::blockChangedUnderFields() const
+{
+    const int open = store::findTag(store_.DocumentLines, store::topicOpenTag(store_.CurrentPage));
+    if (open < 0)
+        return !syncedBlock_.isEmpty();
+    const int end = store::blockEnd(store_.DocumentLines, open, store::topicCloseTag(store_.CurrentPage));
+    if (end - open + 1 != syncedBlock_.size())
+        return true;
+    for (int i = open; i <= end; ++i)
+        if (store_.DocumentLines[i] != syncedBlock_[i - open])
+            return true;
+    return false;
+}
+
+void TPagesHlp::FormActivate()
+{
+    // Reload only when the document changed under the fields: a command that changed the fields
+    // keeps its work, and a command that changed the page's block shows it.
+    if (commandDepth_ > 0 || !blockChangedUnderFields())
+        return;
+    LitFiche();
+}
+
+void TPagesHlp::FormDeactivate()
+{
+    if (commandDepth_ > 0)
+        return;
+    EcritFiche();
+}
+
+void TPagesHlp::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange) {
+        if (isActiveWindow())
+            FormActivate();
+        else
+            FormDeactivate();
+    }
+    QWidget::changeEvent(event);
+}
+
+// ---------------------------------------------------------------- typing rules
+
+void TPagesHlp::Edit1Change()
+{
+    store_.PageModified = true;
+}
+
+void TPagesHlp::Edit2Exit()
+{
+    QString k = store::TrimSpaces(Edit2->text());
+    if (k.isEmpty()) {
+        if (!Edit2->text().isEmpty())
+            Edit2->clear();
+        return;
+    }
+    if (k[0].isDigit() && k[0].unicode() < 128)
+        k.remove(0, 1);
+    while (k.contains(QStringLiteral(" ;")))
+        k.replace(QStringLiteral(" ;"), QStringLiteral(";"));
+    while (k.contains(QStringLiteral("; ")))
+        k.replace(QStringLiteral("; "), QStringLiteral(";"));
+    if (k != Edit2->text()) {
+        Edit2->setText(k);
+        store_.PageModified = true;
+    }
+}
+
+void TPagesHlp::enterInBody()
+{
+    QTextCursor c = Memo1->textCursor();
+    c.beginEditBlock();
+    c.insertText(QString(store::ParagraphMark));
+    const int caretBlock = c.blockNumber();
+    int caretPos = c.positionInBlock();
+    const QString pair(2, store::ParagraphMark);
+    QTextDocument* d = Memo1->document();
+    for (QTextBlock b = d->begin(); b.isValid(); b = b.next()) {
+        const QString text = b.text();
+        const qsizetype at = text.indexOf(pair);
+        if (at < 0)
+            continue;
+        QTextCursor del(b);
+        del.setPosition(b.position() + int(at));
+        del.deleteChar();
+        if (b.blockNumber() == caretBlock)
+            caretPos = b.length() - 1; // the caret's line was replaced: caret at its end
+    }
+    c.setPosition(d->findBlockByNumber(caretBlock).position() + caretPos);
+    c.insertBlock();
+    c.endEditBlock();
+    Memo1->setTextCursor(c);
+}
+
+bool TPagesHlp::FormKeyDown(int key)
+{
+    bool handled = false;
+    if (key == Qt::Key_PageDown) {
+        Suivant();
+        key = KeyClear;
+        handled = true;
+    }
+    if (key == Qt::Key_PageUp) {
+        Precedent();
+        key = KeyClear;
+        handled = true;
+    }
+    if (key == Qt::Key_F2) {
+        Index();
+        handled = true;
+    }
+    return handled;
+}
+
+bool TPagesHlp::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut && watched == Edit2) {
+        Edit2Exit();
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (FormKeyDown(key->key()))
+        return true;
+    if (watched == Memo1 && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+        enterInBody();
+        return true;
+    }
+    const QString text = key->text();
+    if ((watched == Edit1 || watched == Memo1)
+        && (text == u"\\" || text == u"{" || text == u"}")) {
+        if (watched == Edit1)
+            Edit1->insert(QStringLiteral("\\"));
+        else
+            Memo1->textCursor().insertText(QStringLiteral("\\"));
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------- text the code page cannot hold
+
+void TPagesHlp::sanitizeLine(QLineEdit* edit)
+{
+    if (sanitizing_)
+        return;
+    QString t = edit->text();
+    if (cp1252::sanitize(t) == 0)
+        return;
+    sanitizing_ = true;
+    const int pos = edit->cursorPosition();
+    edit->setText(t);
+    edit->setCursorPosition(pos);
+    sanitizing_ = false;
+}
+
+void TPagesHlp::sanitizeBody(int position, int added)
+{
+    if (sanitizing_ || added <= 0)
+        return;
+    QTextDocument* d = Memo1->document();
+    sanitizing_ = true;
+    const int end = qMin(position + added, d->characterCount());
+    for (int i = position; i < end; ++i) {
+        const QChar ch = d->characterAt(i);
+        if (isLineBreakChar(ch) || cp1252::representable(ch))
+            continue;
+        QTextCursor c(d);
+        c.setPosition(i);
+        c.setPosition(i + 1, QTextCursor::KeepAnchor);
+        c.insertText(QStringLiteral("?"));
+    }
+    sanitizing_ = false;
+}
+
+// ---------------------------------------------------------------- layout
+
+void TPagesHlp::FormResize()
+{
+    const int w = Panel1->width();
+    Edit1->resize(qMax(40, w - 280), Edit1->sizeHint().height());
+    Label2->move(w - 80, 14);
+    Edit2->resize(qMax(40, width() - 180), Edit2->sizeHint().height());
+}
+
+void TPagesHlp::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    FormResize();
+}

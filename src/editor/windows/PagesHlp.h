@@ -1,0 +1,116 @@
+#pragma once
+// The topic editor window: shows page `CurrentPage` in three fields and owns the document store.
+#include "store/core/DocumentStore.h"
+
+#include <QWidget>
+#include <functional>
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+
+class TPagesHlp : public QWidget {
+    Q_OBJECT
+public:
+    explicit TPagesHlp(QWidget* parent = nullptr);
+
+    store::DocumentStore& doc() { return store_; }
+    const store::DocumentStore& doc() const { return store_; }
+
+    // Store operations.
+    void Charge(const QString& fileName);
+    bool Sauve(const QString& fileName); // false when the file could not be written
+    bool Verif();                         // true when the document was repaired
+    void litHeader();
+    void EcritHeader();
+    void LitFiche();
+    void EcritFiche();
+    bool TestModif();
+    void Precedent();
+    void Suivant();
+    void Premier();
+    void Dernier();
+    bool Ajout(); // false when the document is full
+    void Supprime();
+    void Renum();
+    void Nouveau();
+
+    // Commands of the main window.
+    void Copier();
+    void Couper();
+    void Coller();
+    void Selection();
+    void Opt();
+    void Index();
+    void setWordWrap(bool on);
+    bool wordWrap() const;
+
+    // Fonts and colours of the title field and the body.
+    store::FieldLook titleLook() const { return titleLook_; }
+    store::FieldLook bodyLook() const { return bodyLook_; }
+    void applyLooks(const store::FieldLook& title, const store::FieldLook& body);
+
+    // The fields as they are now, as a topic record.
+    store::TopicFields fields() const;
+
+    // Options dialog exchange, installed by the build room's dialog (fonts and colours in, out).
+    struct OptionsExchange {
+        QStringList* lines;
+        QString projectFileName;
+        store::FieldLook title;
+        store::FieldLook body;
+    };
+    // Returns false when the dialog could not start (nothing is applied then).
+    using OptionsHook = std::function<bool(QWidget* parent, OptionsExchange&)>;
+    void setOptionsHook(OptionsHook hook) { optionsHook_ = std::move(hook); }
+    // The page index (F2); until it is installed, F2 only stores the page.
+    void setIndexHook(std::function<void()> hook) { indexHook_ = std::move(hook); }
+
+    // Runs a command that may take the activation away (a modal dialog) so that the store on
+    // deactivation and the reload on activation cannot undo what it does.
+    void runCommand(const std::function<void()>& command);
+
+    QLineEdit* Edit1 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QWidget* Panel1 = nullptr;
+    QWidget* Panel3 = nullptr;
+
+Q_SIGNALS:
+    // The page shown changed (new number or reloaded).
+    void pageShown(int currentPage);
+
+public Q_SLOTS:
+    void FormActivate();
+    void FormDeactivate();
+    void Edit2Exit();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormResize();
+    bool FormKeyDown(int key);
+    void Edit1Change();
+    void enterInBody();
+    void sanitizeBody(int position, int added);
+    void sanitizeLine(QLineEdit* edit);
+    void rememberSynced();
+    bool blockChangedUnderFields() const;
+
+    store::DocumentStore store_;
+    store::FieldLook titleLook_;
+    store::FieldLook bodyLook_;
+    OptionsHook optionsHook_;
+    std::function<void()> indexHook_;
+    QStringList syncedBlock_; // the page's block as the fields last matched it
+    int commandDepth_ = 0;
+    bool loading_ = false;
+    bool sanitizing_ = false;
+};
