@@ -1,0 +1,22 @@
+#pragma once
+// Reads the topic files of a help project: the RTF our build writes (footnotes # $ K + !, \page,
+// hidden-text hot spots, \{bmc file\} pictures, popup topics after the closing brace) and the RTF
+// of other help projects (style sheets, \plain, \line, \u). Unknown control words are ignored.
+#include "build/hlp/Diagnostics.h"
+#include "build/hlp/HelpModel.h"
+
+namespace hlp {
+
+class RtfReader {
+public:
+    RtfReader(HelpDocument& document, Diagnostics& diagnostics);
+
+    // Appends the topics of one file to the document.
+    void read(const QByteArray& rtf, const QString& sourceName);
+
+private:
+    HelpDocument& m_doc;
+    Diagnostics& m_diag;
+};
+
+} // namespace hlp
