@@ -1,1 +1,129 @@
-int main() { return 2; }
+// tyxbuild: builds a help project without the window. Loads the .hpa file as Open does, then
+// writes the .hpj and .rtf files beside it exactly as the Build command does. Never writes the .hpa.
+#include "build/core/ProjectBuild.h"
+#include "store/core/DocumentStore.h"
+#include "store/core/HeaderBlock.h"
+#include "store/core/TextRules.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <cstdio>
+
+namespace {
+
+enum Exit { Success = 0, FileError = 1, UsageError = 2 };
+
+void say(FILE* stream, const QString& text)
+{
+    const QByteArray bytes = (text + QLatin1Char('\n')).toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+void err(const QString& text) { say(stderr, QStringLiteral("tyxbuild : ") + text); }
+
+QString quoted(const QString& s) { return QStringLiteral("« ") + s + QStringLiteral(" »"); }
+
+QString usageLine() { return QStringLiteral("Usage : tyxbuild [--help] [--version] PROJET.hpa"); }
+
+QString helpText()
+{
+    return usageLine() + QStringLiteral(
+        "\n\n"
+        "Construit le projet d'aide PROJET.hpa sans ouvrir de fenêtre : écrit le fichier de projet\n"
+        "PROJET.hpj et le fichier de rubriques PROJET.rtf à côté du fichier .hpa, comme la commande\n"
+        "« Créer ficher HLP ». Le fichier .hpa n'est jamais modifié. L'extension du nom donné est\n"
+        "remplacée par .hpa.\n"
+        "\n"
+        "  --help     affiche cette aide\n"
+        "  --version  affiche la version\n"
+        "\n"
+        "Code de sortie : 0 en cas de succès, 1 si un fichier ne peut être lu ou écrit,\n"
+        "2 si la ligne de commande est incorrecte.");
+}
+
+int usageError(const QString& why)
+{
+    err(why);
+    say(stderr, usageLine());
+    say(stderr, QStringLiteral("Pour plus d'informations : tyxbuild --help"));
+    return UsageError;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+
+    QString project;
+    bool optionsEnded = false;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (!optionsEnded && a == u"--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && (a == u"--help" || a == u"-h")) {
+            say(stdout, helpText());
+            return Success;
+        } else if (!optionsEnded && a == u"--version") {
+            say(stdout, QStringLiteral("tyxbuild 2.0"));
+            return Success;
+        } else if (!optionsEnded && a.startsWith(u'-') && a.size() > 1) {
+            return usageError(QStringLiteral("option inconnue ") + quoted(a) + QLatin1Char('.'));
+        } else if (!project.isEmpty()) {
+            return usageError(QStringLiteral("un seul projet à la fois."));
+        } else if (a.isEmpty()) {
+            return usageError(QStringLiteral("le nom du projet est vide."));
+        } else {
+            project = a;
+        }
+    }
+    if (project.isEmpty())
+        return usageError(QStringLiteral("aucun projet indiqué."));
+
+    const QString hpaPath = store::forceExtension(project, QStringLiteral(".hpa"));
+    store::DocumentStore doc;
+    bool missing = false;
+    QString error;
+    if (!doc.load(hpaPath, &missing, &error)) {
+        err(QStringLiteral("impossible de lire ") + quoted(hpaPath) + QStringLiteral(" : ") + error);
+        return FileError;
+    }
+    if (missing) {
+        err(QStringLiteral("impossible de lire ") + quoted(hpaPath) + QStringLiteral(" : le fichier n'existe pas."));
+        return FileError;
+    }
+
+    // As Open does: count the blocks, check the topic tags, then take the fonts from the header.
+    store::FieldLook title, body;
+    doc.countBlocks();
+    if (doc.tagBalance() != 0) {
+        doc.repair(title, body);
+        err(QStringLiteral("attention : les balises des rubriques de ") + quoted(hpaPath)
+            + QStringLiteral(" ne sont pas appariées ; le document a été réparé en mémoire pour la construction"
+                             " (le fichier .hpa n'est pas modifié)."));
+    }
+    store::litHeader(doc.DocumentLines, title, body);
+
+    const build::BuildFiles r =
+        build::writeBuildFiles(doc.DocumentLines, doc.PageCount, doc.PopupCount, title, body, hpaPath);
+    int status = Success;
+    if (r.hpjWritten) {
+        err(QStringLiteral("fichier ") + quoted(r.hpjPath) + QStringLiteral(" écrit."));
+    } else if (r.noProjectBlock) {
+        err(QStringLiteral("impossible d'écrire ") + quoted(r.hpjPath) + QStringLiteral(" : le projet ")
+            + quoted(hpaPath) + QStringLiteral(" n'a pas de bloc <HPJ>."));
+        status = FileError;
+    } else {
+        err(QStringLiteral("impossible d'écrire ") + quoted(r.hpjPath) + QStringLiteral(" : ") + r.hpjError);
+        status = FileError;
+    }
+    if (r.rtfWritten) {
+        err(QStringLiteral("fichier ") + quoted(r.rtfPath) + QStringLiteral(" écrit."));
+    } else {
+        err(QStringLiteral("impossible d'écrire ") + quoted(r.rtfPath) + QStringLiteral(" : ") + r.rtfError);
+        status = FileError;
+    }
+    return status;
+}

@@ -1,0 +1,150 @@
+#include "build/core/RtfText.h"
+
+#include "platform/core/Cp1252.h"
+#include "store/core/Blocks.h"
+#include "store/core/TextRules.h"
+
+#include <array>
+
+namespace build {
+
+namespace {
+
+struct Rgb {
+    int r, g, b;
+};
+
+// The colour table of the header, in index order.
+constexpr std::array<Rgb, 15> kColourTable = {{{0, 0, 0}, {0, 0, 255}, {0, 255, 255}, {0, 255, 0},
+    {255, 0, 255}, {255, 0, 0}, {255, 255, 0}, {128, 128, 128}, {255, 255, 255}, {0, 0, 128},
+    {0, 128, 128}, {0, 128, 0}, {128, 0, 128}, {128, 0, 0}, {192, 192, 192}}};
+
+const QString kFootnoteStyle = QStringLiteral("\\pard\\plain \\s15\\nowidctlpar\\widctlpar\\adjustright ");
+
+QChar hexDigit(int v) { return QLatin1Char("0123456789ABCDEF"[v & 15]); }
+
+} // namespace
+
+QString RtfEscape(QStringView line)
+{
+    QString out;
+    out.reserve(line.size() + 8);
+    for (const QChar c : line) {
+        const char16_t u = c.unicode();
+        if (u == 9) {
+            out += u"\\tab ";
+        } else if (u < 32) {
+            continue;
+        } else if (u < 128 || c == store::ParagraphMark) {
+            out += c;
+        } else {
+            // One byte of the code page; a character it cannot hold is written as '?', as the
+            // file itself would hold it.
+            const unsigned char b = cp1252::toByte(c);
+            if (b < 128) {
+                out += QLatin1Char(char(b));
+            } else {
+                out += u"\\'";
+                out += hexDigit(b >> 4);
+                out += hexDigit(b);
+            }
+        }
+    }
+    return out;
+}
+
+int colourIndex(store::ColourWord colour)
+{
+    // Only a plain 0x00BBGGRR word is an explicit colour; system and palette references are not.
+    if (colour >> 24)
+        return -1;
+    const int r = int(colour & 0xFF), g = int((colour >> 8) & 0xFF), b = int((colour >> 16) & 0xFF);
+    for (size_t i = 0; i < kColourTable.size(); ++i)
+        if (kColourTable[i].r == r && kColourTable[i].g == g && kColourTable[i].b == b)
+            return int(i);
+    return -1;
+}
+
+QString ColourCode(store::ColourWord colour)
+{
+    return QStringLiteral("\\cf") + QString::number(qMax(0, colourIndex(colour))) + QLatin1Char(' ');
+}
+
+QString SizeSelector(int points)
+{
+    return QStringLiteral("\\fs") + QString::number(2 * qint64(points));
+}
+
+QStringList RtfHeader()
+{
+    QString table = QStringLiteral("{\\colortbl");
+    for (const Rgb& c : kColourTable)
+        table += QStringLiteral("\\red%1\\green%2\\blue%3;").arg(c.r).arg(c.g).arg(c.b);
+    table += u"}}";
+    return {QStringLiteral("{\\rtf1\\ansi\\deff0\\deftab720{\\fonttbl{\\f0\\fswiss MS Sans Serif;}"),
+        QStringLiteral("{\\f1\\froman\\fcharset2 Symbol;}{\\f2\\fswiss\\fprq2 MS Sans Serif;}"),
+        QStringLiteral("{\\f3\\froman Times New Roman;}"), table};
+}
+
+QString ContextFootnote(const QString& rawTitle)
+{
+    return QStringLiteral("{\\cs16\\super #{\\footnote") + kFootnoteStyle
+        + QStringLiteral("\\fs20\\lang1036\\cgrid{\\cs16\\super #}{ IDH_") + store::ContextKey(rawTitle)
+        + QStringLiteral("}}");
+}
+
+QString PopupFootnote(int popup)
+{
+    return QStringLiteral("{\\cs16\\super #{\\footnote") + kFootnoteStyle
+        + QStringLiteral("\\fs20\\lang1036\\cgrid{\\cs16\\super #}{ Pp") + store::BlockNumber(popup)
+        + QStringLiteral("}}");
+}
+
+QString TitleFootnote(const QString& escapedTitle)
+{
+    return QStringLiteral("${\\footnote ") + kFootnoteStyle
+        + QStringLiteral("\\fs20\\lang1036\\cgrid {\\cs16\\super $}{") + escapedTitle + QStringLiteral("}}}");
+}
+
+QString KeywordFootnote(const QString& keywords)
+{
+    return QStringLiteral("K{\\footnote \\pard \\plain\\f16\\fs20\\up6\\super K\\plain\\f16 ") + keywords
+        + QLatin1Char('}');
+}
+
+QString BrowseFootnote(const QString& number)
+{
+    return QStringLiteral("+{\\footnote \\pard \\plain\\f16\\fs20\\up6\\super +\\plain\\f16 ") + number
+        + QLatin1Char('}');
+}
+
+QString keywordText(QStringView keywordPart)
+{
+    QString escaped = RtfEscape(keywordPart);
+    escaped.remove(0, 1); // the level digit
+    // The keyword field stores what the author typed, braces included; written raw, a brace would
+    // end the footnote group early and cut the rest of the file off. The part holds no backslash,
+    // so every backslash below starts one of our own escapes.
+    QString text;
+    text.reserve(escaped.size() + 4);
+    for (const QChar c : std::as_const(escaped)) {
+        if (c == u'{' || c == u'}')
+            text += QLatin1Char('\\');
+        text += c;
+    }
+    if (text.size() > MaxFootnoteKeywords) {
+        text.truncate(MaxFootnoteKeywords);
+        // Never leave half an escape at the cut: "\'E" would swallow the closing brace.
+        const qsizetype slash = text.lastIndexOf(u'\\');
+        if (slash >= 0) {
+            const qsizetype have = text.size() - slash;
+            const QChar kind = have > 1 ? text[slash + 1] : QChar();
+            const qsizetype need = kind == u'\'' ? 4 : kind == u't' ? 4 : 2;
+            if (have < need)
+                text.truncate(slash);
+        }
+    }
+    return store::TrimSpaces(text);
+}
+
+} // namespace build

@@ -1,0 +1,40 @@
+#pragma once
+// The small text rules of the RTF topic file: byte escapes, colour and size selectors, the fixed
+// header and the footnote lines. All pure.
+#include "store/core/HeaderBlock.h"
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+namespace build {
+
+// Topic text already holds RTF, so only tabs, control characters and bytes above 127 change;
+// the paragraph mark stays itself wherever it stands.
+QString RtfEscape(QStringView line);
+
+// "\cf" + index in the header's colour table + " ", or "\cf0 " for a colour outside it.
+QString ColourCode(store::ColourWord colour);
+// Index of the colour in the colour table, or -1.
+int colourIndex(store::ColourWord colour);
+
+// "\fs" + half-points, without a trailing space.
+QString SizeSelector(int points);
+
+// The four fixed lines in front of every topic file.
+QStringList RtfHeader();
+
+QString ContextFootnote(const QString& rawTitle);
+QString PopupFootnote(int popup);
+QString TitleFootnote(const QString& escapedTitle);
+QString KeywordFootnote(const QString& keywords);
+QString BrowseFootnote(const QString& number);
+
+// The text of a topic's K footnote from the keyword part of its keyword line (everything before
+// the first backslash, level digit included); empty when the topic has no keywords.
+QString keywordText(QStringView keywordPart);
+
+inline constexpr int MaxFootnoteKeywords = 255;
+inline constexpr int MaxSeeAlsoTarget = 255;
+
+} // namespace build
