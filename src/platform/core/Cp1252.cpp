@@ -46,24 +46,34 @@ unsigned char toByte(QChar c)
     return b >= 0 ? static_cast<unsigned char>(b) : '?';
 }
 
+namespace {
+struct DecodeTable {
+    char16_t map[256];
+    DecodeTable()
+    {
+        for (int b = 0; b < 256; ++b)
+            map[b] = cp1252::fromByte(static_cast<unsigned char>(b)).unicode();
+    }
+};
+} // namespace
+
 QString decode(QByteArrayView bytes)
 {
-    QString out;
-    out.resize(bytes.size());
-    QChar* d = out.data();
+    static const DecodeTable table;
+    QString out(bytes.size(), Qt::Uninitialized);
+    char16_t* d = reinterpret_cast<char16_t*>(out.data());
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
     for (qsizetype i = 0; i < bytes.size(); ++i)
-        d[i] = fromByte(static_cast<unsigned char>(bytes[i]));
+        d[i] = table.map[s[i]];
     return out;
 }
 
-QByteArray encode(QStringView text, bool* lossy)
+bool encodeInto(QStringView text, char* out)
 {
-    QByteArray out;
-    out.resize(text.size());
     bool lost = false;
+    const char16_t* s = text.utf16();
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        const char16_t u = c.unicode();
+        const char16_t u = s[i];
         if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
             out[i] = static_cast<char>(u);
         } else {
@@ -73,6 +83,13 @@ QByteArray encode(QStringView text, bool* lossy)
             out[i] = static_cast<char>(b >= 0 ? b : '?');
         }
     }
+    return lost;
+}
+
+QByteArray encode(QStringView text, bool* lossy)
+{
+    QByteArray out(text.size(), Qt::Uninitialized);
+    const bool lost = encodeInto(text, out.data());
     if (lossy)
         *lossy = lost;
     return out;

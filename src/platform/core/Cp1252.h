@@ -12,6 +12,9 @@ QString decode(QByteArrayView bytes);
 // Characters outside the code page become '?'; `lossy` tells whether that happened.
 QByteArray encode(QStringView text, bool* lossy = nullptr);
 
+// Writes text.size() bytes at `out`; true when a character had to become '?'.
+bool encodeInto(QStringView text, char* out);
+
 // True when the character has a byte in the code page.
 bool representable(QChar c);
 

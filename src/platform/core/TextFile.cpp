@@ -52,11 +52,13 @@ QByteArray joinLines(const QStringList& lines)
     qsizetype total = 0;
     for (const QString& l : lines)
         total += l.size() + 2;
-    QByteArray out;
-    out.reserve(total);
+    QByteArray out(total, Qt::Uninitialized);
+    char* d = out.data();
     for (const QString& l : lines) {
-        out += cp1252::encode(l);
-        out += "\r\n";
+        cp1252::encodeInto(l, d);
+        d += l.size();
+        *d++ = '\r';
+        *d++ = '\n';
     }
     return out;
 }

@@ -65,9 +65,23 @@ void removeBlock(QStringList& lines, int open, QStringView closeTag)
     lines.remove(open, end - open + 1);
 }
 
-bool isTopicOpenPrefix(QStringView line) { return line.startsWith(u"<BLOC"); }
-bool isTopicClosePrefix(QStringView line) { return line.startsWith(u"</BLOC"); }
-bool isPopupOpenPrefix(QStringView line) { return line.startsWith(u"<POPUP"); }
+// Exact prefix tests run over every line of large documents: kept to plain comparisons.
+template <size_t N>
+static inline bool hasPrefix(QStringView line, const char16_t (&prefix)[N])
+{
+    constexpr qsizetype n = N - 1;
+    if (line.size() < n)
+        return false;
+    const char16_t* s = line.utf16();
+    for (qsizetype i = 0; i < n; ++i)
+        if (s[i] != prefix[i])
+            return false;
+    return true;
+}
+
+bool isTopicOpenPrefix(QStringView line) { return hasPrefix(line, u"<BLOC"); }
+bool isTopicClosePrefix(QStringView line) { return hasPrefix(line, u"</BLOC"); }
+bool isPopupOpenPrefix(QStringView line) { return hasPrefix(line, u"<POPUP"); }
 
 bool looksLikeTag(QStringView line)
 {
@@ -88,13 +102,48 @@ QString protectBodyLine(const QString& line)
     return looksLikeTag(line) ? QStringLiteral("{}") + line : line;
 }
 
+// Topic and popup open tags go to arrays by number; other tag lines to a small hash.
+int TagIndex::numbered(QStringView line, bool& popup)
+{
+    const qsizetype n = line.size();
+    if (n != 10 && n != 11)
+        return -1;
+    const QStringView prefix = line.first(n - 5);
+    if (n == 10 && sameTag(prefix, u"<BLOC"))
+        popup = false;
+    else if (n == 11 && sameTag(prefix, u"<POPUP"))
+        popup = true;
+    else
+        return -1;
+    if (line[n - 1] != u'>')
+        return -1;
+    int value = 0;
+    for (qsizetype i = n - 5; i < n - 1; ++i) {
+        const char16_t c = line[i].unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        value = value * 10 + (c - u'0');
+    }
+    return value;
+}
+
 void TagIndex::rebuild(const QStringList& lines)
 {
     first_.clear();
+    topics_.fill(-1, MaxBlocks);
+    popups_.fill(-1, MaxBlocks);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString& l = lines[i];
         if (l.size() < 3 || l.front() != u'<' || l.back() != u'>')
             continue;
+        bool popup = false;
+        const int number = numbered(l, popup);
+        if (number >= 0) {
+            int& slot = popup ? popups_[number] : topics_[number];
+            if (slot < 0)
+                slot = int(i);
+            continue;
+        }
         const QString key = foldAscii(l);
         if (!first_.contains(key))
             first_.insert(key, int(i));
@@ -103,6 +152,10 @@ void TagIndex::rebuild(const QStringList& lines)
 
 int TagIndex::find(QStringView tag) const
 {
+    bool popup = false;
+    const int number = numbered(tag, popup);
+    if (number >= 0 && !topics_.isEmpty())
+        return popup ? popups_[number] : topics_[number];
     const auto it = first_.constFind(foldAscii(tag));
     return it == first_.constEnd() ? -1 : it.value();
 }

@@ -50,11 +50,14 @@ public:
     explicit TagIndex(const QStringList& lines) { rebuild(lines); }
     void rebuild(const QStringList& lines);
     int find(QStringView tag) const; // like findTag(lines, tag), or -1
-    int topic(int n) const { return find(topicOpenTag(n)); }
-    int popup(int n) const { return find(popupOpenTag(n)); }
+    int topic(int n) const { return n >= 0 && n < topics_.size() ? topics_[n] : -1; }
+    int popup(int n) const { return n >= 0 && n < popups_.size() ? popups_[n] : -1; }
 
 private:
+    static int numbered(QStringView line, bool& popup);
     QHash<QString, int> first_;
+    QList<int> topics_;
+    QList<int> popups_;
 };
 
 } // namespace store

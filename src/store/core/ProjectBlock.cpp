@@ -3,6 +3,7 @@
 #include "platform/core/TextFile.h"
 #include "store/core/Blocks.h"
 #include "store/core/TextRules.h"
+#include "store/core/TopicRecord.h"
 
 namespace store {
 
@@ -62,15 +63,13 @@ void CreMap(QStringList& lines, int pageCount)
         const int at = index.topic(k);
         if (at < 0)
             continue;
-        QString title = at + 2 < lines.size() ? lines[at + 2] : QString();
-        title.chop(1);
-        map << mapLine(title, k);
+        map << mapLine(topicTitle(lines, at), k);
     }
-    // One splice: inserting 10,000 lines one by one would move the whole document each time.
-    QStringList out;
-    out.reserve(lines.size() + map.size());
-    out << lines.mid(0, close) << map << lines.mid(close);
-    lines.swap(out);
+    // One gap for the whole section: inserting 10,000 lines one by one would move the document
+    // each time.
+    lines.insert(close, map.size(), QString());
+    for (qsizetype i = 0; i < map.size(); ++i)
+        lines[close + i].swap(map[i]);
 }
 
 std::optional<QStringList> projectFileLines(const QStringList& lines)

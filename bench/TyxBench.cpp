@@ -1,0 +1,78 @@
+// Measures the store's operations on a synthetic project and prints one line per operation:
+// name, median in milliseconds, ratio to the raw read+write of the same bytes.
+#include "SyntheticProject.h"
+
+#include "editor/windows/PagesHlp.h"
+#include "platform/core/TextFile.h"
+#include "store/core/ProjectBlock.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+double medianMs(int runs, const std::function<void()>& prepare, const std::function<void()>& op)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        if (prepare)
+            prepare();
+        QElapsedTimer t;
+        t.start();
+        op();
+        times.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void report(const char* name, double ms, double baseline)
+{
+    std::printf("%s\t%.3f\t%.2f\n", name, ms, baseline > 0 ? ms / baseline : 0.0);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    const int topics = argc > 1 ? QByteArray(argv[1]).toInt() : 10000;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("synthese.hpa"));
+    const QString copy = dir.filePath(QStringLiteral("copie.hpa"));
+    if (!textfile::writeLines(path, bench::syntheticProject(topics))) {
+        std::fprintf(stderr, "Impossible d'écrire le projet de mesure.\n");
+        return 1;
+    }
+    std::printf("# %d rubriques, %lld octets\noperation\tmedian_ms\tratio\n", topics,
+        static_cast<long long>(QFile(path).size()));
+
+    const double baseline = medianMs(5, nullptr, [&] {
+        QFile in(path);
+        in.open(QIODevice::ReadOnly);
+        const QByteArray bytes = in.readAll();
+        QFile out(copy);
+        out.open(QIODevice::WriteOnly);
+        out.write(bytes);
+    });
+    report("baseline_read_write", baseline, baseline);
+
+    TPagesHlp pages;
+    report("Charge", medianMs(5, nullptr, [&] { pages.Charge(path); }), baseline);
+    report("Sauve", medianMs(5, nullptr, [&] { pages.Sauve(copy); }), baseline);
+    report("Suivant", medianMs(21, [&] {
+        pages.Memo1->insertPlainText(QStringLiteral("x"));
+    }, [&] { pages.Suivant(); }), baseline);
+    report("Supprime", medianMs(5, [&] { pages.doc().CurrentPage = 0; pages.LitFiche(); }, [&] { pages.Supprime(); }), baseline);
+    report("CreMap", medianMs(11, nullptr, [&] { store::CreMap(pages.doc().DocumentLines, pages.doc().PageCount); }), baseline);
+    return 0;
+}
