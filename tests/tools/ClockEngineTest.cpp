@@ -1,4 +1,4 @@
-// The clock's field stepping and its adjust mode (Part 5.3).
+// The clock's field stepping and its adjust mode.
 #include "support/TestRegistry.h"
 #include "tools/core/ClockEngine.h"
 

@@ -1,4 +1,4 @@
-// The calendar's month step and heading (Part 5.1).
+// The calendar's month step and heading.
 #include "support/TestRegistry.h"
 #include "tools/core/MonthStep.h"
 

@@ -1,4 +1,4 @@
-// The calculator engine (Part 5.2): key sequences with the display after every key, the general
+// The calculator engine: key sequences with the display after every key, the general
 // number format, the conversion back, and the four floating-point messages.
 #include "support/TestRegistry.h"
 #include "tools/core/GeneralNumber.h"

@@ -1,4 +1,4 @@
-// The calendar window (Part 5.1): heading on showing and after every change, month steps from
+// The calendar window: heading on showing and after every change, month steps from
 // the buttons and from Page Up/Down on the grid and the buttons, Escape, the date kept.
 #include "platform/core/TimeSource.h"
 #include "support/TestRegistry.h"

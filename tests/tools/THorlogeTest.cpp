@@ -1,4 +1,4 @@
-// The clock window (Part 5.3): French time and date refreshed by the timer slot, "Set" freezing
+// The clock window: French time and date refreshed by the timer slot, "Set" freezing
 // and restarting, stepping through the spin button, the integer message, Escape.
 #include "platform/core/TimeSource.h"
 #include "support/ScriptedPrompts.h"

@@ -1,4 +1,4 @@
-// The calculator window (Part 5.2): the keypad, keys through FormKeyPress from the window and the
+// The calculator window: the keypad, keys through FormKeyPress from the window and the
 // buttons (but not "1/x" and "sqr"), Escape on "=", messages through the seam, reset on showing.
 #include "support/ScriptedPrompts.h"
 #include "support/TestRegistry.h"

@@ -1,5 +1,5 @@
 #pragma once
-// The desk clock (Part 5.3) without its widgets: the two display texts, the adjust mode, whether
+// The desk clock without its widgets: the two display texts, the adjust mode, whether
 // the one-second timer runs, and the stepping of one field of the shown time or date.
 #include <QDateTime>
 #include <QString>

@@ -1,5 +1,5 @@
 #pragma once
-// The calendar's month step (Part 5.1): one month back or forward, the day kept but not past the
+// The calendar's month step: one month back or forward, the day kept but not past the
 // end of the new month.
 #include <QDate>
 

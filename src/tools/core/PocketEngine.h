@@ -1,5 +1,5 @@
 #pragma once
-// The pocket calculator's state machine (Part 5.2): the display text, the running value and the
+// The pocket calculator's state machine: the display text, the running value and the
 // pending operator, with the original's left-to-right evaluation and its error messages.
 #include <QChar>
 #include <QString>

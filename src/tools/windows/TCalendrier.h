@@ -1,5 +1,5 @@
 #pragma once
-// The calendar utility (Part 5.1): one month as a grid of days under its French heading, stepped
+// The calendar utility: one month as a grid of days under its French heading, stepped
 // month by month. The only state is the grid's selected date, which survives closing.
 #include <QDate>
 #include <QDialog>

@@ -1,5 +1,5 @@
 #pragma once
-// The clock utility (Part 5.3): a thin window over ClockEngine. The time and date refresh every
+// The clock utility: a thin window over ClockEngine. The time and date refresh every
 // second; "Set" freezes them so a field can be stepped with the spin button.
 #include "tools/core/ClockEngine.h"
 

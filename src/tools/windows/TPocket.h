@@ -1,5 +1,5 @@
 #pragma once
-// The pocket calculator utility (Part 5.2): a thin window over PocketEngine. Reset at every
+// The pocket calculator utility: a thin window over PocketEngine. Reset at every
 // showing; keys go through FormKeyPress from the window and every button but "1/x" and "sqr".
 #include "tools/core/PocketEngine.h"
 
