@@ -1,0 +1,54 @@
+#pragma once
+// The six-line settings file "TyxHelp.ini": parsing with every bound, formatting, and where the file
+// lives. Reading and writing never report an error: bad values take their bound's replacement.
+#include <QString>
+#include <QStringList>
+
+namespace shellsettings {
+
+// The window background system colour, the default colour of the remembered windows.
+inline constexpr qint32 WindowColour = qint32(0x80000005u);
+
+// One remembered window (text viewer, project file editor, popup editor): left, top, colour.
+struct WindowPlace {
+    int left = 330;
+    int top = 70;
+    qint32 colour = WindowColour;
+    bool operator==(const WindowPlace&) const = default;
+};
+
+struct Settings {
+    QString helpCompilerPath;
+    int left = 0;
+    int top = 0;
+    int height = 400;
+    int width = 600;
+    WindowPlace textViewer;
+    bool wordWrap = false;
+    WindowPlace hpjEditor;
+    WindowPlace popupEditor;
+    bool operator==(const Settings&) const = default;
+};
+
+// The first `count` blank-separated decimal integers of `line`; a missing or unreadable one is 0,
+// the rest of the line is skipped.
+QList<qint64> readNumbers(const QString& line, int count);
+
+// The bounds of the remembered windows' SetIni: a left below 5 becomes 330, a top below 70 becomes 70.
+WindowPlace boundedPlace(int left, int top, qint64 colour);
+
+// The six lines, short files and garbage included, with every bound applied.
+Settings parse(const QStringList& lines);
+// The six lines to write.
+QStringList format(const Settings& s);
+
+inline const QString FileName = QStringLiteral("TyxHelp.ini");
+// The settings file of `directory`: an existing entry whose name matches "TyxHelp.ini" without
+// regard to case, else that name in the directory.
+QString filePath(const QString& directory);
+// False when there is no settings file in `directory` (then `out` is untouched).
+bool read(const QString& directory, Settings& out);
+// Best effort: false when it could not be written, nothing else happens.
+bool write(const QString& directory, const Settings& s);
+
+} // namespace shellsettings

@@ -1,0 +1,22 @@
+#include "app/windows/StartUp.h"
+
+#include "app/windows/TAboutBox.h"
+#include "app/windows/TMainForm.h"
+#include "editor/windows/PagesHlp.h"
+#include "tools/windows/TCalendrier.h"
+#include "tools/windows/THorloge.h"
+#include "tools/windows/TPocket.h"
+
+std::unique_ptr<TMainForm> createWindows()
+{
+    auto mainForm = std::make_unique<TMainForm>();
+    TMainForm* m = mainForm.get();
+    m->AboutBox = new TAboutBox(m);
+    m->Calendrier = new TCalendrier(m);
+    m->Horloge = new THorloge(m);
+    m->Pocket = new TPocket(m);
+    auto* pages = new TPagesHlp;
+    pages->setObjectName(QStringLiteral("PagesHlp"));
+    m->attachPagesHlp(pages);
+    return mainForm;
+}
