@@ -1,0 +1,24 @@
+#include "build/core/BuildNames.h"
+
+#include "store/core/TextRules.h"
+
+namespace build {
+
+QString BuildNames::hpjName() const
+{
+    return store::fileNamePart(hpj);
+}
+
+QString BuildNames::hlpName() const
+{
+    return store::fileNamePart(hlp);
+}
+
+BuildNames buildNames(const QString& currentFileName)
+{
+    return {store::forceExtension(currentFileName, QStringLiteral(".hpj")),
+        store::forceExtension(currentFileName, QStringLiteral(".rtf")),
+        store::forceExtension(currentFileName, QStringLiteral(".hlp")), store::folderPart(currentFileName)};
+}
+
+} // namespace build

@@ -1,0 +1,21 @@
+#pragma once
+// The names of the files a build writes and views, all derived from the project file name.
+#include <QString>
+
+namespace build {
+
+struct BuildNames {
+    QString hpj;    // project file with ".hpj" (full name)
+    QString rtf;    // topic file with ".rtf"
+    QString hlp;    // compiled help file with ".hlp"
+    QString folder; // folder part with its final separator, or empty
+
+    QString hpjName() const; // without folder: the compiler's argument
+    QString hlpName() const; // without folder: the viewer's argument
+};
+
+// D:\AIDE\DEMO.HPA gives D:\AIDE\DEMO.hpj, DEMO.rtf, DEMO.hlp and D:\AIDE\ ; an empty name gives
+// ".hpj", ".rtf", ".hlp" and an empty folder.
+BuildNames buildNames(const QString& currentFileName);
+
+} // namespace build

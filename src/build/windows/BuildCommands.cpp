@@ -1,0 +1,192 @@
+#include "build/windows/BuildCommands.h"
+
+#include "build/core/BuildNames.h"
+#include "build/windows/EditHpj.h"
+#include "build/windows/FixerHcp.h"
+#include "build/windows/Options.h"
+#include "platform/core/Launcher.h"
+#include "platform/windows/Prompts.h"
+#include "store/core/ProjectBlock.h"
+#include "store/core/TextRules.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+const QString SetCompilerHint = QStringLiteral("Indiquez-le avec « Compiler > Fixer compilateur... ».");
+
+bool runsThroughWine(const QString& program)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(program);
+    return false;
+#else
+    return program.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive) && !launcher::findOnPath(QStringLiteral("wine")).isEmpty();
+#endif
+}
+
+// The program to start for a compiler path, or empty with the reason.
+QString compilerProgram(const QString& path, QString& reason)
+{
+    QString program = path;
+    if (!path.contains(QLatin1Char('/')) && !path.contains(QLatin1Char('\\')) && !QFileInfo::exists(path))
+        program = launcher::findOnPath(path);
+    const QFileInfo info(program);
+    if (program.isEmpty() || !info.exists()) {
+        reason = QStringLiteral("Le compilateur « %1 » est introuvable. ").arg(path) + SetCompilerHint;
+        return {};
+    }
+    if (info.isDir()) {
+        reason = QStringLiteral("« %1 » est un dossier, pas le programme du compilateur. ").arg(path) + SetCompilerHint;
+        return {};
+    }
+    if (!info.isExecutable() && !runsThroughWine(program)) {
+        reason = program.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive)
+            ? QStringLiteral("Le compilateur « %1 » est un programme Windows et Wine n'est pas installé.").arg(path)
+            : QStringLiteral("« %1 » n'est pas un programme exécutable. ").arg(path) + SetCompilerHint;
+        return {};
+    }
+    // The compiler runs in the project's folder: a relative path must not move with it.
+    return info.absoluteFilePath();
+}
+
+} // namespace
+
+BuildOutcome BuildCommands::Compiler2Click(QStringList& lines, int pageCount, const QString& currentFileName,
+    const QString& helpCompilerPath) const
+{
+    const build::BuildNames files = build::buildNames(currentFileName);
+    BuildOutcome out;
+    QStringList notes;
+    const auto problem = [&](const QString& text) {
+        out.ok = false;
+        notes << text;
+    };
+    QString error;
+    if (!store::ExportHpj(lines, pageCount, files.hpj, &error))
+        problem(QStringLiteral("Fichier projet « %1 » non écrit : %2").arg(files.hpj, error));
+    error.clear();
+    if (!exportRtf)
+        problem(QStringLiteral("Fichier RTF « %1 » non écrit : écriture indisponible.").arg(files.rtf));
+    else if (!exportRtf(files.rtf, &error))
+        problem(QStringLiteral("Fichier RTF « %1 » non écrit : %2").arg(files.rtf, error));
+
+    // The compiler runs even when a file could not be written, on whatever is there.
+    if (helpCompilerPath.trimmed().isEmpty()) {
+        QString said;
+        if (!builtInCompiler)
+            problem(QStringLiteral("Aucun compilateur n'est disponible. ") + SetCompilerHint);
+        else if (!builtInCompiler(files.hpj, &said))
+            problem(said.isEmpty() ? QStringLiteral("La compilation de « %1 » a échoué.").arg(files.hpjName()) : said);
+        else if (!said.isEmpty())
+            notes << said;
+    } else {
+        QString reason;
+        const QString program = compilerProgram(helpCompilerPath, reason);
+        if (program.isEmpty())
+            problem(reason);
+        else if (!launcher::start({program, {files.hpjName()}, files.folder}, &reason))
+            problem(reason.isEmpty() ? QStringLiteral("Le compilateur « %1 » n'a pas pu être lancé.").arg(helpCompilerPath) : reason);
+        else
+            notes << QStringLiteral("Compilateur lancé sur %1.").arg(files.hpjName());
+    }
+    out.message = notes.join(QLatin1Char(' '));
+    return out;
+}
+
+BuildOutcome BuildCommands::startViewer(const QString& file, const QStringList& arguments, const QString& folder,
+    bool withoutFile) const
+{
+    if (!withoutFile && !QFileInfo::exists(file))
+        return {false, QString()};
+    const build::hlpviewer::Viewer viewer = build::hlpviewer::find(probe);
+    if (viewer.kind == build::hlpviewer::Kind::None)
+        return {false, viewer.reason};
+    QString error;
+    if (!launcher::start(build::hlpviewer::call(viewer, arguments, folder), &error))
+        return {false, error};
+    return {true, QString()};
+}
+
+BuildOutcome BuildCommands::voirfichierhlp1Click(const QString& currentFileName) const
+{
+    const build::BuildNames files = build::buildNames(currentFileName);
+    BuildOutcome out = startViewer(files.hlp, {files.hlpName()}, files.folder, false);
+    if (!out.ok && out.message.isEmpty())
+        out.message = QStringLiteral("Le fichier « %1 » n'existe pas encore : créez-le d'abord (F9).").arg(files.hlp);
+    return out;
+}
+
+QString BuildCommands::ownHelpFile(const QString& startDirectory)
+{
+    return QDir(startDirectory).filePath(QStringLiteral("TyxHelp.hlp"));
+}
+
+BuildOutcome BuildCommands::HContents(const QString& helpFile) const
+{
+    BuildOutcome out = startViewer(helpFile, {store::fileNamePart(helpFile)}, store::folderPart(helpFile), false);
+    if (!out.ok && out.message.isEmpty())
+        out.message = QStringLiteral("Le fichier d'aide « %1 » est introuvable.").arg(helpFile);
+    return out;
+}
+
+BuildOutcome BuildCommands::HSearch(const QString& helpFile) const
+{
+    // No viewer takes an empty keyword on its command line: the file opens and the viewer's own
+    // search button is at hand.
+    return HContents(helpFile);
+}
+
+BuildOutcome BuildCommands::HowToUse(const QString& helpFile) const
+{
+    // The WinHelp viewer without a file offers its own help; a desktop viewer gets our file.
+    if (build::hlpviewer::find(probe).kind == build::hlpviewer::Kind::WinHelp)
+        return startViewer(QString(), {}, QString(), true);
+    return HContents(helpFile);
+}
+
+bool BuildCommands::Fixerlecompilateur1Click(TFixerHcp& dialog, QString& helpCompilerPath)
+{
+    dialog.Init(helpCompilerPath);
+    prompts().showModal(dialog);
+    dialog.Result(helpCompilerPath);
+    return dialog.confirmed();
+}
+
+bool BuildCommands::Edithpj1(TEditHpj& dialog, QStringList& lines, int pageCount, const QString& projectFileName,
+    QString* message)
+{
+    if (projectFileName.isEmpty())
+        return false;
+    const QString hpj = store::forceExtension(projectFileName, QStringLiteral(".hpj"));
+    if (!dialog.Init(hpj))
+        return false;
+    prompts().showModal(dialog);
+    const QStringList before = lines;
+    bool confirmed = false;
+    dialog.Result(lines, confirmed);
+    if (!confirmed)
+        return false;
+    QString error;
+    if (!store::ExportHpj(lines, pageCount, hpj, &error) && message)
+        *message = QStringLiteral("Fichier projet « %1 » non écrit : %2").arg(hpj, error);
+    return lines != before;
+}
+
+bool BuildCommands::Opt(TOptions& dialog, QStringList& lines, const QString& projectFileName, store::FieldLook& title,
+    store::FieldLook& body, bool* documentChanged)
+{
+    if (documentChanged)
+        *documentChanged = false;
+    if (!dialog.Init(lines, projectFileName, title, body))
+        return false;
+    prompts().showModal(dialog);
+    const QStringList before = lines;
+    const store::FieldLook titleBefore = title;
+    const store::FieldLook bodyBefore = body;
+    dialog.Result(lines, title, body);
+    if (documentChanged)
+        *documentChanged = title != titleBefore || body != bodyBefore || lines != before;
+    return true;
+}

@@ -1,0 +1,71 @@
+#pragma once
+// The command bodies of the build: set the compiler, build, view, the program's own help, the
+// project options and the project file editor. The main window and the topic editor call these;
+// storing the page on screen (EcritFiche) before a build is the caller's part.
+#include "build/core/HlpViewer.h"
+#include "store/core/HeaderBlock.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class TEditHpj;
+class TFixerHcp;
+class TOptions;
+
+// What a command has to say, in French, for the status line (empty when nothing).
+struct BuildOutcome {
+    bool ok = true;
+    QString message;
+};
+
+class BuildCommands {
+public:
+    // Writes the RTF topic file of the document to `rtfPath`; false with the reason in `error`.
+    using RtfExport = std::function<bool(const QString& rtfPath, QString* error)>;
+    // Compiles `hpjPath` (the .hlp goes beside it) when no external compiler is set; false with
+    // the reason in `message` (a success may also leave a message).
+    using BuiltInCompiler = std::function<bool(const QString& hpjPath, QString* message)>;
+
+    RtfExport exportRtf;
+    BuiltInCompiler builtInCompiler;
+    build::hlpviewer::Probe probe = build::hlpviewer::systemProbe();
+
+    // Build (F9, "&Créer ficher HLP", toolbar "Compiler"), after the caller's EcritFiche: writes the
+    // .hpj (refreshing [MAP] in `lines`) and the .rtf beside `currentFileName`, then starts
+    // `helpCompilerPath` on the .hpj name without folder in the project's folder, without waiting;
+    // an empty path runs `builtInCompiler` instead. Files that cannot be written do not stop the
+    // compiler; every problem is in the message.
+    BuildOutcome Compiler2Click(QStringList& lines, int pageCount, const QString& currentFileName,
+        const QString& helpCompilerPath) const;
+
+    // View ("&Voir fichier HLP"): opens the .hlp named like `currentFileName` with the viewer.
+    BuildOutcome voirfichierhlp1Click(const QString& currentFileName) const;
+
+    // The three commands of the help menu on the program's own help file (full name).
+    BuildOutcome HContents(const QString& helpFile) const;
+    BuildOutcome HSearch(const QString& helpFile) const;
+    BuildOutcome HowToUse(const QString& helpFile) const;
+    // The program's own help file in the start directory.
+    static QString ownHelpFile(const QString& startDirectory);
+
+    // "&Fixer compilateur...": Init, modal showing, Result. True when OK was pressed.
+    static bool Fixerlecompilateur1Click(TFixerHcp& dialog, QString& helpCompilerPath);
+
+    // "&Editer fichier projet": nothing without a project file name; otherwise the .hpj beside it is
+    // edited and, after OK, becomes the project block and is written again (ExportHpj). Returns
+    // true when `lines` changed: the caller then sets DocumentModified. Problems go to `message`.
+    static bool Edithpj1(TEditHpj& dialog, QStringList& lines, int pageCount, const QString& projectFileName,
+        QString* message = nullptr);
+
+    // The editor's options command: Init with the looks of the title field and the body, modal
+    // showing, Result. False when Init refused (message already shown; apply nothing). Otherwise
+    // `title` and `body` hold the looks to apply and to store with EcritHeader, and
+    // `documentChanged` tells whether the block or a look changed (set DocumentModified then).
+    static bool Opt(TOptions& dialog, QStringList& lines, const QString& projectFileName, store::FieldLook& title,
+        store::FieldLook& body, bool* documentChanged = nullptr);
+
+private:
+    BuildOutcome startViewer(const QString& file, const QStringList& arguments, const QString& folder,
+        bool withoutFile) const;
+};
