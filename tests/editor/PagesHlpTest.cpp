@@ -404,6 +404,36 @@ private Q_SLOTS:
         QCOMPARE(p.Edit1->text(), QStringLiteral("T"));
     }
 
+    void optionsApplyFontsAndWriteTheHeader_data()
+    {
+        QTest::addColumn<bool>("starts");
+        QTest::newRow("dialog confirmed") << true;
+        QTest::newRow("dialog could not start") << false;
+    }
+    void optionsApplyFontsAndWriteTheHeader()
+    {
+        QFETCH(bool, starts);
+        TPagesHlp p;
+        QString handedName;
+        p.doc().ProjectFileName = "/p/demo.hpa";
+        p.setOptionsHook([&](QWidget*, TPagesHlp::OptionsExchange& x) {
+            handedName = x.projectFileName;
+            x.title.fontName = "Arial";
+            x.title.fontSize = 12;
+            x.body.fontColour = 0x0000FF00u;
+            x.lines->append("<!-- changé par le dialogue -->");
+            return starts;
+        });
+        const QStringList before = p.doc().DocumentLines;
+        p.Opt();
+        QCOMPARE(handedName, QStringLiteral("/p/demo.hpa"));
+        QCOMPARE(p.titleLook().fontName, starts ? QStringLiteral("Arial") : QStringLiteral("MS Sans Serif"));
+        QCOMPARE(p.Edit1->font().pointSize(), starts ? 12 : 10);
+        QCOMPARE(p.Memo1->palette().color(QPalette::Text), starts ? QColor(0, 255, 0) : QColor(0, 0, 0));
+        QCOMPARE(p.doc().DocumentLines[1], starts ? QStringLiteral("Arial") : QStringLiteral("MS Sans Serif"));
+        QCOMPARE(p.doc().DocumentLines[7], starts ? QStringLiteral("65280") : QStringLiteral("0"));
+    }
+
     void headerFontsAreApplied()
     {
         ScriptedPrompts prompts;
