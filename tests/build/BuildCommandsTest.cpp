@@ -63,17 +63,16 @@ struct Recorder {
     ~Recorder() { launcher::setRecorder({}); }
 };
 
-// Writes a small marker as the topic file and remembers the name it was given.
-struct FakeRtf {
-    QStringList paths;
-    BuildCommands::RtfExport hook()
-    {
-        return [this](const QString& path, QString* error) {
-            paths << path;
-            return textfile::writeLines(path, {QStringLiteral("{\\rtf1}")}, error);
-        };
-    }
-};
+BuildOutcome run(const BuildCommands& b, QStringList& lines, int pages, const QString& project, const QString& compiler)
+{
+    return b.Compiler2Click(lines, pages, 0, store::FieldLook{}, store::FieldLook{}, project, compiler);
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 build::hlpviewer::Probe probeWith(const QStringList& onPath, const QString& mimeDefault = {})
 {
@@ -99,13 +98,10 @@ private Q_SLOTS:
         const QString compiler = makeProgram(dir.filePath(QStringLiteral("hc")), true);
         QStringList lines = twoTopics(folder + QStringLiteral("DEMO.HPA"));
         Recorder rec;
-        FakeRtf rtf;
         BuildCommands b;
-        b.exportRtf = rtf.hook();
-        const BuildOutcome out = b.Compiler2Click(lines, 2, folder + QStringLiteral("DEMO.HPA"), compiler);
+        const BuildOutcome out = run(b, lines, 2, folder + QStringLiteral("DEMO.HPA"), compiler);
         QVERIFY2(out.ok, qPrintable(out.message));
-        QCOMPARE(rtf.paths, QStringList{folder + QStringLiteral("DEMO.rtf")});
-        QVERIFY(QFile::exists(folder + QStringLiteral("DEMO.rtf")));
+        QVERIFY(fileBytes(folder + QStringLiteral("DEMO.rtf")).contains("{ IDH_Suite}}"));
         const QStringList hpj = fileLines(folder + QStringLiteral("DEMO.hpj"));
         QCOMPARE(hpj.mid(hpj.indexOf(QStringLiteral("[MAP]"))),
             (QStringList{"[MAP]", "IDH_Accueil\t1", "IDH_Suite\t2"}));
@@ -117,9 +113,10 @@ private Q_SLOTS:
 
         // Again: both files rewritten, the compiler started again.
         QFile::remove(folder + QStringLiteral("DEMO.hpj"));
-        QVERIFY(b.Compiler2Click(lines, 2, folder + QStringLiteral("DEMO.HPA"), compiler).ok);
+        QFile::remove(folder + QStringLiteral("DEMO.rtf"));
+        QVERIFY(run(b, lines, 2, folder + QStringLiteral("DEMO.HPA"), compiler).ok);
         QVERIFY(QFile::exists(folder + QStringLiteral("DEMO.hpj")));
-        QCOMPARE(rtf.paths.size(), 2);
+        QVERIFY(QFile::exists(folder + QStringLiteral("DEMO.rtf")));
         QCOMPARE(rec.starts.size(), 2);
     }
 
@@ -130,13 +127,10 @@ private Q_SLOTS:
         QVERIFY(QDir::setCurrent(dir.path()));
         QStringList lines = twoTopics(QString());
         Recorder rec;
-        FakeRtf rtf;
         BuildCommands b;
-        b.exportRtf = rtf.hook();
-        QVERIFY(b.Compiler2Click(lines, 2, QString(), compiler).ok);
+        QVERIFY(run(b, lines, 2, QString(), compiler).ok);
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral(".hpj"))));
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral(".rtf"))));
-        QCOMPARE(rtf.paths, QStringList{QStringLiteral(".rtf")});
         QCOMPARE(rec.starts.size(), 1);
         QCOMPARE(rec.starts[0].arguments, QStringList{QStringLiteral(".hpj")});
         QCOMPARE(rec.starts[0].workingDirectory, QString());
@@ -156,13 +150,14 @@ private Q_SLOTS:
         doc.PageModified = true;
         doc.writePage(f, false);
         Recorder rec;
-        FakeRtf rtf;
         BuildCommands b;
-        b.exportRtf = rtf.hook();
-        b.Compiler2Click(doc.DocumentLines, doc.PageCount, project, makeProgram(dir.filePath("hc"), true));
+        run(b, doc.DocumentLines, doc.PageCount, project, makeProgram(dir.filePath(QStringLiteral("hc")), true));
         const QStringList hpj = fileLines(dir.filePath(QStringLiteral("demo.hpj")));
         QVERIFY(hpj.contains(QStringLiteral("IDH_Nouveautitre\t1")));
         QVERIFY(!hpj.join(QLatin1Char('\n')).contains(QStringLiteral("Ancien")));
+        const QByteArray rtf = fileBytes(dir.filePath(QStringLiteral("demo.rtf")));
+        QVERIFY(rtf.contains("#}{ IDH_Nouveautitre}}"));
+        QVERIFY(!rtf.contains("Ancien"));
     }
 
     void compilerProblems_data()
@@ -185,10 +180,8 @@ private Q_SLOTS:
             compiler = dir.path();
         QStringList lines = twoTopics(QString());
         Recorder rec;
-        FakeRtf rtf;
         BuildCommands b;
-        b.exportRtf = rtf.hook();
-        const BuildOutcome out = b.Compiler2Click(lines, 2, dir.filePath(QStringLiteral("demo.hpa")), compiler);
+        const BuildOutcome out = run(b, lines, 2, dir.filePath(QStringLiteral("demo.hpa")), compiler);
         QVERIFY(!out.ok);
         QVERIFY2(out.message.contains(says), qPrintable(out.message));
         QVERIFY(rec.starts.isEmpty());
@@ -202,10 +195,8 @@ private Q_SLOTS:
         const QString exe = makeProgram(dir.filePath(QStringLiteral("HCW.EXE")), false);
         QStringList lines = twoTopics(QString());
         Recorder rec;
-        FakeRtf rtf;
         BuildCommands b;
-        b.exportRtf = rtf.hook();
-        const BuildOutcome out = b.Compiler2Click(lines, 2, dir.filePath(QStringLiteral("demo.hpa")), exe);
+        const BuildOutcome out = run(b, lines, 2, dir.filePath(QStringLiteral("demo.hpa")), exe);
         if (launcher::findOnPath(QStringLiteral("wine")).isEmpty()) {
             QVERIFY(!out.ok);
             QVERIFY(out.message.contains(QStringLiteral("Wine n'est pas installé")));
@@ -225,11 +216,9 @@ private Q_SLOTS:
         const QString compiler = makeProgram(dir.filePath(QStringLiteral("hc")), true);
         QStringList lines = twoTopics(QString());
         Recorder rec;
-        FakeRtf rtf;
         BuildCommands b;
-        b.exportRtf = rtf.hook();
         const QString project = dir.filePath(QStringLiteral("pas/la/demo.hpa"));
-        const BuildOutcome out = b.Compiler2Click(lines, 2, project, compiler);
+        const BuildOutcome out = run(b, lines, 2, project, compiler);
         QVERIFY(!out.ok);
         QVERIFY2(out.message.contains(QStringLiteral("Fichier projet")), qPrintable(out.message));
         QVERIFY2(out.message.contains(QStringLiteral("Fichier RTF")), qPrintable(out.message));
@@ -241,10 +230,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QStringList lines{QStringLiteral("<HEADER>"), QStringLiteral("</HEADER>")};
         Recorder rec;
-        FakeRtf rtf;
         BuildCommands b;
-        b.exportRtf = rtf.hook();
-        const BuildOutcome out = b.Compiler2Click(lines, 0, dir.filePath(QStringLiteral("demo.hpa")),
+        const BuildOutcome out = run(b, lines, 0, dir.filePath(QStringLiteral("demo.hpa")),
             makeProgram(dir.filePath(QStringLiteral("hc")), true));
         QVERIFY(!out.ok);
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("demo.hpj"))));
@@ -266,10 +253,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QStringList lines = twoTopics(QString());
         Recorder rec;
-        FakeRtf rtf;
         QStringList compiled;
         BuildCommands b;
-        b.exportRtf = rtf.hook();
         if (hooked) {
             b.builtInCompiler = [&](const QString& hpj, QString* message) {
                 compiled << hpj;
@@ -277,7 +262,7 @@ private Q_SLOTS:
                 return QFile::exists(hpj);
             };
         }
-        const BuildOutcome out = b.Compiler2Click(lines, 2, dir.filePath(QStringLiteral("demo.hpa")), path);
+        const BuildOutcome out = run(b, lines, 2, dir.filePath(QStringLiteral("demo.hpa")), path);
         QVERIFY(rec.starts.isEmpty());
         QCOMPARE(out.ok, hooked);
         if (hooked) {

@@ -1,6 +1,7 @@
 #include "build/windows/BuildCommands.h"
 
 #include "build/core/BuildNames.h"
+#include "build/core/ProjectBuild.h"
 #include "build/windows/EditHpj.h"
 #include "build/windows/FixerHcp.h"
 #include "build/windows/Options.h"
@@ -53,7 +54,8 @@ QString compilerProgram(const QString& path, QString& reason)
 
 } // namespace
 
-BuildOutcome BuildCommands::Compiler2Click(QStringList& lines, int pageCount, const QString& currentFileName,
+BuildOutcome BuildCommands::Compiler2Click(QStringList& lines, int pageCount, int popupCount,
+    const store::FieldLook& title, const store::FieldLook& body, const QString& currentFileName,
     const QString& helpCompilerPath) const
 {
     const build::BuildNames files = build::buildNames(currentFileName);
@@ -63,14 +65,14 @@ BuildOutcome BuildCommands::Compiler2Click(QStringList& lines, int pageCount, co
         out.ok = false;
         notes << text;
     };
-    QString error;
-    if (!store::ExportHpj(lines, pageCount, files.hpj, &error))
-        problem(QStringLiteral("Fichier projet « %1 » non écrit : %2").arg(files.hpj, error));
-    error.clear();
-    if (!exportRtf)
-        problem(QStringLiteral("Fichier RTF « %1 » non écrit : écriture indisponible.").arg(files.rtf));
-    else if (!exportRtf(files.rtf, &error))
-        problem(QStringLiteral("Fichier RTF « %1 » non écrit : %2").arg(files.rtf, error));
+    // The same writer as the command-line build, so both give the same bytes.
+    const build::BuildFiles written = build::writeBuildFiles(lines, pageCount, popupCount, title, body, currentFileName);
+    if (written.noProjectBlock)
+        problem(QStringLiteral("Le document n'a pas de bloc projet : « %1 » n'a pas été écrit.").arg(files.hpj));
+    else if (!written.hpjWritten)
+        problem(QStringLiteral("Fichier projet « %1 » non écrit : %2").arg(files.hpj, written.hpjError));
+    if (!written.rtfWritten)
+        problem(QStringLiteral("Fichier RTF « %1 » non écrit : %2").arg(files.rtf, written.rtfError));
 
     // The compiler runs even when a file could not be written, on whatever is there.
     if (helpCompilerPath.trimmed().isEmpty()) {

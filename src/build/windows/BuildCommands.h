@@ -21,23 +21,21 @@ struct BuildOutcome {
 
 class BuildCommands {
 public:
-    // Writes the RTF topic file of the document to `rtfPath`; false with the reason in `error`.
-    using RtfExport = std::function<bool(const QString& rtfPath, QString* error)>;
     // Compiles `hpjPath` (the .hlp goes beside it) when no external compiler is set; false with
     // the reason in `message` (a success may also leave a message).
     using BuiltInCompiler = std::function<bool(const QString& hpjPath, QString* message)>;
 
-    RtfExport exportRtf;
     BuiltInCompiler builtInCompiler;
     build::hlpviewer::Probe probe = build::hlpviewer::systemProbe();
 
     // Build (F9, "&Créer ficher HLP", toolbar "Compiler"), after the caller's EcritFiche: writes the
-    // .hpj (refreshing [MAP] in `lines`) and the .rtf beside `currentFileName`, then starts
-    // `helpCompilerPath` on the .hpj name without folder in the project's folder, without waiting;
-    // an empty path runs `builtInCompiler` instead. Files that cannot be written do not stop the
-    // compiler; every problem is in the message.
-    BuildOutcome Compiler2Click(QStringList& lines, int pageCount, const QString& currentFileName,
-        const QString& helpCompilerPath) const;
+    // .hpj (refreshing [MAP] in `lines`) and the .rtf beside `currentFileName` (the document's lines
+    // and counts, the looks of the title field and the body), then starts `helpCompilerPath` on the
+    // .hpj name without folder in the project's folder, without waiting; an empty path runs
+    // `builtInCompiler` instead. Files that cannot be written do not stop the compiler; every
+    // problem is in the message.
+    BuildOutcome Compiler2Click(QStringList& lines, int pageCount, int popupCount, const store::FieldLook& title,
+        const store::FieldLook& body, const QString& currentFileName, const QString& helpCompilerPath) const;
 
     // View ("&Voir fichier HLP"): opens the .hlp named like `currentFileName` with the viewer.
     BuildOutcome voirfichierhlp1Click(const QString& currentFileName) const;
