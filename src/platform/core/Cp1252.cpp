@@ -68,20 +68,31 @@ QString decode(QByteArrayView bytes)
     return out;
 }
 
+namespace {
+// Every code point the code page holds is below U+2200; -1 marks the others.
+struct EncodeTable {
+    static constexpr int Size = 0x2200;
+    qint16 map[Size];
+    EncodeTable()
+    {
+        for (int u = 0; u < Size; ++u)
+            map[u] = -1;
+        for (int b = 0; b < 256; ++b)
+            map[cp1252::fromByte(static_cast<unsigned char>(b)).unicode()] = qint16(b);
+    }
+};
+} // namespace
+
 bool encodeInto(QStringView text, char* out)
 {
+    static const EncodeTable table;
     bool lost = false;
     const char16_t* s = text.utf16();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t u = s[i];
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-            out[i] = static_cast<char>(u);
-        } else {
-            const int b = reverseLookup(u);
-            if (b < 0)
-                lost = true;
-            out[i] = static_cast<char>(b >= 0 ? b : '?');
-        }
+        const int b = u < EncodeTable::Size ? table.map[u] : -1;
+        lost |= b < 0;
+        out[i] = static_cast<char>(b >= 0 ? b : '?');
     }
     return lost;
 }

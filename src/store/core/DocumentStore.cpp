@@ -230,10 +230,10 @@ void DocumentStore::Renum()
         return;
     for (QString& line : DocumentLines) {
         int n = 0;
-        if (line.startsWith(u"<BLOC")) {
+        if (isTopicOpenPrefix(line)) {
             if (fourDigits(QStringView(line).mid(5, 4), n) && n > CurrentPage)
                 line = topicOpenTag(n - 1);
-        } else if (line.startsWith(u"</BLOC")) {
+        } else if (isTopicClosePrefix(line)) {
             if (fourDigits(QStringView(line).mid(6, 4), n) && n > CurrentPage)
                 line = topicCloseTag(n - 1);
         }
