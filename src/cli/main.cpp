@@ -1,11 +1,14 @@
 // tyxbuild: builds a help project without the window. Loads the .hpa file as Open does, then
-// writes the .hpj and .rtf files beside it exactly as the Build command does. Never writes the .hpa.
+// writes the .hpj and .rtf files beside it exactly as the Build command does, and compiles the
+// .hlp file with the built-in compiler. Never writes the .hpa.
 #include "build/core/ProjectBuild.h"
+#include "build/hlp/HlpCompiler.h"
 #include "store/core/DocumentStore.h"
 #include "store/core/HeaderBlock.h"
 #include "store/core/TextRules.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QStringList>
 #include <cstdio>
 
@@ -24,7 +27,7 @@ void err(const QString& text) { say(stderr, QStringLiteral("tyxbuild : ") + text
 
 QString quoted(const QString& s) { return QStringLiteral("« ") + s + QStringLiteral(" »"); }
 
-QString usageLine() { return QStringLiteral("Usage : tyxbuild [--help] [--version] PROJET.hpa"); }
+QString usageLine() { return QStringLiteral("Usage : tyxbuild [--help] [--version] [--sans-hlp] PROJET.hpa"); }
 
 QString helpText()
 {
@@ -32,11 +35,12 @@ QString helpText()
         "\n\n"
         "Construit le projet d'aide PROJET.hpa sans ouvrir de fenêtre : écrit le fichier de projet\n"
         "PROJET.hpj et le fichier de rubriques PROJET.rtf à côté du fichier .hpa, comme la commande\n"
-        "« Créer ficher HLP ». Le fichier .hpa n'est jamais modifié. L'extension du nom donné est\n"
-        "remplacée par .hpa.\n"
+        "« Créer ficher HLP », puis compile le fichier d'aide PROJET.hlp avec le compilateur intégré.\n"
+        "Le fichier .hpa n'est jamais modifié. L'extension du nom donné est remplacée par .hpa.\n"
         "\n"
-        "  --help     affiche cette aide\n"
-        "  --version  affiche la version\n"
+        "  --help      affiche cette aide\n"
+        "  --version   affiche la version\n"
+        "  --sans-hlp  écrit les fichiers .hpj et .rtf sans compiler le fichier .hlp\n"
         "\n"
         "Code de sortie : 0 en cas de succès, 1 si un fichier ne peut être lu ou écrit,\n"
         "2 si la ligne de commande est incorrecte.");
@@ -58,6 +62,7 @@ int main(int argc, char** argv)
     const QStringList args = QCoreApplication::arguments();
 
     QString project;
+    bool compile = true;
     bool optionsEnded = false;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -69,6 +74,8 @@ int main(int argc, char** argv)
         } else if (!optionsEnded && a == u"--version") {
             say(stdout, QStringLiteral("tyxbuild 2.0"));
             return Success;
+        } else if (!optionsEnded && a == u"--sans-hlp") {
+            compile = false;
         } else if (!optionsEnded && a.startsWith(u'-') && a.size() > 1) {
             return usageError(QStringLiteral("option inconnue ") + quoted(a) + QLatin1Char('.'));
         } else if (!project.isEmpty()) {
@@ -82,7 +89,12 @@ int main(int argc, char** argv)
     if (project.isEmpty())
         return usageError(QStringLiteral("aucun projet indiqué."));
 
-    const QString hpaPath = store::forceExtension(project, QStringLiteral(".hpa"));
+    QString hpaPath = store::forceExtension(project, QStringLiteral(".hpa"));
+    // On a file system that tells letter cases apart, DEMO.HPA is not DEMO.hpa: take the name as
+    // typed when only the case of its extension differs.
+    if (!QFileInfo::exists(hpaPath) && project.endsWith(QStringLiteral(".hpa"), Qt::CaseInsensitive)
+        && QFileInfo::exists(project))
+        hpaPath = project;
     store::DocumentStore doc;
     bool missing = false;
     QString error;
@@ -125,5 +137,20 @@ int main(int argc, char** argv)
         err(QStringLiteral("impossible d'écrire ") + quoted(r.rtfPath) + QStringLiteral(" : ") + r.rtfError);
         status = FileError;
     }
-    return status;
+    if (!compile)
+        return status;
+    if (status != Success) {
+        // Compiling stale or missing input would give a help file that does not match the project.
+        err(QStringLiteral("le fichier .hlp n'est pas compilé."));
+        return status;
+    }
+
+    const hlp::CompileResult c = hlp::HlpCompiler().compile(r.hpjPath);
+    for (const QString& line : c.diagnostics)
+        say(stderr, line);
+    if (!c.written) {
+        err(QStringLiteral("le fichier ") + quoted(c.hlpPath) + QStringLiteral(" n'a pas été écrit."));
+        return FileError;
+    }
+    return Success;
 }

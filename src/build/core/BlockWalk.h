@@ -1,21 +1,22 @@
 #pragma once
-// Finds every topic and popup block of a list of lines by number in one pass over the lines, so
+// Finds every topic and popup block of a list of lines by number, from one pass over the lines, so
 // writing 10,000 topics never rescans the document per topic.
 #include "store/core/Blocks.h"
 
-#include <QHash>
-#include <QList>
 #include <QStringList>
+#include <utility>
 #include <vector>
 
 namespace build {
 
 struct BlockSpan {
     int open = -1; // the open tag line
-    int end = -1;  // one past the last line of the block's content (the close tag, when present)
+    int end = -1;  // one past the block's last content line: its close tag when it has one
+    bool closed = false;
     bool found() const { return open >= 0; }
 };
 
+// Keeps a reference to `lines`, which must outlive it unchanged.
 class BlockWalk {
 public:
     explicit BlockWalk(const QStringList& lines);
@@ -24,12 +25,13 @@ public:
     BlockSpan popup(int n) const;
 
 private:
-    BlockSpan span(int open, const QString& closeTag) const;
+    BlockSpan span(int open, const std::vector<std::pair<int, int>>& closes, int n) const;
 
-    int size_ = 0;
+    const QStringList& lines_;
     store::TagIndex index_;
-    QHash<QString, QList<int>> closes_; // exact close-tag text -> its lines, ascending
-    std::vector<int> tagLines_;         // lines a reader would take for a tag, ascending
+    // (number, line) of every exact close tag, sorted: the first close after an open tag is one
+    // binary search away.
+    std::vector<std::pair<int, int>> topicCloses_, popupCloses_;
 };
 
 } // namespace build

@@ -5,6 +5,7 @@
 #include "store/core/TextRules.h"
 
 #include <array>
+#include <cstring>
 
 namespace build {
 
@@ -21,36 +22,50 @@ constexpr std::array<Rgb, 15> kColourTable = {{{0, 0, 0}, {0, 0, 255}, {0, 255, 
 
 const QString kFootnoteStyle = QStringLiteral("\\pard\\plain \\s15\\nowidctlpar\\widctlpar\\adjustright ");
 
-QChar hexDigit(int v) { return QLatin1Char("0123456789ABCDEF"[v & 15]); }
-
 } // namespace
+
+void appendEscaped(QByteArray& out, QStringView line)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    const qsizetype n = line.size();
+    const qsizetype at = out.size();
+    // Room for the worst case (every character a tab), written through a pointer and trimmed
+    // after: the bulk of a topic file goes through here.
+    out.resize(at + 5 * n);
+    char* const start = out.data();
+    char* p = start + at;
+    const char16_t* d = line.utf16();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = d[i];
+        if (u >= 32 && u < 128) {
+            *p++ = char(u);
+        } else if (u == 9) {
+            std::memcpy(p, "\\tab ", 5);
+            p += 5;
+        } else if (u >= 32) {
+            // One byte of the code page; a character it cannot hold is written as '?', as the
+            // file itself would hold it.
+            const unsigned char b = cp1252::toByte(QChar(u));
+            if (b < 128 || b == 0xB6) { // the paragraph mark stays itself wherever it stands
+                *p++ = char(b);
+            } else {
+                p[0] = '\\';
+                p[1] = '\'';
+                p[2] = kHex[b >> 4];
+                p[3] = kHex[b & 15];
+                p += 4;
+            }
+        } // other control characters are dropped
+    }
+    out.resize(p - start);
+}
 
 QString RtfEscape(QStringView line)
 {
-    QString out;
-    out.reserve(line.size() + 8);
-    for (const QChar c : line) {
-        const char16_t u = c.unicode();
-        if (u == 9) {
-            out += u"\\tab ";
-        } else if (u < 32) {
-            continue;
-        } else if (u < 128 || c == store::ParagraphMark) {
-            out += c;
-        } else {
-            // One byte of the code page; a character it cannot hold is written as '?', as the
-            // file itself would hold it.
-            const unsigned char b = cp1252::toByte(c);
-            if (b < 128) {
-                out += QLatin1Char(char(b));
-            } else {
-                out += u"\\'";
-                out += hexDigit(b >> 4);
-                out += hexDigit(b);
-            }
-        }
-    }
-    return out;
+    QByteArray bytes;
+    bytes.reserve(line.size() + 8);
+    appendEscaped(bytes, line);
+    return QString::fromLatin1(bytes);
 }
 
 int colourIndex(store::ColourWord colour)

@@ -3,6 +3,7 @@
 // header and the footnote lines. All pure.
 #include "store/core/HeaderBlock.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -12,6 +13,8 @@ namespace build {
 // Topic text already holds RTF, so only tabs, control characters and bytes above 127 change;
 // the paragraph mark stays itself wherever it stands.
 QString RtfEscape(QStringView line);
+// The same escape, appended as the bytes of the file (ASCII, and 0xB6 for the paragraph mark).
+void appendEscaped(QByteArray& out, QStringView line);
 
 // "\cf" + index in the header's colour table + " ", or "\cf0 " for a colour outside it.
 QString ColourCode(store::ColourWord colour);

@@ -8,29 +8,45 @@
 
 namespace build {
 
+void RtfOut::piece(const QString& s)
+{
+    const qsizetype at = bytes_.size();
+    bytes_.resize(at + s.size());
+    cp1252::encodeInto(s, bytes_.data() + at);
+}
+
+bool RtfOut::escapedLine(QStringView raw)
+{
+    const qsizetype before = bytes_.size();
+    appendEscaped(bytes_, raw);
+    if (bytes_.size() > before && bytes_.back() == char(0xB6)) {
+        bytes_.chop(1);
+        return true;
+    }
+    return false;
+}
+
 namespace {
 
 struct Selectors {
     QString titleSize;
     QString bodySize;
+    QByteArray bodyPiece; // the body size selector and its space, before every body line
     QString titleColour;
 };
 
-// An escaped line without its final paragraph mark; `paragraphEnd` tells whether it had one.
-QString escapedPiece(const QString& raw, bool& paragraphEnd)
+// Writes topic k. `extra` are lines that follow the block's own content (the contents links of
+// topic 0), read exactly as if they stood in the block before its close tag.
+void writeTopic(RtfOut& out, const QStringList& lines, const BlockSpan& s, const QStringList& extra, int k,
+    const Selectors& sel)
 {
-    QString line = RtfEscape(raw);
-    paragraphEnd = !line.isEmpty() && line.back() == store::ParagraphMark;
-    if (paragraphEnd)
-        line.chop(1);
-    return line;
-}
+    const int own = s.end - (s.open + 1);
+    const int count = own + int(extra.size());
+    const auto content = [&](int i) -> const QString& { return i < own ? lines[s.open + 1 + i] : extra[i - own]; };
 
-void writeTopic(RtfOut& out, const QStringList& lines, const BlockSpan& s, int k, const Selectors& sel)
-{
     // A block cut short reads its missing lines as empty rather than taking the close tag for them.
-    const QString keywordLine = s.open + 1 < s.end ? lines[s.open + 1] : QString();
-    QString title = s.open + 2 < s.end ? lines[s.open + 2] : QString();
+    const QString keywordLine = count > 0 ? content(0) : QString();
+    QString title = count > 1 ? content(1) : QString();
     title.chop(1); // the title end mark
     const QString escapedTitle = RtfEscape(title);
 
@@ -48,22 +64,18 @@ void writeTopic(RtfOut& out, const QStringList& lines, const BlockSpan& s, int k
     out.line(QStringLiteral("\\f11") + sel.titleSize + sel.titleColour + QStringLiteral("\\cgrid0\\keepn ")
         + escapedTitle + QStringLiteral(" \\par\\pard") + sel.bodySize);
 
-    for (int i = s.open + 3; i < s.end; ++i) {
-        bool paragraphEnd = false;
-        const QString line = escapedPiece(lines[i], paragraphEnd);
-        out.piece(sel.bodySize);
-        out.piece(u" ");
-        out.piece(line);
-        if (paragraphEnd) {
+    for (int i = 2; i < count; ++i) {
+        out.piece(QByteArrayView(sel.bodyPiece));
+        if (out.escapedLine(content(i))) {
             out.lineBreak();
-            out.piece(u"\\par ");
+            out.piece("\\par ");
         }
     }
 
     if (!target.isEmpty())
         out.line(QStringLiteral("}{\\par \\f11") + sel.bodySize + QStringLiteral("\\uldb\\cgrid0 Voir aussi}{\\v\\cgrid0 IDH_")
             + target + QStringLiteral("}{\\f11\\fs20\\cgrid0 "));
-    out.line(u"\\page ");
+    out.line("\\page ");
 }
 
 } // namespace
@@ -75,15 +87,12 @@ QString contentsLink(const QString& rawTitle, const QString& bodySize)
         + QStringLiteral("}{\\f11\\fs20\\cgrid0 ");
 }
 
-void Sommaire(QStringList& scratchLines, int pageCount, const store::FieldLook& body)
+QStringList Sommaire(const QStringList& lines, const BlockWalk& walk, int pageCount, const store::FieldLook& body)
 {
-    const QString bodySize = SizeSelector(body.fontSize);
-    const BlockWalk walk(scratchLines);
     const BlockSpan first = walk.topic(0);
-    const QString close = store::topicCloseTag(0);
-    if (!first.found() || first.end >= scratchLines.size() || scratchLines[first.end] != close)
-        return;
-
+    if (!first.found() || !first.closed)
+        return {};
+    const QString bodySize = SizeSelector(body.fontSize);
     // Only the topics the topic loop writes get a link: a link to a topic left out of the file
     // would be a jump to nowhere.
     QStringList links;
@@ -91,20 +100,15 @@ void Sommaire(QStringList& scratchLines, int pageCount, const store::FieldLook& 
         const BlockSpan s = walk.topic(n);
         if (!s.found())
             break;
-        QString title = s.open + 2 < s.end ? scratchLines[s.open + 2] : QString();
+        QString title = s.open + 2 < s.end ? lines[s.open + 2] : QString();
         title.chop(1);
         links << contentsLink(title, bodySize);
     }
     links << QString(store::ParagraphMark);
-
-    // One splice, not one insertion per link.
-    QStringList out;
-    out.reserve(scratchLines.size() + links.size());
-    out << scratchLines.mid(0, first.end) << links << scratchLines.mid(first.end);
-    scratchLines.swap(out);
+    return links;
 }
 
-void EcritPopUp(RtfOut& out, const QStringList& scratchLines, const BlockWalk& walk, int popupCount)
+void EcritPopUp(RtfOut& out, const QStringList& lines, const BlockWalk& walk, int popupCount)
 {
     for (int p = 0; p < popupCount; ++p) {
         const BlockSpan s = walk.popup(p);
@@ -112,38 +116,36 @@ void EcritPopUp(RtfOut& out, const QStringList& scratchLines, const BlockWalk& w
             break;
         out.line(PopupFootnote(p));
         for (int i = s.open + 2; i < s.end; ++i) {
-            bool paragraphEnd = false;
-            QString line = escapedPiece(scratchLines[i], paragraphEnd);
-            if (i == s.open + 2)
-                line = QStringLiteral("\\b ") + line + QStringLiteral("\\b0");
-            out.piece(u"\\fs20 ");
-            out.piece(line);
-            out.piece(u" ");
+            // Fixed 10 points here, the body font is not used; the first line is the bold heading.
+            const bool first = i == s.open + 2;
+            out.piece(first ? "\\fs20 \\b " : "\\fs20 ");
+            const bool paragraphEnd = out.escapedLine(lines[i]);
+            out.piece(first ? "\\b0 " : " ");
             if (paragraphEnd) {
                 out.lineBreak();
-                out.piece(u"\\par ");
+                out.piece("\\par ");
             }
         }
         out.lineBreak();
-        out.line(u"\\par \\page ");
-        out.line(u"\\par }");
+        out.line("\\par \\page ");
+        out.line("\\par }");
     }
 }
 
-QString RtfText(const QStringList& documentLines, int pageCount, int popupCount, const store::FieldLook& title,
+QByteArray RtfBytes(const QStringList& documentLines, int pageCount, int popupCount, const store::FieldLook& title,
     const store::FieldLook& body)
 {
-    const Selectors sel{SizeSelector(title.fontSize), SizeSelector(body.fontSize), ColourCode(title.fontColour)};
+    Selectors sel{SizeSelector(title.fontSize), SizeSelector(body.fontSize), {}, ColourCode(title.fontColour)};
+    sel.bodyPiece = (sel.bodySize + QLatin1Char(' ')).toLatin1();
 
-    QStringList scratchLines = documentLines;
-    Sommaire(scratchLines, pageCount, body);
-    const BlockWalk walk(scratchLines);
+    const BlockWalk walk(documentLines);
+    const QStringList contents = Sommaire(documentLines, walk, pageCount, body);
 
     RtfOut out;
-    qsizetype estimate = 1024;
-    for (const QString& l : std::as_const(scratchLines))
-        estimate += l.size() + 16;
-    out.reserve(estimate + qsizetype(qMax(0, pageCount)) * 640 + qsizetype(qMax(0, popupCount)) * 256);
+    qsizetype estimate = 4096;
+    for (const QString& l : documentLines)
+        estimate += l.size() + 8;
+    out.reserve(estimate * 2 + qsizetype(qMax(0, pageCount)) * 700 + qsizetype(qMax(0, popupCount)) * 300);
 
     for (const QString& l : RtfHeader())
         out.line(l);
@@ -151,17 +153,11 @@ QString RtfText(const QStringList& documentLines, int pageCount, int popupCount,
         const BlockSpan s = walk.topic(k);
         if (!s.found())
             break;
-        writeTopic(out, scratchLines, s, k, sel);
+        writeTopic(out, documentLines, s, k == 0 ? contents : QStringList(), k, sel);
     }
-    out.line(u"\\par }");
-    EcritPopUp(out, scratchLines, walk, popupCount);
+    out.line("\\par }");
+    EcritPopUp(out, documentLines, walk, popupCount);
     return out.take();
-}
-
-QByteArray RtfBytes(const QStringList& documentLines, int pageCount, int popupCount, const store::FieldLook& title,
-    const store::FieldLook& body)
-{
-    return cp1252::encode(RtfText(documentLines, pageCount, popupCount, title, body));
 }
 
 bool ExportRtf(const QStringList& documentLines, int pageCount, int popupCount, const store::FieldLook& title,
