@@ -1,0 +1,305 @@
+#include "ShellFixture.h"
+#include "support/TestRegistry.h"
+
+#include <QAction>
+
+using Answer = Prompts::Answer;
+
+namespace {
+
+const QString Filter = QStringLiteral("Pages d'aide (*.hpa)|*.hpa|Tous les fichiers (*.*)|*.*");
+
+QString question(const QString& name)
+{
+    return QStringLiteral("Enregistrer changements dans '%1'?").arg(name);
+}
+
+} // namespace
+
+class MainFormFileTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void openForcesTheExtension_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("no extension") << "notes";
+        QTest::newRow("other extension") << "notes.txt";
+        QTest::newRow("upper case extension") << "notes.HPA";
+    }
+    void openForcesTheExtension()
+    {
+        QFETCH(QString, chosen);
+        ShellFixture f;
+        f.writeProject("notes.hpa", {"Accueil", "Suite"});
+        f.typeInBody("change"); // Open asks nothing about unsaved changes
+        f.prompts.fileNames << f.path(chosen);
+        f.main->OpenItem->trigger();
+        QCOMPARE(f.main->CurrentFileName, f.path("notes.hpa"));
+        QCOMPARE(f.main->windowTitle(), QStringLiteral("Tyx Plumet - notes.hpa"));
+        QCOMPARE(f.pages->Edit1->text(), QStringLiteral("Accueil"));
+        QCOMPARE(f.pages->doc().PageCount, 2);
+        QVERIFY(f.prompts.asked.isEmpty());
+        QCOMPARE(f.prompts.filters, QStringList{Filter});
+        QCOMPARE(f.prompts.initialNames, QStringList{"*.hpa"});
+    }
+
+    void openCancelledOrMissing()
+    {
+        ShellFixture f;
+        f.writeProject("a.hpa", {"Premier"});
+        f.prompts.fileNames << f.path("a.hpa");
+        f.main->OpenItemClick();
+
+        f.main->OpenItemClick(); // cancelled: nothing changes
+        QCOMPARE(f.main->CurrentFileName, f.path("a.hpa"));
+        QCOMPARE(f.main->windowTitle(), QStringLiteral("Tyx Plumet - a.hpa"));
+
+        // A name without a file: the name and caption change, the document shown stays.
+        f.prompts.fileNames << f.path("absent");
+        f.main->OpenItemClick();
+        QCOMPARE(f.main->CurrentFileName, f.path("absent.hpa"));
+        QCOMPARE(f.main->windowTitle(), QStringLiteral("Tyx Plumet - absent.hpa"));
+        QCOMPARE(f.pages->Edit1->text(), QStringLiteral("Premier"));
+        QVERIFY(f.prompts.asked.isEmpty());
+    }
+
+    void newCommand_data()
+    {
+        QTest::addColumn<bool>("named");
+        QTest::addColumn<bool>("modified");
+        QTest::addColumn<QList<Answer>>("answers");
+        QTest::addColumn<QStringList>("saveNames"); // names the Save As dialog gives
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<bool>("renewed");
+        QTest::addColumn<QString>("savedFile"); // the file that holds the change afterwards, if any
+
+        QTest::newRow("unchanged: no question") << true << false << QList<Answer>{} << QStringList{} << QString() << true << QString();
+        QTest::newRow("Annuler keeps everything") << true << true << QList<Answer>{Answer::Cancel} << QStringList{}
+                                                  << question("doc.hpa") << false << QString();
+        QTest::newRow("Non drops the changes") << true << true << QList<Answer>{Answer::No} << QStringList{}
+                                               << question("doc.hpa") << true << QString();
+        QTest::newRow("Oui saves first") << true << true << QList<Answer>{Answer::Yes} << QStringList{}
+                                         << question("doc.hpa") << true << "doc.hpa";
+        QTest::newRow("Oui on an unnamed document saves as") << false << true << QList<Answer>{Answer::Yes}
+                                                             << QStringList{"neuf"} << question("") << true << "neuf.hpa";
+        QTest::newRow("Oui then cancelled save as goes on") << false << true << QList<Answer>{Answer::Yes}
+                                                            << QStringList{} << question("") << true << QString();
+    }
+    void newCommand()
+    {
+        QFETCH(bool, named);
+        QFETCH(bool, modified);
+        QFETCH(QList<Answer>, answers);
+        QFETCH(QStringList, saveNames);
+        QFETCH(QString, asked);
+        QFETCH(bool, renewed);
+        QFETCH(QString, savedFile);
+
+        ShellFixture f;
+        f.writeProject("doc.hpa", {"Accueil"});
+        if (named) {
+            f.prompts.fileNames << f.path("doc.hpa");
+            f.main->OpenItemClick();
+        } else {
+            f.pages->Edit1->setText("Sans nom"); // a page is written only with a title
+        }
+        const QByteArray before = f.bytes("doc.hpa");
+        const QString caption = f.main->windowTitle();
+        if (modified)
+            f.typeInBody(" ajout");
+        for (Answer a : answers)
+            f.prompts.answers << a;
+        for (const QString& n : saveNames)
+            f.prompts.fileNames << f.path(n);
+
+        f.main->Nouveau1->trigger();
+
+        QCOMPARE(f.prompts.asked, asked.isEmpty() ? QStringList{} : QStringList{asked});
+        // New keeps the caption; only a Save As on the way names the document.
+        QCOMPARE(f.main->windowTitle(), saveNames.isEmpty() ? caption : "Tyx Plumet - " + saveNames.first());
+        if (renewed) {
+            QVERIFY(f.main->CurrentFileName.isEmpty());
+            QVERIFY(f.pages->Edit1->text().isEmpty());
+            QCOMPARE(f.pages->doc().PageCount, 1);
+        } else {
+            QCOMPARE(f.main->CurrentFileName, f.path("doc.hpa"));
+            QCOMPARE(f.pages->Memo1->toPlainText(), QStringLiteral("corps Accueil ajout"));
+        }
+        if (savedFile.isEmpty()) {
+            QCOMPARE(f.bytes("doc.hpa"), before);
+            QVERIFY(!f.exists("neuf.hpa"));
+        } else {
+            QVERIFY(f.bytes(savedFile).contains("ajout"));
+        }
+        // Declining to save leaves the new document counted as modified.
+        if (renewed && modified && savedFile.isEmpty())
+            QVERIFY(f.pages->TestModif());
+    }
+
+    void saveOfANamedDocumentWritesWithoutAsking()
+    {
+        ShellFixture f;
+        f.writeProject("doc.hpa", {"Accueil"});
+        f.prompts.fileNames << f.path("doc.hpa");
+        f.main->OpenItemClick();
+        f.main->CurrentFileName = f.path("doc.txt"); // Save forces ".hpa" too
+        f.typeInBody(" ajout");
+        f.main->SaveItem->trigger();
+        QCOMPARE(f.main->CurrentFileName, f.path("doc.hpa"));
+        QVERIFY(f.bytes("doc.hpa").contains("corps Accueil ajout\r\n"));
+        QVERIFY(!f.exists("doc.txt"));
+        QVERIFY(!f.pages->TestModif());
+        QCOMPARE(f.prompts.filters.size(), 1); // only Open's dialog
+        QVERIFY(f.prompts.asked.isEmpty());
+    }
+
+    void saveOfAnUnnamedDocumentAsksForAName()
+    {
+        ShellFixture f;
+        f.pages->Edit1->setText("Titre");
+        f.typeInBody("texte");
+        f.main->SaveItemClick(); // cancelled
+        QVERIFY(f.main->CurrentFileName.isEmpty());
+        QCOMPARE(f.main->windowTitle(), QStringLiteral("Tyx Plumet"));
+        QVERIFY(f.pages->TestModif());
+
+        f.prompts.fileNames << f.path("projet");
+        f.main->SaveItemClick();
+        QCOMPARE(f.main->CurrentFileName, f.path("projet"));
+        QCOMPARE(f.main->windowTitle(), QStringLiteral("Tyx Plumet - projet"));
+        QVERIFY(f.bytes("projet.hpa").contains("texte"));
+        QVERIFY(!f.pages->TestModif());
+        QCOMPARE(f.prompts.filters, (QStringList{Filter, Filter}));
+        QCOMPARE(f.prompts.initialNames, (QStringList{"*.hpa", "*.hpa"}));
+
+        // Named now: the next Save writes at once.
+        f.typeInBody(" encore");
+        f.main->SaveItemClick();
+        QCOMPARE(f.prompts.filters.size(), 2);
+        QVERIFY(f.bytes("projet.hpa").contains("texte encore"));
+    }
+
+    void saveAs_data()
+    {
+        QTest::addColumn<bool>("targetExists");
+        QTest::addColumn<QList<Answer>>("answers");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("new name saves at once") << false << QList<Answer>{} << true;
+        QTest::newRow("existing name, OK") << true << QList<Answer>{Answer::Ok} << true;
+        QTest::newRow("existing name, Cancel") << true << QList<Answer>{Answer::Cancel} << false;
+    }
+    void saveAs()
+    {
+        QFETCH(bool, targetExists);
+        QFETCH(QList<Answer>, answers);
+        QFETCH(bool, written);
+        ShellFixture f;
+        f.writeProject("doc.hpa", {"Accueil"});
+        if (targetExists)
+            f.writeProject("cible.hpa", {"Ancien"});
+        const QByteArray before = f.bytes("cible.hpa");
+        f.prompts.fileNames << f.path("doc.hpa");
+        f.main->OpenItemClick();
+        f.typeInBody(" ajout");
+        f.prompts.answers << answers;
+        f.prompts.fileNames << f.path("cible.txt"); // the file written is cible.hpa
+
+        f.main->Enregistrersous1->trigger();
+
+        QCOMPARE(f.prompts.asked, targetExists ? QStringList{QString::fromUtf8("Ce fichier existe déjà")} : QStringList{});
+        QCOMPARE(f.main->CurrentFileName, f.path("cible.txt"));
+        QCOMPARE(f.main->windowTitle(), QStringLiteral("Tyx Plumet - cible.txt"));
+        QCOMPARE(f.prompts.initialNames.last(), QStringLiteral("*.hpa"));
+        if (written) {
+            QVERIFY(f.bytes("cible.hpa").contains("corps Accueil ajout"));
+            QVERIFY(!f.pages->TestModif());
+        } else {
+            QCOMPARE(f.bytes("cible.hpa"), before);
+            QVERIFY(f.pages->TestModif());
+            // The next Save writes to the new name without asking.
+            f.main->SaveItemClick();
+            QCOMPARE(f.prompts.asked.size(), 1);
+            QVERIFY(f.bytes("cible.hpa").contains("corps Accueil ajout"));
+        }
+        QVERIFY(!f.bytes("doc.hpa").contains("ajout"));
+    }
+
+    void saveAsCancelledForgetsTheName()
+    {
+        ShellFixture f;
+        f.writeProject("doc.hpa", {"Accueil"});
+        f.prompts.fileNames << f.path("doc.hpa");
+        f.main->OpenItemClick();
+        f.main->Enregistrersous1Click(); // cancelled
+        QVERIFY(f.main->CurrentFileName.isEmpty());
+        QCOMPARE(f.main->windowTitle(), QStringLiteral("Tyx Plumet - doc.hpa"));
+        f.main->SaveItemClick(); // asks for a name again
+        QCOMPARE(f.prompts.filters.size(), 3);
+    }
+
+    void failedSaveKeepsTheChangesAndClaimsNothing()
+    {
+        ShellFixture f;
+        f.pages->Edit1->setText("Titre");
+        f.typeInBody("texte");
+        const QString target = QStringLiteral("/nonexistent-tyx-folder/projet.hpa");
+        f.prompts.fileNames << target;
+        f.main->SaveItemClick();
+        // The store showed the system's reason; the shell adds nothing, and the flow went on.
+        QCOMPARE(f.prompts.asked.size(), 1);
+        QCOMPARE(f.main->CurrentFileName, target);
+        QCOMPARE(f.main->windowTitle(), QStringLiteral("Tyx Plumet - projet.hpa"));
+        QVERIFY(f.pages->TestModif());
+        QVERIFY(f.pages->doc().ProjectFileName.isEmpty());
+    }
+
+    void closing_data()
+    {
+        QTest::addColumn<bool>("named");
+        QTest::addColumn<bool>("modified");
+        QTest::addColumn<QList<Answer>>("answers");
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<bool>("closes");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("unchanged") << true << false << QList<Answer>{} << QString() << true << false;
+        QTest::newRow("Non") << true << true << QList<Answer>{Answer::No} << question("doc.hpa") << true << false;
+        QTest::newRow("Annuler") << true << true << QList<Answer>{Answer::Cancel} << question("doc.hpa") << false << false;
+        QTest::newRow("Oui") << true << true << QList<Answer>{Answer::Yes} << question("doc.hpa") << true << true;
+        QTest::newRow("unnamed asks with empty quotes") << false << true << QList<Answer>{Answer::Yes} << question("")
+                                                        << true << false;
+    }
+    void closing()
+    {
+        QFETCH(bool, named);
+        QFETCH(bool, modified);
+        QFETCH(QList<Answer>, answers);
+        QFETCH(QString, asked);
+        QFETCH(bool, closes);
+        QFETCH(bool, saved);
+        ShellFixture f;
+        f.writeProject("doc.hpa", {"Accueil"});
+        if (named) {
+            f.prompts.fileNames << f.path("doc.hpa");
+            f.main->OpenItemClick();
+        }
+        if (modified)
+            f.typeInBody(" ajout");
+        f.prompts.answers << answers;
+
+        QCOMPARE(f.main->close(), closes);
+
+        QCOMPARE(f.prompts.asked, asked.isEmpty() ? QStringList{} : QStringList{asked});
+        QCOMPARE(f.bytes("doc.hpa").contains("ajout"), saved);
+        // The settings file is written when, and only when, the window closes.
+        QCOMPARE(f.exists("TyxHelp.ini"), closes);
+        if (!closes) {
+            QCOMPARE(f.main->ExitItem->shortcut(), QKeySequence(Qt::ALT | Qt::Key_X));
+            f.prompts.answers << Answer::No;
+            f.main->ExitItem->trigger();
+            QVERIFY(f.exists("TyxHelp.ini"));
+        }
+    }
+};
+
+TYX_TEST(MainFormFileTest);
+#include "MainFormFileTest.moc"
