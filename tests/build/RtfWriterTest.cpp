@@ -359,6 +359,27 @@ private Q_SLOTS:
         QCOMPARE(got.size(), expected.size());
     }
 
+    // The largest project the tags can number, blocks stored in reverse: every topic once, in
+    // number order, each linked once from the contents.
+    void tenThousandTopics()
+    {
+        const int n = store::MaxBlocks;
+        QStringList lines;
+        for (int k = n - 1; k >= 0; --k)
+            lines << topic(k, u8("1mot\\"), u8("Titre %1").arg(k), {u8("Texte é¶")});
+        const QByteArray bytes = build::RtfBytes(lines, n, 0, look(12), look(10));
+        qsizetype from = 0;
+        for (int k = 0; k < n; ++k) {
+            const QByteArray browse = plusNote(QStringLiteral("%1").arg(k, 4, 10, QLatin1Char('0'))).toLatin1();
+            const qsizetype at = bytes.indexOf(browse, from);
+            QVERIFY2(at > from, browse.constData());
+            from = at;
+        }
+        QCOMPARE(bytes.count("\\page \r\n"), qsizetype(n));
+        QCOMPARE(bytes.count("\\uldb\\cgrid0 Titre "), qsizetype(n - 1));
+        QVERIFY(bytes.contains(link(u8("Titre 9999"), u8("Titre9999")).toLatin1()));
+    }
+
     void writeFailureKeepsOldFile()
     {
         QTemporaryDir dir;

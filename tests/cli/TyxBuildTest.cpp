@@ -204,6 +204,21 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(dir.filePath(base + u8(".hpj"))));
     }
 
+    // The compiler cannot find the topic file its project names: a failure, with its reasons.
+    void compileFailure()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString hpa = dir.filePath(u8("autre.hpa")); // the project block names demo.rtf
+        QVERIFY(writeProject(hpa, workedexample::projectLines()));
+        const Run r = tyxbuild({hpa});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(u8("Erreur : ")), qPrintable(r.err));
+        QVERIFY2(r.err.contains(dir.filePath(u8("autre.hlp"))), qPrintable(r.err));
+        QVERIFY(!QFile::exists(dir.filePath(u8("autre.hlp"))));
+        QCOMPARE(bytesOf(dir.filePath(u8("autre.rtf"))), workedexample::expectedRtf());
+    }
+
     void writeFailures_data()
     {
         QTest::addColumn<QStringList>("lines");

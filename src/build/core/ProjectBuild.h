@@ -8,9 +8,6 @@
 
 namespace build {
 
-// The project file name with its extension replaced by `extension` (".hpj", ".rtf", ".hlp").
-QString buildFileName(const QString& projectFile, const QString& extension);
-
 struct BuildFiles {
     QString hpjPath;
     QString rtfPath;
