@@ -214,6 +214,8 @@ private Q_SLOTS:
     {
         ShellFixture f;
         // The editor child is maximised: its own caption must not leak into the frame's.
+        f.main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.main.get()));
         QCOMPARE(f.main->windowTitle(), QStringLiteral("Tyx Plumet"));
         f.writeProject("Mon projet.hpa", {"Accueil"});
         f.prompts.fileNames << f.path("Mon projet");
