@@ -2,6 +2,8 @@
 // name, median in milliseconds, ratio to the raw read+write of the same bytes.
 #include "SyntheticProject.h"
 
+#include "build/core/RtfWriter.h"
+#include "build/hlp/HlpCompiler.h"
 #include "editor/windows/PagesHlp.h"
 #include "platform/core/TextFile.h"
 #include "store/core/ProjectBlock.h"
@@ -74,5 +76,21 @@ int main(int argc, char** argv)
     }, [&] { pages.Suivant(); }), baseline);
     report("Supprime", medianMs(5, [&] { pages.doc().CurrentPage = 0; pages.LitFiche(); }, [&] { pages.Supprime(); }), baseline);
     report("CreMap", medianMs(11, nullptr, [&] { store::CreMap(pages.doc().DocumentLines, pages.doc().PageCount); }), baseline);
-    return 0;
+
+    // The help build of the same project: topic file, then the compile of the .hpj written with it.
+    pages.Charge(path);
+    const auto& doc = pages.doc();
+    const QString rtfPath = dir.filePath(QStringLiteral("synthese.rtf"));
+    const double rtf = medianMs(5, nullptr, [&] {
+        build::ExportRtf(doc.DocumentLines, doc.PageCount, doc.PopupCount, pages.titleLook(), pages.bodyLook(), rtfPath);
+    });
+    report("ExportRtf", rtf, baseline);
+    QStringList lines = doc.DocumentLines;
+    const QString hpjPath = dir.filePath(QStringLiteral("synthese.hpj"));
+    store::ExportHpj(lines, doc.PageCount, hpjPath);
+    bool written = true;
+    const double compile = medianMs(3, nullptr, [&] { written = hlp::HlpCompiler().compile(hpjPath).written && written; });
+    report("compile_hlp", compile, baseline);
+    std::printf("# compile_hlp / ExportRtf = %.2f%s\n", rtf > 0 ? compile / rtf : 0.0, written ? "" : " (aide NON écrite)");
+    return written ? 0 : 1;
 }
