@@ -1,6 +1,8 @@
 #include "ShellFixture.h"
 #include "app/windows/TAboutBox.h"
 #include "app/windows/TSplash.h"
+#include "build/windows/EditHpj.h"
+#include "build/windows/FixerHcp.h"
 #include "platform/core/TimeSource.h"
 #include "support/TestRegistry.h"
 
@@ -281,9 +283,9 @@ private Q_SLOTS:
         QTest::addColumn<QRect>("geometry"); // left, top, width, height
         QTest::addColumn<bool>("wrapChecked");
         QTest::addColumn<bool>("bodyWraps");
-        QTest::addColumn<QString>("places"); // text viewer, project file editor, popup editor
+        QTest::addColumn<QString>("places"); // text viewer, project file editor (empty: untouched), popup editor
         QTest::newRow("no settings file") << QStringList{} << "" << QRect(-1, -1, 469, 352) << false << true
-                                          << "330 70 -2147483643/330 70 -2147483643/330 70 -2147483643";
+                                          << "330 70 -2147483643//330 70 -2147483643";
         QTest::newRow("main window out of bounds") << QStringList{"hcw.exe", "300 300 0 5000", "", "1", "", ""} << "hcw.exe"
                                                    << QRect(0, 0, 600, 400) << true << true << "330 70 0/330 70 0/330 70 0";
         QTest::newRow("five lines") << QStringList{"C:\\hcw.exe", "10 20 300 350", "400 100 255", "0", "500 200 12"}
@@ -304,6 +306,9 @@ private Q_SLOTS:
         if (!ini.isEmpty())
             writeIni(f.dir.path(), ini);
         const QPoint before = f.main->pos();
+        int hpjLeft = 0, hpjTop = 0, hpjColour = 0;
+        f.main->EditHpj->GetIni(hpjLeft, hpjTop, hpjColour);
+        const QString hpjBefore = QStringLiteral("%1 %2 %3").arg(hpjLeft).arg(hpjTop).arg(hpjColour);
         f.main->FormShow();
         QCOMPARE(f.main->StartDirectory, QDir::currentPath());
         QCOMPARE(qApp->property("helpFile").toString(), QDir(f.dir.path()).filePath("TyxHelp.hlp"));
@@ -314,7 +319,12 @@ private Q_SLOTS:
         QCOMPARE(f.main->WordWrap->isChecked(), wrapChecked);
         QCOMPARE(f.pages->wordWrap(), bodyWraps);
         const auto text = [](const shellsettings::WindowPlace& p) { return QStringLiteral("%1 %2 %3").arg(p.left).arg(p.top).arg(p.colour); };
-        QCOMPARE(text(f.main->TextViewerPlace) + '/' + text(f.main->HpjEditorPlace) + '/' + text(f.main->PopupEditorPlace), places);
+        f.main->EditHpj->GetIni(hpjLeft, hpjTop, hpjColour);
+        const QString hpj = QStringLiteral("%1 %2 %3").arg(hpjLeft).arg(hpjTop).arg(hpjColour);
+        QStringList expected = places.split('/');
+        if (expected[1].isEmpty())
+            expected[1] = hpjBefore;
+        QCOMPARE(text(f.main->TextViewerPlace) + '/' + hpj + '/' + text(f.main->PopupEditorPlace), expected.join('/'));
         QVERIFY(f.prompts.asked.isEmpty());
     }
 
@@ -331,6 +341,34 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(elsewhere.filePath("TyxHelp.ini")));
         QCOMPARE(f.bytes("TyxHelp.ini"), QByteArray("D:\\Outils \xE9\\hcw.exe\r\n15 25 310 420\r\n400 100 255\r\n1\r\n"
                                                      "340 80 7\r\n350 90 0\r\n"));
+    }
+
+    void compilerPathIsSetByItsDialog_data()
+    {
+        QTest::addColumn<bool>("confirm");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("OK") << true << "/opt/hcw/hcw.exe";
+        QTest::newRow("Annuler") << false << "C:\\ancien\\hcw.exe";
+    }
+    void compilerPathIsSetByItsDialog()
+    {
+        QFETCH(bool, confirm);
+        QFETCH(QString, after);
+        ShellFixture f;
+        f.main->HelpCompilerPath = "C:\\ancien\\hcw.exe";
+        QString shown;
+        f.prompts.dialogs.enqueue([&](QDialog& d) {
+            auto* fixer = qobject_cast<TFixerHcp*>(&d);
+            if (!fixer)
+                return int(QDialog::Rejected);
+            shown = fixer->Edit1->text();
+            fixer->Edit1->setText("/opt/hcw/hcw.exe");
+            (confirm ? fixer->Button2 : fixer->Button3)->click();
+            return d.result();
+        });
+        f.main->Fixerlecompilateur1->trigger();
+        QCOMPARE(shown, QStringLiteral("C:\\ancien\\hcw.exe"));
+        QCOMPARE(f.main->HelpCompilerPath, after);
     }
 
     void unwritableSettingsAreSilent()

@@ -2,6 +2,9 @@
 
 #include "app/windows/TAboutBox.h"
 #include "app/windows/TMainForm.h"
+#include "build/windows/EditHpj.h"
+#include "build/windows/FixerHcp.h"
+#include "build/windows/Options.h"
 #include "editor/windows/PagesHlp.h"
 #include "tools/windows/TCalendrier.h"
 #include "tools/windows/THorloge.h"
@@ -18,5 +21,8 @@ std::unique_ptr<TMainForm> createWindows()
     auto* pages = new TPagesHlp;
     pages->setObjectName(QStringLiteral("PagesHlp"));
     m->attachPagesHlp(pages);
+    m->FixerHcp = new TFixerHcp(m);
+    m->Options = new TOptions(m);
+    m->EditHpj = new TEditHpj(m);
     return mainForm;
 }

@@ -2,6 +2,8 @@
 
 #include "app/windows/ShellPictures.h"
 #include "app/windows/TAboutBox.h"
+#include "build/windows/BuildCommands.h"
+#include "build/windows/EditHpj.h"
 #include "editor/windows/PagesHlp.h"
 #include "platform/core/FrenchFormat.h"
 #include "platform/core/TimeSource.h"
@@ -390,14 +392,18 @@ void TMainForm::editorCommand(const std::function<void()>& command)
         PagesHlp->runCommand(command);
 }
 
+void TMainForm::modalCommand(const std::function<void()>& command)
+{
+    if (PagesHlp)
+        PagesHlp->runCommand(command);
+    else
+        command();
+}
+
 void TMainForm::showTool(QDialog* tool)
 {
-    if (!tool)
-        return;
-    if (PagesHlp)
-        PagesHlp->runCommand([tool] { prompts().showModal(*tool); });
-    else
-        prompts().showModal(*tool);
+    if (tool)
+        modalCommand([tool] { prompts().showModal(*tool); });
 }
 
 void TMainForm::setFileCaption()
@@ -530,6 +536,8 @@ void TMainForm::ChargeIni()
     if (PagesHlp)
         PagesHlp->setWordWrap(s.wordWrap);
     HpjEditorPlace = s.hpjEditor;
+    if (EditHpj)
+        EditHpj->SetIni(s.hpjEditor.left, s.hpjEditor.top, s.hpjEditor.colour);
     PopupEditorPlace = s.popupEditor;
 }
 
@@ -546,6 +554,11 @@ void TMainForm::SauveIni()
     s.textViewer = TextViewerPlace;
     s.wordWrap = WordWrap->isChecked();
     s.hpjEditor = HpjEditorPlace;
+    if (EditHpj) {
+        int colour = 0;
+        EditHpj->GetIni(s.hpjEditor.left, s.hpjEditor.top, colour);
+        s.hpjEditor.colour = colour;
+    }
     s.popupEditor = PopupEditorPlace;
     shellsettings::write(QDir::currentPath(), s);
 }
@@ -578,7 +591,7 @@ void TMainForm::Retouralaligneauto()
         PagesHlp->setWordWrap(WordWrap->isChecked());
 }
 
-// Search and replace are not built yet; their entries do nothing.
+// Search and replace: not wired yet, the entries do nothing.
 void TMainForm::Rechercher1Click() { }
 void TMainForm::Continuer1Click() { }
 void TMainForm::Remplacer1Click() { }
@@ -630,7 +643,7 @@ void TMainForm::Liste1Click()
     editorCommand([this] { PagesHlp->Index(); });
 }
 
-// Properties, see-also, popups and the hierarchy are not built yet; their entries do nothing.
+// Properties, see-also, popups and the hierarchy: not wired yet, the entries do nothing.
 void TMainForm::Proprites1Click() { }
 void TMainForm::Lienvoiraussi1Click() { }
 void TMainForm::Supprimervoiraussi1Click() { }
@@ -646,19 +659,18 @@ void TMainForm::Options1Click()
     editorCommand([this] { PagesHlp->Opt(); });
 }
 
-// Text viewer, pictures, title printing and the project file editor are not built yet.
+// Text viewer, pictures, title printing and the project file editor: not wired yet.
 void TMainForm::Ouvrirunfichier1Click() { }
 void TMainForm::Insreruneimage1Click() { }
 void TMainForm::ImprimerTitresetn1Click() { }
 void TMainForm::Editerfichierhpj1Click() { }
 
-// ---- Fichier entries of other rooms, Compiler, Style and Aide: not built yet ----
+// ---- Entries whose commands are not wired yet: they do nothing ----
 
 void TMainForm::Importer1Click() { }
 void TMainForm::Exporter1Click() { }
 void TMainForm::Imprimer1Click() { }
 void TMainForm::Configurationimprimante1Click() { }
-void TMainForm::Fixerlecompilateur1Click() { }
 void TMainForm::Compiler2Click() { }
 void TMainForm::voirfichierhlp1Click() { }
 void TMainForm::Gras1Click() { }
@@ -672,6 +684,12 @@ void TMainForm::Imagecommecaractre1Click() { }
 void TMainForm::HContents() { }
 void TMainForm::HSearch() { }
 void TMainForm::HowToUse() { }
+
+void TMainForm::Fixerlecompilateur1Click()
+{
+    if (FixerHcp)
+        modalCommand([this] { BuildCommands::Fixerlecompilateur1Click(*FixerHcp, HelpCompilerPath); });
+}
 
 // ---- Utilitaires and A propos ----
 

@@ -19,6 +19,9 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class TAboutBox;
+class TEditHpj;
+class TFixerHcp;
+class TOptions;
 class TPagesHlp;
 
 class TMainForm : public QMainWindow {
@@ -40,9 +43,12 @@ public:
     QDialog* Calendrier = nullptr;
     QDialog* Horloge = nullptr;
     QDialog* Pocket = nullptr;
+    TFixerHcp* FixerHcp = nullptr;
+    TOptions* Options = nullptr;
+    TEditHpj* EditHpj = nullptr;
 
-    // Settings lines of the remembered windows (text viewer, project file editor, popup editor),
-    // kept as read, bounds applied, and written back at exit.
+    // Settings lines of the remembered windows, kept as read (bounds applied) and written back at
+    // exit while the window itself is not there to give and take them.
     shellsettings::WindowPlace TextViewerPlace;
     shellsettings::WindowPlace HpjEditorPlace;
     shellsettings::WindowPlace PopupEditorPlace;
@@ -231,6 +237,8 @@ private:
     QToolButton* button(const QString& name, const QString& hint, shellpictures::Glyph glyph, void (TMainForm::*handler)());
     // Runs `command` on the topic editor as one command (nothing when there is no editor).
     void editorCommand(const std::function<void()>& command);
+    // Runs a command that shows a modal window, with or without the editor.
+    void modalCommand(const std::function<void()>& command);
     void showTool(QDialog* tool);
     void Save();
     // The unsaved-changes question; Yes saves. False when the user cancelled.
