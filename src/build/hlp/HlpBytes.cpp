@@ -22,9 +22,9 @@ void ByteWriter::cushort(unsigned v)
 void ByteWriter::csshort(int v)
 {
     if (v >= -64 && v < 64)
-        cushort(static_cast<unsigned>(v + 64));
+        u8(static_cast<unsigned>(v + 64) * 2);
     else
-        cushort(static_cast<unsigned>(v + 16384));
+        u16(static_cast<unsigned>(v + 16384) * 2 + 1); // the long form even for small sums
 }
 
 void ByteWriter::culong(std::uint32_t v)
@@ -38,9 +38,9 @@ void ByteWriter::culong(std::uint32_t v)
 void ByteWriter::cslong(std::int32_t v)
 {
     if (v >= -16384 && v < 16384)
-        culong(static_cast<std::uint32_t>(v + 16384));
+        u16(static_cast<std::uint32_t>(v + 16384) * 2);
     else
-        culong(static_cast<std::uint32_t>(v + 0x40000000));
+        u32(static_cast<std::uint32_t>(v + 0x40000000) * 2 + 1);
 }
 
 void putU16(QByteArray& b, int at, unsigned v)
@@ -237,13 +237,16 @@ const FoldTables& foldTables()
         f.upper[0xFF] = 0x9F;
         const char* groups[] = {"A\xC0\xC1\xC2\xC3\xC4\xC5", "C\xC7", "E\xC8\xC9\xCA\xCB", "I\xCC\xCD\xCE\xCF", "N\xD1",
                                 "O\xD2\xD3\xD4\xD5\xD6\xD8", "U\xD9\xDA\xDB\xDC", "Y\xDD\x9F", "S\x8A", "Z\x8E"};
+        std::array<unsigned char, 256> plain{};
         for (int c = 0; c < 256; ++c)
-            f.base[static_cast<size_t>(c)] = f.upper[static_cast<size_t>(c)];
+            plain[static_cast<size_t>(c)] = static_cast<unsigned char>(c);
         for (const char* g : groups) {
             const unsigned char letter = static_cast<unsigned char>(g[0]);
             for (const char* p = g + 1; *p; ++p)
-                f.base[static_cast<unsigned char>(*p)] = letter;
+                plain[static_cast<unsigned char>(*p)] = letter;
         }
+        for (int c = 0; c < 256; ++c)
+            f.base[static_cast<size_t>(c)] = plain[f.upper[static_cast<size_t>(c)]];
         return f;
     }();
     return t;

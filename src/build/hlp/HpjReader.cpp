@@ -264,7 +264,7 @@ void HpjReader::parse(const QByteArray& data, HelpProject& project, Diagnostics&
                     project.lcid = static_cast<std::uint16_t>(lcid);
                 }
             } else if (key == "ROOT" || key == "BMROOT") {
-                QByteArray v = withoutComment(value);
+                QByteArray v = value; // ';' separates folders here
                 v.replace(';', ',');
                 for (const QByteArray& folder : v.split(',')) {
                     if (folder.trimmed().isEmpty())

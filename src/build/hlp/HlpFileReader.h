@@ -1,0 +1,115 @@
+#pragma once
+// Reads a .hlp file back and checks its structure the way a viewer depends on it: the internal
+// directory, every B+ tree (sorted, index keys matching their children, leaf chain complete),
+// TOPICPOS and TOPICOFFSET of every topic link, and the cross references between |TOPIC and the
+// indexes. The tests use it; it knows only what this compiler writes (no compression).
+#include <QByteArray>
+#include <QList>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace hlp {
+
+class HlpFile {
+public:
+    struct Link {
+        std::uint8_t command = 0; // 0xE2, 0xE3, 0xC8 ...
+        std::int32_t hash = 0;
+        QByteArray macro;
+        QByteArray text;          // the hot spot's text
+    };
+    struct Paragraph {
+        unsigned bits = 0;        // paragraph info bits (0x0800 centred, 0x0100 border ...)
+        std::uint8_t border = 0;
+        QByteArray text;          // the strings, tabs as '\t', line breaks as '\n'
+        QList<int> fonts;         // descriptors switched to, in order
+        QList<int> pictures;      // |bmN numbers
+        QList<std::uint8_t> pictureCommands;
+        bool nonScroll = false;
+    };
+    struct Topic {
+        std::int32_t pos = 0;
+        std::uint32_t offset = 0;
+        int number = 0;
+        QByteArray title;
+        QList<QByteArray> macros;
+        std::int32_t browseBack = -1, browseFor = -1;
+        std::vector<Paragraph> paragraphs;
+        std::vector<Link> links;
+    };
+    struct Font {
+        std::uint8_t attrs = 0, halfPoints = 0, family = 0;
+        QByteArray face;
+        std::uint8_t red = 0, green = 0, blue = 0;
+    };
+    struct Window {
+        unsigned flags = 0;
+        QByteArray type, name, caption;
+        int x = 0, y = 0, width = 0, height = 0;
+        std::uint32_t colour = 0, nonScrollColour = 0;
+    };
+    struct System {
+        unsigned minor = 0, major = 0, flags = 0;
+        QByteArray title, copyright;
+        std::optional<std::uint32_t> contents;
+        QList<QByteArray> macros;
+        std::vector<Window> windows;
+        QByteArray icon;
+        std::optional<unsigned> lcid;
+    };
+
+    // Reads the file and checks everything; false when anything is wrong (see problems()).
+    bool load(const QByteArray& data);
+    const QStringList& problems() const { return m_problems; }
+
+    QList<QByteArray> fileNames() const;
+    bool hasFile(const QByteArray& name) const;
+    QByteArray file(const QByteArray& name) const; // content, without its file header
+
+    const std::vector<Topic>& topics() const { return m_topics; } // the terminating empty header excluded
+    const System& system() const { return m_system; }
+    const std::vector<Font>& fonts() const { return m_fonts; }
+
+    // Lookups as a viewer makes them, through the B+ trees.
+    std::optional<std::uint32_t> contextOffset(const QByteArray& context) const;
+    QList<std::uint32_t> keywordOffsets(const QByteArray& keyword) const;
+    std::optional<std::uint32_t> mapOffset(std::uint32_t number) const;
+    QByteArray titleAt(std::uint32_t offset) const; // through |TTLBTREE
+    QList<QByteArray> keywords() const;             // the |KWBTREE leaf chain, in order
+    const Topic* topicAt(std::uint32_t offset) const;
+
+private:
+    enum class KeyKind { String, Signed, Unsigned, Keyword };
+    struct TreeKind {
+        KeyKind key;
+        int leafExtra;  // bytes after the key in a leaf entry
+    };
+    struct TreeEntry {
+        QByteArray key;
+        std::int64_t number = 0;
+        int at = 0; // offset of the leaf entry in the file's content
+    };
+    std::vector<TreeEntry> checkTree(const QByteArray& name, const TreeKind& kind, std::vector<int>* leafFirst = nullptr);
+    const std::uint8_t* searchTree(const QByteArray& content, const TreeKind& kind, const QByteArray& key, std::int64_t number) const;
+    int compareKeys(const TreeKind& kind, const QByteArray& a, std::int64_t an, const QByteArray& b, std::int64_t bn) const;
+    bool readKey(const QByteArray& content, int& pos, const TreeKind& kind, QByteArray& key, std::int64_t& number) const;
+
+    void readDirectory();
+    void readSystem();
+    void readFonts();
+    void readTopics();
+    void checkIndexes();
+    void problem(const QString& text) { m_problems << text; }
+
+    QByteArray m_data;
+    QStringList m_problems;
+    std::vector<std::pair<QByteArray, int>> m_files; // name, offset of the file header
+    System m_system;
+    std::vector<Font> m_fonts;
+    std::vector<Topic> m_topics;
+    std::vector<std::uint32_t> m_allHeaderOffsets; // terminator included
+};
+
+} // namespace hlp

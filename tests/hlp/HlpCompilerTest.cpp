@@ -1,0 +1,365 @@
+// The whole compiler: projects written by the program's build are compiled, read back with the
+// project's own reader and checked index by index; bad projects give French diagnostics.
+#include "SampleProject.h"
+#include "build/hlp/HlpBytes.h"
+#include "build/hlp/HlpCompiler.h"
+#include "build/hlp/HlpFileReader.h"
+#include "build/hlp/HelpModel.h"
+#include "support/TestRegistry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QChar kMark(0xB6);
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
+}
+
+QByteArray allText(const hlp::HlpFile::Topic& t)
+{
+    QByteArray s;
+    for (const auto& p : t.paragraphs)
+        s += p.text + '|';
+    return s;
+}
+
+bool hasLine(const QStringList& lines, const QString& part)
+{
+    for (const QString& l : lines)
+        if (l.contains(part))
+            return true;
+    return false;
+}
+
+// A minimal project: the given RTF body and .hpj text.
+QString writeProject(const QTemporaryDir& dir, const QByteArray& hpj, const QByteArray& rtf)
+{
+    const QString hpjPath = dir.filePath(QStringLiteral("P.hpj"));
+    if (!writeFile(hpjPath, hpj) || !writeFile(dir.filePath(QStringLiteral("p.rtf")), rtf))
+        return {};
+    return hpjPath;
+}
+
+} // namespace
+
+class HlpCompilerTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void demoProjectReadsBack()
+    {
+        QTemporaryDir dir;
+        QVERIFY(hlptest::writeDemoPictures(dir.path()));
+        const hlptest::SampleProject demo = hlptest::demoProject();
+        const QString hpj = demo.writeWithBuild(dir.path(), QStringLiteral("DEMO"));
+        QVERIFY(!hpj.isEmpty());
+
+        const hlp::CompileResult r = hlp::HlpCompiler().compile(hpj);
+        QVERIFY2(r.written, qPrintable(r.diagnostics.join('\n')));
+        QCOMPARE(r.errorCount, 0);
+        QCOMPARE(r.diagnostics.size(), 1); // the summary alone
+        QCOMPARE(r.hlpPath, QDir(dir.path()).filePath(QStringLiteral("DEMO.hlp")));
+        QCOMPARE(r.topicCount, 4);
+
+        hlp::HlpFile f;
+        QVERIFY2(f.load(readAll(r.hlpPath)), qPrintable(f.problems().join('\n')));
+        QCOMPARE(f.fileNames(), (QList<QByteArray>{"|CONTEXT", "|CTXOMAP", "|FONT", "|KWBTREE", "|KWDATA", "|KWMAP", "|SYSTEM",
+                                                   "|TOPIC", "|TTLBTREE", "|bm0", "|bm1"}));
+
+        // Topics in file order, with titles; the popup is untitled.
+        const auto& topics = f.topics();
+        QCOMPARE(topics.size(), size_t(4));
+        QCOMPARE(topics[0].title, QByteArray("Accueil"));
+        QCOMPARE(topics[1].title, QByteArray("D\xE9marrage rapide"));
+        QCOMPARE(topics[2].title, QByteArray("Imprimer un document"));
+        QVERIFY(topics[3].title.isEmpty());
+        for (const auto& t : topics)
+            QCOMPARE(f.titleAt(t.offset), t.title);
+
+        // Every context string through |CONTEXT, every [MAP] number through |CTXOMAP.
+        const QList<QByteArray> contexts{"IDH_Accueil", "IDH_Dmarragerapide", "IDH_Imprimerundocument", "Pp0000"};
+        for (int i = 0; i < contexts.size(); ++i) {
+            QCOMPARE(f.contextOffset(contexts[i]), std::optional<std::uint32_t>(topics[static_cast<size_t>(i)].offset));
+            if (i < 3)
+                QCOMPARE(f.mapOffset(static_cast<std::uint32_t>(i + 1)), std::optional<std::uint32_t>(topics[static_cast<size_t>(i)].offset));
+        }
+        QVERIFY(!f.contextOffset("IDH_Absent"));
+        QVERIFY(!f.mapOffset(4));
+
+        // Every keyword through |KWBTREE.
+        const QList<std::pair<QByteArray, int>> keywords{{"accueil", 0}, {"bienvenue", 0}, {"d\xE9marrage", 1}, {"lancer", 1},
+                                                         {"impression", 2}, {"imprimer", 2}};
+        for (const auto& [k, topic] : keywords)
+            QCOMPARE(f.keywordOffsets(k), QList<std::uint32_t>{topics[static_cast<size_t>(topic)].offset});
+        QCOMPARE(f.keywordOffsets("IMPRIMER"), QList<std::uint32_t>{topics[2].offset});
+        QCOMPARE(f.keywords().size(), 6);
+
+        // Browse sequence over the three topics, the popup outside it.
+        QCOMPARE(topics[0].browseBack, -1);
+        QCOMPARE(topics[0].browseFor, std::int32_t(topics[1].offset));
+        QCOMPARE(topics[2].browseBack, std::int32_t(topics[1].offset));
+        QCOMPARE(topics[2].browseFor, -1);
+        QCOMPARE(topics[3].browseFor, -1);
+
+        // Text, formatting, links, pictures.
+        const QByteArray home = allText(topics[0]);
+        QVERIFY2(home.startsWith("Accueil |Bienvenue dans l'aide de D\xE9mo, \xE9""crite en fran\xE7""ais.|"), home.constData());
+        QVERIFY(topics[0].paragraphs[0].nonScroll);
+        QVERIFY(!topics[0].paragraphs[1].nonScroll);
+        QVERIFY(home.contains("et un {mot} entre accolades."));
+        const auto& paras = topics[0].paragraphs;
+        auto para = [&paras](const QByteArray& start) {
+            for (const auto& p : paras)
+                if (p.text.startsWith(start))
+                    return p;
+            return hlp::HlpFile::Paragraph{};
+        };
+        QVERIFY(para("Un paragraphe centr").bits & 0x0800);
+        QVERIFY(para("Un paragraphe encadr").bits & 0x0100);
+        QCOMPARE(para("Un paragraphe encadr").border, std::uint8_t(1));
+        QVERIFY(!(para("Le logo").bits & 0x0900));
+        QCOMPARE(para("Le logo").pictures, QList<int>{0});
+        QCOMPARE(para("Le logo").pictureCommands, QList<std::uint8_t>{0x86});
+        QCOMPARE(topics[1].paragraphs[2].pictureCommands, QList<std::uint8_t>{0x87});
+        QCOMPARE(topics[2].paragraphs[1].pictures, QList<int>{1});
+        QVERIFY(allText(topics[2]).contains("Colonne\tsuivante"));
+
+        QCOMPARE(topics[0].links.size(), size_t(2));
+        QCOMPARE(topics[0].links[0].command, std::uint8_t(0xE3));
+        QCOMPARE(topics[0].links[0].hash, hlp::contextHash("IDH_Dmarragerapide"));
+        QCOMPARE(topics[0].links[0].text, QByteArray("D\xE9marrage rapide"));
+        QCOMPARE(topics[1].links.size(), size_t(2));
+        QCOMPARE(topics[1].links[0].command, std::uint8_t(0xE2));
+        QCOMPARE(topics[1].links[0].hash, hlp::contextHash("Pp0000"));
+        QCOMPARE(topics[1].links[0].text, QByteArray("note"));
+        QCOMPARE(topics[1].links[1].text, QByteArray("Voir aussi"));
+
+        bool bold = false, italic = false, underline = false;
+        for (const auto& font : f.fonts()) {
+            bold = bold || font.attrs == hlp::AttrBold;
+            italic = italic || font.attrs == hlp::AttrItalic;
+            underline = underline || font.attrs == hlp::AttrUnderline;
+            QCOMPARE(font.face, QByteArray("MS Sans Serif"));
+        }
+        QVERIFY(bold && italic && underline);
+
+        // |SYSTEM: title, contents, macro, main window, icon, language.
+        const auto& sys = f.system();
+        QCOMPARE(sys.minor, 33u);
+        QCOMPARE(sys.flags, 0u);
+        QCOMPARE(sys.title, QByteArray("Aide de d\xE9mo"));
+        QCOMPARE(sys.contents, std::optional<std::uint32_t>(topics[0].offset));
+        QCOMPARE(sys.macros, QList<QByteArray>{"BrowseButtons()"});
+        QCOMPARE(sys.windows.size(), size_t(1));
+        QCOMPARE(sys.windows[0].name, QByteArray("main"));
+        QCOMPARE(sys.windows[0].caption, QByteArray("Aide de d\xE9mo"));
+        QCOMPARE(sys.windows[0].width, 800);
+        QCOMPARE(sys.windows[0].nonScrollColour, 0xC0C0C0u);
+        QCOMPARE(sys.lcid, std::optional<unsigned>(0x040C));
+        QCOMPARE(sys.icon, hlptest::sampleIcon());
+    }
+
+    void manyTopicsReadBack_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::newRow("one") << 1;
+        QTest::newRow("300") << 300;
+        QTest::newRow("2500") << 2500;
+    }
+    void manyTopicsReadBack()
+    {
+        QFETCH(int, count);
+        QTemporaryDir dir;
+        const QString hpj = hlptest::generatedProject(count).writeWithBuild(dir.path(), QStringLiteral("GENERE"));
+        QVERIFY(!hpj.isEmpty());
+        const hlp::CompileResult r = hlp::HlpCompiler().compile(hpj);
+        QVERIFY2(r.written && r.errorCount == 0, qPrintable(r.diagnostics.join('\n')));
+        hlp::HlpFile f;
+        QVERIFY2(f.load(readAll(r.hlpPath)), qPrintable(f.problems().mid(0, 10).join('\n')));
+        QCOMPARE(f.topics().size(), size_t(count));
+        for (int k = 0; k < count; ++k) {
+            const QByteArray key = QByteArray::number(k + 1).rightJustified(4, '0');
+            const std::uint32_t offset = f.topics()[static_cast<size_t>(k)].offset;
+            QCOMPARE(f.contextOffset("IDH_Sujet" + key), std::optional<std::uint32_t>(offset));
+            QCOMPARE(f.keywordOffsets("mot" + key), QList<std::uint32_t>{offset});
+            QCOMPARE(f.mapOffset(static_cast<std::uint32_t>(k + 1)), std::optional<std::uint32_t>(offset));
+            QCOMPARE(f.titleAt(offset), "Sujet " + key);
+        }
+    }
+
+    void longParagraphCrossesBlocks()
+    {
+        // One paragraph longer than a topic block, with a jump after it.
+        QTemporaryDir dir;
+        QByteArray body;
+        for (int i = 0; i < 900; ++i)
+            body += "mot" + QByteArray::number(i) + ' ';
+        const QByteArray rtf = "{\\rtf1\\ansi #{\\footnote A}${\\footnote Un}" + body + "\\par {\\uldb B}{\\v B}\\par\\page "
+                               "#{\\footnote B}${\\footnote Deux}Fin\\par}";
+        const QString hpj = writeProject(dir, "[OPTIONS]\nTITLE=T\n[FILES]\nP.RTF\n", rtf);
+        const hlp::CompileResult r = hlp::HlpCompiler().compile(hpj);
+        QVERIFY2(r.written, qPrintable(r.diagnostics.join('\n')));
+        hlp::HlpFile f;
+        QVERIFY2(f.load(readAll(r.hlpPath)), qPrintable(f.problems().join('\n')));
+        QCOMPARE(f.topics().size(), size_t(2));
+        QCOMPARE(f.topics()[0].paragraphs[0].text, body);
+        QCOMPARE(f.contextOffset("B"), std::optional<std::uint32_t>(f.topics()[1].offset));
+        QVERIFY(f.topics()[1].offset >= 0x8000); // the second topic starts in a later block
+    }
+
+    void sharedKeywordListsEveryTopic()
+    {
+        QTemporaryDir dir;
+        const QByteArray rtf = "{\\rtf1\\ansi #{\\footnote A}K{\\footnote commun;Seul}Un\\par\\page #{\\footnote B}K{\\footnote Commun}Deux\\par}";
+        const hlp::CompileResult r = hlp::HlpCompiler().compile(writeProject(dir, "[FILES]\np.rtf\n", rtf));
+        QVERIFY(r.written);
+        hlp::HlpFile f;
+        QVERIFY2(f.load(readAll(r.hlpPath)), qPrintable(f.problems().join('\n')));
+        QCOMPARE(f.keywords(), (QList<QByteArray>{"commun", "Seul"}));
+        QCOMPARE(f.keywordOffsets("COMMUN"), (QList<std::uint32_t>{f.topics()[0].offset, f.topics()[1].offset}));
+    }
+
+    void diagnostics_data()
+    {
+        QTest::addColumn<QByteArray>("hpj");
+        QTest::addColumn<QByteArray>("rtf");
+        QTest::addColumn<bool>("written");
+        QTest::addColumn<QString>("expected");
+        const QByteArray files = "[FILES]\np.rtf\n";
+        QTest::newRow("jump to nowhere") << files << QByteArray("{\\rtf1 #{\\footnote A}${\\footnote Accueil}{\\uldb Suite}{\\v IDH_Suite}\\par}") << true
+                                         << QStringLiteral("dans la rubrique « Accueil », le saut « Suite » mène à « IDH_Suite », qu'aucune rubrique ne définit.");
+        QTest::newRow("see also to nowhere") << files << QByteArray("{\\rtf1 #{\\footnote A}${\\footnote D\\'E9but}{\\uldb Voir aussi}{\\v IDH_X}\\par}") << true
+                                             << QStringLiteral("dans la rubrique « Début », le renvoi « Voir aussi » mène à « IDH_X »");
+        QTest::newRow("missing popup") << files << QByteArray("{\\rtf1 #{\\footnote A}${\\footnote Accueil}Voir {\\ul note}{\\v Pp0007}\\par}") << true
+                                       << QStringLiteral("le lien « note » appelle la fenêtre surgissante « Pp0007 », qui n'existe pas.");
+        QTest::newRow("same context twice") << files
+                                            << QByteArray("{\\rtf1 #{\\footnote IDH_A}${\\footnote Un}x\\par\\page #{\\footnote IDH_A}${\\footnote Deux}y\\par}")
+                                            << true << QStringLiteral("les rubriques « Un » et « Deux » ont la même chaîne de contexte « IDH_A »");
+        QTest::newRow("same hash") << files
+                                   << QByteArray("{\\rtf1 #{\\footnote M359HPEHGW}${\\footnote Un}x\\par\\page #{\\footnote Y5VQEXZQVJ}${\\footnote Deux}y\\par}")
+                                   << true << QStringLiteral("ont la même valeur de hachage");
+        QTest::newRow("missing picture") << files << QByteArray("{\\rtf1 #{\\footnote A}${\\footnote Un}\\{bmc absent.bmp\\}\\par}") << true
+                                         << QStringLiteral("image « absent.bmp » de la rubrique « Un » introuvable");
+        QTest::newRow("missing icon") << QByteArray("[OPTIONS]\nICON=absent.ico\n") + files << QByteArray("{\\rtf1 #{\\footnote A}x\\par}") << true
+                                      << QStringLiteral("icône « absent.ico » introuvable");
+        QTest::newRow("missing topic file") << QByteArray("[FILES]\nautre.rtf\n") << QByteArray("{\\rtf1 x}") << false
+                                            << QStringLiteral("fichier de rubriques « autre.rtf » introuvable");
+        QTest::newRow("no topics") << files << QByteArray("{\\rtf1 \\par\\page}") << false << QStringLiteral("aucune rubrique à compiler.");
+        QTest::newRow("unreadable hpj line") << QByteArray("[MAP]\nIDH_A\n") + files << QByteArray("{\\rtf1 #{\\footnote A}x\\par}") << true
+                                             << QStringLiteral("ligne 2 de P.hpj illisible");
+        QTest::newRow("map to nowhere") << QByteArray("[MAP]\nIDH_B 2\n") + files << QByteArray("{\\rtf1 #{\\footnote A}x\\par}") << true
+                                        << QStringLiteral("[MAP] : la chaîne de contexte « IDH_B » (numéro 2) ne correspond à aucune rubrique.");
+        QTest::newRow("accented context") << files << QByteArray("{\\rtf1 #{\\footnote \\'E9t\\'E9}${\\footnote Un}x\\par}") << true
+                                          << QStringLiteral("la chaîne de contexte « été » de la rubrique « Un » contient « é »");
+    }
+    void diagnostics()
+    {
+        QFETCH(QByteArray, hpj);
+        QFETCH(QByteArray, rtf);
+        QFETCH(bool, written);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        const hlp::CompileResult r = hlp::HlpCompiler().compile(writeProject(dir, hpj, rtf));
+        QVERIFY2(hasLine(r.diagnostics, expected), qPrintable(r.diagnostics.join('\n')));
+        QCOMPARE(r.written, written);
+        QCOMPARE(QFile::exists(r.hlpPath), written);
+        QVERIFY(r.diagnostics.last().contains(written ? QStringLiteral("P.hlp écrit") : QStringLiteral("P.hlp n'a pas été écrit")));
+        if (written) {
+            hlp::HlpFile f;
+            QVERIFY2(f.load(readAll(r.hlpPath)), qPrintable(f.problems().join('\n')));
+        }
+    }
+
+    void missingProjectFileIsNoSuccess()
+    {
+        QTemporaryDir dir;
+        const hlp::CompileResult r = hlp::HlpCompiler().compile(dir.filePath(QStringLiteral("ABSENT.hpj")));
+        QVERIFY(!r.written);
+        QCOMPARE(r.errorCount, 1);
+        QVERIFY(r.diagnostics.first().startsWith(QStringLiteral("Erreur : impossible de lire le fichier projet")));
+        QVERIFY(!QFile::exists(r.hlpPath));
+    }
+
+    void failedBuildKeepsThePreviousHelpFile()
+    {
+        QTemporaryDir dir;
+        const QString hpj = writeProject(dir, "[FILES]\np.rtf\n", "{\\rtf1 #{\\footnote A}x\\par}");
+        QVERIFY(hlp::HlpCompiler().compile(hpj).written);
+        const QByteArray before = readAll(dir.filePath(QStringLiteral("P.hlp")));
+        QVERIFY(QFile::remove(dir.filePath(QStringLiteral("p.rtf"))));
+        QVERIFY(!hlp::HlpCompiler().compile(hpj).written);
+        QCOMPARE(readAll(dir.filePath(QStringLiteral("P.hlp"))), before);
+    }
+
+    void contentsOptionChoosesTheContentsTopic()
+    {
+        QTemporaryDir dir;
+        const QString hpj = writeProject(dir, "[OPTIONS]\nCONTENTS=IDH_B\n[FILES]\np.rtf\n",
+                                         "{\\rtf1 #{\\footnote IDH_A}x\\par\\page #{\\footnote IDH_B}y\\par}");
+        const hlp::CompileResult r = hlp::HlpCompiler().compile(hpj);
+        hlp::HlpFile f;
+        QVERIFY(f.load(readAll(r.hlpPath)));
+        QCOMPARE(f.system().contents, std::optional<std::uint32_t>(f.topics()[1].offset));
+    }
+
+    void readerFindsDamage_data()
+    {
+        QTest::addColumn<int>("what");
+        QTest::newRow("context entries swapped") << 0;
+        QTest::newRow("topic link chain broken") << 1;
+        QTest::newRow("file size wrong") << 2;
+        QTest::newRow("topic length wrong") << 3;
+    }
+    void readerFindsDamage()
+    {
+        QFETCH(int, what);
+        QTemporaryDir dir;
+        const QString hpj = hlptest::generatedProject(3).writeWithBuild(dir.path(), QStringLiteral("G"));
+        const hlp::CompileResult r = hlp::HlpCompiler().compile(hpj);
+        QByteArray data = readAll(r.hlpPath);
+        hlp::HlpFile good;
+        QVERIFY(good.load(data));
+        auto fileStart = [&data](const QByteArray& name) {
+            const int at = static_cast<int>(data.lastIndexOf(QByteArray(name).append('\0')));
+            return hlp::ByteReader(data, at + static_cast<int>(name.size()) + 1).i32() + 9;
+        };
+        if (what == 0) {
+            // Swap the first two leaf entries of |CONTEXT.
+            const int leaf = fileStart("|CONTEXT") + 38 + 8;
+            const QByteArray a = data.mid(leaf, 8), b = data.mid(leaf + 8, 8);
+            data.replace(leaf, 8, b);
+            data.replace(leaf + 8, 8, a);
+        } else if (what == 1) {
+            const int link = fileStart("|TOPIC") + 12;
+            hlp::putU32(data, link + 12, 0x7FFFFFF0u); // NextBlock of the first link
+        } else if (what == 2) {
+            data.append('\0');
+        } else {
+            // TopicLength of the first text record: after the 21-byte header of the topic header
+            // record and its 28 + title bytes, then the next header and the cslong TopicSize.
+            const int link = fileStart("|TOPIC") + 12;
+            const int second = link + static_cast<int>(hlp::ByteReader(data, link).i32());
+            const int ld1 = second + 21;
+            const int topicLengthAt = ld1 + ((data[ld1] & 1) ? 4 : 2);
+            data[topicLengthAt] = static_cast<char>(data[topicLengthAt] + 2);
+        }
+        hlp::HlpFile f;
+        QVERIFY(!f.load(data));
+        QVERIFY(!f.problems().isEmpty());
+    }
+};
+
+TYX_TEST(HlpCompilerTest);
+#include "HlpCompilerTest.moc"

@@ -1,0 +1,274 @@
+#!/usr/bin/env bash
+# Independent check of the built-in WinHelp compiler: Wine's WinHelp viewer opens the compiled
+# files under a private virtual display, and its +winhelp trace tells what it read.
+#
+#   check-in-wine.sh TYXBUILD EXAMPLES_DIR
+#
+# Projects checked: the demo project and a generated project of 300 topics, both written by the
+# program's own build (through the test driver tyx_hlp_compile next to this build), and every
+# EXAMPLES_DIR/*.hpa that tyxbuild can build. For each, the trace must show every topic as a page
+# with its title, the body text of every page, every keyword of the index, and no "not found" or
+# "Invalid" error. The body text is read by walking the browse sequence with Next() from the
+# [CONFIG] section of a copy of the project; Finder() then lists the keywords.
+#
+# Exit status: 0 passed, 1 failed, 77 skipped (wine or Xvfb missing).
+set -u
+
+TYXBUILD=${1:-}
+EXAMPLES=${2:-}
+
+if ! command -v wine >/dev/null 2>&1 || ! command -v Xvfb >/dev/null 2>&1; then
+    echo "wine or Xvfb is not installed: check skipped"
+    exit 77
+fi
+
+here=$(cd "$(dirname "$0")" && pwd)
+if [ -n "$TYXBUILD" ]; then
+    build_root=$(cd "$(dirname "$TYXBUILD")/../.." 2>/dev/null && pwd)
+else
+    build_root=$(pwd)
+fi
+DRIVER=${TYX_HLP_COMPILE:-$build_root/tests/hlp-tool/tyx_hlp_compile}
+if [ ! -x "$DRIVER" ]; then
+    echo "FAIL: test driver $DRIVER not built (target tyx_hlp_compile)"
+    exit 1
+fi
+
+WORK=$build_root/wine-check
+rm -rf "$WORK"
+mkdir -p "$WORK"
+export WINEPREFIX=$WORK/prefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+failures=0
+fail() {
+    failures=$((failures + 1))
+    if [ "$failures" -le 20 ]; then
+        echo "FAIL: $*"
+    elif [ "$failures" -eq 21 ]; then
+        echo "(further failures not shown)"
+    fi
+}
+
+xvfb_pid=
+viewer_pid=
+cleanup() {
+    if [ -n "$viewer_pid" ]; then
+        kill "$viewer_pid" 2>/dev/null
+        wait "$viewer_pid" 2>/dev/null
+    fi
+    # Stops the wine processes of this private prefix (services started by wineboot included).
+    if [ -d "$WINEPREFIX" ]; then
+        timeout 20 wineserver -k >/dev/null 2>&1
+        timeout 20 wineserver -w >/dev/null 2>&1
+    fi
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null
+        wait "$xvfb_pid" 2>/dev/null
+    fi
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+# A free display number of our own.
+display=
+for n in $(seq 91 160); do
+    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
+        display=$n
+        break
+    fi
+done
+[ -n "$display" ] || { echo "FAIL: no free display number"; exit 1; }
+Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+xvfb_pid=$!
+export DISPLAY=":$display"
+for _ in $(seq 1 50); do
+    [ -e "/tmp/.X11-unix/X$display" ] && break
+    sleep 0.2
+done
+if ! kill -0 "$xvfb_pid" 2>/dev/null; then
+    echo "FAIL: Xvfb did not start"
+    cat "$WORK/xvfb.log"
+    exit 1
+fi
+
+echo "wineboot (the first start takes a while)..."
+if ! timeout 300 wineboot -i >"$WORK/wineboot.log" 2>&1; then
+    echo "FAIL: wineboot did not finish"
+    tail -20 "$WORK/wineboot.log"
+    exit 1
+fi
+
+shot_file=
+# Runs the viewer on a .hlp file until `until_pattern` is in its trace (or the time is up).
+# Usage: view HLP TRACE SECONDS UNTIL_PATTERN [viewer options...]
+view() {
+    local hlp=$1 trace=$2 seconds=$3 pattern=$4
+    shift 4
+    (cd "$(dirname "$hlp")" && WINEDEBUG=+winhelp exec timeout "$seconds" wine winhlp32 "$@" "$(basename "$hlp")") \
+        >/dev/null 2>"$trace" &
+    viewer_pid=$!
+    local waited=0
+    while kill -0 "$viewer_pid" 2>/dev/null; do
+        if grep -aqF -- "$pattern" "$trace" 2>/dev/null; then
+            sleep 2
+            if [ -n "$shot_file" ] && command -v import >/dev/null 2>&1; then
+                import -window root "$shot_file" 2>/dev/null
+            fi
+            break
+        fi
+        sleep 1
+        waited=$((waited + 1))
+        [ "$waited" -ge "$seconds" ] && break
+    done
+    kill "$viewer_pid" 2>/dev/null
+    wait "$viewer_pid" 2>/dev/null
+    viewer_pid=
+}
+
+# The trace writes non-ASCII bytes as \xNN.
+traced() {
+    if ! printf '%s' "$1" | LC_ALL=C grep -q '[^ -~]'; then
+        printf '%s' "$1"
+        return
+    fi
+    local h out=""
+    for h in $(printf '%s' "$1" | iconv -f UTF-8 -t CP1252 | od -An -tx1 -v); do
+        if [ $((16#$h)) -ge 128 ]; then
+            out+="\\x$h"
+        else
+            out+=$(printf "\\x$h")
+        fi
+    done
+    printf '%s' "$out"
+}
+
+no_errors() {
+    local name=$1 trace=$2
+    local bad
+    bad=$(grep -a -E 'not found|Invalid|wrong header|Wrong system header|does not fit|invalid size' "$trace" |
+        grep -a -v -E 'not found\. try "(Phrases|PhrIndex)"' | head -5)
+    [ -z "$bad" ] || fail "$name: the viewer reported errors:
+$bad"
+}
+
+# check_project NAME HPJ TITLES_FILE TEXTS_FILE KEYWORDS_FILE CONTEXTS_FILE
+check_project() {
+    local name=$1 hpj=$2 titles=$3 texts=$4 keywords=$5 contexts=$6
+    local dir hlp count
+    dir=$(dirname "$hpj")
+    echo "== $name"
+    if ! "$DRIVER" "$hpj" >"$WORK/$name-compile.log" 2>&1; then
+        fail "$name: not compiled"
+        cat "$WORK/$name-compile.log"
+        return
+    fi
+    tail -1 "$WORK/$name-compile.log"
+    hlp=${hpj%.*}.hlp
+    count=$(grep -c . "$titles")
+
+    # As the build wrote it: every page with its title, no error.
+    [ "$name" = demo ] && shot_file=$WORK/demo-contents.png
+    view "$hlp" "$WORK/$name-open.trace" 60 "Got text"
+    shot_file=
+    no_errors "$name" "$WORK/$name-open.trace"
+    local pages
+    pages=$(grep -a -c 'Added page\[' "$WORK/$name-open.trace")
+    [ "$pages" -ge "$count" ] || fail "$name: $pages pages in the trace, $count topics expected"
+    while IFS= read -r title; do
+        grep -aqF "title=\"$(traced "$title")\"" "$WORK/$name-open.trace" || fail "$name: no page titled \"$title\""
+    done <"$titles"
+
+    # Jumps by context string through |CONTEXT.
+    while IFS= read -r ctx; do
+        local want=${ctx#* } id=${ctx%% *}
+        view "$hlp" "$WORK/$name-ctx.trace" 40 "Got text: \"$(traced "$want")" -i "$id"
+        grep -aqF "Got text: \"$(traced "$want")" "$WORK/$name-ctx.trace" || fail "$name: -i $id does not show \"$want\""
+        no_errors "$name -i $id" "$WORK/$name-ctx.trace"
+    done <"$contexts"
+
+    # A copy that walks the browse sequence and opens the index: the text of every page and
+    # every keyword.
+    mkdir -p "$dir/walk"
+    cp "$dir"/* "$dir/walk/" 2>/dev/null
+    local walkhpj
+    walkhpj="$dir/walk/$(basename "$hpj")"
+    # The viewer runs the [CONFIG] macros again on every page it opens, so one Next() walks the
+    # whole browse sequence; the first page was shown when the file was opened.
+    local macros="Next()"
+    # At the end of [CONFIG], after BrowseButtons().
+    awk -v m="$macros" '
+        /^\[/ { if (inconfig) { print m; print "Finder()"; done = 1 } inconfig = ($0 ~ /^\[CONFIG\]/) }
+        { print }
+        END { if (inconfig && !done) { print m; print "Finder()" } }' "$hpj" >"$walkhpj"
+    if ! "$DRIVER" "$walkhpj" >"$WORK/$name-walk-compile.log" 2>&1; then
+        fail "$name: walking copy not compiled"
+        return
+    fi
+    local lastkw
+    lastkw=$(traced "$(tail -1 "$keywords")")
+    view "${walkhpj%.*}.hlp" "$WORK/$name-walk.trace" 180 "Adding \"$lastkw\" to search list"
+    no_errors "$name (walk)" "$WORK/$name-walk.trace"
+    while IFS= read -r text; do
+        cat "$WORK/$name-open.trace" "$WORK/$name-walk.trace" | grep -aqF "Got text: \"$(traced "$text")" ||
+            fail "$name: text \"$text\" not shown"
+    done <"$texts"
+    while IFS= read -r kw; do
+        grep -aqF "Adding \"$(traced "$kw")\" to search list" "$WORK/$name-walk.trace" || fail "$name: keyword \"$kw\" not in the index"
+    done <"$keywords"
+    echo "$name: $count topics checked"
+}
+
+# The demo project.
+demo=$WORK/demo
+"$DRIVER" --sample demo "$demo" >/dev/null || fail "demo project not written"
+printf '%s\n' "Accueil" "Démarrage rapide" "Imprimer un document" >"$WORK/demo-titles"
+printf '%s\n' "Bienvenue dans l'aide de " "Un paragraphe centré" "Un paragraphe encadré" "Lancez le " \
+    "Choisissez la commande " >"$WORK/demo-texts"
+printf '%s\n' "accueil" "bienvenue" "démarrage" "impression" "imprimer" "lancer" >"$WORK/demo-keywords"
+printf '%s\n' "IDH_Dmarragerapide Démarrage rapide" "Pp0000 Texte de la note surgissante. " >"$WORK/demo-contexts"
+[ -f "$demo/DEMO.hpj" ] && check_project demo "$demo/DEMO.hpj" "$WORK/demo-titles" "$WORK/demo-texts" "$WORK/demo-keywords" "$WORK/demo-contexts"
+
+# 300 generated topics: two-level |CONTEXT and |KWBTREE, many topic blocks.
+gen=$WORK/generated
+"$DRIVER" --sample generated "$gen" 300 >/dev/null || fail "generated project not written"
+: >"$WORK/gen-titles"
+: >"$WORK/gen-texts"
+: >"$WORK/gen-keywords"
+for ((k = 1; k <= 300; k++)); do
+    printf 'Sujet %04d\n' "$k" >>"$WORK/gen-titles"
+    printf 'Texte du sujet %d : \n' "$k" >>"$WORK/gen-texts"
+    printf 'mot%04d\n' "$k" >>"$WORK/gen-keywords"
+done
+printf '%s\n' "IDH_Sujet0001 Texte du sujet 1 : " "IDH_Sujet0150 Texte du sujet 150 : " "IDH_Sujet0300 Texte du sujet 300 : " >"$WORK/gen-contexts"
+[ -f "$gen/GENERE.hpj" ] && check_project generated "$gen/GENERE.hpj" "$WORK/gen-titles" "$WORK/gen-texts" "$WORK/gen-keywords" "$WORK/gen-contexts"
+
+# The examples, once tyxbuild builds them: the viewer must open each without error.
+if [ -n "$EXAMPLES" ] && [ -d "$EXAMPLES" ] && [ -x "$TYXBUILD" ]; then
+    for hpa in "$EXAMPLES"/*.hpa; do
+        [ -e "$hpa" ] || continue
+        base=$(basename "${hpa%.*}")
+        mkdir -p "$WORK/examples"
+        cp "$EXAMPLES"/* "$WORK/examples/" 2>/dev/null
+        if ! timeout 120 "$TYXBUILD" "$WORK/examples/$base.hpa" >"$WORK/example-$base.log" 2>&1; then
+            fail "example $base: tyxbuild failed"
+            continue
+        fi
+        hpj=$(ls "$WORK/examples/$base".hpj 2>/dev/null)
+        [ -n "$hpj" ] || { fail "example $base: no .hpj"; continue; }
+        hlp=$WORK/examples/$base.hlp
+        [ -f "$hlp" ] || "$DRIVER" "$hpj" >>"$WORK/example-$base.log" 2>&1 || { fail "example $base: not compiled"; continue; }
+        view "$hlp" "$WORK/example-$base.trace" 60 "Got text"
+        grep -aq 'Added page\[' "$WORK/example-$base.trace" || fail "example $base: no page in the trace"
+        no_errors "example $base" "$WORK/example-$base.trace"
+        echo "example $base: opened"
+    done
+fi
+
+if [ "$failures" -gt 0 ]; then
+    echo "wine check: $failures failure(s); traces in $WORK"
+    exit 1
+fi
+echo "wine check passed; traces in $WORK"
+exit 0
