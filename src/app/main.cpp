@@ -4,12 +4,19 @@
 #include "platform/windows/Prompts.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <exception>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tyx Plumet"));
+    // The platform's own dialogs speak French when Qt's French texts are installed.
+    QTranslator platformTexts;
+    if (platformTexts.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&platformTexts);
 
     auto splash = std::make_unique<TSplash>();
     splash->showNow();

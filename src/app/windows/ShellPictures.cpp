@@ -32,7 +32,7 @@ void textLines(QPainter& p, qreal x, qreal y, qreal w, int count)
 {
     p.setPen(QPen(QColor(0x70, 0x70, 0x90), 1));
     for (int i = 0; i < count; ++i)
-        p.drawLine(QPointF(x, y + 2 * i), QPointF(x + w, y + 2 * i));
+        p.drawLine(QPointF(x, y + 2 * i + 0.5), QPointF(x + w, y + 2 * i + 0.5)); // on the pixel row
 }
 
 void triangle(QPainter& p, qreal tipX, qreal baseX)
