@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <string_view>
 #include <unordered_map>
 
 namespace hlp {
@@ -34,9 +35,170 @@ const QSet<QByteArray>& skippedDestinations()
         "themedata", "colorschememapping", "datastore", "latentstyles", "pgdsctbl", "filetbl", "template", "comment",
         "docvar", "annotation", "atnid", "atnauthor", "atndate", "atnref", "background", "ftnsep", "ftnsepc", "ftncn",
         "aftnsep", "aftnsepc", "aftncn", "nonshppict", "shp", "shpinst", "bkmkstart", "bkmkend", "xe", "tc", "txe",
-        "private", "userprops", "mmathPr", "wgrffmtfilter", "pnseclvl", "listtext", "fonttbl_", "blipuid", "panose",
+        "private", "userprops", "mmathPr", "wgrffmtfilter", "pnseclvl", "listtext", "blipuid", "panose",
         "falt", "fontemb", "fontfile", "objdata", "result", "passwordhash", "protusertbl", "upr", "ud"};
     return set;
+}
+
+enum class Word : std::uint8_t {
+    Unknown,
+    SkippedDestination,
+    fonttbl,
+    colortbl,
+    footnote,
+    fldrslt,
+    field,
+    f,
+    fnil,
+    froman,
+    fswiss,
+    fmodern,
+    fscript,
+    fdecor,
+    ftech,
+    red,
+    green,
+    blue,
+    par,
+    page,
+    line,
+    tab,
+    u,
+    uc,
+    emdash,
+    endash,
+    bullet,
+    lquote,
+    rquote,
+    ldblquote,
+    rdblquote,
+    emspace,
+    enspace,
+    qmspace,
+    deff,
+    plain,
+    b,
+    i,
+    ul,
+    uld,
+    ulw,
+    uldash,
+    ulth,
+    uldb,
+    ulnone,
+    strike,
+    scaps,
+    v,
+    fs,
+    cf,
+    pard,
+    qc,
+    qr,
+    ql,
+    qj,
+    li,
+    ri,
+    fi,
+    sb,
+    sa,
+    sl,
+    keepn,
+    keep,
+    box,
+    brdrt,
+    brdrb,
+    brdrl,
+    brdrr,
+    brdrth,
+    brdrdb,
+    tqr,
+    tqc,
+    tx,
+    tb,
+};
+
+Word lookupWord(std::string_view word)
+{
+    static const std::unordered_map<std::string_view, Word> table = [] {
+        std::unordered_map<std::string_view, Word> t;
+        t.emplace("fonttbl", Word::fonttbl);
+        t.emplace("colortbl", Word::colortbl);
+        t.emplace("footnote", Word::footnote);
+        t.emplace("fldrslt", Word::fldrslt);
+        t.emplace("field", Word::field);
+        t.emplace("f", Word::f);
+        t.emplace("fnil", Word::fnil);
+        t.emplace("froman", Word::froman);
+        t.emplace("fswiss", Word::fswiss);
+        t.emplace("fmodern", Word::fmodern);
+        t.emplace("fscript", Word::fscript);
+        t.emplace("fdecor", Word::fdecor);
+        t.emplace("ftech", Word::ftech);
+        t.emplace("red", Word::red);
+        t.emplace("green", Word::green);
+        t.emplace("blue", Word::blue);
+        t.emplace("par", Word::par);
+        t.emplace("page", Word::page);
+        t.emplace("line", Word::line);
+        t.emplace("tab", Word::tab);
+        t.emplace("u", Word::u);
+        t.emplace("uc", Word::uc);
+        t.emplace("emdash", Word::emdash);
+        t.emplace("endash", Word::endash);
+        t.emplace("bullet", Word::bullet);
+        t.emplace("lquote", Word::lquote);
+        t.emplace("rquote", Word::rquote);
+        t.emplace("ldblquote", Word::ldblquote);
+        t.emplace("rdblquote", Word::rdblquote);
+        t.emplace("emspace", Word::emspace);
+        t.emplace("enspace", Word::enspace);
+        t.emplace("qmspace", Word::qmspace);
+        t.emplace("deff", Word::deff);
+        t.emplace("plain", Word::plain);
+        t.emplace("b", Word::b);
+        t.emplace("i", Word::i);
+        t.emplace("ul", Word::ul);
+        t.emplace("uld", Word::uld);
+        t.emplace("ulw", Word::ulw);
+        t.emplace("uldash", Word::uldash);
+        t.emplace("ulth", Word::ulth);
+        t.emplace("uldb", Word::uldb);
+        t.emplace("ulnone", Word::ulnone);
+        t.emplace("strike", Word::strike);
+        t.emplace("scaps", Word::scaps);
+        t.emplace("v", Word::v);
+        t.emplace("fs", Word::fs);
+        t.emplace("cf", Word::cf);
+        t.emplace("pard", Word::pard);
+        t.emplace("qc", Word::qc);
+        t.emplace("qr", Word::qr);
+        t.emplace("ql", Word::ql);
+        t.emplace("qj", Word::qj);
+        t.emplace("li", Word::li);
+        t.emplace("ri", Word::ri);
+        t.emplace("fi", Word::fi);
+        t.emplace("sb", Word::sb);
+        t.emplace("sa", Word::sa);
+        t.emplace("sl", Word::sl);
+        t.emplace("keepn", Word::keepn);
+        t.emplace("keep", Word::keep);
+        t.emplace("box", Word::box);
+        t.emplace("brdrt", Word::brdrt);
+        t.emplace("brdrb", Word::brdrb);
+        t.emplace("brdrl", Word::brdrl);
+        t.emplace("brdrr", Word::brdrr);
+        t.emplace("brdrth", Word::brdrth);
+        t.emplace("brdrdb", Word::brdrdb);
+        t.emplace("tqr", Word::tqr);
+        t.emplace("tqc", Word::tqc);
+        t.emplace("tx", Word::tx);
+        t.emplace("tb", Word::tb);
+        for (const QByteArray& d : skippedDestinations())
+            t.emplace(std::string_view(d.constData(), static_cast<size_t>(d.size())), Word::SkippedDestination);
+        return t;
+    }();
+    const auto it = table.find(word);
+    return it == table.end() ? Word::Unknown : it->second;
 }
 
 class Parser {
@@ -50,7 +212,7 @@ public:
 
 private:
     // tokens
-    void controlWord(const QByteArray& word, bool hasParam, int param);
+    void controlWord(Word w, bool hasParam, int param);
     void controlSymbol(char c);
     void character(unsigned char c);
     void openGroup();
@@ -157,7 +319,7 @@ void Parser::run(const QByteArray& rtf)
                 const char* w = p;
                 while (p < end && ((*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z')))
                     ++p;
-                const QByteArray word(w, p - w);
+                const std::string_view word(w, static_cast<size_t>(p - w));
                 bool hasParam = false;
                 bool negative = false;
                 long long param = 0;
@@ -173,7 +335,7 @@ void Parser::run(const QByteArray& rtf)
                 }
                 if (p < end && *p == ' ')
                     ++p;
-                controlWord(word, hasParam, static_cast<int>(negative ? -param : param));
+                controlWord(lookupWord(word), hasParam, static_cast<int>(negative ? -param : param));
             } else if (n == '\'') {
                 ++p;
                 auto hex = [](char h) -> int {
@@ -256,10 +418,10 @@ void Parser::controlSymbol(char c)
         break;
     case '\r':
     case '\n':
-        controlWord("par", false, 0);
+        controlWord(Word::par, false, 0);
         break;
     case '\t':
-        controlWord("tab", false, 0);
+        controlWord(Word::tab, false, 0);
         break;
     default:
         break; // \- optional hyphen, \| \: index symbols
@@ -310,33 +472,33 @@ void Parser::character(unsigned char c)
     emitChar(c);
 }
 
-void Parser::controlWord(const QByteArray& word, bool hasParam, int param)
+void Parser::controlWord(Word w, bool hasParam, int param)
 {
     const bool first = m_st.firstWord;
     m_st.firstWord = false;
     const int value = hasParam ? param : 1;
 
     // Destinations.
-    if (word == "fonttbl") {
+    if (w == Word::fonttbl) {
         m_st.dest = Dest::FontTable;
         return;
     }
-    if (word == "colortbl") {
+    if (w == Word::colortbl) {
         m_st.dest = Dest::ColourTable;
         m_colours.clear();
         return;
     }
-    if (word == "footnote") {
+    if (w == Word::footnote) {
         if (m_st.dest == Dest::Text)
             startFootnote();
         else
             m_st.dest = Dest::Skip;
         return;
     }
-    if (word == "fldrslt" || word == "field") {
+    if (w == Word::fldrslt || w == Word::field) {
         return;
     }
-    if (skippedDestinations().contains(word) || (m_st.starred && first)) {
+    if (w == Word::SkippedDestination || (m_st.starred && first)) {
         m_st.dest = Dest::Skip;
         return;
     }
@@ -344,34 +506,34 @@ void Parser::controlWord(const QByteArray& word, bool hasParam, int param)
         return;
 
     if (m_st.dest == Dest::FontTable) {
-        if (word == "f") {
+        if (w == Word::f) {
             m_tableFont = param;
             m_tableName.clear();
             m_tableFamily = 0;
-        } else if (word == "fnil") {
+        } else if (w == Word::fnil) {
             m_tableFamily = 0;
-        } else if (word == "froman") {
+        } else if (w == Word::froman) {
             m_tableFamily = 2;
-        } else if (word == "fswiss") {
+        } else if (w == Word::fswiss) {
             m_tableFamily = 3;
-        } else if (word == "fmodern") {
+        } else if (w == Word::fmodern) {
             m_tableFamily = 1;
-        } else if (word == "fscript") {
+        } else if (w == Word::fscript) {
             m_tableFamily = 4;
-        } else if (word == "fdecor" || word == "ftech") {
+        } else if (w == Word::fdecor || w == Word::ftech) {
             m_tableFamily = 5;
         }
         return;
     }
     if (m_st.dest == Dest::ColourTable) {
         const auto v = static_cast<std::uint8_t>(qBound(0, param, 255));
-        if (word == "red") {
+        if (w == Word::red) {
             m_colour.r = v;
             m_colourSet = true;
-        } else if (word == "green") {
+        } else if (w == Word::green) {
             m_colour.g = v;
             m_colourSet = true;
-        } else if (word == "blue") {
+        } else if (w == Word::blue) {
             m_colour.b = v;
             m_colourSet = true;
         }
@@ -388,81 +550,81 @@ void Parser::controlWord(const QByteArray& word, bool hasParam, int param)
     };
 
     // Text and its breaks.
-    if (word == "par") {
+    if (w == Word::par) {
         if (m_st.dest == Dest::Text)
             endParagraph(true);
         else if (m_st.dest == Dest::Footnote)
             m_footnoteText.append(' ');
-    } else if (word == "page") {
+    } else if (w == Word::page) {
         if (m_st.dest == Dest::Text) {
             endParagraph(false);
             endTopic();
         }
-    } else if (word == "line") {
+    } else if (w == Word::line) {
         if (m_st.dest == Dest::Text)
             emitItem(ItemKind::LineBreak);
-    } else if (word == "tab") {
+    } else if (w == Word::tab) {
         if (m_st.dest == Dest::Text && !m_st.hidden)
             emitItem(ItemKind::Tab);
         else if (m_st.dest == Dest::Footnote)
             m_footnoteText.append(' ');
-    } else if (word == "u") {
+    } else if (w == Word::u) {
         const QChar ch(static_cast<char16_t>(param & 0xFFFF));
         character(cp1252::representable(ch) ? cp1252::toByte(ch) : '?');
         m_skipChars = m_st.ucSkip;
-    } else if (word == "uc") {
+    } else if (w == Word::uc) {
         m_st.ucSkip = qMax(0, param);
-    } else if (word == "emdash") {
+    } else if (w == Word::emdash) {
         character(0x97);
-    } else if (word == "endash") {
+    } else if (w == Word::endash) {
         character(0x96);
-    } else if (word == "bullet") {
+    } else if (w == Word::bullet) {
         character(0x95);
-    } else if (word == "lquote") {
+    } else if (w == Word::lquote) {
         character(0x91);
-    } else if (word == "rquote") {
+    } else if (w == Word::rquote) {
         character(0x92);
-    } else if (word == "ldblquote") {
+    } else if (w == Word::ldblquote) {
         character(0x93);
-    } else if (word == "rdblquote") {
+    } else if (w == Word::rdblquote) {
         character(0x94);
-    } else if (word == "emspace" || word == "enspace" || word == "qmspace") {
+    } else if (w == Word::emspace || w == Word::enspace || w == Word::qmspace) {
         character(' ');
     }
     // Document.
-    else if (word == "deff") {
+    else if (w == Word::deff) {
         m_defaultFontNumber = param;
     }
     // Characters.
-    else if (word == "plain") {
+    else if (w == Word::plain) {
         chr = plainFormat();
         m_st.hidden = false;
-    } else if (word == "b") {
+    } else if (w == Word::b) {
         setAttr(AttrBold, value != 0);
-    } else if (word == "i") {
+    } else if (w == Word::i) {
         setAttr(AttrItalic, value != 0);
-    } else if (word == "ul" || word == "uld" || word == "ulw" || word == "uldash" || word == "ulth") {
+    } else if (w == Word::ul || w == Word::uld || w == Word::ulw || w == Word::uldash || w == Word::ulth) {
         setAttr(AttrUnderline, value != 0);
         if (value != 0)
             setAttr(AttrDoubleUnderline, false);
-    } else if (word == "uldb") {
+    } else if (w == Word::uldb) {
         setAttr(AttrDoubleUnderline, value != 0);
         if (value != 0)
             setAttr(AttrUnderline, false);
-    } else if (word == "ulnone") {
+    } else if (w == Word::ulnone) {
         setAttr(AttrUnderline | AttrDoubleUnderline, false);
-    } else if (word == "strike") {
+    } else if (w == Word::strike) {
         setAttr(AttrStrike, value != 0);
-    } else if (word == "scaps") {
+    } else if (w == Word::scaps) {
         setAttr(AttrSmallCaps, value != 0);
-    } else if (word == "v") {
+    } else if (w == Word::v) {
         m_st.hidden = value != 0;
-    } else if (word == "f") {
+    } else if (w == Word::f) {
         chr.face = faceFor(param);
-    } else if (word == "fs") {
+    } else if (w == Word::fs) {
         if (hasParam && param > 0)
             chr.halfPoints = qBound(2, param, 255);
-    } else if (word == "cf") {
+    } else if (w == Word::cf) {
         if (param >= 0 && static_cast<size_t>(param) < m_colours.size()) {
             const Colour& c = m_colours[static_cast<size_t>(param)];
             chr.red = c.r;
@@ -473,51 +635,51 @@ void Parser::controlWord(const QByteArray& word, bool hasParam, int param)
         }
     }
     // Paragraphs.
-    else if (word == "pard") {
+    else if (w == Word::pard) {
         para = ParaFormat{};
-    } else if (word == "qc") {
+    } else if (w == Word::qc) {
         para.align = Align::Centre;
-    } else if (word == "qr") {
+    } else if (w == Word::qr) {
         para.align = Align::Right;
-    } else if (word == "ql" || word == "qj") {
+    } else if (w == Word::ql || w == Word::qj) {
         para.align = Align::Left;
-    } else if (word == "li") {
+    } else if (w == Word::li) {
         para.leftIndent = param;
-    } else if (word == "ri") {
+    } else if (w == Word::ri) {
         para.rightIndent = param;
-    } else if (word == "fi") {
+    } else if (w == Word::fi) {
         para.firstIndent = param;
-    } else if (word == "sb") {
+    } else if (w == Word::sb) {
         para.spaceBefore = param;
-    } else if (word == "sa") {
+    } else if (w == Word::sa) {
         para.spaceAfter = param;
-    } else if (word == "sl") {
+    } else if (w == Word::sl) {
         para.lineSpacing = param;
-    } else if (word == "keepn") {
+    } else if (w == Word::keepn) {
         para.keepWithNext = value != 0;
-    } else if (word == "keep") {
+    } else if (w == Word::keep) {
         para.noWrap = value != 0;
-    } else if (word == "box") {
+    } else if (w == Word::box) {
         para.border |= BorderBox;
-    } else if (word == "brdrt") {
+    } else if (w == Word::brdrt) {
         para.border |= BorderTop;
-    } else if (word == "brdrb") {
+    } else if (w == Word::brdrb) {
         para.border |= BorderBottom;
-    } else if (word == "brdrl") {
+    } else if (w == Word::brdrl) {
         para.border |= BorderLeft;
-    } else if (word == "brdrr") {
+    } else if (w == Word::brdrr) {
         para.border |= BorderRight;
-    } else if (word == "brdrth") {
+    } else if (w == Word::brdrth) {
         if (para.border)
             para.border |= BorderThick;
-    } else if (word == "brdrdb") {
+    } else if (w == Word::brdrdb) {
         if (para.border)
             para.border |= BorderDouble;
-    } else if (word == "tqr") {
+    } else if (w == Word::tqr) {
         m_pendingTabKind = 1;
-    } else if (word == "tqc") {
+    } else if (w == Word::tqc) {
         m_pendingTabKind = 2;
-    } else if (word == "tx" || word == "tb") {
+    } else if (w == Word::tx || w == Word::tb) {
         para.tabs.push_back({param, m_pendingTabKind});
         m_pendingTabKind = 0;
     }
