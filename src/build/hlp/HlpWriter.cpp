@@ -294,10 +294,7 @@ void Writer::buildRecords()
             add(p);
         if (topic.paragraphs.empty()) {
             // Every topic keeps at least one character so that no two topics share an offset.
-            Paragraph empty;
-            if (!m_doc.faces.empty())
-                empty.markFormat.face = 0;
-            add(empty);
+            add(Paragraph{});
         }
     }
 }
