@@ -314,6 +314,29 @@ private Q_SLOTS:
         QCOMPARE(f.system().contents, std::optional<std::uint32_t>(f.topics()[1].offset));
     }
 
+    void secondaryWindowAndOtherFileLinks()
+    {
+        QTemporaryDir dir;
+        const QString hpj = writeProject(dir, "[FILES]\np.rtf\n[WINDOWS]\nmain=\"M\"\nsec=\"S\",(10,10,300,200)\n",
+                                         "{\\rtf1 #{\\footnote IDH_A}{\\uldb Ici}{\\v IDH_A>sec}, {\\uldb L\\'E0}{\\v IDH_Z@autre.hlp}, "
+                                         "{\\ul Note}{\\v %IDH_A}\\par}");
+        const hlp::CompileResult r = hlp::HlpCompiler().compile(hpj);
+        QVERIFY2(r.written && r.errorCount == 0, qPrintable(r.diagnostics.join('\n')));
+        hlp::HlpFile f;
+        QVERIFY2(f.load(readAll(r.hlpPath)), qPrintable(f.problems().join('\n')));
+        const auto& links = f.topics()[0].links;
+        QCOMPARE(links.size(), size_t(3));
+        QCOMPARE(links[0].command, std::uint8_t(0xEB));
+        QCOMPARE(links[0].hash, hlp::contextHash("IDH_A"));
+        QCOMPARE(links[0].text, QByteArray("Ici"));
+        QCOMPARE(links[1].command, std::uint8_t(0xEB));
+        QCOMPARE(links[1].hash, hlp::contextHash("IDH_Z"));
+        QCOMPARE(links[2].command, std::uint8_t(0xE6));
+        QCOMPARE(f.system().windows.size(), size_t(2));
+        QCOMPARE(f.system().windows[1].type, QByteArray("secondary"));
+        QCOMPARE(f.system().windows[1].height, 200);
+    }
+
     void readerFindsDamage_data()
     {
         QTest::addColumn<int>("what");
