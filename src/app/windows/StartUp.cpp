@@ -4,7 +4,9 @@
 #include "app/windows/TMainForm.h"
 #include "build/windows/EditHpj.h"
 #include "build/windows/FixerHcp.h"
+#include "build/windows/CompileJob.h"
 #include "build/windows/Options.h"
+#include "build/windows/TCompileReport.h"
 #include "editor/windows/PagesHlp.h"
 #include "tools/windows/TCalendrier.h"
 #include "tools/windows/THorloge.h"
@@ -24,5 +26,15 @@ std::unique_ptr<TMainForm> createWindows()
     m->FixerHcp = new TFixerHcp(m);
     m->Options = new TOptions(m);
     m->EditHpj = new TEditHpj(m);
+    m->CompileReport = new TCompileReport(m);
+    m->Compilation = new CompileJob(m);
+    QObject::connect(m->Compilation, &CompileJob::finished, m, [m](const hlp::CompileResult& r) { m->compileFinished(r); });
+    pages->setOptionsHook([m, pages](QWidget*, TPagesHlp::OptionsExchange& x) {
+        bool changed = false;
+        const bool started = BuildCommands::Opt(*m->Options, *x.lines, x.projectFileName, x.title, x.body, &changed);
+        if (changed)
+            pages->doc().DocumentModified = true;
+        return started;
+    });
     return mainForm;
 }

@@ -3,6 +3,8 @@
 #include "app/windows/ShellPictures.h"
 #include "app/windows/TAboutBox.h"
 #include "build/windows/BuildCommands.h"
+#include "build/windows/CompileJob.h"
+#include "build/windows/TCompileReport.h"
 #include "build/windows/EditHpj.h"
 #include "editor/windows/PagesHlp.h"
 #include "platform/core/FrenchFormat.h"
@@ -22,6 +24,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSessionManager>
+#include <QProgressDialog>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -663,7 +666,18 @@ void TMainForm::Options1Click()
 void TMainForm::Ouvrirunfichier1Click() { }
 void TMainForm::Insreruneimage1Click() { }
 void TMainForm::ImprimerTitresetn1Click() { }
-void TMainForm::Editerfichierhpj1Click() { }
+void TMainForm::Editerfichierhpj1Click()
+{
+    if (!EditHpj || !PagesHlp)
+        return;
+    editorCommand([this] {
+        auto& d = PagesHlp->doc();
+        QString message;
+        if (BuildCommands::Edithpj1(*EditHpj, d.DocumentLines, d.PageCount, d.ProjectFileName, &message))
+            d.DocumentModified = true;
+        status(message);
+    });
+}
 
 // ---- Entries whose commands are not wired yet: they do nothing ----
 
@@ -671,8 +685,6 @@ void TMainForm::Importer1Click() { }
 void TMainForm::Exporter1Click() { }
 void TMainForm::Imprimer1Click() { }
 void TMainForm::Configurationimprimante1Click() { }
-void TMainForm::Compiler2Click() { }
-void TMainForm::voirfichierhlp1Click() { }
 void TMainForm::Gras1Click() { }
 void TMainForm::Italique1Click() { }
 void TMainForm::Soulign1Click() { }
@@ -681,9 +693,88 @@ void TMainForm::Centrer1Click() { }
 void TMainForm::Imagegauche1Click() { }
 void TMainForm::Imagedroite1Click() { }
 void TMainForm::Imagecommecaractre1Click() { }
-void TMainForm::HContents() { }
-void TMainForm::HSearch() { }
-void TMainForm::HowToUse() { }
+
+// ---- Compiler and Aide ----
+
+void TMainForm::Compiler2Click()
+{
+    if (!PagesHlp)
+        return;
+    if (Compilation && Compilation->running()) {
+        status(QStringLiteral("Une compilation est déjà en cours."));
+        return;
+    }
+    PagesHlp->EcritFiche();
+    auto& d = PagesHlp->doc();
+    // The built-in compiler is started after the files are written, on its own thread.
+    QString hpjToCompile;
+    Build.builtInCompiler = [&hpjToCompile](const QString& hpj, QString*) {
+        hpjToCompile = hpj;
+        return true;
+    };
+    const BuildOutcome outcome = Build.Compiler2Click(d.DocumentLines, d.PageCount, d.PopupCount,
+        PagesHlp->titleLook(), PagesHlp->bodyLook(), CurrentFileName, HelpCompilerPath);
+    Build.builtInCompiler = nullptr;
+    status(outcome.message);
+    if (hpjToCompile.isEmpty() || !Compilation)
+        return;
+    Compilation->start(hpjToCompile);
+    status(QStringLiteral("Compilation de %1 en cours...").arg(store::fileNamePart(hpjToCompile)));
+    if (!progress_) {
+        progress_ = new QProgressDialog(QStringLiteral("Compilation du fichier d'aide..."), QString(), 0, 0, this);
+        progress_->setObjectName(QStringLiteral("CompileProgress"));
+        progress_->setWindowTitle(QStringLiteral("Compilation"));
+        progress_->setCancelButton(nullptr);
+        progress_->setWindowModality(Qt::NonModal);
+        progress_->setMinimumDuration(500); // shown only when it takes longer than a moment
+    }
+    progress_->reset();
+    progress_->setRange(0, 0);
+    progress_->setValue(0);
+}
+
+void TMainForm::compileFinished(const hlp::CompileResult& result)
+{
+    if (progress_)
+        progress_->reset();
+    const QString name = store::fileNamePart(result.hlpPath);
+    status(result.written ? QStringLiteral("Fichier d'aide %1 écrit (%2 rubriques).").arg(name).arg(result.topicCount)
+                          : QStringLiteral("Le fichier d'aide %1 n'a pas été écrit : voir les messages.").arg(name));
+    // The summary line alone means a clean build: no window then.
+    if (result.written && result.diagnostics.size() <= 1)
+        return;
+    if (!CompileReport)
+        return;
+    CompileReport->Init(result.hlpPath, result.diagnostics, result.written);
+    CompileReport->show();
+    CompileReport->raise();
+}
+
+void TMainForm::voirfichierhlp1Click()
+{
+    status(Build.voirfichierhlp1Click(CurrentFileName).message);
+}
+
+void TMainForm::HContents()
+{
+    status(Build.HContents(BuildCommands::ownHelpFile(StartDirectory)).message);
+}
+
+void TMainForm::HSearch()
+{
+    status(Build.HSearch(BuildCommands::ownHelpFile(StartDirectory)).message);
+}
+
+void TMainForm::HowToUse()
+{
+    status(Build.HowToUse(BuildCommands::ownHelpFile(StartDirectory)).message);
+}
+
+void TMainForm::status(const QString& message)
+{
+    if (!message.isEmpty())
+        StatusBar->showMessage(message);
+}
 
 void TMainForm::Fixerlecompilateur1Click()
 {

@@ -3,6 +3,7 @@
 // maximised child, the file commands, the unsaved-changes question and the settings file.
 #include "app/core/ShellSettings.h"
 #include "app/windows/ShellPictures.h"
+#include "build/windows/BuildCommands.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -18,7 +19,13 @@ class QStatusBar;
 class QTimer;
 class QToolBar;
 class QToolButton;
+class CompileJob;
+namespace hlp {
+struct CompileResult;
+}
+class QProgressDialog;
 class TAboutBox;
+class TCompileReport;
 class TEditHpj;
 class TFixerHcp;
 class TOptions;
@@ -46,12 +53,20 @@ public:
     TFixerHcp* FixerHcp = nullptr;
     TOptions* Options = nullptr;
     TEditHpj* EditHpj = nullptr;
+    TCompileReport* CompileReport = nullptr;
+
+    // The build, view and help commands; `Build` runs the built-in compiler through `Compilation`.
+    BuildCommands Build;
+    CompileJob* Compilation = nullptr;
 
     // Settings lines of the remembered windows, kept as read (bounds applied) and written back at
     // exit while the window itself is not there to give and take them.
     shellsettings::WindowPlace TextViewerPlace;
     shellsettings::WindowPlace HpjEditorPlace;
     shellsettings::WindowPlace PopupEditorPlace;
+
+    // The built-in compiler is done: status line, and the messages window when there is anything to read.
+    void compileFinished(const hlp::CompileResult& result);
 
     void ChargeIni();
     void SauveIni();
@@ -244,6 +259,9 @@ private:
     // The unsaved-changes question; Yes saves. False when the user cancelled.
     bool askToSave();
     void setFileCaption();
+    void status(const QString& message);
+
+    QProgressDialog* progress_ = nullptr;
 
     QMdiSubWindow* pagesWindow_ = nullptr;
     bool shown_ = false;

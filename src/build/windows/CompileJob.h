@@ -1,0 +1,29 @@
+#pragma once
+// Runs the built-in compiler on a worker thread so the window stays alive during a long build.
+// The compiler reads only the files on disk, never the document in memory.
+#include "build/hlp/HlpCompiler.h"
+
+#include <QObject>
+#include <QPointer>
+
+class QThread;
+
+class CompileJob : public QObject {
+    Q_OBJECT
+public:
+    explicit CompileJob(QObject* parent = nullptr);
+    ~CompileJob() override;
+
+    bool running() const { return thread_ != nullptr; }
+    // Starts compiling `hpjPath`; false when a compile is already running.
+    bool start(const QString& hpjPath);
+    // Waits for the running compile (tests, closing the program).
+    void wait();
+
+Q_SIGNALS:
+    void finished(const hlp::CompileResult& result);
+
+private:
+    QThread* thread_ = nullptr;
+    hlp::CompileResult result_;
+};

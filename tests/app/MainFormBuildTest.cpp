@@ -1,0 +1,79 @@
+// The build from the main window: files written, the built-in compiler run off the window's
+// thread, its messages shown when there is something to read, an outside compiler started instead.
+#include "ShellFixture.h"
+
+#include "build/windows/CompileJob.h"
+#include "build/windows/TCompileReport.h"
+#include "platform/core/Launcher.h"
+#include "store/core/ProjectBlock.h"
+#include "support/TestRegistry.h"
+
+#include <QPlainTextEdit>
+#include <QStatusBar>
+
+class MainFormBuildTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void builtInCompilerWritesTheHelpFile()
+    {
+        ShellFixture f;
+        f.writeProject("DEMO.hpa", {"Accueil", "Suite"});
+        f.main->CurrentFileName = f.path("DEMO.hpa");
+        f.pages->Charge(f.main->CurrentFileName);
+        store::EcritHpj(f.pages->doc().DocumentLines, f.main->CurrentFileName); // the block a new project gets
+        f.pages->Edit1->setText("Accueil changé");
+        f.main->Compiler2Click();
+        QVERIFY(f.main->Compilation->running() || f.exists("DEMO.hlp"));
+        f.main->Compilation->wait();
+        QVERIFY(f.exists("DEMO.hpj"));
+        QVERIFY(f.exists("DEMO.rtf"));
+        QVERIFY(f.exists("DEMO.hlp"));
+        QVERIFY(f.bytes("DEMO.hpj").contains("IDH_Accueilchang\t1"));
+        QVERIFY(f.main->StatusBar->currentMessage().contains(QString::fromUtf8("écrit")));
+        QVERIFY(!f.main->CompileReport->isVisible()); // nothing to read after a clean build
+    }
+
+    void problemsAreShownByTitle()
+    {
+        ShellFixture f;
+        QStringList lines{"<HPJ>", "[OPTIONS]", "TITLE=Essai", "[FILES]", "essai.rtf", "</HPJ>"};
+        lines << store::topicOpenTag(0) << "1\\Introuvable" << QString("Accueil") + store::TitleEndMark << "corps"
+              << store::topicCloseTag(0);
+        textfile::writeLines(f.path("essai.hpa"), lines);
+        f.main->CurrentFileName = f.path("essai.hpa");
+        f.pages->Charge(f.main->CurrentFileName);
+        f.main->Compiler2Click();
+        f.main->Compilation->wait();
+        QVERIFY(f.main->CompileReport->isVisible());
+        const QString report = f.main->CompileReport->text();
+        QVERIFY2(report.contains("Accueil") && report.contains("Introuvable"), qPrintable(report));
+    }
+
+    void outsideCompilerIsStartedInstead()
+    {
+        ShellFixture f;
+        QList<launcher::Start> started;
+        launcher::setRecorder([&](const launcher::Start& s) { started << s; return true; });
+        f.writeProject("DEMO.hpa", {"Accueil"});
+        f.main->CurrentFileName = f.path("DEMO.hpa");
+        f.pages->Charge(f.main->CurrentFileName);
+        f.main->HelpCompilerPath = QCoreApplication::applicationFilePath(); // an executable file
+        f.main->Compiler2Click();
+        launcher::setRecorder(nullptr);
+        QVERIFY(!f.main->Compilation->running());
+        QCOMPARE(started.size(), 1);
+        QCOMPARE(started[0].arguments, QStringList{"DEMO.hpj"});
+        QCOMPARE(QDir(started[0].workingDirectory).canonicalPath(), QDir(f.dir.path()).canonicalPath());
+        QVERIFY(!f.exists("DEMO.hlp"));
+    }
+
+    void optionsCommandShowsTheOptionsDialog()
+    {
+        ShellFixture f;
+        f.main->Options1Click();
+        QCOMPARE(f.prompts.shownDialogs, QStringList{"TOptions"});
+    }
+};
+
+TYX_TEST(MainFormBuildTest);
+#include "MainFormBuildTest.moc"
