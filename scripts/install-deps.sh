@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl1-mesa-dev
-  qt6-qpa-plugins libxkbcommon-dev
+  qt6-qpa-plugins libxkbcommon-dev qt6-translations-l10n
   fonts-dejavu-core
 )
 # The WinHelp viewer check needs Wine and a virtual display.

@@ -321,6 +321,18 @@ private Q_SLOTS:
         QVERIFY(p.doc().DocumentLines.contains("{\\ul mot}"));
     }
 
+    void tabIntoAFieldSelectsNothing()
+    {
+        TPagesHlp p;
+        p.show();
+        QApplication::setActiveWindow(&p);
+        p.Edit2->setText("a;b");
+        p.Memo1->setFocus();
+        QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+        QApplication::sendEvent(p.Edit2, &in);
+        QVERIFY(!p.Edit2->hasSelectedText());
+    }
+
     void wrappedLineIsStoredAsOneLine()
     {
         TPagesHlp p;

@@ -210,7 +210,6 @@ TopicFields TPagesHlp::fields() const
 
 void TPagesHlp::LitFiche()
 {
-    loading_ = true;
     Label2->setText(QStringLiteral("P. ") + QString::number(store_.CurrentPage + 1));
     TopicFields f;
     const bool found = store_.readPage(f);
@@ -222,7 +221,6 @@ void TPagesHlp::LitFiche()
     Edit1->setFocus();
     if (found)
         store_.PageModified = false;
-    loading_ = false;
     rememberSynced();
     Q_EMIT pageShown(store_.CurrentPage);
 }
@@ -494,6 +492,13 @@ bool TPagesHlp::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::FocusOut && watched == Edit2) {
         Edit2Exit();
         return false;
+    }
+    if (event->type() == QEvent::FocusIn && (watched == Edit1 || watched == Edit2)) {
+        // The fields do not select all their text when the focus comes in.
+        auto* edit = static_cast<QLineEdit*>(watched);
+        edit->event(event);
+        edit->deselect();
+        return true;
     }
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);

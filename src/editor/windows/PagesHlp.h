@@ -111,6 +111,5 @@ private:
     std::function<void()> indexHook_;
     QStringList syncedBlock_; // the page's block as the fields last matched it
     int commandDepth_ = 0;
-    bool loading_ = false;
     bool sanitizing_ = false;
 };
