@@ -227,7 +227,8 @@ printf '%s\n' "Accueil" "Démarrage rapide" "Imprimer un document" >"$WORK/demo-
 printf '%s\n' "Bienvenue dans l'aide de " "Un paragraphe centré" "Un paragraphe encadré" "Lancez le " \
     "Choisissez la commande " >"$WORK/demo-texts"
 printf '%s\n' "accueil" "bienvenue" "démarrage" "impression" "imprimer" "lancer" >"$WORK/demo-keywords"
-printf '%s\n' "IDH_Dmarragerapide Démarrage rapide" "Pp0000 Texte de la note surgissante. " >"$WORK/demo-contexts"
+printf '%s\n' "IDH_Accueil Bienvenue dans l'aide de " "IDH_Dmarragerapide Lancez le " \
+    "IDH_Imprimerundocument Choisissez la commande " "Pp0000 Texte de la note surgissante. " >"$WORK/demo-contexts"
 [ -f "$demo/DEMO.hpj" ] && check_project demo "$demo/DEMO.hpj" "$WORK/demo-titles" "$WORK/demo-texts" "$WORK/demo-keywords" "$WORK/demo-contexts"
 
 # 300 generated topics: two-level |CONTEXT and |KWBTREE, many topic blocks.
@@ -241,7 +242,9 @@ for ((k = 1; k <= 300; k++)); do
     printf 'Texte du sujet %d : \n' "$k" >>"$WORK/gen-texts"
     printf 'mot%04d\n' "$k" >>"$WORK/gen-keywords"
 done
-printf '%s\n' "IDH_Sujet0001 Texte du sujet 1 : " "IDH_Sujet0150 Texte du sujet 150 : " "IDH_Sujet0300 Texte du sujet 300 : " >"$WORK/gen-contexts"
+for k in 1 2 77 150 151 299 300; do
+    printf 'IDH_Sujet%04d Texte du sujet %d : \n' "$k" "$k"
+done >"$WORK/gen-contexts"
 [ -f "$gen/GENERE.hpj" ] && check_project generated "$gen/GENERE.hpj" "$WORK/gen-titles" "$WORK/gen-texts" "$WORK/gen-keywords" "$WORK/gen-contexts"
 
 # The examples, once tyxbuild builds them: the viewer must open each without error.
