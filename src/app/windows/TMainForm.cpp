@@ -738,7 +738,8 @@ void TMainForm::compileFinished(const hlp::CompileResult& result)
     if (progress_)
         progress_->reset();
     const QString name = store::fileNamePart(result.hlpPath);
-    status(result.written ? QStringLiteral("Fichier d'aide %1 écrit (%2 rubriques).").arg(name).arg(result.topicCount)
+    const QString topics = result.topicCount == 1 ? QStringLiteral("1 rubrique") : QStringLiteral("%1 rubriques").arg(result.topicCount);
+    status(result.written ? QStringLiteral("Fichier d'aide %1 écrit (%2).").arg(name, topics)
                           : QStringLiteral("Le fichier d'aide %1 n'a pas été écrit : voir les messages.").arg(name));
     // The summary line alone means a clean build: no window then.
     if (result.written && result.diagnostics.size() <= 1)
