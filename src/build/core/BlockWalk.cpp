@@ -9,26 +9,11 @@ namespace {
 // The number of an exact close tag "</BLOCnnnn>" or "</POPUPnnnn>" (letter case included), or -1.
 int closeNumber(const QString& l, bool& popup)
 {
-    const qsizetype n = l.size();
-    if (n != 11 && n != 12)
-        return -1;
-    const QStringView prefix = QStringView(l).first(n - 5);
-    if (n == 11 && prefix == u"</BLOC")
-        popup = false;
-    else if (n == 12 && prefix == u"</POPUP")
-        popup = true;
-    else
-        return -1;
-    if (l[n - 1] != u'>')
-        return -1;
-    int value = 0;
-    for (qsizetype i = n - 5; i < n - 1; ++i) {
-        const char16_t c = l[i].unicode();
-        if (c < u'0' || c > u'9')
-            return -1;
-        value = value * 10 + (c - u'0');
-    }
-    return value;
+    int n = store::tagNumber(l, u"</BLOC", false);
+    popup = n < 0;
+    if (popup)
+        n = store::tagNumber(l, u"</POPUP", false);
+    return n;
 }
 
 } // namespace

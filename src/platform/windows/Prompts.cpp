@@ -47,25 +47,13 @@ public:
     QString openFileName(QWidget* parent, const QString& filter, const QString& initial,
         const QString& defaultExt) override
     {
-        QFileDialog d(parent, QStringLiteral("Ouvrir"), QString(), dialogFilter(filter));
-        d.setAcceptMode(QFileDialog::AcceptOpen);
-        d.setFileMode(QFileDialog::AnyFile);
-        d.setDefaultSuffix(defaultExt);
-        if (!initial.isEmpty() && !initial.contains(QLatin1Char('*')))
-            d.selectFile(initial);
-        return d.exec() == QDialog::Accepted && !d.selectedFiles().isEmpty() ? d.selectedFiles().first() : QString();
+        return fileName(parent, QStringLiteral("Ouvrir"), QFileDialog::AcceptOpen, filter, initial, defaultExt);
     }
 
     QString saveFileName(QWidget* parent, const QString& filter, const QString& initial,
         const QString& defaultExt) override
     {
-        QFileDialog d(parent, QStringLiteral("Enregistrer sous"), QString(), dialogFilter(filter));
-        d.setAcceptMode(QFileDialog::AcceptSave);
-        d.setOption(QFileDialog::DontConfirmOverwrite);
-        d.setDefaultSuffix(defaultExt);
-        if (!initial.isEmpty() && !initial.contains(QLatin1Char('*')))
-            d.selectFile(initial);
-        return d.exec() == QDialog::Accepted && !d.selectedFiles().isEmpty() ? d.selectedFiles().first() : QString();
+        return fileName(parent, QStringLiteral("Enregistrer sous"), QFileDialog::AcceptSave, filter, initial, defaultExt);
     }
 
     int showModal(QDialog& dialog) override { return dialog.exec(); }
@@ -78,6 +66,21 @@ public:
             font = f;
         Q_UNUSED(colour);
         return ok;
+    }
+
+    static QString fileName(QWidget* parent, const QString& caption, QFileDialog::AcceptMode mode,
+        const QString& filter, const QString& initial, const QString& defaultExt)
+    {
+        QFileDialog d(parent, caption, QString(), dialogFilter(filter));
+        d.setAcceptMode(mode);
+        if (mode == QFileDialog::AcceptSave)
+            d.setOption(QFileDialog::DontConfirmOverwrite); // the program asks its own question
+        else
+            d.setFileMode(QFileDialog::AnyFile); // a name without a file is allowed: nothing is read
+        d.setDefaultSuffix(defaultExt);
+        if (!initial.isEmpty() && !initial.contains(QLatin1Char('*')))
+            d.selectFile(initial);
+        return d.exec() == QDialog::Accepted && !d.selectedFiles().isEmpty() ? d.selectedFiles().first() : QString();
     }
 
     bool chooseColour(QWidget* parent, QColor& colour) override

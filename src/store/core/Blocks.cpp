@@ -102,29 +102,32 @@ QString protectBodyLine(const QString& line)
     return looksLikeTag(line) ? QStringLiteral("{}") + line : line;
 }
 
-// Topic and popup open tags go to arrays by number; other tag lines to a small hash.
-int TagIndex::numbered(QStringView line, bool& popup)
+int tagNumber(QStringView line, QStringView prefix, bool fold)
 {
-    const qsizetype n = line.size();
-    if (n != 10 && n != 11)
+    const qsizetype n = prefix.size() + 5;
+    if (line.size() != n || line[n - 1] != u'>')
         return -1;
-    const QStringView prefix = line.first(n - 5);
-    if (n == 10 && sameTag(prefix, u"<BLOC"))
-        popup = false;
-    else if (n == 11 && sameTag(prefix, u"<POPUP"))
-        popup = true;
-    else
-        return -1;
-    if (line[n - 1] != u'>')
+    const QStringView head = line.first(prefix.size());
+    if (fold ? !sameTag(head, prefix) : head != prefix)
         return -1;
     int value = 0;
-    for (qsizetype i = n - 5; i < n - 1; ++i) {
+    for (qsizetype i = prefix.size(); i < n - 1; ++i) {
         const char16_t c = line[i].unicode();
         if (c < u'0' || c > u'9')
             return -1;
         value = value * 10 + (c - u'0');
     }
     return value;
+}
+
+// Topic and popup open tags go to arrays by number; other tag lines to a small hash.
+int TagIndex::numbered(QStringView line, bool& popup)
+{
+    int n = tagNumber(line, u"<BLOC", true);
+    popup = n < 0;
+    if (popup)
+        n = tagNumber(line, u"<POPUP", true);
+    return n;
 }
 
 void TagIndex::rebuild(const QStringList& lines)

@@ -32,6 +32,10 @@ int blockEnd(const QStringList& lines, int open, QStringView closeTag);
 // Removes the block opened at `open` (up to and including its close tag, or to the end).
 void removeBlock(QStringList& lines, int open, QStringView closeTag);
 
+// The number of a whole tag line `prefix` + four digits + ">" (the prefix compared with ASCII
+// letters folded when `fold`), or -1.
+int tagNumber(QStringView line, QStringView prefix, bool fold);
+
 // The counting tests of the file format (exact prefixes).
 bool isTopicOpenPrefix(QStringView line);  // "<BLOC"
 bool isTopicClosePrefix(QStringView line); // "</BLOC"

@@ -92,12 +92,13 @@ Tag classify(const QString& line)
     if (f == u"</HPJ>") return {Kind::HpjClose};
     if (f != foldAscii(line) || !f.endsWith(u'>'))
         return {};
-    int n = 0;
-    const QStringView v = QStringView(f).chopped(1);
-    if (v.startsWith(u"<BLOC") && fourDigits(v.sliced(5), n)) return {Kind::TopicOpen, n};
-    if (v.startsWith(u"</BLOC") && fourDigits(v.sliced(6), n)) return {Kind::TopicClose, n};
-    if (v.startsWith(u"<POPUP") && fourDigits(v.sliced(6), n)) return {Kind::PopupOpen, n};
-    if (v.startsWith(u"</POPUP") && fourDigits(v.sliced(7), n)) return {Kind::PopupClose, n};
+    const std::pair<Kind, const char16_t*> kinds[] = {{Kind::TopicOpen, u"<BLOC"}, {Kind::TopicClose, u"</BLOC"},
+        {Kind::PopupOpen, u"<POPUP"}, {Kind::PopupClose, u"</POPUP"}};
+    for (const auto& [kind, prefix] : kinds) {
+        const int n = tagNumber(f, prefix, false);
+        if (n >= 0)
+            return {kind, n};
+    }
     return {};
 }
 
