@@ -4,6 +4,8 @@
 #include "build/hlp/HlpBytes.h"
 
 #include <algorithm>
+#include <cstring>
+#include <string>
 #include <map>
 #include <unordered_map>
 
@@ -15,17 +17,73 @@ constexpr int kBlockSize = 4096;
 constexpr int kBlockData = kBlockSize - 12;
 constexpr int kLinkHeader = 21;
 
+// LinkData1 and LinkData2 of every record follow each other in one shared buffer (Writer::m_data):
+// one growing buffer instead of two small allocations per record.
 struct Record {
     std::uint8_t type = 0x20;
-    QByteArray ld1;
-    QByteArray ld2;
+    qsizetype data = 0; // where LinkData1 starts in the shared buffer; LinkData2 follows it
+    int ld1Size = 0;
+    int ld2Size = 0;
     int topicLength = 0; // characters this record adds to TOPICOFFSET
     int topic = -1;
     bool nonScroll = false;
     // layout
     std::int32_t pos = 0;
     std::uint32_t offset = 0;
-    int size() const { return kLinkHeader + static_cast<int>(ld1.size() + ld2.size()); }
+    int size() const { return kLinkHeader + ld1Size + ld2Size; }
+};
+
+// Little-endian encoding into a std::string, whose buffer is kept when cleared: the scratch
+// buffers of one paragraph are reused for the next.
+class Scratch {
+public:
+    std::string s;
+
+    void clear() { s.clear(); }
+    int size() const { return static_cast<int>(s.size()); }
+    void u8(unsigned v) { s.push_back(static_cast<char>(v & 0xFF)); }
+    void u16(unsigned v)
+    {
+        const char b[2] = {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
+        s.append(b, 2);
+    }
+    void u32(std::uint32_t v)
+    {
+        const char b[4] = {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF), static_cast<char>((v >> 16) & 0xFF),
+                           static_cast<char>((v >> 24) & 0xFF)};
+        s.append(b, 4);
+    }
+    void i16(int v) { u16(static_cast<unsigned>(v) & 0xFFFF); }
+    void i32(std::int32_t v) { u32(static_cast<std::uint32_t>(v)); }
+    void raw(const char* b, qsizetype n) { s.append(b, static_cast<size_t>(n)); }
+    void raw(const QByteArray& b) { raw(b.constData(), b.size()); }
+    void stringz(const QByteArray& b)
+    {
+        raw(b);
+        s.push_back('\0');
+    }
+    // The compressed forms, as ByteWriter writes them.
+    void cushort(unsigned v)
+    {
+        if (v < 0x80)
+            u8(v * 2);
+        else
+            u16(v * 2 + 1);
+    }
+    void csshort(int v)
+    {
+        if (v >= -64 && v < 64)
+            u8(static_cast<unsigned>(v + 64) * 2);
+        else
+            u16(static_cast<unsigned>(v + 16384) * 2 + 1);
+    }
+    void cslong(std::int32_t v)
+    {
+        if (v >= -16384 && v < 16384)
+            u16(static_cast<std::uint32_t>(v + 16384) * 2);
+        else
+            u32(static_cast<std::uint32_t>(v + 0x40000000) * 2 + 1);
+    }
 };
 
 class FontTable {
@@ -63,6 +121,7 @@ public:
 private:
     void buildRecords();
     Record paragraphRecord(const Paragraph& para);
+    int fontIndex(const CharFormat& f);
     void layout();
     QByteArray topicFile();
     QByteArray systemFile();
@@ -77,6 +136,11 @@ private:
     const HelpProject& m_project;
     const HelpDocument& m_doc;
     FontTable m_fonts;
+    bool m_hasLastFont = false; // consecutive items mostly share their format: skip the lookup
+    CharFormat m_lastFormat;
+    int m_lastFont = -1;
+    QByteArray m_data; // LinkData1 and LinkData2 of every record
+    Scratch m_ld2, m_cmds, m_info, m_values, m_ext;
     std::vector<Record> m_records;
     std::vector<int> m_headerRecord; // topic -> its type-2 record; one more for the terminator
     std::vector<std::uint32_t> m_topicOffset;
@@ -95,19 +159,27 @@ int Writer::windowNumber(const QByteArray& name) const
     return -1;
 }
 
+int Writer::fontIndex(const CharFormat& f)
+{
+    if (!m_hasLastFont || !(f == m_lastFormat)) {
+        m_lastFormat = f;
+        m_lastFont = m_fonts.index(f);
+        m_hasLastFont = true;
+    }
+    return m_lastFont;
+}
+
 Record Writer::paragraphRecord(const Paragraph& para)
 {
-    QByteArray ld2;
-    QByteArray current;
-    ByteWriter cmds;
-    auto command = [&]() {
-        ld2.append(current);
-        ld2.append('\0');
-        current.clear();
-    };
+    // LinkData2 holds the text, one NUL-terminated string before each command of LinkData1.
+    Scratch& ld2 = m_ld2;
+    Scratch& cmds = m_cmds;
+    ld2.clear();
+    cmds.clear();
+    auto command = [&]() { ld2.s.push_back('\0'); };
     int font = -1;
     auto setFont = [&](const CharFormat& f) {
-        const int n = m_fonts.index(f);
+        const int n = fontIndex(f);
         if (n == font)
             return;
         font = n;
@@ -121,9 +193,15 @@ Record Writer::paragraphRecord(const Paragraph& para)
         switch (it.kind) {
         case ItemKind::Text: {
             setFont(it.format);
-            for (const char c : it.text) {
-                if (c != '\0')
-                    current.append(c);
+            const char* text = it.text.constData();
+            const qsizetype n = it.text.size();
+            if (!memchr(text, '\0', static_cast<size_t>(n))) {
+                ld2.raw(text, n);
+                break;
+            }
+            for (qsizetype i = 0; i < n; ++i) {
+                if (text[i] != '\0')
+                    ld2.s.push_back(text[i]);
             }
             break;
         }
@@ -168,7 +246,8 @@ Record Writer::paragraphRecord(const Paragraph& para)
                 cmds.i32(hash);
                 break;
             }
-            ByteWriter ext;
+            Scratch& ext = m_ext;
+            ext.clear();
             if (it.targetFile.isEmpty()) {
                 ext.u8(1);
                 ext.i32(hash);
@@ -185,7 +264,7 @@ Record Writer::paragraphRecord(const Paragraph& para)
             }
             cmds.u8((jump ? 0xEB : 0xEA) | (it.plainLink ? 0x04 : 0));
             cmds.u16(static_cast<unsigned>(ext.size()));
-            cmds.raw(ext.bytes);
+            cmds.raw(ext.s.data(), ext.size());
             break;
         }
         case ItemKind::HotspotEnd:
@@ -200,12 +279,14 @@ Record Writer::paragraphRecord(const Paragraph& para)
     cmds.u8(0xFF);
 
     const ParaFormat& f = para.format;
-    ByteWriter info;
+    Scratch& info = m_info;
+    info.clear();
     info.u8(0);
     info.u8(0x80);
     info.u16(0);
     unsigned bits = 0;
-    ByteWriter values;
+    Scratch& values = m_values;
+    values.clear();
     auto metric = [&](unsigned bit, int twips) {
         const int hp = halfPointsFromTwips(twips);
         if (hp == 0)
@@ -244,19 +325,22 @@ Record Writer::paragraphRecord(const Paragraph& para)
     if (f.noWrap)
         bits |= 0x1000;
     info.u16(bits);
-    info.raw(values.bytes);
+    info.raw(values.s.data(), values.size());
 
     Record r;
     r.type = 0x20;
-    r.topicLength = static_cast<int>(ld2.size());
+    r.topicLength = ld2.size();
     const std::int32_t topicSize = static_cast<std::int32_t>(info.size() + cmds.size());
-    ByteWriter ld1;
-    ld1.cslong(topicSize);
-    ld1.cushort(static_cast<unsigned>(r.topicLength));
-    ld1.raw(info.bytes);
-    ld1.raw(cmds.bytes);
-    r.ld1 = ld1.bytes;
-    r.ld2 = ld2;
+    Scratch head;
+    head.cslong(topicSize);
+    head.cushort(static_cast<unsigned>(r.topicLength));
+    r.data = m_data.size();
+    r.ld1Size = head.size() + info.size() + cmds.size();
+    r.ld2Size = ld2.size();
+    m_data.append(head.s.data(), head.size());
+    m_data.append(info.s.data(), info.size());
+    m_data.append(cmds.s.data(), cmds.size());
+    m_data.append(ld2.s.data(), ld2.size());
     return r;
 }
 
@@ -268,15 +352,18 @@ void Writer::buildRecords()
         Record header;
         header.type = 0x02;
         header.topic = t;
-        header.ld1 = QByteArray(28, '\0');
+        header.data = m_data.size();
+        header.ld1Size = 28;
+        m_data.append(28, '\0');
         if (t < n) {
             const Topic& topic = m_doc.topics[static_cast<size_t>(t)];
-            header.ld2 = topic.title;
+            m_data.append(topic.title);
             for (const QByteArray& m : topic.macros) {
-                header.ld2.append('\0');
-                header.ld2.append(m);
+                m_data.append('\0');
+                m_data.append(m);
             }
         }
+        header.ld2Size = static_cast<int>(m_data.size() - header.data - header.ld1Size);
         m_headerRecord.push_back(static_cast<int>(m_records.size()));
         m_records.push_back(std::move(header));
         if (t == n)
@@ -318,7 +405,7 @@ void Writer::layout()
     };
     for (Record& r : m_records) {
         // The link header and LinkData1 never straddle a block; LinkData2 may run on.
-        if (pos + kLinkHeader + r.ld1.size() > kBlockData) {
+        if (pos + kLinkHeader + r.ld1Size > kBlockData) {
             newBlock();
             pos = 0;
         }
@@ -391,46 +478,58 @@ QByteArray Writer::topicFile()
             if (!r.nonScroll && scroll < 0)
                 scroll = r.pos;
         }
-        QByteArray& h = m_records[static_cast<size_t>(first)].ld1;
-        putU32(h, 0, static_cast<std::uint32_t>(blockSize));
-        putU32(h, 4, static_cast<std::uint32_t>(t < n ? browseBack[static_cast<size_t>(t)] : -1));
-        putU32(h, 8, static_cast<std::uint32_t>(t < n ? browseFor[static_cast<size_t>(t)] : -1));
-        putU32(h, 12, static_cast<std::uint32_t>(t));
-        putU32(h, 16, static_cast<std::uint32_t>(nonScroll));
-        putU32(h, 20, static_cast<std::uint32_t>(scroll));
-        putU32(h, 24, static_cast<std::uint32_t>(t < n ? m_records[static_cast<size_t>(next)].pos : -1));
+        QByteArray& h = m_data;
+        const int at = static_cast<int>(m_records[static_cast<size_t>(first)].data);
+        putU32(h, at + 0, static_cast<std::uint32_t>(blockSize));
+        putU32(h, at + 4, static_cast<std::uint32_t>(t < n ? browseBack[static_cast<size_t>(t)] : -1));
+        putU32(h, at + 8, static_cast<std::uint32_t>(t < n ? browseFor[static_cast<size_t>(t)] : -1));
+        putU32(h, at + 12, static_cast<std::uint32_t>(t));
+        putU32(h, at + 16, static_cast<std::uint32_t>(nonScroll));
+        putU32(h, at + 20, static_cast<std::uint32_t>(scroll));
+        putU32(h, at + 24, static_cast<std::uint32_t>(t < n ? m_records[static_cast<size_t>(next)].pos : -1));
     }
 
-    QByteArray flat(static_cast<qsizetype>(m_blocks) * kBlockData, '\0');
+    // The records go straight to their place in the blocks; LinkData2 may run on past a block's
+    // end, after the next block's header.
+    QByteArray out(qsizetype(m_blocks) * kBlockSize, '\0');
+    char* const base = out.data();
+    auto put = [base](qsizetype flat, const char* src, qsizetype n) {
+        while (n > 0) {
+            const qsizetype block = flat / kBlockData;
+            const qsizetype inBlock = flat % kBlockData;
+            const qsizetype chunk = qMin(n, kBlockData - inBlock);
+            memcpy(base + block * kBlockSize + 12 + inBlock, src, static_cast<size_t>(chunk));
+            flat += chunk;
+            src += chunk;
+            n -= chunk;
+        }
+    };
     qsizetype used = 0;
     for (size_t i = 0; i < m_records.size(); ++i) {
         const Record& r = m_records[i];
         const std::int32_t rel = r.pos - 12;
         const qsizetype at = qsizetype(rel >> 14) * kBlockData + (rel & 0x3FFF);
-        ByteWriter link;
+        Scratch link;
         link.i32(r.size());
-        link.i32(static_cast<std::int32_t>(r.ld2.size()));
+        link.i32(r.ld2Size);
         link.i32(i > 0 ? m_records[i - 1].pos : -1);
         link.i32(i + 1 < m_records.size() ? m_records[i + 1].pos : -1);
-        link.i32(kLinkHeader + static_cast<std::int32_t>(r.ld1.size()));
+        link.i32(kLinkHeader + r.ld1Size);
         link.u8(r.type);
-        link.raw(r.ld1);
-        link.raw(r.ld2);
-        memcpy(flat.data() + at, link.bytes.constData(), static_cast<size_t>(link.size()));
-        used = at + link.size();
+        put(at, link.s.data(), link.size());
+        put(at + link.size(), m_data.constData() + r.data, r.ld1Size + r.ld2Size);
+        used = at + r.size();
     }
-    QByteArray out;
-    out.reserve(qsizetype(m_blocks) * kBlockSize);
     for (int b = 0; b < m_blocks; ++b) {
-        ByteWriter head;
+        Scratch head;
         head.i32(m_blockLastLink[static_cast<size_t>(b)]);
         head.i32(m_blockFirstLink[static_cast<size_t>(b)]);
         head.i32(m_blockLastHeader[static_cast<size_t>(b)]);
-        out.append(head.bytes);
-        const qsizetype start = qsizetype(b) * kBlockData;
-        const qsizetype len = b + 1 < m_blocks ? kBlockData : used - start;
-        out.append(flat.constData() + start, len);
+        memcpy(base + qsizetype(b) * kBlockSize, head.s.data(), 12);
     }
+    // The last block ends with its last record.
+    const qsizetype lastStart = qsizetype(m_blocks - 1) * kBlockData;
+    out.truncate(qsizetype(m_blocks - 1) * kBlockSize + 12 + (used - lastStart));
     return out;
 }
 

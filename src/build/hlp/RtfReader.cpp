@@ -4,6 +4,8 @@
 
 #include <QHash>
 #include <QSet>
+#include <iterator>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 
@@ -215,6 +217,12 @@ private:
     void controlWord(Word w, bool hasParam, int param);
     void controlSymbol(char c);
     void character(unsigned char c);
+    void characters(const char* run, qsizetype n);
+    // Printable bytes that are no RTF syntax: what a run of plain text is made of.
+    static bool isRunChar(char c)
+    {
+        return static_cast<unsigned char>(c) >= 0x20 && c != '{' && c != '}' && c != '\\';
+    }
     void openGroup();
     void closeGroup();
 
@@ -225,6 +233,8 @@ private:
     void literalClose();
     void flushCapture();
     void appendText(const QByteArray& text, const CharFormat& format);
+    void addText(const char* text, qsizetype n, const CharFormat& format);
+    void flushText();
     void resolveHidden();
     void endParagraph(bool explicitBreak);
     void endTopic();
@@ -267,6 +277,9 @@ private:
     Topic m_topic;
     bool m_footnoteSeen = false;
     std::vector<Item> m_items;
+    bool m_pendingActive = false;
+    CharFormat m_pendingFormat;
+    std::string m_pendingText;
     QByteArray m_hidden;
     bool m_capturing = false;
     QByteArray m_capture;
@@ -362,6 +375,12 @@ void Parser::run(const QByteArray& rtf)
             }
         } else if (c == '\r' || c == '\n') {
             continue;
+        } else if (m_skipChars == 0 && isRunChar(c)) {
+            // Plain text comes in runs: handle the run at once rather than character by character.
+            const char* run = p - 1;
+            while (p < end && isRunChar(*p))
+                ++p;
+            characters(run, static_cast<qsizetype>(p - run));
         } else {
             character(static_cast<unsigned char>(c));
         }
@@ -470,6 +489,26 @@ void Parser::character(unsigned char c)
     if (c < 0x20)
         return;
     emitChar(c);
+}
+
+// The same as character() for each byte of a run of printable bytes, with no skip pending.
+void Parser::characters(const char* run, qsizetype n)
+{
+    if (m_st.dest == Dest::Footnote) {
+        m_footnoteText.append(run, n);
+        return;
+    }
+    if (m_st.dest != Dest::Text || m_capturing) {
+        for (qsizetype i = 0; i < n; ++i)
+            character(static_cast<unsigned char>(run[i]));
+        return;
+    }
+    if (m_st.hidden) {
+        m_hidden.append(run, n);
+        return;
+    }
+    resolveHidden();
+    addText(run, n, m_st.chr);
 }
 
 void Parser::controlWord(Word w, bool hasParam, int param)
@@ -688,14 +727,37 @@ void Parser::controlWord(Word w, bool hasParam, int param)
 
 void Parser::appendText(const QByteArray& text, const CharFormat& format)
 {
-    if (!m_items.empty() && m_items.back().kind == ItemKind::Text && m_items.back().format == format) {
-        m_items.back().text.append(text);
+    addText(text.constData(), text.size(), format);
+}
+
+// Text of the last item is gathered in m_pendingText, whose buffer is reused, and becomes an item
+// of its own size once complete: one allocation per text item instead of one per growth.
+void Parser::addText(const char* text, qsizetype n, const CharFormat& format)
+{
+    if (m_pendingActive && m_pendingFormat == format) {
+        m_pendingText.append(text, static_cast<size_t>(n));
         return;
     }
+    flushText();
+    if (!m_items.empty() && m_items.back().kind == ItemKind::Text && m_items.back().format == format) {
+        m_items.back().text.append(text, n);
+        return;
+    }
+    m_pendingActive = true;
+    m_pendingFormat = format;
+    m_pendingText.append(text, static_cast<size_t>(n));
+}
+
+void Parser::flushText()
+{
+    if (!m_pendingActive)
+        return;
+    m_pendingActive = false;
     Item item;
     item.kind = ItemKind::Text;
-    item.format = format;
-    item.text = text;
+    item.format = m_pendingFormat;
+    item.text = QByteArray(m_pendingText.data(), static_cast<qsizetype>(m_pendingText.size()));
+    m_pendingText.clear();
     m_items.push_back(std::move(item));
 }
 
@@ -708,17 +770,15 @@ void Parser::emitChar(unsigned char c)
         return;
     }
     resolveHidden();
-    if (!m_items.empty() && m_items.back().kind == ItemKind::Text && m_items.back().format == m_st.chr) {
-        m_items.back().text.append(static_cast<char>(c));
-        return;
-    }
-    appendText(QByteArray(1, static_cast<char>(c)), m_st.chr);
+    const char ch = static_cast<char>(c);
+    addText(&ch, 1, m_st.chr);
 }
 
 void Parser::emitItem(ItemKind kind)
 {
     flushCapture();
     resolveHidden();
+    flushText();
     Item item;
     item.kind = kind;
     item.format = m_st.chr;
@@ -756,6 +816,7 @@ void Parser::literalClose()
         item.format = m_captureFormat;
         item.text = body.mid(space + 1).trimmed();
         item.placement = command == "bmc" ? Placement::Character : command == "bml" ? Placement::Left : Placement::Right;
+        flushText();
         m_items.push_back(std::move(item));
         m_capture.clear();
         return;
@@ -783,6 +844,7 @@ void Parser::resolveHidden()
     m_hidden.clear();
     if (target.isEmpty())
         return;
+    flushText();
     const auto styled = [](const Item& it) {
         return (it.kind == ItemKind::Text || it.kind == ItemKind::Picture)
             && (it.format.attrs & (AttrUnderline | AttrDoubleUnderline | AttrStrike));
@@ -833,6 +895,7 @@ void Parser::endParagraph(bool explicitBreak)
 {
     flushCapture();
     resolveHidden();
+    flushText();
     if (m_items.empty()) {
         // Paragraph marks before a topic's footnotes (our build ends each popup with one) are not text.
         if (!explicitBreak || (!m_footnoteSeen && m_topic.paragraphs.empty()))
@@ -841,7 +904,9 @@ void Parser::endParagraph(bool explicitBreak)
     Paragraph para;
     para.format = m_st.para;
     para.markFormat = m_st.chr;
-    para.items = std::move(m_items);
+    // Moved item by item so that m_items keeps its capacity for the next paragraph.
+    para.items.reserve(m_items.size());
+    std::move(m_items.begin(), m_items.end(), std::back_inserter(para.items));
     m_items.clear();
     m_topic.paragraphs.push_back(std::move(para));
 }
@@ -883,6 +948,7 @@ void Parser::startFootnote()
 {
     flushCapture();
     resolveHidden();
+    flushText();
     // The footnote's mark is the character just before it.
     char mark = 0;
     if (!m_items.empty() && m_items.back().kind == ItemKind::Text && !m_items.back().text.isEmpty()) {
