@@ -186,6 +186,29 @@ private Q_SLOTS:
         QCOMPARE(ps[2].items[2].format.attrs, std::uint8_t(hlp::AttrItalic));
     }
 
+    void textItemsAreIndependent()
+    {
+        // Text items share storage; each must still read, end and change on its own.
+        hlp::HelpDocument doc = read("{\\rtf1\\ansi #{\\footnote # IDH_X}un \\b deux\\b0  trois\\par quatre\\par}");
+        QCOMPARE(doc.topics.size(), size_t(1));
+        auto& ps = doc.topics[0].paragraphs;
+        QCOMPARE(ps.size(), size_t(2));
+        QCOMPARE(ps[0].items.size(), size_t(3));
+        for (const hlp::Item& it : ps[0].items)
+            QCOMPARE(it.text.constData()[it.text.size()], '\0');
+        const QByteArray copy = ps[0].items[1].text;
+        ps[0].items[0].text.append("XYZ");
+        ps[0].items[1].text.chop(1);
+        QCOMPARE(ps[0].items[0].text, QByteArray("un XYZ"));
+        QCOMPARE(ps[0].items[1].text, QByteArray("deu"));
+        QCOMPARE(copy, QByteArray("deux"));
+        QCOMPARE(ps[0].items[2].text, QByteArray(" trois"));
+        QCOMPARE(ps[1].items[0].text, QByteArray("quatre"));
+        const QByteArray kept = ps[1].items[0].text;
+        doc.topics.clear();
+        QCOMPARE(kept, QByteArray("quatre"));
+    }
+
     void foreignRtf()
     {
         // A word processor's file: style sheet, \plain, \s, \line, info group, a field.

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <cstring>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -235,6 +236,7 @@ private:
     void appendText(const QByteArray& text, const CharFormat& format);
     void addText(const char* text, qsizetype n, const CharFormat& format);
     void flushText();
+    QByteArray storedText(const char* text, qsizetype n);
     void resolveHidden();
     void endParagraph(bool explicitBreak);
     void endTopic();
@@ -280,6 +282,9 @@ private:
     bool m_pendingActive = false;
     CharFormat m_pendingFormat;
     std::string m_pendingText;
+    QByteArray m_store;          // the block text items are being cut from
+    char* m_storeBase = nullptr; // its bytes, written before they are shared
+    qsizetype m_storeUsed = 0;
     QByteArray m_hidden;
     bool m_capturing = false;
     QByteArray m_capture;
@@ -748,6 +753,30 @@ void Parser::addText(const char* text, qsizetype n, const CharFormat& format)
     m_pendingText.append(text, static_cast<size_t>(n));
 }
 
+// Text items are slices of shared blocks rather than an allocation each: a large help file has
+// hundreds of thousands of them, and allocating and freeing them one by one dominated the compile.
+// Each slice holds a reference to its block and is NUL-terminated like any QByteArray; changing a
+// slice detaches it as usual.
+QByteArray Parser::storedText(const char* text, qsizetype n)
+{
+    constexpr qsizetype kBlock = 64 * 1024;
+    if (n == 0 || n >= kBlock / 8)
+        return QByteArray(text, n);
+    if (!m_storeBase || m_storeUsed + n + 1 > m_store.size()) {
+        m_store = QByteArray(kBlock, Qt::Uninitialized);
+        m_storeBase = m_store.data();
+        m_storeUsed = 0;
+    }
+    char* const at = m_storeBase + m_storeUsed;
+    memcpy(at, text, static_cast<size_t>(n));
+    at[n] = '\0';
+    m_storeUsed += n + 1;
+    QByteArray::DataPointer slice = m_store.data_ptr(); // one more reference to the block
+    slice.ptr = at;
+    slice.size = n;
+    return QByteArray(std::move(slice));
+}
+
 void Parser::flushText()
 {
     if (!m_pendingActive)
@@ -756,7 +785,7 @@ void Parser::flushText()
     Item item;
     item.kind = ItemKind::Text;
     item.format = m_pendingFormat;
-    item.text = QByteArray(m_pendingText.data(), static_cast<qsizetype>(m_pendingText.size()));
+    item.text = storedText(m_pendingText.data(), static_cast<qsizetype>(m_pendingText.size()));
     m_pendingText.clear();
     m_items.push_back(std::move(item));
 }
