@@ -253,6 +253,21 @@ private Q_SLOTS:
         QVERIFY(f.pages->doc().ProjectFileName.isEmpty());
     }
 
+    void closingWhenTheSaveFailsKeepsTheDocument()
+    {
+        ShellFixture f;
+        f.pages->Edit1->setText("Titre");
+        f.typeInBody("texte");
+        f.main->CurrentFileName = QStringLiteral("/nonexistent-tyx-folder/projet.hpa");
+        f.prompts.answers << Answer::Yes;
+        QVERIFY(!f.main->close()); // the save failed: nothing is lost, the window stays
+        QCOMPARE(f.prompts.asked.size(), 2); // the question, then the system's reason
+        QVERIFY(f.pages->TestModif());
+        f.prompts.answers << Answer::Yes;
+        f.main->Nouveau1Click(); // New stops there too
+        QCOMPARE(f.pages->Edit1->text(), QStringLiteral("Titre"));
+    }
+
     void closing_data()
     {
         QTest::addColumn<bool>("named");

@@ -421,8 +421,8 @@ bool TMainForm::askToSave()
     case Prompts::Answer::Cancel:
         return false;
     case Prompts::Answer::Yes:
-        Save(); // whatever the save did, the command goes on
-        return true;
+        // A save the author declined lets the command go on; a save that failed keeps the document.
+        return Save() != SaveResult::Failed;
     default:
         return true;
     }
@@ -457,14 +457,13 @@ void TMainForm::SaveItemClick()
     editorCommand([this] { Save(); });
 }
 
-void TMainForm::Save()
+TMainForm::SaveResult TMainForm::Save()
 {
-    if (CurrentFileName.isEmpty()) {
-        SaveAs();
-        return;
-    }
+    if (CurrentFileName.isEmpty())
+        return SaveAs();
     CurrentFileName = store::forceExtension(CurrentFileName, ProjectExtension);
-    PagesHlp->Sauve(CurrentFileName); // a failure has shown the system's reason; nothing more to say
+    // A failure has shown the system's reason; nothing more to say.
+    return PagesHlp->Sauve(CurrentFileName) ? SaveResult::Saved : SaveResult::Failed;
 }
 
 void TMainForm::Enregistrersous1Click()
@@ -472,23 +471,25 @@ void TMainForm::Enregistrersous1Click()
     editorCommand([this] { SaveAs(); });
 }
 
-void TMainForm::SaveAs()
+TMainForm::SaveResult TMainForm::SaveAs()
 {
     if (!PagesHlp)
-        return;
+        return SaveResult::Declined;
     CurrentFileName.clear();
     const QString chosen = prompts().saveFileName(this, ProjectFilter, ProjectPattern, QStringLiteral("hpa"));
     if (chosen.isEmpty())
-        return;
+        return SaveResult::Declined;
     CurrentFileName = chosen;
     bool write = true;
     if (QFileInfo::exists(store::forceExtension(CurrentFileName, ProjectExtension)))
         write = prompts().ask(this, QStringLiteral("Ce fichier existe déjà"), Prompts::Buttons::OkCancel,
                     Prompts::Kind::Warning)
             == Prompts::Answer::Ok;
+    SaveResult result = SaveResult::Declined;
     if (write)
-        PagesHlp->Sauve(CurrentFileName);
+        result = PagesHlp->Sauve(CurrentFileName) ? SaveResult::Saved : SaveResult::Failed;
     setFileCaption();
+    return result;
 }
 
 void TMainForm::ExitItemClick()

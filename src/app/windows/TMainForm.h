@@ -70,7 +70,9 @@ public:
 
     void ChargeIni();
     void SauveIni();
-    void SaveAs();
+    // How a save ended: written, declined by the author (a dialog cancelled), or failed.
+    enum class SaveResult { Saved, Declined, Failed };
+    SaveResult SaveAs();
     // The closing question; false keeps the window open.
     bool FormCloseQuery();
     void FormClose();
@@ -255,7 +257,7 @@ private:
     // Runs a command that shows a modal window, with or without the editor.
     void modalCommand(const std::function<void()>& command);
     void showTool(QDialog* tool);
-    void Save();
+    SaveResult Save();
     // The unsaved-changes question; Yes saves. False when the user cancelled.
     bool askToSave();
     void setFileCaption();
