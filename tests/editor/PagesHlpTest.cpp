@@ -321,6 +321,24 @@ private Q_SLOTS:
         QVERIFY(p.doc().DocumentLines.contains("{\\ul mot}"));
     }
 
+    void resizeFollowsTheWidth_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::newRow("800") << 800;
+        QTest::newRow("1200") << 1200;
+    }
+    void resizeFollowsTheWidth()
+    {
+        QFETCH(int, width);
+        TPagesHlp p;
+        p.resize(width, 500);
+        p.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&p));
+        QCOMPARE(p.Edit1->width(), width - 280);
+        QCOMPARE(p.Label2->x(), width - 80);
+        QCOMPARE(p.Edit2->width(), width - 180);
+    }
+
     void tabIntoAFieldSelectsNothing()
     {
         TPagesHlp p;
