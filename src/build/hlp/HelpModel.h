@@ -61,15 +61,16 @@ enum class ItemKind : std::uint8_t { Text, LineBreak, Tab, NbSpace, Picture, Hot
 enum class LinkKind : std::uint8_t { Jump, Popup, Macro };
 enum class Placement : std::uint8_t { Character, Left, Right };
 
+// The small members come first so that they share one word: there are very many items.
 struct Item {
     ItemKind kind = ItemKind::Text;
-    CharFormat format;
-    QByteArray text; // Text: the characters; Picture: the file name; HotspotBegin: target or macro
     LinkKind link = LinkKind::Jump;
     bool plainLink = false;      // hot spot drawn without the viewer's colour and underline
+    Placement placement = Placement::Character;
+    CharFormat format;
+    QByteArray text; // Text: the characters; Picture: the file name; HotspotBegin: target or macro
     QByteArray window;           // HotspotBegin: secondary window name, if any
     QByteArray targetFile;       // HotspotBegin: other help file, if any
-    Placement placement = Placement::Character;
 };
 
 struct Paragraph {

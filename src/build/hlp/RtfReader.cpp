@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <array>
 #include <cstring>
 #include <iterator>
 #include <string>
@@ -120,10 +121,38 @@ enum class Word : std::uint8_t {
     tb,
 };
 
+// Control words by their first letter: a handful of candidates each, compared by length first.
+// Cheaper than hashing the word, which the reader does for every control word of the file.
+class WordTable {
+public:
+    void emplace(std::string_view word, Word w)
+    {
+        auto& bucket = m_buckets[static_cast<unsigned char>(word.front()) & 0x7F];
+        for (const auto& e : bucket) {
+            if (e.first == word)
+                return; // the first entry wins, as with a map
+        }
+        bucket.emplace_back(word, w);
+    }
+    Word find(std::string_view word) const
+    {
+        if (word.empty())
+            return Word::Unknown;
+        for (const auto& [name, w] : m_buckets[static_cast<unsigned char>(word.front()) & 0x7F]) {
+            if (name.size() == word.size() && memcmp(name.data(), word.data(), word.size()) == 0)
+                return w;
+        }
+        return Word::Unknown;
+    }
+
+private:
+    std::array<std::vector<std::pair<std::string_view, Word>>, 128> m_buckets;
+};
+
 Word lookupWord(std::string_view word)
 {
-    static const std::unordered_map<std::string_view, Word> table = [] {
-        std::unordered_map<std::string_view, Word> t;
+    static const WordTable table = [] {
+        WordTable t;
         t.emplace("fonttbl", Word::fonttbl);
         t.emplace("colortbl", Word::colortbl);
         t.emplace("footnote", Word::footnote);
@@ -200,8 +229,7 @@ Word lookupWord(std::string_view word)
             t.emplace(std::string_view(d.constData(), static_cast<size_t>(d.size())), Word::SkippedDestination);
         return t;
     }();
-    const auto it = table.find(word);
-    return it == table.end() ? Word::Unknown : it->second;
+    return table.find(word);
 }
 
 class Parser {
