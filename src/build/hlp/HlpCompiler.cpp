@@ -54,6 +54,7 @@ private:
     HelpDocument m_doc;
     HlpWriteInput m_input;
     std::unordered_map<std::int32_t, Definition> m_defined;
+    std::vector<std::pair<const Topic*, const Item*>> m_pictureItems; // in text order, gathered by checkLinks
     qint64 m_newestInput = 0;
 };
 
@@ -127,6 +128,10 @@ void Build::checkLinks()
         for (const Paragraph& p : topic.paragraphs) {
             for (size_t k = 0; k < p.items.size(); ++k) {
                 const Item& it = p.items[k];
+                if (it.kind == ItemKind::Picture) {
+                    m_pictureItems.push_back({&topic, &it}); // for loadPictures: one walk through the items, not two
+                    continue;
+                }
                 if (it.kind != ItemKind::HotspotBegin || it.link == LinkKind::Macro)
                     continue;
                 if (!it.window.isEmpty()) {
@@ -162,46 +167,42 @@ void Build::loadPictures(ProjectFiles& files)
     QStringList folders = m_project.bitmapFolders;
     folders << m_project.rootFolders;
     std::unordered_set<std::string> missing;
-    for (const Topic& topic : m_doc.topics) {
-        for (const Paragraph& p : topic.paragraphs) {
-            for (const Item& it : p.items) {
-                if (it.kind != ItemKind::Picture)
-                    continue;
-                const QByteArray key = it.text.toLower();
-                if (m_input.pictureIndex.contains(key) || missing.count(key.toStdString()))
-                    continue;
-                const QString name = t(it.text);
-                QString path = files.find(name, folders);
-                for (int i = 0; path.isEmpty() && i < m_project.bitmaps.size(); ++i) {
-                    QString listed = m_project.bitmaps[i];
-                    listed.replace(QLatin1Char('\\'), QLatin1Char('/'));
-                    if (listed.section(QLatin1Char('/'), -1).compare(name, Qt::CaseInsensitive) == 0)
-                        path = files.find(listed);
-                }
-                QString why;
-                QByteArray picture;
-                if (!path.isEmpty()) {
-                    QFile f(path);
-                    if (f.open(QIODevice::ReadOnly)) {
-                        noteInput(path);
-                        picture = pictureFromBmp(f.readAll(), &why);
-                    } else {
-                        why = f.errorString();
-                    }
-                }
-                if (picture.isEmpty()) {
-                    missing.insert(key.toStdString());
-                    if (path.isEmpty())
-                        m_diag.warning(QStringLiteral("image %1 de la rubrique %2 introuvable ; elle est omise.").arg(quoted(name), topic.displayName()));
-                    else
-                        m_diag.warning(QStringLiteral("image %1 de la rubrique %2 inutilisable (%3) ; elle est omise.")
-                                           .arg(quoted(name), topic.displayName(), why));
-                    continue;
-                }
-                m_input.pictureIndex.insert(key, static_cast<int>(m_input.pictures.size()));
-                m_input.pictures.push_back(picture);
+    for (const auto& [topicPtr, itemPtr] : m_pictureItems) {
+        const Topic& topic = *topicPtr;
+        const Item& it = *itemPtr;
+        const QByteArray key = it.text.toLower();
+        if (m_input.pictureIndex.contains(key) || missing.count(key.toStdString()))
+            continue;
+        const QString name = t(it.text);
+        QString path = files.find(name, folders);
+        for (int i = 0; path.isEmpty() && i < m_project.bitmaps.size(); ++i) {
+            QString listed = m_project.bitmaps[i];
+            listed.replace(QLatin1Char('\\'), QLatin1Char('/'));
+            if (listed.section(QLatin1Char('/'), -1).compare(name, Qt::CaseInsensitive) == 0)
+                path = files.find(listed);
+        }
+        QString why;
+        QByteArray picture;
+        if (!path.isEmpty()) {
+            QFile f(path);
+            if (f.open(QIODevice::ReadOnly)) {
+                noteInput(path);
+                picture = pictureFromBmp(f.readAll(), &why);
+            } else {
+                why = f.errorString();
             }
         }
+        if (picture.isEmpty()) {
+            missing.insert(key.toStdString());
+            if (path.isEmpty())
+                m_diag.warning(QStringLiteral("image %1 de la rubrique %2 introuvable ; elle est omise.").arg(quoted(name), topic.displayName()));
+            else
+                m_diag.warning(QStringLiteral("image %1 de la rubrique %2 inutilisable (%3) ; elle est omise.")
+                                   .arg(quoted(name), topic.displayName(), why));
+            continue;
+        }
+        m_input.pictureIndex.insert(key, static_cast<int>(m_input.pictures.size()));
+        m_input.pictures.push_back(picture);
     }
 }
 

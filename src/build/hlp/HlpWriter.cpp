@@ -4,6 +4,7 @@
 #include "build/hlp/HlpBytes.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 #include <map>
@@ -123,7 +124,9 @@ private:
     Record paragraphRecord(const Paragraph& para);
     int fontIndex(const CharFormat& f);
     void layout();
-    QByteArray topicFile();
+    void topicHeaders();
+    qsizetype topicSize() const;
+    void renderTopic(char* base) const;
     QByteArray systemFile();
     QByteArray fontFile();
     QByteArray contextFile();
@@ -136,9 +139,9 @@ private:
     const HelpProject& m_project;
     const HelpDocument& m_doc;
     FontTable m_fonts;
-    bool m_hasLastFont = false; // consecutive items mostly share their format: skip the lookup
-    CharFormat m_lastFormat;
-    int m_lastFont = -1;
+    // Text alternates between a few formats (plain, bold, italic...): skip the table for those.
+    std::array<std::pair<CharFormat, int>, 4> m_recentFonts{{{{}, -1}, {{}, -1}, {{}, -1}, {{}, -1}}};
+    size_t m_nextRecent = 0;
     QByteArray m_data; // LinkData1 and LinkData2 of every record
     Scratch m_ld2, m_cmds, m_info, m_values, m_ext;
     std::vector<Record> m_records;
@@ -161,12 +164,14 @@ int Writer::windowNumber(const QByteArray& name) const
 
 int Writer::fontIndex(const CharFormat& f)
 {
-    if (!m_hasLastFont || !(f == m_lastFormat)) {
-        m_lastFormat = f;
-        m_lastFont = m_fonts.index(f);
-        m_hasLastFont = true;
+    for (const auto& [format, index] : m_recentFonts) {
+        if (index >= 0 && format == f)
+            return index;
     }
-    return m_lastFont;
+    const int n = m_fonts.index(f);
+    m_recentFonts[m_nextRecent] = {f, n};
+    m_nextRecent = (m_nextRecent + 1) % m_recentFonts.size();
+    return n;
 }
 
 Record Writer::paragraphRecord(const Paragraph& para)
@@ -434,7 +439,7 @@ void Writer::layout()
         m_topicOffset.push_back(m_records[static_cast<size_t>(h)].offset);
 }
 
-QByteArray Writer::topicFile()
+void Writer::topicHeaders()
 {
     const int n = static_cast<int>(m_doc.topics.size());
 
@@ -489,10 +494,29 @@ QByteArray Writer::topicFile()
         putU32(h, at + 24, static_cast<std::uint32_t>(t < n ? m_records[static_cast<size_t>(next)].pos : -1));
     }
 
+}
+
+// Where a record starts in the topic blocks' data, block headers left out.
+static qsizetype flatPosition(std::int32_t pos)
+{
+    const std::int32_t rel = pos - 12;
+    return qsizetype(rel >> 14) * kBlockData + (rel & 0x3FFF);
+}
+
+qsizetype Writer::topicSize() const
+{
+    // The last block ends with its last record.
+    const Record& last = m_records.back();
+    const qsizetype used = flatPosition(last.pos) + last.size();
+    const qsizetype lastStart = qsizetype(m_blocks - 1) * kBlockData;
+    return qsizetype(m_blocks - 1) * kBlockSize + 12 + (used - lastStart);
+}
+
+// Writes |TOPIC into topicSize() zeroed bytes, in place in the output.
+void Writer::renderTopic(char* const base) const
+{
     // The records go straight to their place in the blocks; LinkData2 may run on past a block's
     // end, after the next block's header.
-    QByteArray out(qsizetype(m_blocks) * kBlockSize, '\0');
-    char* const base = out.data();
     auto put = [base](qsizetype flat, const char* src, qsizetype n) {
         while (n > 0) {
             const qsizetype block = flat / kBlockData;
@@ -504,11 +528,9 @@ QByteArray Writer::topicFile()
             n -= chunk;
         }
     };
-    qsizetype used = 0;
     for (size_t i = 0; i < m_records.size(); ++i) {
         const Record& r = m_records[i];
-        const std::int32_t rel = r.pos - 12;
-        const qsizetype at = qsizetype(rel >> 14) * kBlockData + (rel & 0x3FFF);
+        const qsizetype at = flatPosition(r.pos);
         Scratch link;
         link.i32(r.size());
         link.i32(r.ld2Size);
@@ -518,7 +540,6 @@ QByteArray Writer::topicFile()
         link.u8(r.type);
         put(at, link.s.data(), link.size());
         put(at + link.size(), m_data.constData() + r.data, r.ld1Size + r.ld2Size);
-        used = at + r.size();
     }
     for (int b = 0; b < m_blocks; ++b) {
         Scratch head;
@@ -527,10 +548,6 @@ QByteArray Writer::topicFile()
         head.i32(m_blockLastHeader[static_cast<size_t>(b)]);
         memcpy(base + qsizetype(b) * kBlockSize, head.s.data(), 12);
     }
-    // The last block ends with its last record.
-    const qsizetype lastStart = qsizetype(m_blocks - 1) * kBlockData;
-    out.truncate(qsizetype(m_blocks - 1) * kBlockSize + 12 + (used - lastStart));
-    return out;
 }
 
 QByteArray Writer::systemFile()
@@ -736,9 +753,11 @@ QByteArray Writer::run()
 {
     buildRecords();
     layout();
+    topicHeaders();
 
+    // |TOPIC, the largest by far, is written in place in the output rather than copied there.
     std::vector<std::pair<QByteArray, QByteArray>> files;
-    files.emplace_back("|TOPIC", topicFile());
+    files.emplace_back("|TOPIC", QByteArray());
     files.emplace_back("|SYSTEM", systemFile());
     files.emplace_back("|FONT", fontFile());
     files.emplace_back("|CONTEXT", contextFile());
@@ -764,6 +783,11 @@ QByteArray Writer::run()
     out.u32(0); // file size, patched below
     std::vector<BTreeEntry> directory;
     std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    const qsizetype topicBytes = topicSize();
+    qsizetype total = 16 + 9 + 0x400 * 4;
+    for (const auto& [name, content] : files)
+        total += 9 + (name == "|TOPIC" ? topicBytes : content.size());
+    out.bytes.reserve(total);
     for (const auto& [name, content] : files) {
         ByteWriter leaf;
         leaf.stringz(name);
@@ -771,10 +795,18 @@ QByteArray Writer::run()
         ByteWriter key;
         key.stringz(name);
         directory.push_back({leaf.bytes, key.bytes});
-        out.i32(static_cast<std::int32_t>(content.size() + 9));
-        out.i32(static_cast<std::int32_t>(content.size()));
+        const bool topic = name == "|TOPIC";
+        const qsizetype size = topic ? topicBytes : content.size();
+        out.i32(static_cast<std::int32_t>(size + 9));
+        out.i32(static_cast<std::int32_t>(size));
         out.u8(0);
-        out.raw(content);
+        if (topic) {
+            const qsizetype at = out.bytes.size();
+            out.bytes.append(size, '\0');
+            renderTopic(out.bytes.data() + at);
+        } else {
+            out.raw(content);
+        }
     }
     const QByteArray dir = buildBTree({"z4", 0x0402, 0x400}, directory).bytes;
     const int dirStart = out.size();
