@@ -146,6 +146,8 @@ private Q_SLOTS:
         QTest::newRow("escaped braces") << QByteArray("un \\{mot\\} et \\\\ fin") << QByteArray("un {mot} et \\ fin");
         QTest::newRow("tab line nbsp") << QByteArray("a\\tab b\\line c\\~d") << QByteArray("a<tab>b<line>c<nbsp>d");
         QTest::newRow("hex and unicode") << QByteArray("\\'e9t\\'E9 \\u8364? \\u30000?x") << QByteArray("\xE9t\xE9 \x80 ?x");
+        QTest::newRow("hex inside runs") << QByteArray("d\\'e9j\\'E0\r\nvu\\'09x\\'7bz\\'0\\'41 \\'00y\\'") << QByteArray("d\xE9j\xE0vu<tab>x{zA y");
+        QTest::newRow("hex inside hidden runs") << QByteArray("{\\uldb Suite}{\\v IDH\\'5fS\\'09uite}") << QByteArray("<jump IDH_S\tuite>Suite</>");
         QTest::newRow("unknown words ignored") << QByteArray("\\foo12 a\\bar b{\\*\\unknown skipped}c") << QByteArray("abc");
         QTest::newRow("hidden without hot spot") << QByteArray("a{\\v hidden}b") << QByteArray("ab");
         QTest::newRow("emdash and quotes") << QByteArray("\\emdash\\lquote x\\rquote") << QByteArray("\x97\x91x\x92");

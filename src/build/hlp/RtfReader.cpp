@@ -247,6 +247,27 @@ private:
     void controlSymbol(char c);
     void character(unsigned char c);
     void characters(const char* run, qsizetype n);
+    // The byte of \'xx, p just after the quote and left after the digits; -1 without digits.
+    static int hexByte(const char*& p, const char* end)
+    {
+        auto hex = [](char h) -> int {
+            if (h >= '0' && h <= '9')
+                return h - '0';
+            if (h >= 'a' && h <= 'f')
+                return h - 'a' + 10;
+            if (h >= 'A' && h <= 'F')
+                return h - 'A' + 10;
+            return -1;
+        };
+        int v = 0;
+        int digits = 0;
+        while (digits < 2 && p < end && hex(*p) >= 0) {
+            v = v * 16 + hex(*p);
+            ++p;
+            ++digits;
+        }
+        return digits > 0 ? v : -1;
+    }
     // Printable bytes that are no RTF syntax: what a run of plain text is made of.
     static bool isRunChar(char c)
     {
@@ -310,6 +331,7 @@ private:
     bool m_pendingActive = false;
     CharFormat m_pendingFormat;
     std::string m_pendingText;
+    std::string m_run; // a run of text being gathered from the file
     QByteArray m_store;          // the block text items are being cut from
     char* m_storeBase = nullptr; // its bytes, written before they are shared
     qsizetype m_storeUsed = 0;
@@ -384,23 +406,8 @@ void Parser::run(const QByteArray& rtf)
                 controlWord(lookupWord(word), hasParam, static_cast<int>(negative ? -param : param));
             } else if (n == '\'') {
                 ++p;
-                auto hex = [](char h) -> int {
-                    if (h >= '0' && h <= '9')
-                        return h - '0';
-                    if (h >= 'a' && h <= 'f')
-                        return h - 'a' + 10;
-                    if (h >= 'A' && h <= 'F')
-                        return h - 'A' + 10;
-                    return -1;
-                };
-                int v = 0;
-                int digits = 0;
-                while (digits < 2 && p < end && hex(*p) >= 0) {
-                    v = v * 16 + hex(*p);
-                    ++p;
-                    ++digits;
-                }
-                if (digits > 0)
+                const int v = hexByte(p, end);
+                if (v >= 0)
                     character(static_cast<unsigned char>(v));
             } else {
                 ++p;
@@ -409,11 +416,37 @@ void Parser::run(const QByteArray& rtf)
         } else if (c == '\r' || c == '\n') {
             continue;
         } else if (m_skipChars == 0 && isRunChar(c)) {
-            // Plain text comes in runs: handle the run at once rather than character by character.
+            // Plain text comes in runs, with \'xx characters and line ends inside: handle the run
+            // at once rather than character by character.
             const char* run = p - 1;
             while (p < end && isRunChar(*p))
                 ++p;
-            characters(run, static_cast<qsizetype>(p - run));
+            if (p < end && (*p == '\\' || *p == '\r' || *p == '\n')) {
+                m_run.assign(run, static_cast<size_t>(p - run));
+                while (p < end) {
+                    if (isRunChar(*p)) {
+                        run = p;
+                        while (p < end && isRunChar(*p))
+                            ++p;
+                        m_run.append(run, static_cast<size_t>(p - run));
+                    } else if (*p == '\r' || *p == '\n') {
+                        ++p;
+                    } else if (*p == '\\' && p + 1 < end && p[1] == '\'') {
+                        const char* q = p + 2;
+                        const int v = hexByte(q, end);
+                        if (v >= 0 && v < 0x20)
+                            break; // a control byte: the character-by-character path
+                        if (v >= 0)
+                            m_run.push_back(static_cast<char>(v));
+                        p = q;
+                    } else {
+                        break;
+                    }
+                }
+                characters(m_run.data(), static_cast<qsizetype>(m_run.size()));
+            } else {
+                characters(run, static_cast<qsizetype>(p - run));
+            }
         } else {
             character(static_cast<unsigned char>(c));
         }
