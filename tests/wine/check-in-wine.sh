@@ -249,11 +249,12 @@ done >"$WORK/gen-contexts"
 
 # The examples, once tyxbuild builds them: the viewer must open each without error.
 if [ -n "$EXAMPLES" ] && [ -d "$EXAMPLES" ] && [ -x "$TYXBUILD" ]; then
-    for hpa in "$EXAMPLES"/*.hpa; do
+    for hpa in "$EXAMPLES"/*.hpa "$EXAMPLES"/*/*.hpa; do
         [ -e "$hpa" ] || continue
         base=$(basename "${hpa%.*}")
+        rm -rf "$WORK/examples"
         mkdir -p "$WORK/examples"
-        cp "$EXAMPLES"/* "$WORK/examples/" 2>/dev/null
+        cp "$(dirname "$hpa")"/* "$WORK/examples/" 2>/dev/null
         if ! timeout 120 "$TYXBUILD" "$WORK/examples/$base.hpa" >"$WORK/example-$base.log" 2>&1; then
             fail "example $base: tyxbuild failed"
             continue
