@@ -134,13 +134,14 @@ private Q_SLOTS:
         QFETCH(bool, protect);
         QCOMPARE(looksLikeTag(line), protect);
         TopicFields f;
-        f.title = "T";
+        f.title = line;
         f.body = {"avant", line, "après"};
         const QStringList block = topicBlock(0, f);
         // The block reads back whole, and counting sees exactly one open and one close tag.
         const TopicFields back = store::readTopic(block, 0, topicCloseTag(0));
         QCOMPARE(back.body.size(), 3);
         QCOMPARE(back.body[1], protect ? "{}" + line : line);
+        QCOMPARE(back.title, protect ? "{}" + line : line);
         int opens = 0, closes = 0;
         for (const QString& l : block) {
             opens += isTopicOpenPrefix(l) || isPopupOpenPrefix(l);

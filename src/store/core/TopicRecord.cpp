@@ -39,7 +39,7 @@ QStringList topicBlock(int n, const TopicFields& f)
     QStringList out;
     out.reserve(f.body.size() + 4);
     out << topicOpenTag(n) << QString::number(f.level) + f.keywords + QLatin1Char('\\') + f.seeAlso
-        << f.title + TitleEndMark;
+        << protectBodyLine(f.title) + TitleEndMark; // a title read as a tag would break the counting
     for (const QString& line : f.body)
         out << protectBodyLine(line);
     out << topicCloseTag(n);

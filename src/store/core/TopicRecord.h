@@ -22,7 +22,7 @@ struct TopicFields {
 // with "1" or "2" gives level 1 and is taken whole.
 TopicFields readTopic(const QStringList& lines, int open, QStringView closeTag);
 
-// The lines of the block for topic `n`. Body lines that a reader would take for tags are
+// The lines of the block for topic `n`. A title or body line that a reader would take for a tag is
 // protected with an empty RTF group in front.
 QStringList topicBlock(int n, const TopicFields& f);
 
