@@ -144,7 +144,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("stored");
         QTest::newRow("title brace") << "Edit1" << "a}b" << "a\\}b";
         QTest::newRow("body backslash") << "Memo1" << "x\\y{" << "x\\\\y\\{";
-        QTest::newRow("keywords unescaped") << "Edit2" << "a\\{" << "a\\{";
+        QTest::newRow("keywords unescaped, no backslash") << "Edit2" << "a\\{" << "a{";
     }
     void typedEscapes()
     {
@@ -365,6 +365,19 @@ private Q_SLOTS:
         QVERIFY(p.doc().DocumentLines.contains(longLine));
         p.setWordWrap(false);
         QVERIFY(!p.wordWrap());
+    }
+
+    void backslashNeverReachesTheKeywordLine()
+    {
+        TPagesHlp p;
+        p.Edit1->setText("T");
+        p.doc().SeeAlsoTarget = "Cible";
+        p.Edit2->setText("C:\\dossier;mot");
+        QCOMPARE(p.Edit2->text(), QStringLiteral("C:dossier;mot"));
+        p.EcritFiche();
+        p.LitFiche();
+        QCOMPARE(p.doc().SeeAlsoTarget, QStringLiteral("Cible"));
+        QCOMPARE(p.Edit2->text(), QStringLiteral("C:dossier;mot"));
     }
 
     void textOutsideTheCodePageIsReplacedVisibly()

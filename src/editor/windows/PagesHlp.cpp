@@ -527,7 +527,14 @@ void TPagesHlp::sanitizeLine(QLineEdit* edit)
     if (sanitizing_)
         return;
     QString t = edit->text();
-    if (cp1252::sanitize(t) == 0)
+    int changed = cp1252::sanitize(t);
+    // In the keyword line a backslash starts the see-also target: one typed or pasted among the
+    // keywords would silently change the link, so it never enters the field.
+    if (edit == Edit2 && t.contains(u'\\')) {
+        changed += int(t.count(u'\\'));
+        t.remove(u'\\');
+    }
+    if (changed == 0)
         return;
     sanitizing_ = true;
     const int pos = edit->cursorPosition();
