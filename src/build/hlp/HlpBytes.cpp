@@ -273,4 +273,16 @@ int compareKeywords(const QByteArray& a, const QByteArray& b)
     return first != 0 ? first : compareWith(t.upper, a, b);
 }
 
+void keywordFoldKeys(const QByteArray& keyword, std::string& base, std::string& upper)
+{
+    const FoldTables& t = foldTables();
+    base.resize(static_cast<size_t>(keyword.size()));
+    upper.resize(static_cast<size_t>(keyword.size()));
+    for (qsizetype i = 0; i < keyword.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(keyword[i]);
+        base[static_cast<size_t>(i)] = static_cast<char>(t.base[c]);
+        upper[static_cast<size_t>(i)] = static_cast<char>(t.upper[c]);
+    }
+}
+
 } // namespace hlp

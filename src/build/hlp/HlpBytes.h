@@ -3,6 +3,7 @@
 // context-string hash.
 #include <QByteArray>
 #include <cstdint>
+#include <string>
 
 namespace hlp {
 
@@ -91,5 +92,9 @@ namespace hlp {
 // Keyword order of |KWBTREE: without regard to case, accented letters beside their base letter.
 // Zero means the same keyword (they differ at most in letter case).
 int compareKeywords(const QByteArray& a, const QByteArray& b);
+
+// The same order as byte strings: compareKeywords(a, b) orders a and b as their base keys do,
+// then, if those are equal, as their upper keys do (std::string compares bytes as unsigned).
+void keywordFoldKeys(const QByteArray& keyword, std::string& base, std::string& upper);
 
 } // namespace hlp

@@ -16,6 +16,7 @@ struct HlpWriteInput {
     QByteArray icon;                        // one-image .ico, or empty
     int contentsTopic = 0;                  // index into document->topics
     std::uint32_t generationDate = 0;       // seconds since 1970
+    qsizetype topicBytesHint = 0;           // size of the topic files read: room to reserve for the topic records
 };
 
 QByteArray writeHlp(const HlpWriteInput& input);
