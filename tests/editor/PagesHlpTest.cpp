@@ -389,6 +389,19 @@ private Q_SLOTS:
         QCOMPARE(p.Edit1->text(), QStringLiteral("x?"));
     }
 
+    void saveSaysWhenACharacterCannotBeWritten()
+    {
+        ScriptedPrompts prompts;
+        QTemporaryDir dir;
+        TPagesHlp p;
+        p.Sauve(dir.filePath("a.hpa"));
+        QVERIFY(prompts.asked.isEmpty());
+        p.doc().DocumentLines[12] = QString::fromUtf8("TITLE=Aide 中"); // as a dialog field could bring it
+        QVERIFY(p.Sauve(dir.filePath("a.hpa")));
+        QCOMPARE(prompts.asked.size(), 1);
+        QVERIFY(prompts.asked[0].contains("?"));
+    }
+
     void failedSaveKeepsEverything()
     {
         ScriptedPrompts prompts;

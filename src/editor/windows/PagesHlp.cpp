@@ -151,7 +151,8 @@ bool TPagesHlp::Sauve(const QString& fileName)
     EcritFiche();
     const QString name = store::forceExtension(fileName, QStringLiteral(".hpa"));
     QString error;
-    if (!store_.save(name, &error)) {
+    bool lossy = false;
+    if (!store_.save(name, &error, &lossy)) {
         store_.DocumentModified = true;
         prompts().tell(this, QStringLiteral("Impossible d'enregistrer le fichier « %1 » : %2").arg(name, error),
             Prompts::Kind::Error);
@@ -159,6 +160,12 @@ bool TPagesHlp::Sauve(const QString& fileName)
     }
     Memo1->document()->setModified(false);
     rememberSynced();
+    if (lossy) // text from elsewhere (a dialog field, say) that the file cannot hold: never silently
+        prompts().tell(this,
+            QString::fromUtf8("Certains caractères ne peuvent pas être enregistrés dans « %1 » : ils ont été "
+                              "remplacés par « ? ».")
+                .arg(name),
+            Prompts::Kind::Warning);
     return true;
 }
 

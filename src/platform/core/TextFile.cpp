@@ -47,19 +47,22 @@ bool readLines(const QString& path, QStringList& lines, QString* error)
     return true;
 }
 
-QByteArray joinLines(const QStringList& lines)
+QByteArray joinLines(const QStringList& lines, bool* lossy)
 {
     qsizetype total = 0;
     for (const QString& l : lines)
         total += l.size() + 2;
     QByteArray out(total, Qt::Uninitialized);
     char* d = out.data();
+    bool lost = false;
     for (const QString& l : lines) {
-        cp1252::encodeInto(l, d);
+        lost |= cp1252::encodeInto(l, d);
         d += l.size();
         *d++ = '\r';
         *d++ = '\n';
     }
+    if (lossy)
+        *lossy = lost;
     return out;
 }
 
@@ -80,9 +83,9 @@ bool writeBytes(const QString& path, const QByteArray& bytes, QString* error)
     return true;
 }
 
-bool writeLines(const QString& path, const QStringList& lines, QString* error)
+bool writeLines(const QString& path, const QStringList& lines, QString* error, bool* lossy)
 {
-    return writeBytes(path, joinLines(lines), error);
+    return writeBytes(path, joinLines(lines, lossy), error);
 }
 
 } // namespace textfile

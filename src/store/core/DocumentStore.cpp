@@ -242,10 +242,10 @@ void DocumentStore::Renum()
     --PageCount;
 }
 
-bool DocumentStore::save(const QString& path, QString* error)
+bool DocumentStore::save(const QString& path, QString* error, bool* lossy)
 {
     CreMap(DocumentLines, PageCount);
-    if (!textfile::writeLines(path, DocumentLines, error))
+    if (!textfile::writeLines(path, DocumentLines, error, lossy))
         return false;
     DocumentModified = false;
     PageModified = false;

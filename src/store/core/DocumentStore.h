@@ -42,8 +42,9 @@ public:
     void writePage(const TopicFields& f, bool bodyModified);
     // Closes the gap left by page `CurrentPage`.
     void Renum();
-    // Rebuilds [MAP], writes all lines atomically; false with the system's reason.
-    bool save(const QString& path, QString* error);
+    // Rebuilds [MAP], writes all lines atomically; false with the system's reason. `lossy` tells
+    // that some character had no byte in the code page and was written as '?'.
+    bool save(const QString& path, QString* error, bool* lossy = nullptr);
 
     bool canAddPage() const { return PageCount < MaxPages; }
     static constexpr int MaxPages = 10000;
