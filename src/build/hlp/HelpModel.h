@@ -61,16 +61,22 @@ enum class ItemKind : std::uint8_t { Text, LineBreak, Tab, NbSpace, Picture, Hot
 enum class LinkKind : std::uint8_t { Jump, Popup, Macro };
 enum class Placement : std::uint8_t { Character, Left, Right };
 
-// The small members come first so that they share one word: there are very many items.
+// The small members come first so that they share one word: there are very many items, so they
+// are kept small (the rare window and file names of a link live in the topic, see Topic::links).
 struct Item {
     ItemKind kind = ItemKind::Text;
     LinkKind link = LinkKind::Jump;
     bool plainLink = false;      // hot spot drawn without the viewer's colour and underline
     Placement placement = Placement::Character;
     CharFormat format;
+    int linkTarget = -1; // HotspotBegin: index into Topic::links when the link names a window or file
     QByteArray text; // Text: the characters; Picture: the file name; HotspotBegin: target or macro
-    QByteArray window;           // HotspotBegin: secondary window name, if any
-    QByteArray targetFile;       // HotspotBegin: other help file, if any
+};
+
+// Where a link opens, besides its context string.
+struct LinkTarget {
+    QByteArray window; // secondary window name, if any
+    QByteArray file;   // other help file, if any
 };
 
 struct Paragraph {
@@ -87,7 +93,15 @@ struct Topic {
     bool hasBrowse = false;
     QList<QByteArray> macros;
     std::vector<Paragraph> paragraphs;
+    std::vector<LinkTarget> links; // see Item::linkTarget
     QString sourceFile;
+
+    // The window and file a HotspotBegin item of this topic names; both empty for most links.
+    const LinkTarget& linkTarget(const Item& item) const
+    {
+        static const LinkTarget none;
+        return item.linkTarget >= 0 ? links[static_cast<size_t>(item.linkTarget)] : none;
+    }
 
     // How diagnostics name the topic: its title, else its first context string.
     QString displayName() const;

@@ -144,15 +144,16 @@ void Build::checkLinks()
                 }
                 if (it.kind != ItemKind::HotspotBegin || it.link == LinkKind::Macro)
                     continue;
-                if (!it.window.isEmpty()) {
+                const LinkTarget& where = topic.linkTarget(it);
+                if (!where.window.isEmpty()) {
                     bool known = false;
                     for (const WindowDef& w : m_project.windows)
-                        known = known || w.name.compare(it.window, Qt::CaseInsensitive) == 0;
-                    if (!known && it.targetFile.isEmpty())
+                        known = known || w.name.compare(where.window, Qt::CaseInsensitive) == 0;
+                    if (!known && where.file.isEmpty())
                         m_diag.warning(QStringLiteral("la fenêtre %1 visée depuis la rubrique %2 n'est pas définie dans [WINDOWS].")
-                                           .arg(quoted(t(it.window)), topic.displayName()));
+                                           .arg(quoted(t(where.window)), topic.displayName()));
                 }
-                if (!it.targetFile.isEmpty() || m_defined.count(contextHash(it.text)))
+                if (!where.file.isEmpty() || m_defined.count(contextHash(it.text)))
                     continue;
                 QByteArray anchor;
                 for (size_t j = k + 1; j < p.items.size() && p.items[j].kind != ItemKind::HotspotEnd; ++j)

@@ -121,7 +121,7 @@ public:
 
 private:
     void buildRecords();
-    Record paragraphRecord(const Paragraph& para);
+    Record paragraphRecord(const Topic& topic, const Paragraph& para);
     int fontIndex(const CharFormat& f);
     void layout();
     void topicHeaders();
@@ -174,7 +174,7 @@ int Writer::fontIndex(const CharFormat& f)
     return n;
 }
 
-Record Writer::paragraphRecord(const Paragraph& para)
+Record Writer::paragraphRecord(const Topic& topic, const Paragraph& para)
 {
     // LinkData2 holds the text, one NUL-terminated string before each command of LinkData1.
     Scratch& ld2 = m_ld2;
@@ -245,27 +245,28 @@ Record Writer::paragraphRecord(const Paragraph& para)
             }
             const bool jump = it.link == LinkKind::Jump;
             const std::int32_t hash = contextHash(it.text);
-            const int window = it.window.isEmpty() ? -1 : windowNumber(it.window);
-            if (it.targetFile.isEmpty() && window < 0) {
+            const LinkTarget& where = topic.linkTarget(it);
+            const int window = where.window.isEmpty() ? -1 : windowNumber(where.window);
+            if (where.file.isEmpty() && window < 0) {
                 cmds.u8((jump ? 0xE3 : 0xE2) | (it.plainLink ? 0x04 : 0));
                 cmds.i32(hash);
                 break;
             }
             Scratch& ext = m_ext;
             ext.clear();
-            if (it.targetFile.isEmpty()) {
+            if (where.file.isEmpty()) {
                 ext.u8(1);
                 ext.i32(hash);
                 ext.u8(static_cast<unsigned>(window));
-            } else if (it.window.isEmpty()) {
+            } else if (where.window.isEmpty()) {
                 ext.u8(4);
                 ext.i32(hash);
-                ext.stringz(it.targetFile);
+                ext.stringz(where.file);
             } else {
                 ext.u8(6);
                 ext.i32(hash);
-                ext.stringz(it.window);
-                ext.stringz(it.targetFile);
+                ext.stringz(where.window);
+                ext.stringz(where.file);
             }
             cmds.u8((jump ? 0xEB : 0xEA) | (it.plainLink ? 0x04 : 0));
             cmds.u16(static_cast<unsigned>(ext.size()));
@@ -380,7 +381,7 @@ void Writer::buildRecords()
         const Topic& topic = m_doc.topics[static_cast<size_t>(t)];
         bool leading = true;
         auto add = [&](const Paragraph& p) {
-            Record r = paragraphRecord(p);
+            Record r = paragraphRecord(topic, p);
             r.topic = t;
             leading = leading && p.format.keepWithNext;
             r.nonScroll = leading;

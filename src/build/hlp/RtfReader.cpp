@@ -962,15 +962,20 @@ void Parser::resolveHidden()
             open.plainLink = true;
             target = target.mid(1);
         }
+        LinkTarget where;
         const int gt = static_cast<int>(target.indexOf('>'));
         if (gt >= 0) {
-            open.window = target.mid(gt + 1).trimmed();
+            where.window = target.mid(gt + 1).trimmed();
             target = target.left(gt);
         }
         const int at = static_cast<int>(target.indexOf('@'));
         if (at >= 0) {
-            open.targetFile = target.mid(at + 1).trimmed();
+            where.file = target.mid(at + 1).trimmed();
             target = target.left(at);
+        }
+        if (!where.window.isEmpty() || !where.file.isEmpty()) {
+            open.linkTarget = static_cast<int>(m_topic.links.size());
+            m_topic.links.push_back(std::move(where));
         }
         open.text = target.trimmed();
     }
