@@ -1,6 +1,7 @@
 #include "app/core/ShellSettings.h"
 
 #include "platform/core/TextFile.h"
+#include "platform/core/WindowPlace.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -71,8 +72,8 @@ QList<qint64> readNumbers(const QString& line, int count)
 WindowPlace boundedPlace(int left, int top, qint64 colour)
 {
     WindowPlace p;
-    p.left = left < 5 ? 330 : left;
-    p.top = top < 70 ? 70 : top;
+    p.left = windowplace::boundedLeft(left);
+    p.top = windowplace::boundedTop(top);
     p.colour = colourWord(colour);
     return p;
 }

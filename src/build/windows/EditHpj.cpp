@@ -2,6 +2,7 @@
 
 #include "build/core/ProjectOptions.h"
 #include "platform/core/TextFile.h"
+#include "platform/core/WindowPlace.h"
 #include "platform/windows/ColourWords.h"
 #include "platform/windows/Prompts.h"
 #include "store/core/Blocks.h"
@@ -57,7 +58,7 @@ TEditHpj::TEditHpj(QWidget* parent)
     connect(Button1, &QPushButton::clicked, this, &TEditHpj::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TEditHpj::Button2Click);
     resize(520, 400);
-    SetIni(330, 70, colour_);
+    SetIni(0, 0, colour_); // the bounded place of a window never placed
 }
 
 bool TEditHpj::Init(const QString& fileName)
@@ -138,7 +139,7 @@ void TEditHpj::GetIni(int& left, int& top, int& colour) const
 
 void TEditHpj::SetIni(int left, int top, int colour)
 {
-    move(left > 4 ? left : 330, top >= 70 ? top : 70);
+    move(windowplace::boundedLeft(left), windowplace::boundedTop(top));
     colour_ = colour;
     QPalette p = palette();
     p.setColor(QPalette::Window, colourwords::toColor(quint32(colour)));

@@ -159,7 +159,6 @@ bool TPagesHlp::Sauve(const QString& fileName)
         return false;
     }
     Memo1->document()->setModified(false);
-    rememberSynced();
     if (lossy) // text from elsewhere (a dialog field, say) that the file cannot hold: never silently
         prompts().tell(this,
             QString::fromUtf8("Certains caractères ne peuvent pas être enregistrés dans « %1 » : ils ont été "
@@ -219,7 +218,7 @@ void TPagesHlp::LitFiche()
 {
     Label2->setText(QStringLiteral("P. ") + QString::number(store_.CurrentPage + 1));
     TopicFields f;
-    const bool found = store_.readPage(f);
+    const bool found = store_.readPage(f, &syncedBlock_);
     Edit1->setText(f.title);
     Edit2->setText(f.keywords);
     Memo1->setPlainText(f.body.join(u'\n'));
@@ -228,14 +227,12 @@ void TPagesHlp::LitFiche()
     Edit1->setFocus();
     if (found)
         store_.PageModified = false;
-    rememberSynced();
     Q_EMIT pageShown(store_.CurrentPage);
 }
 
 void TPagesHlp::EcritFiche()
 {
-    store_.writePage(fields(), Memo1->document()->isModified());
-    rememberSynced();
+    store_.writePage(fields(), Memo1->document()->isModified(), &syncedBlock_);
 }
 
 bool TPagesHlp::TestModif()
@@ -368,17 +365,6 @@ void TPagesHlp::runCommand(const std::function<void()>& command)
 }
 
 // ---------------------------------------------------------------- activation
-
-void TPagesHlp::rememberSynced()
-{
-    const int open = store::findTag(store_.DocumentLines, store::topicOpenTag(store_.CurrentPage));
-    if (open < 0) {
-        syncedBlock_.clear();
-        return;
-    }
-    const int end = store::blockEnd(store_.DocumentLines, open, store::topicCloseTag(store_.CurrentPage));
-    syncedBlock_ = store_.DocumentLines.mid(open, end - open + 1);
-}
 
 bool TPagesHlp::blockChangedUnderFields() const
 {

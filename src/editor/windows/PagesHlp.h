@@ -101,7 +101,6 @@ private:
     void enterInBody();
     void sanitizeBody(int position, int added);
     void sanitizeLine(QLineEdit* edit);
-    void rememberSynced();
     bool blockChangedUnderFields() const;
 
     store::DocumentStore store_;
@@ -109,7 +108,7 @@ private:
     store::FieldLook bodyLook_;
     OptionsHook optionsHook_;
     std::function<void()> indexHook_;
-    QStringList syncedBlock_; // the page's block as the fields last matched it
+    QStringList syncedBlock_; // the page's block as the fields were last read from or written to
     int commandDepth_ = 0;
     bool sanitizing_ = false;
 };

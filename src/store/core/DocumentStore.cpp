@@ -191,22 +191,27 @@ void DocumentStore::repair(const FieldLook& title, const FieldLook& body)
     DocumentModified = true;
 }
 
-bool DocumentStore::readPage(TopicFields& f)
+bool DocumentStore::readPage(TopicFields& f, QStringList* block)
 {
     SeeAlsoTarget.clear();
     f = TopicFields{};
     f.level = PageLevel;
+    if (block)
+        block->clear();
     const int open = findTag(DocumentLines, topicOpenTag(CurrentPage));
     if (open < 0)
         return false;
-    f = readTopic(DocumentLines, open, topicCloseTag(CurrentPage));
+    const QString close = topicCloseTag(CurrentPage);
+    f = readTopic(DocumentLines, open, close);
+    if (block)
+        *block = DocumentLines.mid(open, blockEnd(DocumentLines, open, close) - open + 1);
     PageLevel = f.level;
     SeeAlsoTarget = f.seeAlso;
     PageModified = false;
     return true;
 }
 
-void DocumentStore::writePage(const TopicFields& f, bool bodyModified)
+void DocumentStore::writePage(const TopicFields& f, bool bodyModified, QStringList* block)
 {
     if (bodyModified) {
         DocumentModified = true;
@@ -217,12 +222,17 @@ void DocumentStore::writePage(const TopicFields& f, bool bodyModified)
     const int open = findTag(DocumentLines, topicOpenTag(CurrentPage));
     if (open >= 0)
         removeBlock(DocumentLines, open, topicCloseTag(CurrentPage));
+    if (block)
+        block->clear();
     if (TrimSpaces(f.title).isEmpty())
         return;
     TopicFields stored = f;
     stored.level = PageLevel;
     stored.seeAlso = SeeAlsoTarget;
-    DocumentLines << topicBlock(CurrentPage, stored);
+    const QStringList written = topicBlock(CurrentPage, stored);
+    DocumentLines << written;
+    if (block)
+        *block = written;
 }
 
 void DocumentStore::Renum()

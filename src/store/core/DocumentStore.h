@@ -36,10 +36,12 @@ public:
     void repair(const FieldLook& title, const FieldLook& body);
 
     // The page `CurrentPage`: fills `f` and the level / see-also state. False when it has no block
-    // (then the fields are empty and `PageLevel` keeps its value).
-    bool readPage(TopicFields& f);
-    // Writes the page back when it changed; `bodyModified` is the body editor's own flag.
-    void writePage(const TopicFields& f, bool bodyModified);
+    // (then the fields are empty and `PageLevel` keeps its value). `block` receives the page's block
+    // lines as they stand (empty without a block).
+    bool readPage(TopicFields& f, QStringList* block = nullptr);
+    // Writes the page back when it changed; `bodyModified` is the body editor's own flag. When it
+    // wrote, `block` receives the page's new block lines (empty when the page lost its block).
+    void writePage(const TopicFields& f, bool bodyModified, QStringList* block = nullptr);
     // Closes the gap left by page `CurrentPage`.
     void Renum();
     // Rebuilds [MAP], writes all lines atomically; false with the system's reason. `lossy` tells
