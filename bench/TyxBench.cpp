@@ -2,8 +2,8 @@
 // name, median in milliseconds, ratio to the raw read+write of the same bytes.
 #include "SyntheticProject.h"
 
-#include "build/core/RtfWriter.h"
-#include "build/hlp/HlpCompiler.h"
+#include "publish/core/RtfWriter.h"
+#include "winhelp/HlpCompiler.h"
 #include "editor/windows/PagesHlp.h"
 #include "platform/core/TextFile.h"
 #include "store/core/ProjectBlock.h"
@@ -82,7 +82,7 @@ int main(int argc, char** argv)
     const auto& doc = pages.doc();
     const QString rtfPath = dir.filePath(QStringLiteral("synthese.rtf"));
     const double rtf = medianMs(5, nullptr, [&] {
-        build::ExportRtf(doc.DocumentLines, doc.PageCount, doc.PopupCount, pages.titleLook(), pages.bodyLook(), rtfPath);
+        publish::ExportRtf(doc.DocumentLines, doc.PageCount, doc.PopupCount, pages.titleLook(), pages.bodyLook(), rtfPath);
     });
     report("ExportRtf", rtf, baseline);
     QStringList lines = doc.DocumentLines;

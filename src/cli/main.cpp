@@ -1,8 +1,8 @@
 // tyxbuild: builds a help project without the window. Loads the .hpa file as Open does, then
 // writes the .hpj and .rtf files beside it exactly as the Build command does, and compiles the
 // .hlp file with the built-in compiler. Never writes the .hpa.
-#include "build/core/ProjectBuild.h"
-#include "build/hlp/HlpCompiler.h"
+#include "publish/core/ProjectBuild.h"
+#include "winhelp/HlpCompiler.h"
 #include "store/core/DocumentStore.h"
 #include "store/core/HeaderBlock.h"
 #include "store/core/TextRules.h"
@@ -118,8 +118,8 @@ int main(int argc, char** argv)
     }
     store::litHeader(doc.DocumentLines, title, body);
 
-    const build::BuildFiles r =
-        build::writeBuildFiles(doc.DocumentLines, doc.PageCount, doc.PopupCount, title, body, hpaPath);
+    const publish::BuildFiles r =
+        publish::writeBuildFiles(doc.DocumentLines, doc.PageCount, doc.PopupCount, title, body, hpaPath);
     int status = Success;
     if (r.hpjWritten) {
         err(QStringLiteral("fichier ") + quoted(r.hpjPath) + QStringLiteral(" écrit."));

@@ -1,12 +1,12 @@
-#include "build/hlp/HlpCompiler.h"
+#include "winhelp/HlpCompiler.h"
 
-#include "build/hlp/Diagnostics.h"
-#include "build/hlp/HlpBitmap.h"
-#include "build/hlp/HlpBytes.h"
-#include "build/hlp/HlpWriter.h"
-#include "build/hlp/HpjReader.h"
-#include "build/hlp/ProjectFiles.h"
-#include "build/hlp/RtfReader.h"
+#include "winhelp/model/Diagnostics.h"
+#include "winhelp/project/HlpBitmap.h"
+#include "winhelp/format/HlpBytes.h"
+#include "winhelp/writer/HlpWriter.h"
+#include "winhelp/project/HpjReader.h"
+#include "winhelp/project/ProjectFiles.h"
+#include "winhelp/project/RtfReader.h"
 #include "platform/core/Cp1252.h"
 
 #include <QDateTime>

@@ -2,8 +2,8 @@
 // thread, its messages shown when there is something to read, an outside compiler started instead.
 #include "ShellFixture.h"
 
-#include "build/windows/CompileJob.h"
-#include "build/windows/TCompileReport.h"
+#include "publish/windows/CompileJob.h"
+#include "publish/windows/TCompileReport.h"
 #include "platform/core/Launcher.h"
 #include "store/core/ProjectBlock.h"
 #include "support/TestRegistry.h"

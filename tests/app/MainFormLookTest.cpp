@@ -1,8 +1,8 @@
 #include "ShellFixture.h"
 #include "app/windows/TAboutBox.h"
 #include "app/windows/TSplash.h"
-#include "build/windows/EditHpj.h"
-#include "build/windows/FixerHcp.h"
+#include "publish/windows/EditHpj.h"
+#include "publish/windows/FixerHcp.h"
 #include "platform/core/TimeSource.h"
 #include "support/TestRegistry.h"
 

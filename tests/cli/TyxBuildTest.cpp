@@ -1,5 +1,6 @@
-#include "build/WorkedExample.h"
-#include "build/core/ProjectBuild.h"
+#include "RunProgram.h"
+#include "publish/WorkedExample.h"
+#include "publish/core/ProjectBuild.h"
 #include "platform/core/TextFile.h"
 #include "store/core/DocumentStore.h"
 #include "support/TestRegistry.h"
@@ -13,24 +14,9 @@
 
 namespace {
 
-struct Run {
-    int code = -1;
-    QString out;
-    QString err;
-};
+using clitest::Run;
 
-Run tyxbuild(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(TYXBUILD_EXE), args);
-    Run r;
-    if (!p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit)
-        return r;
-    r.code = p.exitCode();
-    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    r.err = QString::fromLocal8Bit(p.readAllStandardError());
-    return r;
-}
+Run tyxbuild(const QStringList& args) { return clitest::runProgram(QStringLiteral(TYXBUILD_EXE), args); }
 
 QByteArray bytesOf(const QString& path)
 {
@@ -165,7 +151,7 @@ private Q_SLOTS:
         if (repaired)
             doc.repair(title, body);
         store::litHeader(doc.DocumentLines, title, body);
-        QVERIFY(build::writeBuildFiles(doc.DocumentLines, doc.PageCount, doc.PopupCount, title, body, guiHpa).ok());
+        QVERIFY(publish::writeBuildFiles(doc.DocumentLines, doc.PageCount, doc.PopupCount, title, body, guiHpa).ok());
 
         const Run r = tyxbuild({u8("--sans-hlp"), cliHpa});
         QVERIFY2(r.code == 0, qPrintable(r.err));

@@ -1,5 +1,5 @@
-#include "build/windows/BuildCommands.h"
-#include "build/windows/FixerHcp.h"
+#include "publish/windows/BuildCommands.h"
+#include "publish/windows/FixerHcp.h"
 #include "platform/core/Launcher.h"
 #include "platform/core/TextFile.h"
 #include "store/core/DocumentStore.h"
@@ -74,9 +74,9 @@ QByteArray fileBytes(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-build::hlpviewer::Probe probeWith(const QStringList& onPath, const QString& mimeDefault = {})
+publish::hlpviewer::Probe probeWith(const QStringList& onPath, const QString& mimeDefault = {})
 {
-    build::hlpviewer::Probe p;
+    publish::hlpviewer::Probe p;
     p.findProgram = [onPath](const QString& name) {
         return onPath.contains(name) ? QStringLiteral("/usr/bin/") + name : QString();
     };

@@ -1,5 +1,5 @@
-#include "build/windows/BuildCommands.h"
-#include "build/windows/EditHpj.h"
+#include "publish/windows/BuildCommands.h"
+#include "publish/windows/EditHpj.h"
 #include "platform/core/TextFile.h"
 #include "store/core/ProjectBlock.h"
 #include "store/core/TopicRecord.h"

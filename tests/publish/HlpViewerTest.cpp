@@ -1,10 +1,10 @@
-#include "build/core/BuildNames.h"
-#include "build/core/HlpViewer.h"
+#include "publish/core/BuildNames.h"
+#include "publish/core/HlpViewer.h"
 #include "support/TestRegistry.h"
 
 #include <QTest>
 
-using namespace build;
+using namespace publish;
 
 class HlpViewerTest : public QObject {
     Q_OBJECT

@@ -1,5 +1,5 @@
-#include "build/windows/BuildCommands.h"
-#include "build/windows/Options.h"
+#include "publish/windows/BuildCommands.h"
+#include "publish/windows/Options.h"
 #include "platform/core/TextFile.h"
 #include "store/core/ProjectBlock.h"
 #include "store/core/TopicRecord.h"
@@ -122,7 +122,7 @@ private Q_SLOTS:
     void initReadsTheBlock()
     {
         QStringList lines = demoDocument();
-        build::replaceProjectBlock(lines, {"<HPJ>", "[OPTIONS]", "TITLE=Guide (v2)", "ICON=guide.ico", "[CONFIG]",
+        publish::replaceProjectBlock(lines, {"<HPJ>", "[OPTIONS]", "TITLE=Guide (v2)", "ICON=guide.ico", "[CONFIG]",
                                               "BrowseButtons()", "main=\"Guide (v2)\",(3,4,500,600),0,(1,2,3),(4,5,6)",
                                               "</HPJ>"});
         TOptions d;
@@ -275,7 +275,7 @@ private Q_SLOTS:
     {
         ScriptedPrompts p;
         QStringList lines = demoDocument();
-        build::replaceProjectBlock(lines, {"<HPJ>", "TITLE=T", "main=\"T\",(cent,5,800,800),0,(0,0,0),(0,0,0)", "</HPJ>"});
+        publish::replaceProjectBlock(lines, {"<HPJ>", "TITLE=T", "main=\"T\",(cent,5,800,800),0,(0,0,0),(0,0,0)", "</HPJ>"});
         const QStringList before = lines;
         FieldLook title = look(0x00FFFFFF), body = look(0x00FFFFFF);
         TOptions d;
@@ -303,7 +303,7 @@ private Q_SLOTS:
         QFETCH(QString, written);
         ScriptedPrompts p;
         QStringList lines = demoDocument();
-        build::replaceProjectBlock(lines, {"<HPJ>", "TITLE=T", "ICON=illustration_de_la_page_accueil_01.ico", "</HPJ>"});
+        publish::replaceProjectBlock(lines, {"<HPJ>", "TITLE=T", "ICON=illustration_de_la_page_accueil_01.ico", "</HPJ>"});
         FieldLook title = look(0x00FFFFFF), body = look(0x00FFFFFF);
         QString shownIcon;
         p.dialogs.enqueue([typed, &shownIcon](QDialog& dlg) {

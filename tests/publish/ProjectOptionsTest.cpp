@@ -1,9 +1,9 @@
-#include "build/core/ProjectOptions.h"
+#include "publish/core/ProjectOptions.h"
 #include "support/TestRegistry.h"
 
 #include <QTest>
 
-using namespace build;
+using namespace publish;
 
 namespace {
 const QString Project = QStringLiteral("D:\\AIDE\\DEMO.HPA");

@@ -1,6 +1,6 @@
-#include "build/WorkedExample.h"
-#include "build/core/RtfText.h"
-#include "build/core/RtfWriter.h"
+#include "publish/WorkedExample.h"
+#include "publish/core/RtfText.h"
+#include "publish/core/RtfWriter.h"
 #include "store/core/DocumentStore.h"
 #include "store/core/HeaderBlock.h"
 #include "support/TestRegistry.h"
@@ -105,7 +105,7 @@ private Q_SLOTS:
         const QString path = dir.filePath(QStringLiteral("demo.rtf"));
         QString error;
         const QStringList before = doc.DocumentLines;
-        QVERIFY2(build::ExportRtf(doc.DocumentLines, doc.PageCount, doc.PopupCount, title, body, path, &error),
+        QVERIFY2(publish::ExportRtf(doc.DocumentLines, doc.PageCount, doc.PopupCount, title, body, path, &error),
             qPrintable(error));
         QCOMPARE(doc.DocumentLines, before);
 
@@ -142,7 +142,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, line);
         QFETCH(QString, expected);
-        QCOMPARE(build::RtfEscape(line), expected);
+        QCOMPARE(publish::RtfEscape(line), expected);
     }
 
     void colourCode_data()
@@ -164,7 +164,7 @@ private Q_SLOTS:
     {
         QFETCH(quint32, colour);
         QFETCH(QString, expected);
-        QCOMPARE(build::ColourCode(colour), expected);
+        QCOMPARE(publish::ColourCode(colour), expected);
     }
 
     void keywords_data()
@@ -191,7 +191,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, part);
         QFETCH(QString, expected);
-        QCOMPARE(build::keywordText(part), expected);
+        QCOMPARE(publish::keywordText(part), expected);
     }
 
     void topics_data()
@@ -348,7 +348,7 @@ private Q_SLOTS:
         QFETCH(store::FieldLook, body);
         QFETCH(QStringList, expected);
 
-        const QByteArray bytes = build::RtfBytes(lines, pageCount, popupCount, title, body);
+        const QByteArray bytes = publish::RtfBytes(lines, pageCount, popupCount, title, body);
         const QByteArray header = workedexample::expectedHeader();
         QVERIFY(bytes.startsWith(header));
         const QString text = QString::fromLatin1(bytes.mid(header.size()));
@@ -367,7 +367,7 @@ private Q_SLOTS:
         QStringList lines;
         for (int k = n - 1; k >= 0; --k)
             lines << topic(k, u8("1mot\\"), u8("Titre %1").arg(k), {u8("Texte é¶")});
-        const QByteArray bytes = build::RtfBytes(lines, n, 0, look(12), look(10));
+        const QByteArray bytes = publish::RtfBytes(lines, n, 0, look(12), look(10));
         qsizetype from = 0;
         for (int k = 0; k < n; ++k) {
             const QByteArray browse = plusNote(QStringLiteral("%1").arg(k, 4, 10, QLatin1Char('0'))).toLatin1();
@@ -386,14 +386,14 @@ private Q_SLOTS:
         QVERIFY(dir.isValid());
         QString error;
         const QStringList lines = topic(0, u8("1\\"), u8("A"), {});
-        QVERIFY(!build::ExportRtf(lines, 1, 0, look(12), look(10), dir.filePath(u8("absent/x.rtf")), &error));
+        QVERIFY(!publish::ExportRtf(lines, 1, 0, look(12), look(10), dir.filePath(u8("absent/x.rtf")), &error));
         QVERIFY(!error.isEmpty());
 
         // A file that cannot replace the old one leaves the old one whole.
         const QString path = dir.filePath(u8("x.rtf"));
         QVERIFY(QDir(dir.path()).mkdir(u8("x.rtf")));
         error.clear();
-        QVERIFY(!build::ExportRtf(lines, 1, 0, look(12), look(10), path, &error));
+        QVERIFY(!publish::ExportRtf(lines, 1, 0, look(12), look(10), path, &error));
         QVERIFY(!error.isEmpty());
         QVERIFY(QFileInfo(path).isDir());
     }

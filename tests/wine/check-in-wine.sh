@@ -5,7 +5,7 @@
 #   check-in-wine.sh TYXBUILD EXAMPLES_DIR
 #
 # Projects checked: the demo project and a generated project of 300 topics, both written by the
-# program's own build (through the test driver tyx_hlp_compile next to this build), and every
+# program's own build (through the test tool tyx_sample_project) and compiled by tyxhlpc, and every
 # EXAMPLES_DIR/*.hpa that tyxbuild can build. For each, the trace must show every topic as a page
 # with its title, the body text of every page, every keyword of the index, and no "not found" or
 # "Invalid" error. The body text is read by walking the browse sequence with Next() from the
@@ -28,11 +28,14 @@ if [ -n "$TYXBUILD" ]; then
 else
     build_root=$(pwd)
 fi
-DRIVER=${TYX_HLP_COMPILE:-$build_root/tests/hlp-tool/tyx_hlp_compile}
-if [ ! -x "$DRIVER" ]; then
-    echo "FAIL: test driver $DRIVER not built (target tyx_hlp_compile)"
-    exit 1
-fi
+HLPC=${TYXHLPC:-$build_root/src/winhelp/tyxhlpc/tyxhlpc}
+SAMPLE=${TYX_SAMPLE_PROJECT:-$build_root/tests/winhelp-sample/tyx_sample_project}
+for tool in "$HLPC" "$SAMPLE"; do
+    if [ ! -x "$tool" ]; then
+        echo "FAIL: $tool is not built"
+        exit 1
+    fi
+done
 
 WORK=$build_root/wine-check
 rm -rf "$WORK"
@@ -159,7 +162,7 @@ check_project() {
     local dir hlp count
     dir=$(dirname "$hpj")
     echo "== $name"
-    if ! "$DRIVER" "$hpj" >"$WORK/$name-compile.log" 2>&1; then
+    if ! "$HLPC" "$hpj" >"$WORK/$name-compile.log" 2>&1; then
         fail "$name: not compiled"
         cat "$WORK/$name-compile.log"
         return
@@ -202,7 +205,7 @@ check_project() {
         /^\[/ { if (inconfig) { print m; print "Finder()"; done = 1 } inconfig = ($0 ~ /^\[CONFIG\]/) }
         { print }
         END { if (inconfig && !done) { print m; print "Finder()" } }' "$hpj" >"$walkhpj"
-    if ! "$DRIVER" "$walkhpj" >"$WORK/$name-walk-compile.log" 2>&1; then
+    if ! "$HLPC" "$walkhpj" >"$WORK/$name-walk-compile.log" 2>&1; then
         fail "$name: walking copy not compiled"
         return
     fi
@@ -222,7 +225,7 @@ check_project() {
 
 # The demo project.
 demo=$WORK/demo
-"$DRIVER" --sample demo "$demo" >/dev/null || fail "demo project not written"
+"$SAMPLE" demo "$demo" >/dev/null || fail "demo project not written"
 printf '%s\n' "Accueil" "Démarrage rapide" "Imprimer un document" >"$WORK/demo-titles"
 printf '%s\n' "Bienvenue dans l'aide de " "Un paragraphe centré" "Un paragraphe encadré" "Lancez le " \
     "Choisissez la commande " >"$WORK/demo-texts"
@@ -233,7 +236,7 @@ printf '%s\n' "IDH_Accueil Bienvenue dans l'aide de " "IDH_Dmarragerapide Lancez
 
 # 300 generated topics: two-level |CONTEXT and |KWBTREE, many topic blocks.
 gen=$WORK/generated
-"$DRIVER" --sample generated "$gen" 300 >/dev/null || fail "generated project not written"
+"$SAMPLE" generated "$gen" 300 >/dev/null || fail "generated project not written"
 : >"$WORK/gen-titles"
 : >"$WORK/gen-texts"
 : >"$WORK/gen-keywords"
@@ -262,7 +265,7 @@ if [ -n "$EXAMPLES" ] && [ -d "$EXAMPLES" ] && [ -x "$TYXBUILD" ]; then
         hpj=$(ls "$WORK/examples/$base".hpj 2>/dev/null)
         [ -n "$hpj" ] || { fail "example $base: no .hpj"; continue; }
         hlp=$WORK/examples/$base.hlp
-        [ -f "$hlp" ] || "$DRIVER" "$hpj" >>"$WORK/example-$base.log" 2>&1 || { fail "example $base: not compiled"; continue; }
+        [ -f "$hlp" ] || "$HLPC" "$hpj" >>"$WORK/example-$base.log" 2>&1 || { fail "example $base: not compiled"; continue; }
         view "$hlp" "$WORK/example-$base.trace" 60 "Got text"
         grep -aq 'Added page\[' "$WORK/example-$base.trace" || fail "example $base: no page in the trace"
         no_errors "example $base" "$WORK/example-$base.trace"

@@ -1,7 +1,7 @@
 // Pictures and icons as the help file stores them.
 #include "SampleProject.h"
-#include "build/hlp/HlpBitmap.h"
-#include "build/hlp/HlpBytes.h"
+#include "winhelp/project/HlpBitmap.h"
+#include "winhelp/format/HlpBytes.h"
 #include "support/TestRegistry.h"
 
 #include <QTest>

@@ -1,5 +1,5 @@
 // The context hash, the compressed integers and the keyword order.
-#include "build/hlp/HlpBytes.h"
+#include "winhelp/format/HlpBytes.h"
 #include "support/TestRegistry.h"
 
 #include <QTest>

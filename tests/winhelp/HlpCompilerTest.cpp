@@ -1,10 +1,10 @@
 // The whole compiler: projects written by the program's build are compiled, read back with the
 // project's own reader and checked index by index; bad projects give French diagnostics.
 #include "SampleProject.h"
-#include "build/hlp/HlpBytes.h"
-#include "build/hlp/HlpCompiler.h"
-#include "build/hlp/HlpFileReader.h"
-#include "build/hlp/HelpModel.h"
+#include "winhelp/format/HlpBytes.h"
+#include "winhelp/HlpCompiler.h"
+#include "winhelp/reader/HlpFileReader.h"
+#include "winhelp/model/HelpModel.h"
 #include "support/TestRegistry.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 // The project file: options, files, macros, windows, [MAP] and what is reported for bad lines.
-#include "build/hlp/HpjReader.h"
-#include "build/hlp/ProjectFiles.h"
+#include "winhelp/project/HpjReader.h"
+#include "winhelp/project/ProjectFiles.h"
 #include "support/TestRegistry.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 // Reading topic files: the RTF our build writes, and RTF from other help projects.
-#include "build/hlp/RtfReader.h"
+#include "winhelp/project/RtfReader.h"
 #include "support/TestRegistry.h"
 
 #include <QTest>

@@ -1,6 +1,6 @@
 #include "SampleProject.h"
 
-#include "build/core/ProjectBuild.h"
+#include "publish/core/ProjectBuild.h"
 #include "store/core/HeaderBlock.h"
 
 #include <QDir>
@@ -77,8 +77,8 @@ QString SampleProject::writeWithBuild(const QString& folder, const QString& base
     store::FieldLook body;
     body.fontSize = 10;
     const QString projectFile = QDir(folder).filePath(baseName + QStringLiteral(".hpa"));
-    const build::BuildFiles files =
-        build::writeBuildFiles(lines, int(topics.size()), int(popups.size()), title, body, projectFile);
+    const publish::BuildFiles files =
+        publish::writeBuildFiles(lines, int(topics.size()), int(popups.size()), title, body, projectFile);
     return files.ok() ? files.hpjPath : QString();
 }
 

@@ -3,7 +3,7 @@
 // maximised child, the file commands, the unsaved-changes question and the settings file.
 #include "app/core/ShellSettings.h"
 #include "app/windows/ShellPictures.h"
-#include "build/windows/BuildCommands.h"
+#include "publish/windows/BuildCommands.h"
 
 #include <QMainWindow>
 #include <functional>

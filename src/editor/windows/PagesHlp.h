@@ -53,7 +53,7 @@ public:
     // The fields as they are now, as a topic record.
     store::TopicFields fields() const;
 
-    // Options dialog exchange, installed by the build room's dialog (fonts and colours in, out).
+    // Options dialog exchange, installed by the publish room's dialog (fonts and colours in, out).
     struct OptionsExchange {
         QStringList* lines;
         QString projectFileName;

@@ -1,8 +1,8 @@
-#include "build/core/BlockWalk.h"
+#include "publish/core/BlockWalk.h"
 
 #include <algorithm>
 
-namespace build {
+namespace publish {
 
 namespace {
 
@@ -60,4 +60,4 @@ BlockSpan BlockWalk::span(int open, const std::vector<std::pair<int, int>>& clos
     return {open, end, false};
 }
 
-} // namespace build
+} // namespace publish

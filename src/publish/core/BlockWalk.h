@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace build {
+namespace publish {
 
 struct BlockSpan {
     int open = -1; // the open tag line
@@ -34,4 +34,4 @@ private:
     std::vector<std::pair<int, int>> topicCloses_, popupCloses_;
 };
 
-} // namespace build
+} // namespace publish

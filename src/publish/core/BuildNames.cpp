@@ -1,8 +1,8 @@
-#include "build/core/BuildNames.h"
+#include "publish/core/BuildNames.h"
 
 #include "store/core/TextRules.h"
 
-namespace build {
+namespace publish {
 
 QString BuildNames::hpjName() const
 {
@@ -21,4 +21,4 @@ BuildNames buildNames(const QString& currentFileName)
         store::forceExtension(currentFileName, QStringLiteral(".hlp")), store::folderPart(currentFileName)};
 }
 
-} // namespace build
+} // namespace publish

@@ -2,7 +2,7 @@
 // The names of the files a build writes and views, all derived from the project file name.
 #include <QString>
 
-namespace build {
+namespace publish {
 
 struct BuildNames {
     QString hpj;    // project file with ".hpj" (full name)
@@ -18,4 +18,4 @@ struct BuildNames {
 // ".hpj", ".rtf", ".hlp" and an empty folder.
 BuildNames buildNames(const QString& currentFileName);
 
-} // namespace build
+} // namespace publish

@@ -1,9 +1,9 @@
-#include "build/core/HlpViewer.h"
+#include "publish/core/HlpViewer.h"
 
 #include <QProcess>
 #include <QStandardPaths>
 
-namespace build::hlpviewer {
+namespace publish::hlpviewer {
 
 Probe systemProbe()
 {
@@ -60,4 +60,4 @@ launcher::Start call(const Viewer& viewer, const QStringList& arguments, const Q
     return {viewer.program, viewer.leadingArguments + arguments, folder};
 }
 
-} // namespace build::hlpviewer
+} // namespace publish::hlpviewer

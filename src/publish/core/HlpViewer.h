@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <functional>
 
-namespace build::hlpviewer {
+namespace publish::hlpviewer {
 
 // What the lookup asks the system; tests replace it.
 struct Probe {
@@ -33,4 +33,4 @@ Viewer find(const Probe& probe);
 // The start of `viewer` on `arguments` (usually one file name) in `folder`.
 launcher::Start call(const Viewer& viewer, const QStringList& arguments, const QString& folder);
 
-} // namespace build::hlpviewer
+} // namespace publish::hlpviewer

@@ -1,10 +1,10 @@
-#include "build/core/ProjectBuild.h"
+#include "publish/core/ProjectBuild.h"
 
-#include "build/core/BuildNames.h"
-#include "build/core/RtfWriter.h"
+#include "publish/core/BuildNames.h"
+#include "publish/core/RtfWriter.h"
 #include "store/core/ProjectBlock.h"
 
-namespace build {
+namespace publish {
 
 BuildFiles writeBuildFiles(QStringList& documentLines, int pageCount, int popupCount, const store::FieldLook& title,
     const store::FieldLook& body, const QString& projectFile)
@@ -20,4 +20,4 @@ BuildFiles writeBuildFiles(QStringList& documentLines, int pageCount, int popupC
     return r;
 }
 
-} // namespace build
+} // namespace publish

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace build {
+namespace publish {
 
 struct BuildFiles {
     QString hpjPath;
@@ -24,4 +24,4 @@ struct BuildFiles {
 BuildFiles writeBuildFiles(QStringList& documentLines, int pageCount, int popupCount, const store::FieldLook& title,
     const store::FieldLook& body, const QString& projectFile);
 
-} // namespace build
+} // namespace publish

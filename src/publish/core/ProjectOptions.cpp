@@ -1,4 +1,4 @@
-#include "build/core/ProjectOptions.h"
+#include "publish/core/ProjectOptions.h"
 
 #include "store/core/Blocks.h"
 #include "store/core/HeaderBlock.h"
@@ -7,7 +7,7 @@
 #include <climits>
 #include <optional>
 
-namespace build {
+namespace publish {
 
 QString defaultHelpTitle(const QString& projectFileName)
 {
@@ -163,4 +163,4 @@ void replaceProjectBlock(QStringList& lines, const QStringList& block)
     lines.swap(out);
 }
 
-} // namespace build
+} // namespace publish

@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <functional>
 
-namespace build {
+namespace publish {
 
 // The four numbers of the main window line, in the order the line writes them.
 struct WindowPlace {
@@ -63,4 +63,4 @@ QStringList optionsBlock(const OptionsFields& fields, const QString& topicFile, 
 // Replaces the project block by `block` where it began, or puts it at the top.
 void replaceProjectBlock(QStringList& lines, const QStringList& block);
 
-} // namespace build
+} // namespace publish

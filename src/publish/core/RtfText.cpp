@@ -1,4 +1,4 @@
-#include "build/core/RtfText.h"
+#include "publish/core/RtfText.h"
 
 #include "platform/core/Cp1252.h"
 #include "store/core/Blocks.h"
@@ -7,7 +7,7 @@
 #include <array>
 #include <cstring>
 
-namespace build {
+namespace publish {
 
 namespace {
 
@@ -162,4 +162,4 @@ QString keywordText(QStringView keywordPart)
     return store::TrimSpaces(text);
 }
 
-} // namespace build
+} // namespace publish

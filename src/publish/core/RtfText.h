@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <QStringView>
 
-namespace build {
+namespace publish {
 
 // Topic text already holds RTF, so only tabs, control characters and bytes above 127 change;
 // the paragraph mark stays itself wherever it stands.
@@ -40,4 +40,4 @@ QString keywordText(QStringView keywordPart);
 inline constexpr int MaxFootnoteKeywords = 255;
 inline constexpr int MaxSeeAlsoTarget = 255;
 
-} // namespace build
+} // namespace publish

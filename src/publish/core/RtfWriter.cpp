@@ -1,12 +1,12 @@
-#include "build/core/RtfWriter.h"
+#include "publish/core/RtfWriter.h"
 
-#include "build/core/RtfText.h"
+#include "publish/core/RtfText.h"
 #include "platform/core/Cp1252.h"
 #include "platform/core/TextFile.h"
 #include "store/core/Blocks.h"
 #include "store/core/TextRules.h"
 
-namespace build {
+namespace publish {
 
 void RtfOut::piece(const QString& s)
 {
@@ -166,4 +166,4 @@ bool ExportRtf(const QStringList& documentLines, int pageCount, int popupCount, 
     return textfile::writeBytes(rtfPath, RtfBytes(documentLines, pageCount, popupCount, title, body), error);
 }
 
-} // namespace build
+} // namespace publish

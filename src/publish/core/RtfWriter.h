@@ -3,14 +3,14 @@
 // links of topic 0, see-also jumps, then every popup topic. Everything but the final write is a
 // pure function of the document's lines, the two counts and the two field fonts; the document is
 // only read, never changed.
-#include "build/core/BlockWalk.h"
+#include "publish/core/BlockWalk.h"
 #include "store/core/HeaderBlock.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
-namespace build {
+namespace publish {
 
 // The bytes of the file as they are made: some pieces end a file line, others are joined to the
 // next piece on the same line. Text pieces are written in code page 1252.
@@ -55,4 +55,4 @@ QByteArray RtfBytes(const QStringList& documentLines, int pageCount, int popupCo
 bool ExportRtf(const QStringList& documentLines, int pageCount, int popupCount, const store::FieldLook& title,
     const store::FieldLook& body, const QString& rtfPath, QString* error = nullptr);
 
-} // namespace build
+} // namespace publish

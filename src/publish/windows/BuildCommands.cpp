@@ -1,10 +1,10 @@
-#include "build/windows/BuildCommands.h"
+#include "publish/windows/BuildCommands.h"
 
-#include "build/core/BuildNames.h"
-#include "build/core/ProjectBuild.h"
-#include "build/windows/EditHpj.h"
-#include "build/windows/FixerHcp.h"
-#include "build/windows/Options.h"
+#include "publish/core/BuildNames.h"
+#include "publish/core/ProjectBuild.h"
+#include "publish/windows/EditHpj.h"
+#include "publish/windows/FixerHcp.h"
+#include "publish/windows/Options.h"
 #include "platform/core/Launcher.h"
 #include "platform/windows/Prompts.h"
 #include "store/core/ProjectBlock.h"
@@ -58,7 +58,7 @@ BuildOutcome BuildCommands::Compiler2Click(QStringList& lines, int pageCount, in
     const store::FieldLook& title, const store::FieldLook& body, const QString& currentFileName,
     const QString& helpCompilerPath) const
 {
-    const build::BuildNames files = build::buildNames(currentFileName);
+    const publish::BuildNames files = publish::buildNames(currentFileName);
     BuildOutcome out;
     QStringList notes;
     const auto problem = [&](const QString& text) {
@@ -66,7 +66,7 @@ BuildOutcome BuildCommands::Compiler2Click(QStringList& lines, int pageCount, in
         notes << text;
     };
     // The same writer as the command-line build, so both give the same bytes.
-    const build::BuildFiles written = build::writeBuildFiles(lines, pageCount, popupCount, title, body, currentFileName);
+    const publish::BuildFiles written = publish::writeBuildFiles(lines, pageCount, popupCount, title, body, currentFileName);
     if (written.noProjectBlock)
         problem(QStringLiteral("Le document n'a pas de bloc projet : « %1 » n'a pas été écrit.").arg(files.hpj));
     else if (!written.hpjWritten)
@@ -102,18 +102,18 @@ BuildOutcome BuildCommands::startViewer(const QString& file, const QStringList& 
 {
     if (!withoutFile && !QFileInfo::exists(file))
         return {false, QString()};
-    const build::hlpviewer::Viewer viewer = build::hlpviewer::find(probe);
-    if (viewer.kind == build::hlpviewer::Kind::None)
+    const publish::hlpviewer::Viewer viewer = publish::hlpviewer::find(probe);
+    if (viewer.kind == publish::hlpviewer::Kind::None)
         return {false, viewer.reason};
     QString error;
-    if (!launcher::start(build::hlpviewer::call(viewer, arguments, folder), &error))
+    if (!launcher::start(publish::hlpviewer::call(viewer, arguments, folder), &error))
         return {false, error};
     return {true, QString()};
 }
 
 BuildOutcome BuildCommands::voirfichierhlp1Click(const QString& currentFileName) const
 {
-    const build::BuildNames files = build::buildNames(currentFileName);
+    const publish::BuildNames files = publish::buildNames(currentFileName);
     BuildOutcome out = startViewer(files.hlp, {files.hlpName()}, files.folder, false);
     if (!out.ok && out.message.isEmpty())
         out.message = QStringLiteral("Le fichier « %1 » n'existe pas encore : créez-le d'abord (F9).").arg(files.hlp);
@@ -143,7 +143,7 @@ BuildOutcome BuildCommands::HSearch(const QString& helpFile) const
 BuildOutcome BuildCommands::HowToUse(const QString& helpFile) const
 {
     // The WinHelp viewer without a file offers its own help; a desktop viewer gets our file.
-    if (build::hlpviewer::find(probe).kind == build::hlpviewer::Kind::WinHelp)
+    if (publish::hlpviewer::find(probe).kind == publish::hlpviewer::Kind::WinHelp)
         return startViewer(QString(), {}, QString(), true);
     return HContents(helpFile);
 }

@@ -2,7 +2,7 @@
 // The command bodies of the build: set the compiler, build, view, the program's own help, the
 // project options and the project file editor. The main window and the topic editor call these;
 // storing the page on screen (EcritFiche) before a build is the caller's part.
-#include "build/core/HlpViewer.h"
+#include "publish/core/HlpViewer.h"
 #include "store/core/HeaderBlock.h"
 
 #include <QString>
@@ -26,7 +26,7 @@ public:
     using BuiltInCompiler = std::function<bool(const QString& hpjPath, QString* message)>;
 
     BuiltInCompiler builtInCompiler;
-    build::hlpviewer::Probe probe = build::hlpviewer::systemProbe();
+    publish::hlpviewer::Probe probe = publish::hlpviewer::systemProbe();
 
     // Build (F9, "&Créer ficher HLP", toolbar "Compiler"), after the caller's EcritFiche: writes the
     // .hpj (refreshing [MAP] in `lines`) and the .rtf beside `currentFileName` (the document's lines

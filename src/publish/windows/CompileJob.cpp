@@ -1,4 +1,4 @@
-#include "build/windows/CompileJob.h"
+#include "publish/windows/CompileJob.h"
 
 #include <QThread>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Runs the built-in compiler on a worker thread so the window stays alive during a long build.
 // The compiler reads only the files on disk, never the document in memory.
-#include "build/hlp/HlpCompiler.h"
+#include "winhelp/HlpCompiler.h"
 
 #include <QObject>
 #include <QPointer>

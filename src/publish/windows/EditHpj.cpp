@@ -1,6 +1,6 @@
-#include "build/windows/EditHpj.h"
+#include "publish/windows/EditHpj.h"
 
-#include "build/core/ProjectOptions.h"
+#include "publish/core/ProjectOptions.h"
 #include "platform/core/TextFile.h"
 #include "platform/core/WindowPlace.h"
 #include "platform/windows/ColourWords.h"
@@ -91,7 +91,7 @@ void TEditHpj::Result(QStringList& lines, bool& confirmed) const
         return;
     QStringList block{QStringLiteral("<HPJ>")};
     block << editedLines() << QStringLiteral("</HPJ>");
-    build::replaceProjectBlock(lines, block);
+    publish::replaceProjectBlock(lines, block);
 }
 
 void TEditHpj::Button1Click()

@@ -1,4 +1,4 @@
-#include "build/windows/FixerHcp.h"
+#include "publish/windows/FixerHcp.h"
 
 #include "platform/windows/Prompts.h"
 

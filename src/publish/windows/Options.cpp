@@ -1,4 +1,4 @@
-#include "build/windows/Options.h"
+#include "publish/windows/Options.h"
 
 #include "platform/windows/ColourWords.h"
 #include "platform/windows/Prompts.h"
@@ -85,7 +85,7 @@ TOptions::TOptions(QWidget* parent)
     label(QStringLiteral("Titre de l'aide"), this, {14, 16, 110, 20});
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setMaxLength(build::MaxTitleLength);
+    Edit1->setMaxLength(publish::MaxTitleLength);
     Edit1->setGeometry(126, 14, 327, 24);
     Edit1->installEventFilter(this);
 
@@ -141,16 +141,16 @@ bool TOptions::Init(const QStringList& lines, const QString& projectFileName, co
     const store::FieldLook& body)
 {
     confirmed_ = false;
-    const build::WindowPlace current{SpinEdit3->value(), SpinEdit4->value(), SpinEdit1->value(), SpinEdit2->value()};
-    const build::OptionsScan scan = build::scanOptions(lines, projectFileName, current);
+    const publish::WindowPlace current{SpinEdit3->value(), SpinEdit4->value(), SpinEdit1->value(), SpinEdit2->value()};
+    const publish::OptionsScan scan = publish::scanOptions(lines, projectFileName, current);
     if (!scan.ok) {
         prompts().tell(parentWidget(), scan.error, Prompts::Kind::Error);
         return false;
     }
     titleLook_ = title;
     bodyLook_ = body;
-    DefaultHelpTitle = build::defaultHelpTitle(projectFileName);
-    TopicFileName = build::topicFileName(projectFileName);
+    DefaultHelpTitle = publish::defaultHelpTitle(projectFileName);
+    TopicFileName = publish::topicFileName(projectFileName);
     Edit1->setText(scan.fields.title);
     Edit2->setText(scan.fields.icon);
     iconShown_ = scan.fields.icon;
@@ -164,9 +164,9 @@ bool TOptions::Init(const QStringList& lines, const QString& projectFileName, co
     return true;
 }
 
-build::OptionsFields TOptions::fields() const
+publish::OptionsFields TOptions::fields() const
 {
-    build::OptionsFields f;
+    publish::OptionsFields f;
     f.title = Edit1->text();
     // A name cut for showing is written whole again as long as the field was left alone.
     f.icon = Edit2->text() == iconShown_ && !iconAsWritten_.isEmpty() ? iconAsWritten_ : Edit2->text();
@@ -181,9 +181,9 @@ void TOptions::Result(QStringList& lines, store::FieldLook& title, store::FieldL
     body = bodyLook_;
     if (!confirmed_)
         return;
-    const QStringList block = build::optionsBlock(fields(), TopicFileName, bodyLook_.background,
+    const QStringList block = publish::optionsBlock(fields(), TopicFileName, bodyLook_.background,
         titleLook_.background, [](quint32 word) { return colourwords::fromColor(colourwords::toColor(word)); });
-    build::replaceProjectBlock(lines, block);
+    publish::replaceProjectBlock(lines, block);
 }
 
 void TOptions::Button1Click()

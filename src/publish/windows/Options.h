@@ -1,7 +1,7 @@
 #pragma once
 // The project options dialog: help title, icon, browse buttons, main window place and colours,
 // and the fonts and background colours of the editor's title field and body.
-#include "build/core/ProjectOptions.h"
+#include "publish/core/ProjectOptions.h"
 #include "store/core/HeaderBlock.h"
 
 #include <QDialog>
@@ -63,7 +63,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    build::OptionsFields fields() const;
+    publish::OptionsFields fields() const;
     void showLooks();
     bool chooseFont(store::FieldLook& look);
     bool chooseColour(quint32& word);

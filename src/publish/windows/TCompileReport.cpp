@@ -1,4 +1,4 @@
-#include "build/windows/TCompileReport.h"
+#include "publish/windows/TCompileReport.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,4 +1,4 @@
-#include "build/hlp/HlpBytes.h"
+#include "winhelp/format/HlpBytes.h"
 
 #include <array>
 

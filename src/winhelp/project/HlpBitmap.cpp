@@ -1,6 +1,6 @@
-#include "build/hlp/HlpBitmap.h"
+#include "winhelp/project/HlpBitmap.h"
 
-#include "build/hlp/HlpBytes.h"
+#include "winhelp/format/HlpBytes.h"
 
 namespace hlp {
 

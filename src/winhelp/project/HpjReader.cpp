@@ -1,6 +1,6 @@
-#include "build/hlp/HpjReader.h"
+#include "winhelp/project/HpjReader.h"
 
-#include "build/hlp/ProjectFiles.h"
+#include "winhelp/project/ProjectFiles.h"
 #include "platform/core/Cp1252.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 // Reads a help project file (.hpj): [OPTIONS], [FILES], [CONFIG], [WINDOWS], [MAP] and [BITMAPS].
-#include "build/hlp/Diagnostics.h"
-#include "build/hlp/HelpModel.h"
+#include "winhelp/model/Diagnostics.h"
+#include "winhelp/model/HelpModel.h"
 
 namespace hlp {
 

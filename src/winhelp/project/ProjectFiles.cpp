@@ -1,4 +1,4 @@
-#include "build/hlp/ProjectFiles.h"
+#include "winhelp/project/ProjectFiles.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "build/hlp/RtfReader.h"
+#include "winhelp/project/RtfReader.h"
 
 #include "platform/core/Cp1252.h"
 

@@ -2,8 +2,8 @@
 // Reads the topic files of a help project: the RTF our build writes (footnotes # $ K + !, \page,
 // hidden-text hot spots, \{bmc file\} pictures, popup topics after the closing brace) and the RTF
 // of other help projects (style sheets, \plain, \line, \u). Unknown control words are ignored.
-#include "build/hlp/Diagnostics.h"
-#include "build/hlp/HelpModel.h"
+#include "winhelp/model/Diagnostics.h"
+#include "winhelp/model/HelpModel.h"
 
 namespace hlp {
 

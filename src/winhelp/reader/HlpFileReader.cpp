@@ -1,6 +1,6 @@
-#include "build/hlp/HlpFileReader.h"
+#include "winhelp/reader/HlpFileReader.h"
 
-#include "build/hlp/HlpBytes.h"
+#include "winhelp/format/HlpBytes.h"
 
 #include <algorithm>
 #include <cstring>

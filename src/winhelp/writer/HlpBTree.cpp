@@ -1,6 +1,6 @@
-#include "build/hlp/HlpBTree.h"
+#include "winhelp/writer/HlpBTree.h"
 
-#include "build/hlp/HlpBytes.h"
+#include "winhelp/format/HlpBytes.h"
 
 namespace hlp {
 

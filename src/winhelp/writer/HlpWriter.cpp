@@ -1,7 +1,7 @@
-#include "build/hlp/HlpWriter.h"
+#include "winhelp/writer/HlpWriter.h"
 
-#include "build/hlp/HlpBTree.h"
-#include "build/hlp/HlpBytes.h"
+#include "winhelp/writer/HlpBTree.h"
+#include "winhelp/format/HlpBytes.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 #pragma once
 // Turns a read project into the bytes of a WinHelp 4.0 file: uncompressed 4 KB topic blocks, the
 // internal directory and every index the viewers use.
-#include "build/hlp/HelpModel.h"
+#include "winhelp/model/HelpModel.h"
 
 #include <QHash>
 #include <vector>

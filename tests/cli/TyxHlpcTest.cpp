@@ -1,0 +1,94 @@
+// tyxhlpc, the compiler's own program: arguments, exit codes and the .hlp it writes.
+#include "RunProgram.h"
+#include "support/TestRegistry.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+clitest::Run tyxhlpc(const QStringList& args) { return clitest::runProgram(QStringLiteral(TYXHLPC_EXE), args); }
+
+bool writeFile(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
+}
+
+QString u8(const char* s) { return QString::fromUtf8(s); }
+
+const QByteArray kRtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\n"
+                        "#{\\footnote IDH_A}${\\footnote Accueil}\\f0 Bienvenue.\\par\n"
+                        "\\page\n}\n";
+
+} // namespace
+
+class TyxHlpcTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void usage_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("no argument") << QStringList{} << 2 << QString() << u8("aucun projet");
+        QTest::newRow("unknown option") << QStringList{u8("--vite")} << 2 << QString() << u8("« --vite »");
+        QTest::newRow("two projects") << QStringList{u8("a.hpj"), u8("b.hpj")} << 2 << QString() << u8("un seul projet");
+        QTest::newRow("empty name") << QStringList{QString()} << 2 << QString() << u8("vide");
+        QTest::newRow("help") << QStringList{u8("--help")} << 0 << u8("Usage : tyxhlpc") << QString();
+        QTest::newRow("version") << QStringList{u8("--version")} << 0 << u8("tyxhlpc 2.0\n") << QString();
+        QTest::newRow("missing project") << QStringList{u8("/nulle/part/P.hpj")} << 1 << QString() << u8("n'existe pas");
+    }
+    void usage()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        const clitest::Run r = tyxhlpc(args);
+        QCOMPARE(r.code, code);
+        QVERIFY2(r.out.contains(out), qPrintable(r.out));
+        QVERIFY2(r.err.contains(err), qPrintable(r.err));
+        if (code != 0)
+            QVERIFY(r.out.isEmpty());
+    }
+
+    void compilesAProject_data()
+    {
+        QTest::addColumn<QByteArray>("hpj");
+        QTest::addColumn<bool>("withRtf");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("whole") << QByteArray("[OPTIONS]\r\nTITLE=Essai\r\n[FILES]\r\np.rtf\r\n") << true << 0 << u8("1 rubrique");
+        QTest::newRow("topic file missing") << QByteArray("[FILES]\r\np.rtf\r\n") << false << 1 << u8("p.rtf");
+    }
+    void compilesAProject()
+    {
+        QFETCH(QByteArray, hpj);
+        QFETCH(bool, withRtf);
+        QFETCH(int, code);
+        QFETCH(QString, err);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QVERIFY(writeFile(dir.filePath(u8("P.hpj")), hpj));
+        if (withRtf)
+            QVERIFY(writeFile(dir.filePath(u8("p.rtf")), kRtf));
+        const clitest::Run r = tyxhlpc({dir.filePath(u8("P.hpj"))});
+        QCOMPARE(r.code, code);
+        QVERIFY2(r.err.contains(err), qPrintable(r.err));
+        const QFileInfo hlp(dir.filePath(u8("P.hlp")));
+        QCOMPARE(hlp.exists(), code == 0);
+        if (code == 0) {
+            QFile f(hlp.filePath());
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.read(4), QByteArray("\x3F\x5F\x03\x00", 4)); // the .hlp magic number
+        }
+    }
+};
+
+TYX_TEST(TyxHlpcTest);
+#include "TyxHlpcTest.moc"
