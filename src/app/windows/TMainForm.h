@@ -54,6 +54,12 @@ public:
     TOptions* Options = nullptr;
     TEditHpj* EditHpj = nullptr;
     TCompileReport* CompileReport = nullptr;
+    // Page index, hierarchy, see-also picker and properties (made in start-up order).
+
+    // Popup editor and popup list.
+
+    // Find and replace dialogs, text viewer, printing.
+
 
     // The build, view and help commands; `Build` runs the built-in compiler through `Compilation`.
     BuildCommands Build;

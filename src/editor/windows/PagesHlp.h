@@ -42,6 +42,12 @@ public:
     void Selection();
     void Opt();
     void Index();
+    // Hierarchy, see-also and properties (PagesHlpLinks.cpp).
+
+    // Markup, pictures and popups (PagesHlpMarkup.cpp, PagesHlpPopups.cpp).
+
+    // Search and replace, import (PagesHlpSearch.cpp).
+
     void setWordWrap(bool on);
     bool wordWrap() const;
 

@@ -1,0 +1,202 @@
+// The "&Fichier" menu: file commands, the closing question and the settings file.
+#include "app/windows/TMainForm.h"
+
+#include "app/windows/ShellPictures.h"
+#include "app/windows/TAboutBox.h"
+#include "publish/windows/BuildCommands.h"
+#include "publish/windows/CompileJob.h"
+#include "publish/windows/TCompileReport.h"
+#include "publish/windows/EditHpj.h"
+#include "editor/windows/PagesHlp.h"
+#include "platform/core/FrenchFormat.h"
+#include "platform/core/TimeSource.h"
+#include "platform/windows/Prompts.h"
+#include "store/core/TextRules.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSessionManager>
+#include <QProgressDialog>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+const QString ProjectFilter = QStringLiteral("Pages d'aide (*.hpa)|*.hpa|Tous les fichiers (*.*)|*.*");
+const QString ProjectPattern = QStringLiteral("*.hpa");
+const QString ProjectExtension = QStringLiteral(".hpa");
+
+} // namespace
+
+bool TMainForm::askToSave()
+{
+    const QString text = QStringLiteral("Enregistrer changements dans '%1'?").arg(store::fileNamePart(CurrentFileName));
+    switch (prompts().ask(this, text, Prompts::Buttons::YesNoCancel, Prompts::Kind::Confirmation)) {
+    case Prompts::Answer::Cancel:
+        return false;
+    case Prompts::Answer::Yes:
+        // A save the author declined lets the command go on; a save that failed keeps the document.
+        return Save() != SaveResult::Failed;
+    default:
+        return true;
+    }
+}
+
+void TMainForm::Nouveau1Click()
+{
+    editorCommand([this] {
+        if (PagesHlp->TestModif() && !askToSave())
+            return;
+        CurrentFileName.clear();
+        PagesHlp->Nouveau();
+    });
+}
+
+void TMainForm::OpenItemClick()
+{
+    editorCommand([this] {
+        const QString chosen = prompts().openFileName(this, ProjectFilter, ProjectPattern);
+        if (chosen.isEmpty())
+            return;
+        CurrentFileName = store::forceExtension(chosen, ProjectExtension);
+        PagesHlp->Charge(CurrentFileName);
+        setFileCaption();
+    });
+}
+
+void TMainForm::SaveItemClick()
+{
+    editorCommand([this] { Save(); });
+}
+
+TMainForm::SaveResult TMainForm::Save()
+{
+    if (CurrentFileName.isEmpty())
+        return SaveAs();
+    CurrentFileName = store::forceExtension(CurrentFileName, ProjectExtension);
+    // A failure has shown the system's reason; nothing more to say.
+    return PagesHlp->Sauve(CurrentFileName) ? SaveResult::Saved : SaveResult::Failed;
+}
+
+void TMainForm::Enregistrersous1Click()
+{
+    editorCommand([this] { SaveAs(); });
+}
+
+TMainForm::SaveResult TMainForm::SaveAs()
+{
+    if (!PagesHlp)
+        return SaveResult::Declined;
+    CurrentFileName.clear();
+    const QString chosen = prompts().saveFileName(this, ProjectFilter, ProjectPattern, QStringLiteral("hpa"));
+    if (chosen.isEmpty())
+        return SaveResult::Declined;
+    CurrentFileName = chosen;
+    bool write = true;
+    if (QFileInfo::exists(store::forceExtension(CurrentFileName, ProjectExtension)))
+        write = prompts().ask(this, QStringLiteral("Ce fichier existe déjà"), Prompts::Buttons::OkCancel,
+                    Prompts::Kind::Warning)
+            == Prompts::Answer::Ok;
+    SaveResult result = SaveResult::Declined;
+    if (write)
+        result = PagesHlp->Sauve(CurrentFileName) ? SaveResult::Saved : SaveResult::Failed;
+    setFileCaption();
+    return result;
+}
+
+void TMainForm::ExitItemClick()
+{
+    close();
+}
+
+// ---- Import, export and printing: not wired yet, the entries do nothing ----
+
+void TMainForm::Importer1Click() { }
+
+void TMainForm::Exporter1Click() { }
+
+void TMainForm::Imprimer1Click() { }
+
+void TMainForm::Configurationimprimante1Click() { }
+
+// ---- Closing and the settings file ----
+
+bool TMainForm::FormCloseQuery()
+{
+    bool go = true;
+    editorCommand([this, &go] {
+        if (PagesHlp->TestModif())
+            go = askToSave();
+    });
+    return go;
+}
+
+void TMainForm::FormClose()
+{
+    SauveIni();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    if (!closed_) {
+        if (!FormCloseQuery()) {
+            event->ignore();
+            return;
+        }
+        closed_ = true;
+        FormClose();
+    }
+    event->accept();
+}
+
+void TMainForm::ChargeIni()
+{
+    shellsettings::Settings s;
+    if (!shellsettings::read(StartDirectory.isEmpty() ? QDir::currentPath() : StartDirectory, s))
+        return;
+    HelpCompilerPath = s.helpCompilerPath;
+    move(s.left, s.top);
+    resize(s.width, s.height);
+    TextViewerPlace = s.textViewer;
+    WordWrap->setChecked(s.wordWrap);
+    if (PagesHlp)
+        PagesHlp->setWordWrap(s.wordWrap);
+    HpjEditorPlace = s.hpjEditor;
+    if (EditHpj)
+        EditHpj->SetIni(s.hpjEditor.left, s.hpjEditor.top, s.hpjEditor.colour);
+    PopupEditorPlace = s.popupEditor;
+}
+
+void TMainForm::SauveIni()
+{
+    if (!StartDirectory.isEmpty())
+        QDir::setCurrent(StartDirectory); // the file dialogs may have moved it
+    shellsettings::Settings s;
+    s.helpCompilerPath = HelpCompilerPath;
+    s.left = x();
+    s.top = y();
+    s.height = height();
+    s.width = width();
+    s.textViewer = TextViewerPlace;
+    s.wordWrap = WordWrap->isChecked();
+    s.hpjEditor = HpjEditorPlace;
+    if (EditHpj) {
+        int colour = 0;
+        EditHpj->GetIni(s.hpjEditor.left, s.hpjEditor.top, colour);
+        s.hpjEditor.colour = colour;
+    }
+    s.popupEditor = PopupEditorPlace;
+    shellsettings::write(QDir::currentPath(), s);
+}

@@ -1,0 +1,184 @@
+// The "&Projet", "&Compiler", "&Style", "&Utilitaires" and "&Aide" menus.
+#include "app/windows/TMainForm.h"
+
+#include "app/windows/ShellPictures.h"
+#include "app/windows/TAboutBox.h"
+#include "publish/windows/BuildCommands.h"
+#include "publish/windows/CompileJob.h"
+#include "publish/windows/TCompileReport.h"
+#include "publish/windows/EditHpj.h"
+#include "editor/windows/PagesHlp.h"
+#include "platform/core/FrenchFormat.h"
+#include "platform/core/TimeSource.h"
+#include "platform/windows/Prompts.h"
+#include "store/core/TextRules.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSessionManager>
+#include <QProgressDialog>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+void TMainForm::Options1Click()
+{
+    editorCommand([this] { PagesHlp->Opt(); });
+}
+
+void TMainForm::Editerfichierhpj1Click()
+{
+    if (!EditHpj || !PagesHlp)
+        return;
+    editorCommand([this] {
+        auto& d = PagesHlp->doc();
+        QString message;
+        if (BuildCommands::Edithpj1(*EditHpj, d.DocumentLines, d.PageCount, d.ProjectFileName, &message))
+            d.DocumentModified = true;
+        status(message);
+    });
+}
+
+// ---- Text viewer and title printing: not wired yet ----
+
+void TMainForm::Ouvrirunfichier1Click() { }
+
+void TMainForm::ImprimerTitresetn1Click() { }
+
+// ---- Style and pictures: not wired yet, the entries do nothing ----
+
+void TMainForm::Insreruneimage1Click() { }
+
+void TMainForm::Gras1Click() { }
+
+void TMainForm::Italique1Click() { }
+
+void TMainForm::Soulign1Click() { }
+
+void TMainForm::Encadrer1Click() { }
+
+void TMainForm::Centrer1Click() { }
+
+void TMainForm::Imagegauche1Click() { }
+
+void TMainForm::Imagedroite1Click() { }
+
+void TMainForm::Imagecommecaractre1Click() { }
+
+// ---- Compiler ----
+
+void TMainForm::Compiler2Click()
+{
+    if (!PagesHlp)
+        return;
+    if (Compilation && Compilation->running()) {
+        status(QStringLiteral("Une compilation est déjà en cours."));
+        return;
+    }
+    PagesHlp->EcritFiche();
+    auto& d = PagesHlp->doc();
+    // The built-in compiler is started after the files are written, on its own thread.
+    QString hpjToCompile;
+    Build.builtInCompiler = [&hpjToCompile](const QString& hpj, QString*) {
+        hpjToCompile = hpj;
+        return true;
+    };
+    const BuildOutcome outcome = Build.Compiler2Click(d.DocumentLines, d.PageCount, d.PopupCount,
+        PagesHlp->titleLook(), PagesHlp->bodyLook(), CurrentFileName, HelpCompilerPath);
+    Build.builtInCompiler = nullptr;
+    status(outcome.message);
+    if (hpjToCompile.isEmpty() || !Compilation)
+        return;
+    Compilation->start(hpjToCompile);
+    status(QStringLiteral("Compilation de %1 en cours...").arg(store::fileNamePart(hpjToCompile)));
+    if (!progress_) {
+        progress_ = new QProgressDialog(QStringLiteral("Compilation du fichier d'aide..."), QString(), 0, 0, this);
+        progress_->setObjectName(QStringLiteral("CompileProgress"));
+        progress_->setWindowTitle(QStringLiteral("Compilation"));
+        progress_->setCancelButton(nullptr);
+        progress_->setWindowModality(Qt::NonModal);
+        progress_->setMinimumDuration(500); // shown only when it takes longer than a moment
+    }
+    progress_->reset();
+    progress_->setRange(0, 0);
+    progress_->setValue(0);
+}
+
+void TMainForm::compileFinished(const hlp::CompileResult& result)
+{
+    if (progress_)
+        progress_->reset();
+    const QString name = store::fileNamePart(result.hlpPath);
+    const QString topics = result.topicCount == 1 ? QStringLiteral("1 rubrique") : QStringLiteral("%1 rubriques").arg(result.topicCount);
+    status(result.written ? QStringLiteral("Fichier d'aide %1 écrit (%2).").arg(name, topics)
+                          : QStringLiteral("Le fichier d'aide %1 n'a pas été écrit : voir les messages.").arg(name));
+    // The summary line alone means a clean build: no window then.
+    if (result.written && result.diagnostics.size() <= 1)
+        return;
+    if (!CompileReport)
+        return;
+    CompileReport->Init(result.hlpPath, result.diagnostics, result.written);
+    CompileReport->show();
+    CompileReport->raise();
+}
+
+void TMainForm::voirfichierhlp1Click()
+{
+    status(Build.voirfichierhlp1Click(CurrentFileName).message);
+}
+
+void TMainForm::Fixerlecompilateur1Click()
+{
+    if (FixerHcp)
+        modalCommand([this] { BuildCommands::Fixerlecompilateur1Click(*FixerHcp, HelpCompilerPath); });
+}
+
+// ---- Aide ----
+
+void TMainForm::HContents()
+{
+    status(Build.HContents(BuildCommands::ownHelpFile(StartDirectory)).message);
+}
+
+void TMainForm::HSearch()
+{
+    status(Build.HSearch(BuildCommands::ownHelpFile(StartDirectory)).message);
+}
+
+void TMainForm::HowToUse()
+{
+    status(Build.HowToUse(BuildCommands::ownHelpFile(StartDirectory)).message);
+}
+
+// ---- Utilitaires and A propos ----
+
+void TMainForm::Calendrier1Click()
+{
+    showTool(Calendrier);
+}
+
+void TMainForm::Calculatrice1Click()
+{
+    showTool(Pocket);
+}
+
+void TMainForm::Horloge1Click()
+{
+    showTool(Horloge);
+}
+
+void TMainForm::About1Click()
+{
+    showTool(AboutBox);
+}
