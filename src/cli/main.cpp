@@ -5,6 +5,7 @@
 #include "winhelp/HlpCompiler.h"
 #include "store/core/DocumentStore.h"
 #include "store/core/HeaderBlock.h"
+#include "store/core/ProjectBlock.h"
 #include "store/core/TextRules.h"
 
 #include <QCoreApplication>
@@ -37,6 +38,8 @@ QString helpText()
         "PROJET.hpj et le fichier de rubriques PROJET.rtf à côté du fichier .hpa, comme la commande\n"
         "« Créer ficher HLP », puis compile le fichier d'aide PROJET.hlp avec le compilateur intégré.\n"
         "Le fichier .hpa n'est jamais modifié. L'extension du nom donné est remplacée par .hpa.\n"
+        "Les trois fichiers forment un tout : si l'un d'eux ne peut être écrit, les fichiers .hpj\n"
+        "et .rtf restent (ou sont remis) tels qu'ils étaient.\n"
         "\n"
         "  --help      affiche cette aide\n"
         "  --version   affiche la version\n"
@@ -107,6 +110,13 @@ int main(int argc, char** argv)
         return FileError;
     }
 
+    // Anything without a project block is not a help project (a text file, a picture...): nothing
+    // is written for it, not even a repaired copy.
+    if (!store::projectFileLines(doc.DocumentLines)) {
+        err(quoted(hpaPath) + QStringLiteral(" n'est pas un projet d'aide : il n'a pas de bloc <HPJ>. Aucun fichier n'est écrit."));
+        return FileError;
+    }
+
     // As Open does: count the blocks, check the topic tags, then take the fonts from the header.
     store::FieldLook title, body;
     doc.countBlocks();
@@ -118,38 +128,39 @@ int main(int argc, char** argv)
     }
     store::litHeader(doc.DocumentLines, title, body);
 
+    // The .hpj and .rtf are written together, and put back when the .hlp cannot be made: the three
+    // files always belong to one build.
     const publish::BuildFiles r =
         publish::writeBuildFiles(doc.DocumentLines, doc.PageCount, doc.PopupCount, title, body, hpaPath);
-    int status = Success;
-    if (r.hpjWritten) {
+    if (!r.ok()) {
+        err(QStringLiteral("impossible d'écrire ") + quoted(r.failedPath) + QStringLiteral(" : ") + r.error
+            + QStringLiteral(". Aucun fichier n'a été modifié."));
+        return FileError;
+    }
+    const auto written = [&] {
         err(QStringLiteral("fichier ") + quoted(r.hpjPath) + QStringLiteral(" écrit."));
-    } else if (r.noProjectBlock) {
-        err(QStringLiteral("impossible d'écrire ") + quoted(r.hpjPath) + QStringLiteral(" : le projet ")
-            + quoted(hpaPath) + QStringLiteral(" n'a pas de bloc <HPJ>."));
-        status = FileError;
-    } else {
-        err(QStringLiteral("impossible d'écrire ") + quoted(r.hpjPath) + QStringLiteral(" : ") + r.hpjError);
-        status = FileError;
-    }
-    if (r.rtfWritten) {
         err(QStringLiteral("fichier ") + quoted(r.rtfPath) + QStringLiteral(" écrit."));
-    } else {
-        err(QStringLiteral("impossible d'écrire ") + quoted(r.rtfPath) + QStringLiteral(" : ") + r.rtfError);
-        status = FileError;
-    }
-    if (!compile)
-        return status;
-    if (status != Success) {
-        // Compiling stale or missing input would give a help file that does not match the project.
-        err(QStringLiteral("le fichier .hlp n'est pas compilé."));
-        return status;
+    };
+    if (!compile) {
+        r.files->keep();
+        written();
+        return Success;
     }
 
     const hlp::CompileResult c = hlp::HlpCompiler().compile(r.hpjPath);
+    if (c.written) {
+        r.files->keep();
+        written();
+    }
     for (const QString& line : c.diagnostics)
         say(stderr, line);
     if (!c.written) {
         err(QStringLiteral("le fichier ") + quoted(c.hlpPath) + QStringLiteral(" n'a pas été écrit."));
+        if (r.files->revert())
+            err(QStringLiteral("les fichiers ") + quoted(r.hpjPath) + QStringLiteral(" et ") + quoted(r.rtfPath)
+                + QStringLiteral(" sont remis tels qu'ils étaient."));
+        else
+            err(r.files->error());
         return FileError;
     }
     return Success;

@@ -1,6 +1,7 @@
 #include "winhelp/HlpCompiler.h"
 
 #include "winhelp/model/Diagnostics.h"
+#include "winhelp/model/Limits.h"
 #include "winhelp/project/HlpBitmap.h"
 #include "winhelp/format/HlpBytes.h"
 #include "winhelp/writer/HlpWriter.h"
@@ -8,12 +9,12 @@
 #include "winhelp/project/ProjectFiles.h"
 #include "winhelp/project/RtfReader.h"
 #include "platform/core/Cp1252.h"
+#include "platform/core/SafeFile.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -284,6 +285,12 @@ void Build::run()
 {
     const QFileInfo hpj(m_hpjPath);
     m_result.hlpPath = hpj.absoluteDir().filePath(hpj.completeBaseName() + QStringLiteral(".hlp"));
+    // A FIFO or a device would block the reader or never end.
+    if (const QString why = safefile::notRegularFile(m_hpjPath); !why.isEmpty()) {
+        m_diag.error(QStringLiteral("impossible de lire le fichier projet %1 : %2.").arg(quoted(m_hpjPath), why));
+        finish(false);
+        return;
+    }
     if (!HpjReader::read(m_hpjPath, m_project, m_diag)) {
         finish(false);
         return;
@@ -300,15 +307,17 @@ void Build::run()
     loadPictures(files);
     loadIcon(files);
 
+    fitLimits(m_doc, m_diag);
+
     m_input.project = &m_project;
     m_input.document = &m_doc;
     m_input.contentsTopic = contentsTopic();
     m_input.generationDate = static_cast<std::uint32_t>(m_newestInput);
     const QByteArray bytes = writeHlp(m_input);
 
-    QSaveFile out(m_result.hlpPath);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-        m_diag.error(QStringLiteral("impossible d'écrire %1 : %2").arg(quoted(m_result.hlpPath), out.errorString()));
+    QString why;
+    if (!safefile::write(m_result.hlpPath, bytes, &why)) {
+        m_diag.error(QStringLiteral("impossible d'écrire %1 : %2.").arg(quoted(m_result.hlpPath), why));
         finish(false);
         return;
     }

@@ -270,6 +270,8 @@ private:
     void status(const QString& message);
 
     QProgressDialog* progress_ = nullptr;
+    // The .hpj and .rtf of the build being compiled: put back when the compile fails.
+    std::shared_ptr<safefile::FileSet> buildFiles_;
 
     QMdiSubWindow* pagesWindow_ = nullptr;
     bool shown_ = false;

@@ -9,6 +9,7 @@
 #include "publish/windows/EditHpj.h"
 #include "editor/windows/PagesHlp.h"
 #include "platform/core/FrenchFormat.h"
+#include "platform/core/SafeFile.h"
 #include "platform/core/TimeSource.h"
 #include "platform/windows/Prompts.h"
 #include "store/core/TextRules.h"
@@ -98,8 +99,9 @@ void TMainForm::Compiler2Click()
         PagesHlp->titleLook(), PagesHlp->bodyLook(), CurrentFileName, HelpCompilerPath);
     Build.builtInCompiler = nullptr;
     status(outcome.message);
-    if (hpjToCompile.isEmpty() || !Compilation)
+    if (hpjToCompile.isEmpty() || !Compilation || !outcome.ok)
         return;
+    buildFiles_ = outcome.files;
     Compilation->start(hpjToCompile);
     status(QStringLiteral("Compilation de %1 en cours...").arg(store::fileNamePart(hpjToCompile)));
     if (!progress_) {
@@ -121,8 +123,12 @@ void TMainForm::compileFinished(const hlp::CompileResult& result)
         progress_->reset();
     const QString name = store::fileNamePart(result.hlpPath);
     const QString topics = result.topicCount == 1 ? QStringLiteral("1 rubrique") : QStringLiteral("%1 rubriques").arg(result.topicCount);
+    QString restored;
+    if (const std::shared_ptr<safefile::FileSet> files = std::exchange(buildFiles_, nullptr); files && !result.written)
+        restored = files->revert() ? QStringLiteral(" Les fichiers .hpj et .rtf sont remis tels qu'ils étaient.")
+                                   : QString(QLatin1Char(' ') + files->error());
     status(result.written ? QStringLiteral("Fichier d'aide %1 écrit (%2).").arg(name, topics)
-                          : QStringLiteral("Le fichier d'aide %1 n'a pas été écrit : voir les messages.").arg(name));
+                          : QString(QStringLiteral("Le fichier d'aide %1 n'a pas été écrit : voir les messages.").arg(name) + restored));
     // The summary line alone means a clean build: no window then.
     if (result.written && result.diagnostics.size() <= 1)
         return;

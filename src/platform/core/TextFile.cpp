@@ -1,9 +1,7 @@
 #include "platform/core/TextFile.h"
 
 #include "platform/core/Cp1252.h"
-
-#include <QFile>
-#include <QSaveFile>
+#include "platform/core/SafeFile.h"
 
 namespace textfile {
 
@@ -31,18 +29,9 @@ QStringList splitLines(QByteArrayView bytes)
 
 bool readLines(const QString& path, QStringList& lines, QString* error)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = f.errorString();
+    QByteArray bytes;
+    if (!safefile::read(path, bytes, error))
         return false;
-    }
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
     lines = splitLines(bytes);
     return true;
 }
@@ -68,19 +57,7 @@ QByteArray joinLines(const QStringList& lines, bool* lossy)
 
 bool writeBytes(const QString& path, const QByteArray& bytes, QString* error)
 {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
-    if (f.write(bytes) != bytes.size() || !f.commit()) {
-        if (error)
-            *error = f.errorString();
-        f.cancelWriting();
-        return false;
-    }
-    return true;
+    return safefile::write(path, bytes, error);
 }
 
 bool writeLines(const QString& path, const QStringList& lines, QString* error, bool* lossy)

@@ -9,15 +9,15 @@ namespace textfile {
 // text. A final line end does not start an empty line.
 QStringList splitLines(QByteArrayView bytes);
 
-// Reads a whole file; false with the system's reason in `error` when it cannot be read.
+// Reads a whole regular file; false with the reason (French) in `error` when it cannot be read.
 bool readLines(const QString& path, QStringList& lines, QString* error = nullptr);
 
 // Joins lines with CR LF after each, code page 1252; `lossy` tells whether a character had to
 // become '?'.
 QByteArray joinLines(const QStringList& lines, bool* lossy = nullptr);
 
-// Writes through a temporary file in the same folder, then renames it over the old file, so a
-// failure leaves the old file as it was. False with the system's reason in `error`.
+// Writes through safefile::write: a failure leaves the old file as it was. False with the reason
+// (French) in `error`.
 bool writeLines(const QString& path, const QStringList& lines, QString* error = nullptr, bool* lossy = nullptr);
 bool writeBytes(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 

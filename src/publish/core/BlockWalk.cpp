@@ -6,9 +6,14 @@ namespace publish {
 
 namespace {
 
-// The number of an exact close tag "</BLOCnnnn>" or "</POPUPnnnn>" (letter case included), or -1.
-int closeNumber(const QString& l, bool& popup)
+// The number of a close tag "</BLOCnnnn>" or "</POPUPnnnn>" (letter case included, spaces around
+// it allowed, as store::isCloseLine takes it), or -1.
+int closeNumber(QStringView l, bool& popup)
 {
+    while (!l.isEmpty() && l.front() == u' ')
+        l = l.sliced(1);
+    while (!l.isEmpty() && l.back() == u' ')
+        l.chop(1);
     int n = store::tagNumber(l, u"</BLOC", false);
     popup = n < 0;
     if (popup)
@@ -23,7 +28,7 @@ BlockWalk::BlockWalk(const QStringList& lines)
 {
     for (int i = 0; i < int(lines.size()); ++i) {
         const QString& l = lines[i];
-        if (l.size() < 11 || l[0] != u'<' || l[1] != u'/')
+        if (l.size() < 11 || (l[0] != u' ' && (l[0] != u'<' || l[1] != u'/')))
             continue;
         bool popup = false;
         const int n = closeNumber(l, popup);
@@ -52,7 +57,8 @@ BlockSpan BlockWalk::span(int open, const std::vector<std::pair<int, int>>& clos
     if (at != closes.cend() && at->first == n)
         return {open, at->second, true};
     // No close tag after it: the block ends before the next tag line rather than swallowing every
-    // block that follows. The scan stays within the block, so a whole walk remains linear.
+    // block that follows (store::blockExtent, kept to one pass per walk here). The scan stays
+    // within the block, so a whole walk remains linear.
     int end = open + 1;
     const int size = int(lines_.size());
     while (end < size && !store::looksLikeTag(lines_[end]))

@@ -1,5 +1,6 @@
 #include "publish/core/ProjectBuild.h"
 
+#include "platform/core/TextFile.h"
 #include "publish/core/BuildNames.h"
 #include "publish/core/RtfWriter.h"
 #include "store/core/ProjectBlock.h"
@@ -13,10 +14,23 @@ BuildFiles writeBuildFiles(QStringList& documentLines, int pageCount, int popupC
     const BuildNames names = buildNames(projectFile);
     r.hpjPath = names.hpj;
     r.rtfPath = names.rtf;
-    r.hpjWritten = store::ExportHpj(documentLines, pageCount, r.hpjPath, &r.hpjError);
-    if (!r.hpjWritten)
-        r.noProjectBlock = !store::projectFileLines(documentLines).has_value();
-    r.rtfWritten = ExportRtf(documentLines, pageCount, popupCount, title, body, r.rtfPath, &r.rtfError);
+    store::CreMap(documentLines, pageCount);
+    const auto hpj = store::projectFileLines(documentLines);
+    if (!hpj) {
+        r.noProjectBlock = true;
+        r.failedPath = r.hpjPath;
+        r.error = QStringLiteral("le document n'a pas de bloc de projet <HPJ>");
+        return r;
+    }
+    auto set = std::make_shared<safefile::FileSet>();
+    if (!set->add(r.hpjPath, textfile::joinLines(*hpj))
+        || !set->add(r.rtfPath, RtfBytes(documentLines, pageCount, popupCount, title, body)) || !set->commit()) {
+        r.failedPath = set->failedPath();
+        r.error = set->error();
+        return r;
+    }
+    r.written = true;
+    r.files = std::move(set);
     return r;
 }
 

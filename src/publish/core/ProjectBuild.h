@@ -1,26 +1,30 @@
 #pragma once
 // The files a build writes beside the project file, shared by the Build command and tyxbuild so
 // that both write the same bytes.
+#include "platform/core/SafeFile.h"
 #include "store/core/HeaderBlock.h"
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 namespace publish {
 
 struct BuildFiles {
     QString hpjPath;
     QString rtfPath;
-    bool hpjWritten = false;
-    bool noProjectBlock = false; // the .hpj was not written because the document has no project block
-    QString hpjError;            // the system's reason when it could not be written
-    bool rtfWritten = false;
-    QString rtfError;
-    bool ok() const { return hpjWritten && rtfWritten; }
+    bool written = false;        // both files are new and whole
+    bool noProjectBlock = false; // nothing was written: the document has no project block
+    QString failedPath;          // the file that could not be written
+    QString error;               // why, in French
+    // The two files just written. The compiler runs next: when it fails, revert() brings the old
+    // .hpj and .rtf back so the three files stay one set; dropping it keeps the new ones.
+    std::shared_ptr<safefile::FileSet> files;
+    bool ok() const { return written; }
 };
 
-// Writes the .hpj file (refreshing the [MAP] section of `documentLines`, as a build does) and then
-// the RTF topic file. Both are attempted even when the first fails.
+// Writes the .hpj file (refreshing the [MAP] section of `documentLines`, as a build does) and the
+// RTF topic file together: either both are new, or both stay as they were.
 BuildFiles writeBuildFiles(QStringList& documentLines, int pageCount, int popupCount, const store::FieldLook& title,
     const store::FieldLook& body, const QString& projectFile);
 

@@ -60,6 +60,100 @@ void appendEscaped(QByteArray& out, QStringView line)
     out.resize(p - start);
 }
 
+namespace {
+
+bool isHex(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// Characters after the backslash at `i` that its escape takes, or -1 when it is unfinished.
+qsizetype escapeLength(const QByteArray& b, qsizetype i)
+{
+    const qsizetype n = b.size();
+    if (i + 1 >= n)
+        return -1;
+    if (b[i + 1] != '\'')
+        return 1;
+    return i + 3 < n && isHex(b[i + 2]) && isHex(b[i + 3]) ? 3 : -1;
+}
+
+} // namespace
+
+bool containRtf(QByteArray& bytes, qsizetype from, int& depth)
+{
+    // A first look without copying: nearly every line needs nothing.
+    const qsizetype n = bytes.size();
+    int d = depth;
+    bool clean = true;
+    for (qsizetype i = from; i < n && clean; ++i) {
+        const char c = bytes[i];
+        if (c == '\\') {
+            const qsizetype take = escapeLength(bytes, i);
+            clean = take > 0;
+            i += qMax<qsizetype>(take, 0);
+        } else if (c == '{') {
+            ++d;
+        } else if (c == '}') {
+            clean = d > 0;
+            --d;
+        }
+    }
+    if (clean) {
+        depth = d;
+        return false;
+    }
+    QByteArray fixed = bytes.left(from);
+    fixed.reserve(n + 8);
+    d = depth;
+    for (qsizetype i = from; i < n; ++i) {
+        const char c = bytes[i];
+        if (c == '\\') {
+            const qsizetype take = escapeLength(bytes, i);
+            if (take < 0) {
+                fixed.append("\\\\", 2); // what followed it stays plain text
+            } else {
+                fixed.append(bytes.constData() + i, take + 1);
+                i += take;
+            }
+            continue;
+        }
+        if (c == '{') {
+            ++d;
+        } else if (c == '}') {
+            if (d == 0) {
+                fixed.append("\\}", 2);
+                continue;
+            }
+            --d;
+        }
+        fixed.append(c);
+    }
+    bytes.swap(fixed);
+    depth = d;
+    return true;
+}
+
+QString RtfTitle(QStringView title)
+{
+    QByteArray bytes;
+    appendEscaped(bytes, title);
+    int depth = 0;
+    containRtf(bytes, 0, depth);
+    bytes.append(QByteArray(depth, '}'));
+    return QString::fromLatin1(bytes);
+}
+
+QString RtfContained(QStringView text)
+{
+    QByteArray bytes = cp1252::encode(text);
+    int depth = 0;
+    if (!containRtf(bytes, 0, depth) && depth == 0)
+        return text.toString();
+    bytes.append(QByteArray(depth, '}'));
+    return cp1252::decode(bytes);
+}
+
 QString RtfEscape(QStringView line)
 {
     QByteArray bytes;

@@ -16,6 +16,17 @@ QString RtfEscape(QStringView line);
 // The same escape, appended as the bytes of the file (ASCII, and 0xB6 for the paragraph mark).
 void appendEscaped(QByteArray& out, QStringView line);
 
+// Keeps the author's RTF inside its topic. From `from` on: a backslash left unfinished at the end
+// (alone, or "\'" without its two hex digits) becomes a plain backslash, and a closing brace with
+// no open group of the text's own becomes a plain brace, so neither can swallow the \page or the
+// braces the writer puts after the text. `depth` carries the text's open groups from one line to
+// the next; the writer closes them at the end of the topic. True when a byte changed.
+bool containRtf(QByteArray& bytes, qsizetype from, int& depth);
+// A title for the RTF: escaped, contained and closed (it stands inside the writer's own groups).
+QString RtfTitle(QStringView title);
+// The same containment on text that is escaped later: the title of a contents link.
+QString RtfContained(QStringView text);
+
 // "\cf" + index in the header's colour table + " ", or "\cf0 " for a colour outside it.
 QString ColourCode(store::ColourWord colour);
 // Index of the colour in the colour table, or -1.

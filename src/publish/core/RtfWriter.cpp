@@ -15,15 +15,16 @@ void RtfOut::piece(const QString& s)
     cp1252::encodeInto(s, bytes_.data() + at);
 }
 
-bool RtfOut::escapedLine(QStringView raw)
+bool RtfOut::escapedLine(QStringView raw, int* depth)
 {
     const qsizetype before = bytes_.size();
     appendEscaped(bytes_, raw);
-    if (bytes_.size() > before && bytes_.back() == char(0xB6)) {
+    const bool mark = bytes_.size() > before && bytes_.back() == char(0xB6);
+    if (mark)
         bytes_.chop(1);
-        return true;
-    }
-    return false;
+    if (depth)
+        containRtf(bytes_, before, *depth);
+    return mark;
 }
 
 namespace {
@@ -36,19 +37,16 @@ struct Selectors {
 };
 
 // Writes topic k. `extra` are lines that follow the block's own content (the contents links of
-// topic 0), read exactly as if they stood in the block before its close tag.
+// topic 0), written after its body.
 void writeTopic(RtfOut& out, const QStringList& lines, const BlockSpan& s, const QStringList& extra, int k,
     const Selectors& sel)
 {
     const int own = s.end - (s.open + 1);
-    const int count = own + int(extra.size());
-    const auto content = [&](int i) -> const QString& { return i < own ? lines[s.open + 1 + i] : extra[i - own]; };
-
-    // A block cut short reads its missing lines as empty rather than taking the close tag for them.
-    const QString keywordLine = count > 0 ? content(0) : QString();
-    QString title = count > 1 ? content(1) : QString();
+    // A block cut short reads its missing lines as empty rather than taking a later line for them.
+    const QString keywordLine = own > 0 ? lines[s.open + 1] : QString();
+    QString title = own > 1 ? lines[s.open + 2] : QString();
     title.chop(1); // the title end mark
-    const QString escapedTitle = RtfEscape(title);
+    const QString escapedTitle = RtfTitle(title);
 
     out.line(ContextFootnote(title));
     out.line(TitleFootnote(escapedTitle));
@@ -64,13 +62,20 @@ void writeTopic(RtfOut& out, const QStringList& lines, const BlockSpan& s, const
     out.line(QStringLiteral("\\f11") + sel.titleSize + sel.titleColour + QStringLiteral("\\cgrid0\\keepn ")
         + escapedTitle + QStringLiteral(" \\par\\pard") + sel.bodySize);
 
-    for (int i = 2; i < count; ++i) {
+    const auto bodyLine = [&](const QString& line, int* depth) {
         out.piece(QByteArrayView(sel.bodyPiece));
-        if (out.escapedLine(content(i))) {
+        if (out.escapedLine(line, depth)) {
             out.lineBreak();
             out.piece("\\par ");
         }
-    }
+    };
+    // The author's groups are closed before anything of the writer's follows.
+    int depth = 0;
+    for (int i = s.open + 3; i < s.end; ++i)
+        bodyLine(lines[i], &depth);
+    out.piece(QByteArray(depth, '}'));
+    for (const QString& line : extra)
+        bodyLine(line, nullptr);
 
     if (!target.isEmpty())
         out.line(QStringLiteral("}{\\par \\f11") + sel.bodySize + QStringLiteral("\\uldb\\cgrid0 Voir aussi}{\\v\\cgrid0 IDH_")
@@ -82,7 +87,7 @@ void writeTopic(RtfOut& out, const QStringList& lines, const BlockSpan& s, const
 
 QString contentsLink(const QString& rawTitle, const QString& bodySize)
 {
-    return QStringLiteral("}{\\par \\f11") + bodySize + QStringLiteral("\\uldb\\cgrid0 ") + rawTitle
+    return QStringLiteral("}{\\par \\f11") + bodySize + QStringLiteral("\\uldb\\cgrid0 ") + RtfContained(rawTitle)
         + QStringLiteral("}{\\v\\f11\\fs24\\cgrid0 IDH_") + store::ContextKey(rawTitle)
         + QStringLiteral("}{\\f11\\fs20\\cgrid0 ");
 }
@@ -115,17 +120,19 @@ void EcritPopUp(RtfOut& out, const QStringList& lines, const BlockWalk& walk, in
         if (!s.found())
             break;
         out.line(PopupFootnote(p));
+        int depth = 0;
         for (int i = s.open + 2; i < s.end; ++i) {
             // Fixed 10 points here, the body font is not used; the first line is the bold heading.
             const bool first = i == s.open + 2;
             out.piece(first ? "\\fs20 \\b " : "\\fs20 ");
-            const bool paragraphEnd = out.escapedLine(lines[i]);
+            const bool paragraphEnd = out.escapedLine(lines[i], &depth);
             out.piece(first ? "\\b0 " : " ");
             if (paragraphEnd) {
                 out.lineBreak();
                 out.piece("\\par ");
             }
         }
+        out.piece(QByteArray(depth, '}'));
         out.lineBreak();
         out.line("\\par \\page ");
         out.line("\\par }");

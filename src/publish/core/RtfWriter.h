@@ -25,8 +25,10 @@ public:
     void piece(const char* ascii) { bytes_.append(ascii); }
     void piece(QByteArrayView ascii) { bytes_.append(ascii); }
     template <typename Text> void piece(const Text& s) { piece(QString(s)); }
-    // Appends the escaped line without a final paragraph mark; true when it had one.
-    bool escapedLine(QStringView raw);
+    // Appends the escaped line without a final paragraph mark; true when it had one. The author's
+    // text is contained (containRtf) with its open groups so far in `depth`; the writer's own
+    // lines pass no `depth`.
+    bool escapedLine(QStringView raw, int* depth = nullptr);
     void lineBreak() { bytes_.append("\r\n", 2); }
     void reserve(qsizetype n) { bytes_.reserve(n); }
     QByteArray take() { return std::move(bytes_); }

@@ -67,22 +67,36 @@ BuildOutcome BuildCommands::Compiler2Click(QStringList& lines, int pageCount, in
     };
     // The same writer as the command-line build, so both give the same bytes.
     const publish::BuildFiles written = publish::writeBuildFiles(lines, pageCount, popupCount, title, body, currentFileName);
-    if (written.noProjectBlock)
-        problem(QStringLiteral("Le document n'a pas de bloc projet : « %1 » n'a pas été écrit.").arg(files.hpj));
-    else if (!written.hpjWritten)
-        problem(QStringLiteral("Fichier projet « %1 » non écrit : %2").arg(files.hpj, written.hpjError));
-    if (!written.rtfWritten)
-        problem(QStringLiteral("Fichier RTF « %1 » non écrit : %2").arg(files.rtf, written.rtfError));
+    if (!written.ok()) {
+        // Compiling stale or missing input would give a help file that does not match the project.
+        if (written.noProjectBlock)
+            problem(QStringLiteral("Le document n'a pas de bloc projet : « %1 » et « %2 » n'ont pas été écrits.")
+                        .arg(files.hpj, files.rtf));
+        else
+            problem(QStringLiteral("Fichier « %1 » non écrit : %2. Les fichiers « %3 » et « %4 » restent tels qu'ils étaient.")
+                        .arg(written.failedPath, written.error, store::fileNamePart(files.hpj), store::fileNamePart(files.rtf)));
+        out.message = notes.join(QLatin1Char(' '));
+        return out;
+    }
+    const auto revertFiles = [&] {
+        if (written.files->revert())
+            notes << QStringLiteral("Les fichiers « %1 » et « %2 » sont remis tels qu'ils étaient.")
+                         .arg(store::fileNamePart(files.hpj), store::fileNamePart(files.rtf));
+        else
+            notes << written.files->error();
+    };
 
-    // The compiler runs even when a file could not be written, on whatever is there.
     if (helpCompilerPath.trimmed().isEmpty()) {
         QString said;
-        if (!builtInCompiler)
+        if (!builtInCompiler) {
             problem(QStringLiteral("Aucun compilateur n'est disponible. ") + SetCompilerHint);
-        else if (!builtInCompiler(files.hpj, &said))
+        } else if (!builtInCompiler(files.hpj, &said)) {
             problem(said.isEmpty() ? QStringLiteral("La compilation de « %1 » a échoué.").arg(files.hpjName()) : said);
-        else if (!said.isEmpty())
-            notes << said;
+        } else {
+            if (!said.isEmpty())
+                notes << said;
+            out.files = written.files;
+        }
     } else {
         QString reason;
         const QString program = compilerProgram(helpCompilerPath, reason);
@@ -93,6 +107,10 @@ BuildOutcome BuildCommands::Compiler2Click(QStringList& lines, int pageCount, in
         else
             notes << QStringLiteral("Compilateur lancé sur %1.").arg(files.hpjName());
     }
+    // A build that stopped short leaves the old set. (An outside compiler is never waited for:
+    // once it has started, the new files are its input.)
+    if (!out.ok)
+        revertFiles();
     out.message = notes.join(QLatin1Char(' '));
     return out;
 }
@@ -101,14 +119,14 @@ BuildOutcome BuildCommands::startViewer(const QString& file, const QStringList& 
     bool withoutFile) const
 {
     if (!withoutFile && !QFileInfo::exists(file))
-        return {false, QString()};
+        return {false, QString(), nullptr};
     const publish::hlpviewer::Viewer viewer = publish::hlpviewer::find(probe);
     if (viewer.kind == publish::hlpviewer::Kind::None)
-        return {false, viewer.reason};
+        return {false, viewer.reason, nullptr};
     QString error;
     if (!launcher::start(publish::hlpviewer::call(viewer, arguments, folder), &error))
-        return {false, error};
-    return {true, QString()};
+        return {false, error, nullptr};
+    return {true, QString(), nullptr};
 }
 
 BuildOutcome BuildCommands::voirfichierhlp1Click(const QString& currentFileName) const

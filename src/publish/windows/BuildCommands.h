@@ -8,7 +8,11 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
+namespace safefile {
+class FileSet;
+}
 class TEditHpj;
 class TFixerHcp;
 class TOptions;
@@ -17,6 +21,9 @@ class TOptions;
 struct BuildOutcome {
     bool ok = true;
     QString message;
+    // After a build whose built-in compile goes on elsewhere: the new .hpj and .rtf, to revert()
+    // when that compile fails (dropping it keeps them).
+    std::shared_ptr<safefile::FileSet> files;
 };
 
 class BuildCommands {
@@ -32,8 +39,9 @@ public:
     // .hpj (refreshing [MAP] in `lines`) and the .rtf beside `currentFileName` (the document's lines
     // and counts, the looks of the title field and the body), then starts `helpCompilerPath` on the
     // .hpj name without folder in the project's folder, without waiting; an empty path runs
-    // `builtInCompiler` instead. Files that cannot be written do not stop the compiler; every
-    // problem is in the message.
+    // `builtInCompiler` instead. The .hpj and .rtf are written together or not at all; when they
+    // cannot be written no compiler starts, and when the built-in compile fails they go back to
+    // what they were, so the three files always belong together. Every problem is in the message.
     BuildOutcome Compiler2Click(QStringList& lines, int pageCount, int popupCount, const store::FieldLook& title,
         const store::FieldLook& body, const QString& currentFileName, const QString& helpCompilerPath) const;
 

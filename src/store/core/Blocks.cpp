@@ -51,10 +51,43 @@ int findExact(const QStringList& lines, QStringView text, int from)
     return -1;
 }
 
+bool isCloseLine(QStringView line, QStringView closeTag)
+{
+    if (line.size() < closeTag.size())
+        return false;
+    qsizetype a = 0, b = line.size();
+    while (a < b && line[a] == u' ')
+        ++a;
+    while (b > a && line[b - 1] == u' ')
+        --b;
+    return line.sliced(a, b - a) == closeTag;
+}
+
+Extent blockExtent(const QStringList& lines, int open, QStringView closeTag)
+{
+    const int size = int(lines.size());
+    Extent e;
+    e.open = open;
+    if (open < 0 || open >= size)
+        return e;
+    for (int i = open + 1; i < size; ++i) {
+        if (isCloseLine(lines[i], closeTag)) {
+            e.contentEnd = i;
+            e.end = i + 1;
+            e.closed = true;
+            return e;
+        }
+    }
+    int i = open + 1;
+    while (i < size && !looksLikeTag(lines[i]))
+        ++i;
+    e.contentEnd = e.end = i;
+    return e;
+}
+
 int blockEnd(const QStringList& lines, int open, QStringView closeTag)
 {
-    const int close = findExact(lines, closeTag, open + 1);
-    return close >= 0 ? close : int(lines.size()) - 1;
+    return blockExtent(lines, open, closeTag).end - 1;
 }
 
 void removeBlock(QStringList& lines, int open, QStringView closeTag)

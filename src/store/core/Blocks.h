@@ -26,10 +26,22 @@ int findTag(const QStringList& lines, QStringView tag, int from = 0);
 // First line exactly equal to `text` at or after `from`, or -1.
 int findExact(const QStringList& lines, QStringView text, int from = 0);
 
-// Index of the line that ends the block opened at `open`: the first line after it equal to
-// `closeTag` exactly, or the last line when none follows.
+// Where the block opened at `open` ends, the same for every reader: at the first later line that
+// is its close tag (spaces around it allowed: the count of tags takes such a line for a close);
+// without one, before the next line that looks like a tag, so a block never swallows the blocks
+// that follow it; else at the end of the lines.
+struct Extent {
+    int open = -1;
+    int contentEnd = -1; // one past the last content line: the close tag's line when there is one
+    int end = -1;        // one past the block's last line
+    bool closed = false;
+};
+Extent blockExtent(const QStringList& lines, int open, QStringView closeTag);
+// The line of the close tag that ends a block, as blockExtent finds it (spaces around allowed).
+bool isCloseLine(QStringView line, QStringView closeTag);
+// Index of the block's last line (its close tag when it has one).
 int blockEnd(const QStringList& lines, int open, QStringView closeTag);
-// Removes the block opened at `open` (up to and including its close tag, or to the end).
+// Removes the block opened at `open`: the lines blockExtent gives it.
 void removeBlock(QStringList& lines, int open, QStringView closeTag);
 
 // The number of a whole tag line `prefix` + four digits + ">" (the prefix compared with ASCII

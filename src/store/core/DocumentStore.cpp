@@ -90,7 +90,8 @@ Tag classify(const QString& line)
     if (f == u"</HEADER>") return {Kind::HeaderClose};
     if (f == u"<HPJ>") return {Kind::HpjOpen};
     if (f == u"</HPJ>") return {Kind::HpjClose};
-    if (f != foldAscii(line) || !f.endsWith(u'>'))
+    // Spaces around a numbered tag are allowed, as the count of tags allows them.
+    if (!f.endsWith(u'>'))
         return {};
     const std::pair<Kind, const char16_t*> kinds[] = {{Kind::TopicOpen, u"<BLOC"}, {Kind::TopicClose, u"</BLOC"},
         {Kind::PopupOpen, u"<POPUP"}, {Kind::PopupClose, u"</POPUP"}};
@@ -116,6 +117,23 @@ Kind closeOf(Kind open)
 bool isOpen(Kind k)
 {
     return k == Kind::TopicOpen || k == Kind::PopupOpen || k == Kind::HeaderOpen || k == Kind::HpjOpen;
+}
+
+QString openTagText(Kind open, int n)
+{
+    switch (open) {
+    case Kind::TopicOpen: return topicOpenTag(n);
+    case Kind::PopupOpen: return popupOpenTag(n);
+    case Kind::HeaderOpen: return QStringLiteral("<HEADER>");
+    default: return QStringLiteral("<HPJ>");
+    }
+}
+
+// A kept line that the count of tags would take for one is made text, so the repaired document
+// passes the check at the next opening.
+QString keptLine(const QString& line)
+{
+    return isTopicOpenPrefix(line) || isTopicClosePrefix(line) || isPopupOpenPrefix(line) ? protectBodyLine(line) : line;
 }
 
 QString closeTagText(Kind open, int n)
@@ -165,13 +183,13 @@ void DocumentStore::repair(const FieldLook& title, const FieldLook& body)
             finish();
             openKind = t.kind;
             openNumber = t.number;
-            current << line;
+            current << openTagText(t.kind, t.number);
             continue;
         }
         if (t.kind != Kind::None)
             continue; // a close tag that closes nothing
         if (openKind != Kind::None)
-            current << line;
+            current << keptLine(line);
     }
     finish();
 
@@ -230,9 +248,26 @@ void DocumentStore::writePage(const TopicFields& f, bool bodyModified, QStringLi
     stored.level = PageLevel;
     stored.seeAlso = SeeAlsoTarget;
     const QStringList written = topicBlock(CurrentPage, stored);
+    const int at = int(DocumentLines.size());
     DocumentLines << written;
     if (block)
         *block = written;
+    unshadow(at);
+}
+
+void DocumentStore::unshadow(int at)
+{
+    // Another line with the page's open tag (inside a popup, say) now comes first and would be
+    // taken for the page. Its tag lines become text of whatever holds them, so nothing is lost and
+    // the page stays the one just written.
+    const QString open = topicOpenTag(CurrentPage);
+    const QString close = topicCloseTag(CurrentPage);
+    for (int other = findTag(DocumentLines, open); other >= 0 && other < at; other = findTag(DocumentLines, open)) {
+        const Extent e = blockExtent(DocumentLines, other, close);
+        if (e.closed && e.contentEnd < at)
+            DocumentLines[e.contentEnd] = protectBodyLine(DocumentLines[e.contentEnd]);
+        DocumentLines[other] = protectBodyLine(DocumentLines[other]);
+    }
 }
 
 void DocumentStore::Renum()
@@ -252,10 +287,15 @@ void DocumentStore::Renum()
     --PageCount;
 }
 
-bool DocumentStore::save(const QString& path, QString* error, bool* lossy)
+QByteArray DocumentStore::saveBytes(bool* lossy)
 {
     CreMap(DocumentLines, PageCount);
-    if (!textfile::writeLines(path, DocumentLines, error, lossy))
+    return textfile::joinLines(DocumentLines, lossy);
+}
+
+bool DocumentStore::save(const QString& path, QString* error, bool* lossy)
+{
+    if (!textfile::writeBytes(path, saveBytes(lossy), error))
         return false;
     DocumentModified = false;
     PageModified = false;

@@ -44,12 +44,18 @@ public:
     void writePage(const TopicFields& f, bool bodyModified, QStringList* block = nullptr);
     // Closes the gap left by page `CurrentPage`.
     void Renum();
-    // Rebuilds [MAP], writes all lines atomically; false with the system's reason. `lossy` tells
-    // that some character had no byte in the code page and was written as '?'.
+    // Rebuilds [MAP] and gives the bytes a save writes. `lossy` tells that some character had no
+    // byte in the code page and is written as '?'.
+    QByteArray saveBytes(bool* lossy = nullptr);
+    // saveBytes, written so that a failure leaves the old file byte for byte; false with the
+    // reason (French). The document stays marked modified then.
     bool save(const QString& path, QString* error, bool* lossy = nullptr);
 
     bool canAddPage() const { return PageCount < MaxPages; }
     static constexpr int MaxPages = 10000;
+
+private:
+    void unshadow(int at);
 };
 
 } // namespace store

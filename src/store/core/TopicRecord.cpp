@@ -7,7 +7,8 @@ namespace store {
 TopicFields readTopic(const QStringList& lines, int open, QStringView closeTag)
 {
     TopicFields f;
-    const qsizetype n = lines.size();
+    // A line the block does not hold (a block cut short) reads as empty, never as the close tag.
+    const int n = blockExtent(lines, open, closeTag).contentEnd;
     QString keywordLine = open + 1 < n ? lines[open + 1] : QString();
     if (!keywordLine.isEmpty() && (keywordLine[0] == u'1' || keywordLine[0] == u'2')) {
         f.level = keywordLine[0].digitValue();
@@ -21,15 +22,19 @@ TopicFields readTopic(const QStringList& lines, int open, QStringView closeTag)
         keywordLine.truncate(slash);
     }
     f.keywords = keywordLine;
-    f.title = topicTitle(lines, open);
-    for (qsizetype i = open + 3; i < n && lines[i] != closeTag; ++i)
+    if (open + 2 < n) {
+        f.title = lines[open + 2];
+        f.title.chop(1);
+    }
+    for (int i = open + 3; i < n; ++i)
         f.body << lines[i];
     return f;
 }
 
-QString topicTitle(const QStringList& lines, int open)
+QString topicTitle(const QStringList& lines, int open, int number)
 {
-    QString title = open + 2 < lines.size() ? lines[open + 2] : QString();
+    const int n = blockExtent(lines, open, topicCloseTag(number)).contentEnd;
+    QString title = open + 2 < n ? lines[open + 2] : QString();
     title.chop(1);
     return title;
 }

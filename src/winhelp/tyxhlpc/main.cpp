@@ -1,6 +1,7 @@
 // tyxhlpc: compiles a WinHelp project (.hpj with its RTF topic files and pictures) into the .hlp
 // file beside it, with the built-in compiler. Diagnostics go to stderr, in French.
 #include "winhelp/HlpCompiler.h"
+#include "platform/core/SafeFile.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -82,6 +83,11 @@ int main(int argc, char** argv)
     const QFileInfo info(project);
     if (!info.exists()) {
         err(QStringLiteral("impossible de lire ") + quoted(project) + QStringLiteral(" : le fichier n'existe pas."));
+        return NotWritten;
+    }
+    // A FIFO or a device would block the reading or never end.
+    if (const QString why = safefile::notRegularFile(project); !why.isEmpty()) {
+        err(QStringLiteral("impossible de lire ") + quoted(project) + QStringLiteral(" : ") + why + QLatin1Char('.'));
         return NotWritten;
     }
 

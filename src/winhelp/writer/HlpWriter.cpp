@@ -2,6 +2,7 @@
 
 #include "winhelp/writer/HlpBTree.h"
 #include "winhelp/format/HlpBytes.h"
+#include "winhelp/model/Limits.h"
 
 #include <algorithm>
 #include <array>
@@ -367,7 +368,7 @@ void Writer::buildRecords()
         m_data.append(28, '\0');
         if (t < n) {
             const Topic& topic = m_doc.topics[static_cast<size_t>(t)];
-            m_data.append(topic.title);
+            m_data.append(topic.title.left(MaxTitleBytes)); // as the title index has it
             for (const QByteArray& m : topic.macros) {
                 m_data.append('\0');
                 m_data.append(m);
@@ -677,7 +678,7 @@ QByteArray Writer::titleFile()
     for (size_t t = 0; t <= m_doc.topics.size(); ++t) {
         ByteWriter leaf;
         leaf.u32(m_topicOffset[t]);
-        leaf.stringz(t < m_doc.topics.size() ? m_doc.topics[t].title.left(1000) : QByteArray());
+        leaf.stringz(t < m_doc.topics.size() ? m_doc.topics[t].title.left(MaxTitleBytes) : QByteArray());
         ByteWriter key;
         key.u32(m_topicOffset[t]);
         entries.push_back({leaf.bytes, key.bytes});

@@ -1,0 +1,418 @@
+#include "platform/core/SafeFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace safefile {
+
+namespace {
+
+QMutex hookLock;
+FaultHook faultHook;
+
+// Zero, or the error the seam wants this step to fail with.
+int injected(Step step, const QString& path)
+{
+    FaultHook hook;
+    {
+        QMutexLocker lock(&hookLock);
+        hook = faultHook;
+    }
+    return hook ? hook(step, path) : 0;
+}
+
+QByteArray native(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+QString notRegular(const struct stat& st)
+{
+    if (S_ISDIR(st.st_mode))
+        return QStringLiteral("c'est un dossier");
+    return QStringLiteral("ce n'est pas un fichier ordinaire (tube, périphérique ou autre)");
+}
+
+// Where the bytes of `path` go: a symbolic link is followed so that the link stays a link.
+QString resolvedTarget(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return info.absoluteFilePath();
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.symLinkTarget() : canonical;
+}
+
+QString sideName(const QString& target, const char* kind)
+{
+    const QFileInfo info(target);
+    return info.absoluteDir().filePath(QStringLiteral(".%1.%2-%3").arg(info.fileName(), QLatin1String(kind))
+                                           .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+}
+
+// Writes every byte to `fd`, piece by piece; 0 or the error number.
+int writeAll(int fd, QByteArrayView bytes, const QString& path)
+{
+    const char* p = bytes.data();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        if (const int e = injected(Step::Write, path))
+            return e;
+        const ssize_t n = ::write(fd, p, size_t(qMin(left, WritePiece)));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (n == 0)
+            return ENOSPC; // nothing more goes in
+        p += n;
+        left -= n;
+    }
+    return 0;
+}
+
+// Makes a temporary file beside `target` holding `bytes`, synced and closed. Returns 0 and its
+// name in `temp`, or the error number (and no temporary file is left).
+int writeTemporary(const QString& path, const QString& target, QByteArrayView bytes, QString& temp)
+{
+    struct stat old {};
+    const bool existed = ::stat(native(target).constData(), &old) == 0;
+    if (const int e = injected(Step::Create, path))
+        return e;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temp = sideName(target, "tyx");
+        fd = ::open(native(temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST && errno != EINTR)
+            return errno;
+    }
+    if (fd < 0)
+        return EEXIST;
+    // The new file keeps the old one's permissions (the owner cannot be given away).
+    if (existed)
+        (void)::fchmod(fd, old.st_mode & 07777);
+    int e = writeAll(fd, bytes, path);
+    if (!e && !(e = injected(Step::Sync, path)) && ::fsync(fd) != 0)
+        e = errno;
+    if (!e)
+        e = injected(Step::Close, path);
+    // close() may be the first to report a failed write (network file systems): it counts too.
+    if (::close(fd) != 0 && !e && errno != EINTR)
+        e = errno;
+    if (e)
+        ::unlink(native(temp).constData());
+    return e;
+}
+
+// Empty when the target is a regular file we may replace, or absent; else why not. A file the
+// author made read-only stays as it is.
+QString targetProblem(const QString& target, bool& existed)
+{
+    struct stat st {};
+    existed = ::stat(native(target).constData(), &st) == 0;
+    if (!existed)
+        return {};
+    if (!S_ISREG(st.st_mode))
+        return notRegular(st);
+    if (::access(native(target).constData(), W_OK) != 0)
+        return reason(errno);
+    return {};
+}
+
+int renameOver(const QString& from, const QString& to, Step step, const QString& path)
+{
+    if (const int e = injected(step, path))
+        return e;
+    return ::rename(native(from).constData(), native(to).constData()) == 0 ? 0 : errno;
+}
+
+// Makes the renames durable; the files are in place whatever it says.
+void syncFolder(const QString& target)
+{
+    const int fd = ::open(native(QFileInfo(target).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        (void)::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+QString reason(int e)
+{
+    switch (e) {
+    case ENOSPC: return QStringLiteral("disque plein");
+#ifdef EDQUOT
+    case EDQUOT: return QStringLiteral("quota de disque dépassé");
+#endif
+    case EACCES:
+    case EPERM: return QStringLiteral("accès refusé");
+    case EROFS: return QStringLiteral("disque en lecture seule");
+    case EIO: return QStringLiteral("erreur de lecture ou d'écriture sur le disque");
+    case ENOENT: return QStringLiteral("fichier ou dossier introuvable");
+    case ENOTDIR: return QStringLiteral("une partie du chemin n'est pas un dossier");
+    case EISDIR: return QStringLiteral("c'est un dossier");
+    case ENAMETOOLONG: return QStringLiteral("nom de fichier trop long");
+    case EMFILE:
+    case ENFILE: return QStringLiteral("trop de fichiers ouverts");
+    case EFBIG: return QStringLiteral("fichier trop grand");
+    case ETXTBSY:
+    case EBUSY: return QStringLiteral("fichier occupé");
+    case ENOMEM: return QStringLiteral("mémoire insuffisante");
+    case ELOOP: return QStringLiteral("trop de liens symboliques");
+    case EEXIST: return QStringLiteral("le fichier existe déjà");
+    case EINVAL: return QStringLiteral("nom de fichier incorrect");
+    case ENXIO:
+    case ENODEV: return QStringLiteral("périphérique absent");
+    case EXDEV: return QStringLiteral("le fichier est sur un autre disque");
+    default: return QStringLiteral("erreur système n° %1").arg(e);
+    }
+}
+
+QString notRegularFile(const QString& path)
+{
+    struct stat st {};
+    if (::stat(native(path).constData(), &st) != 0)
+        return reason(errno);
+    return S_ISREG(st.st_mode) ? QString() : notRegular(st);
+}
+
+bool read(const QString& path, QByteArray& bytes, QString* error)
+{
+    const auto failed = [&](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    // O_NONBLOCK: opening a FIFO without a writer must not wait; a regular file ignores it.
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return failed(reason(errno));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int e = errno;
+        ::close(fd);
+        return failed(reason(e));
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return failed(notRegular(st));
+    }
+    // The size is a hint only: the file may grow or shrink while it is read.
+    QByteArray out(qsizetype(st.st_size) + 1, Qt::Uninitialized);
+    qsizetype size = 0;
+    for (;;) {
+        if (size == out.size())
+            out.resize(out.size() + WritePiece);
+        const ssize_t n = ::read(fd, out.data() + size, size_t(out.size() - size));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int e = errno;
+            ::close(fd);
+            return failed(reason(e));
+        }
+        if (n == 0)
+            break;
+        size += n;
+    }
+    ::close(fd);
+    out.truncate(size);
+    bytes.swap(out);
+    return true;
+}
+
+bool write(const QString& path, QByteArrayView bytes, QString* error)
+{
+    const auto failed = [&](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (path.isEmpty())
+        return failed(reason(ENOENT));
+    const QString target = resolvedTarget(path);
+    bool existed = false;
+    if (const QString why = targetProblem(target, existed); !why.isEmpty())
+        return failed(why);
+    QString temp;
+    if (const int e = writeTemporary(path, target, bytes, temp))
+        return failed(reason(e));
+    if (const int e = renameOver(temp, target, Step::Rename, path)) {
+        ::unlink(native(temp).constData());
+        return failed(reason(e));
+    }
+    syncFolder(target);
+    return true;
+}
+
+void setFaultHook(FaultHook hook)
+{
+    QMutexLocker lock(&hookLock);
+    faultHook = std::move(hook);
+}
+
+// ---- FileSet ----
+
+FileSet::~FileSet()
+{
+    if (committed_)
+        keep();
+    else
+        dropTemps();
+}
+
+bool FileSet::fail(const QString& path, const QString& why)
+{
+    failed_ = true;
+    failedPath_ = path;
+    error_ = why;
+    return false;
+}
+
+void FileSet::dropTemps()
+{
+    for (Entry& e : entries_) {
+        if (!e.temp.isEmpty())
+            ::unlink(native(e.temp).constData());
+        e.temp.clear();
+    }
+}
+
+void FileSet::dropBackups()
+{
+    for (Entry& e : entries_) {
+        if (!e.backup.isEmpty())
+            ::unlink(native(e.backup).constData());
+        e.backup.clear();
+    }
+}
+
+bool FileSet::add(const QString& path, QByteArrayView bytes)
+{
+    if (failed_ || committed_)
+        return false;
+    if (path.isEmpty())
+        return fail(path, reason(ENOENT));
+    Entry e;
+    e.path = path;
+    e.target = resolvedTarget(path);
+    if (const QString why = targetProblem(e.target, e.existed); !why.isEmpty())
+        return fail(path, why);
+    if (const int err = writeTemporary(path, e.target, bytes, e.temp)) {
+        dropTemps();
+        return fail(path, reason(err));
+    }
+    entries_.push_back(e);
+    return true;
+}
+
+bool FileSet::commit()
+{
+    if (failed_ || committed_)
+        return false;
+    // The old files are kept under another name first, so that whatever fails later they can come
+    // back: a hard link costs no space; where the file system has none, a copy.
+    for (Entry& e : entries_) {
+        if (!e.existed)
+            continue;
+        const QString backup = sideName(e.target, "old");
+        int err = injected(Step::Backup, e.path);
+        if (!err && ::link(native(e.target).constData(), native(backup).constData()) != 0) {
+            QByteArray old;
+            QString why;
+            if (!read(e.target, old, &why)) {
+                dropBackups();
+                dropTemps();
+                return fail(e.path, why);
+            }
+            QString temp;
+            err = writeTemporary(e.path, backup, old, temp);
+            if (!err && ::rename(native(temp).constData(), native(backup).constData()) != 0) {
+                err = errno;
+                ::unlink(native(temp).constData());
+            }
+        }
+        if (err) {
+            dropBackups();
+            dropTemps();
+            return fail(e.path, reason(err));
+        }
+        e.backup = backup;
+    }
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        Entry& e = entries_[i];
+        if (const int err = renameOver(e.temp, e.target, Step::Rename, e.path)) {
+            fail(e.path, reason(err));
+            // Every file already renamed goes back; the set is old again.
+            for (size_t j = 0; j < i; ++j)
+                putBack(entries_[j]);
+            if (!restoreError_.isEmpty())
+                error_ += QStringLiteral(" ; ") + restoreError_;
+            dropTemps();
+            dropBackups();
+            return false;
+        }
+        e.temp.clear();
+    }
+    committed_ = true;
+    for (const Entry& e : entries_)
+        syncFolder(e.target);
+    return true;
+}
+
+bool FileSet::putBack(Entry& e)
+{
+    int err = 0;
+    if (e.existed)
+        err = renameOver(e.backup, e.target, Step::Restore, e.path);
+    else if (::unlink(native(e.target).constData()) != 0 && errno != ENOENT)
+        err = errno;
+    if (!err) {
+        e.backup.clear(); // it is the target again
+        syncFolder(e.target);
+        return true;
+    }
+    // The old bytes stay under their temporary name, never removed: say where they are.
+    restoreError_ += (restoreError_.isEmpty() ? QString() : QStringLiteral(" ; "))
+        + QStringLiteral("« %1 » n'a pas pu être remis (%2)").arg(e.path, reason(err))
+        + (e.existed ? QStringLiteral(", l'ancien fichier est gardé sous « %1 »").arg(e.backup) : QString());
+    e.backup.clear();
+    return false;
+}
+
+bool FileSet::revert()
+{
+    if (!committed_)
+        return false;
+    bool all = true;
+    for (Entry& e : entries_)
+        all = putBack(e) && all;
+    committed_ = false;
+    failed_ = true;
+    if (!all) {
+        failedPath_ = entries_.front().path;
+        error_ = restoreError_;
+    }
+    return all;
+}
+
+void FileSet::keep()
+{
+    if (!committed_)
+        return;
+    dropBackups();
+    entries_.clear();
+    committed_ = false;
+}
+
+} // namespace safefile

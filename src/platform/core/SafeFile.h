@@ -1,0 +1,94 @@
+#pragma once
+// Every file the program writes goes through here. The bytes go to a temporary file beside the
+// target; every write, the sync and the close are checked before the temporary file is renamed
+// over the old one, so a failure at any point leaves the old file byte for byte and says why in
+// French. Reads refuse what is not a regular file, so a FIFO or a device never blocks the program.
+//
+//     QString why;
+//     if (!safefile::write(path, bytes, &why)) ... // why: "disque plein", "accès refusé" ...
+//
+//     safefile::FileSet set;                      // files that must change together
+//     set.add(hpj, hpjBytes) && set.add(rtf, rtfBytes) && set.commit();
+//     ... a later step fails: set.revert() brings every old file back.
+#include <QByteArray>
+#include <QString>
+#include <functional>
+#include <vector>
+
+namespace safefile {
+
+// The French reason for a system error number ("disque plein", "accès refusé", ...).
+QString reason(int errorNumber);
+
+// Reads a whole regular file; false with the reason. Folders, FIFOs and devices are refused
+// without waiting on them.
+bool read(const QString& path, QByteArray& bytes, QString* error = nullptr);
+
+// Empty when `path` is a regular file, else why it cannot be read as one (French).
+QString notRegularFile(const QString& path);
+
+// Replaces the file at `path` (a symbolic link's target) with `bytes`. False with the reason;
+// the old file is then untouched.
+bool write(const QString& path, QByteArrayView bytes, QString* error = nullptr);
+
+// Files replaced together: after commit() they are all new; after a failure, all old.
+class FileSet {
+public:
+    FileSet() = default;
+    ~FileSet(); // drops what was staged but not committed; keeps what was committed
+    FileSet(const FileSet&) = delete;
+    FileSet& operator=(const FileSet&) = delete;
+
+    // Writes `bytes` to a temporary file beside `path`. After a failure the set commits nothing.
+    bool add(const QString& path, QByteArrayView bytes);
+    // Puts every staged file in place; on a failure every old file is back and no new one stays.
+    bool commit();
+    // After commit(): a later step failed, the old files come back (a file that did not exist
+    // before is removed). False when one could not be put back (`error()` says which).
+    bool revert();
+    // After commit(): the old files are not needed any more.
+    void keep();
+
+    bool committed() const { return committed_; }
+    QString failedPath() const { return failedPath_; } // the file that failed, as given
+    QString error() const { return error_; }            // why, in French
+
+private:
+    struct Entry {
+        QString path;   // as given
+        QString target; // where the bytes go (a link's target)
+        QString temp;
+        QString backup; // the old file under a temporary name while the set may still be reverted
+        bool existed = false;
+    };
+    bool fail(const QString& path, const QString& why);
+    bool putBack(Entry& e);
+    void dropTemps();
+    void dropBackups();
+
+    std::vector<Entry> entries_;
+    bool failed_ = false;
+    bool committed_ = false;
+    QString failedPath_;
+    QString error_;
+    QString restoreError_;
+};
+
+// The seam through which tests make any step fail. The hook is called before each step with the
+// target's name as given; a non-zero return is the system error number the step fails with.
+enum class Step {
+    Create, // the temporary file
+    Write,  // one piece of the bytes (large files are written in several pieces)
+    Sync,
+    Close,
+    Backup, // keeping the old file of a set until it is committed
+    Rename, // the temporary file over the target
+    Restore // an old file of a set put back
+};
+using FaultHook = std::function<int(Step step, const QString& path)>;
+void setFaultHook(FaultHook hook); // an empty hook removes it
+
+// Size of the pieces a file is written in.
+inline constexpr qsizetype WritePiece = 1 << 16;
+
+} // namespace safefile

@@ -1,0 +1,236 @@
+#include "platform/core/SafeFile.h"
+#include "platform/core/TextFile.h"
+#include "support/FaultPoints.h"
+#include "support/TestRegistry.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cerrno>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool put(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
+}
+
+// Several pieces long, every byte value in it.
+QByteArray bigBytes()
+{
+    QByteArray b;
+    for (qsizetype i = 0; i < 3 * safefile::WritePiece + 17; ++i)
+        b.append(char(i * 7 % 256));
+    return b;
+}
+
+} // namespace
+
+class SafeFileTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void writeFaultAtEveryPointKeepsOldFile_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("disk full") << ENOSPC << QString::fromUtf8("disque plein");
+        QTest::newRow("access") << EACCES << QString::fromUtf8("accès refusé");
+        QTest::newRow("i/o") << EIO << QString::fromUtf8("erreur de lecture ou d'écriture sur le disque");
+        QTest::newRow("quota") << EDQUOT << QString::fromUtf8("quota de disque dépassé");
+        QTest::newRow("unnamed error") << 4000 << QString::fromUtf8("erreur système n° 4000");
+    }
+    void writeFaultAtEveryPointKeepsOldFile()
+    {
+        QFETCH(int, error);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("projet.hpa");
+        const QByteArray old("ancien\r\ncontenu\r\n");
+        QVERIFY(put(path, old));
+        const QByteArray fresh = bigBytes();
+        const QList<faults::Point> points = faults::record([&] { QVERIFY(safefile::write(path, fresh)); });
+        QCOMPARE(bytesOf(path), fresh);
+        // Create, four pieces, sync, close, rename.
+        QCOMPARE(points.size(), 8);
+        for (int i = 0; i < points.size(); ++i) {
+            QVERIFY(put(path, old));
+            const auto before = faults::folderBytes(dir.path());
+            QString why;
+            {
+                const faults::Inject fault(i, error);
+                QVERIFY2(!safefile::write(path, fresh, &why), faults::stepName(points[i].step));
+            }
+            QCOMPARE(why, reason);
+            QCOMPARE(faults::folderBytes(dir.path()), before);
+        }
+    }
+
+    // A real failure from the system, no seam: a file size limit makes the kernel stop the write
+    // part way, as a full disk does.
+    void realShortWriteKeepsOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("aide.rtf");
+        const QByteArray old(100, 'a');
+        QVERIFY(put(path, old));
+        rlimit saved {};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        rlimit small = saved;
+        small.rlim_cur = 4096;
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        QString why;
+        const bool written = textfile::writeBytes(path, QByteArray(10000, 'b'), &why);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previous);
+        QVERIFY(!written);
+        QCOMPARE(why, QString::fromUtf8("fichier trop grand"));
+        QCOMPARE(faults::folderBytes(dir.path()), (QMap<QString, QByteArray>{{"aide.rtf", old}}));
+    }
+
+    void notRegularFilesAreRefusedAtOnce_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        const QString notFile = QString::fromUtf8("ce n'est pas un fichier ordinaire (tube, périphérique ou autre)");
+        QTest::newRow("fifo") << "fifo" << notFile;
+        QTest::newRow("device") << "device" << notFile;
+        QTest::newRow("folder") << "folder" << QString::fromUtf8("c'est un dossier");
+        QTest::newRow("missing") << "missing" << QString::fromUtf8("fichier ou dossier introuvable");
+    }
+    void notRegularFilesAreRefusedAtOnce()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        QString path = dir.filePath("x.hpa");
+        if (kind == "fifo")
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (kind == "device")
+            path = "/dev/zero"; // never ends
+        else if (kind == "folder")
+            QVERIFY(QDir(dir.path()).mkdir("x.hpa"));
+        QElapsedTimer clock;
+        clock.start();
+        QByteArray bytes("inchangé");
+        QString why;
+        QVERIFY(!safefile::read(path, bytes, &why));
+        QCOMPARE(why, reason);
+        QCOMPARE(bytes, QByteArray("inchangé"));
+        QStringList lines;
+        QVERIFY(!textfile::readLines(path, lines, &why));
+        QCOMPARE(why, reason);
+        if (kind != "missing")
+            QCOMPARE(safefile::notRegularFile(path), reason);
+        // Writing over it is refused too (a device is left out: a fault there would be costly).
+        if (kind == "fifo" || kind == "folder") {
+            QVERIFY(!safefile::write(path, "x", &why));
+            QCOMPARE(why, reason);
+        }
+        QVERIFY(clock.elapsed() < 10000); // did not wait for a writer
+    }
+
+    void writeGoesThroughLinkAndKeepsPermissions()
+    {
+        QTemporaryDir dir;
+        const QString real = dir.filePath("vrai.hpa");
+        const QString link = dir.filePath("lien.hpa");
+        QVERIFY(put(real, "a"));
+        QVERIFY(QFile::setPermissions(real, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        QVERIFY(QFile::link(real, link));
+        QVERIFY(safefile::write(link, "neuf"));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(bytesOf(real), QByteArray("neuf"));
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(real).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 0777, mode_t(0640));
+        QCOMPARE(faults::folderBytes(dir.path()).size(), 2);
+    }
+
+    // Two old files and one new: any failure of a set leaves exactly the old files.
+    void fileSetFaultAtEveryPointLeavesOldSet()
+    {
+        QTemporaryDir dir;
+        const QString a = dir.filePath("p.hpj"), b = dir.filePath("p.rtf"), c = dir.filePath("p.hlp");
+        const auto writeOld = [&] { return put(a, "ancien hpj") && put(b, "ancien rtf") && (QFile::remove(c) || !QFile::exists(c)); };
+        const auto commitSet = [&](QString* why) {
+            safefile::FileSet set;
+            const bool ok = set.add(a, "nouveau hpj") && set.add(b, bigBytes()) && set.add(c, "nouveau hlp") && set.commit();
+            if (why)
+                *why = set.failedPath() + " : " + set.error();
+            return ok;
+        };
+        QVERIFY(writeOld());
+        const QList<faults::Point> points = faults::record([&] { QVERIFY(commitSet(nullptr)); });
+        QCOMPARE(bytesOf(c), QByteArray("nouveau hlp"));
+        QCOMPARE(faults::folderBytes(dir.path()).size(), 3); // no backup left behind
+        QVERIFY(points.size() >= 16);
+        for (int i = 0; i < points.size(); ++i) {
+            QVERIFY(writeOld());
+            const auto before = faults::folderBytes(dir.path());
+            QString why;
+            {
+                const faults::Inject fault(i, ENOSPC);
+                QVERIFY2(!commitSet(&why), faults::stepName(points[i].step));
+            }
+            QCOMPARE(why, points[i].path + QString::fromUtf8(" : disque plein"));
+            QCOMPARE(faults::folderBytes(dir.path()), before);
+        }
+    }
+
+    void fileSetRevertBringsOldFilesBack()
+    {
+        QTemporaryDir dir;
+        const QString a = dir.filePath("p.hpj"), b = dir.filePath("p.rtf");
+        QVERIFY(put(a, "ancien"));
+        const auto before = faults::folderBytes(dir.path());
+        {
+            safefile::FileSet set;
+            QVERIFY(set.add(a, "neuf") && set.add(b, "neuf aussi") && set.commit());
+            QCOMPARE(bytesOf(a), QByteArray("neuf"));
+            QCOMPARE(bytesOf(b), QByteArray("neuf aussi"));
+            QVERIFY(set.revert());
+        }
+        QCOMPARE(faults::folderBytes(dir.path()), before);
+        {
+            safefile::FileSet set;
+            QVERIFY(set.add(a, "neuf") && set.commit());
+            set.keep();
+            QVERIFY(!set.revert()); // kept for good
+        }
+        QCOMPARE(faults::folderBytes(dir.path()), (QMap<QString, QByteArray>{{"p.hpj", "neuf"}}));
+    }
+
+    // When the old file cannot be put back, its bytes stay on disk under a name the message gives.
+    void failedRevertKeepsOldBytes()
+    {
+        QTemporaryDir dir;
+        const QString a = dir.filePath("p.hpj");
+        QVERIFY(put(a, "ancien"));
+        safefile::FileSet set;
+        QVERIFY(set.add(a, "neuf") && set.commit());
+        safefile::setFaultHook([](safefile::Step s, const QString&) { return s == safefile::Step::Restore ? EIO : 0; });
+        QVERIFY(!set.revert());
+        safefile::setFaultHook({});
+        QVERIFY2(set.error().contains(QString::fromUtf8("l'ancien fichier est gardé sous")), qPrintable(set.error()));
+        const auto files = faults::folderBytes(dir.path());
+        QCOMPARE(files.size(), 2);
+        QVERIFY(files.values().contains("ancien"));
+    }
+};
+
+TYX_TEST(SafeFileTest);
+#include "SafeFileTest.moc"
