@@ -1,7 +1,10 @@
 #include "ShellFixture.h"
+#include "support/FaultPoints.h"
 #include "support/TestRegistry.h"
 
 #include <QAction>
+
+#include <cerrno>
 
 using Answer = Prompts::Answer;
 
@@ -251,6 +254,42 @@ private Q_SLOTS:
         QCOMPARE(f.main->windowTitle(), QStringLiteral("Tyx Plumet - projet.hpa"));
         QVERIFY(f.pages->TestModif());
         QVERIFY(f.pages->doc().ProjectFileName.isEmpty());
+    }
+
+    // The first fault reported by users: a save into a full folder. Whatever point of the save
+    // fails, the project file stays byte for byte, the reason is shown in French, and the
+    // document keeps its changes.
+    void saveFailingAtEveryPointKeepsTheFile()
+    {
+        ShellFixture f;
+        QStringList titles;
+        for (int n = 0; n < 150; ++n) // about 8 KB, as in the report
+            titles << QStringLiteral("Rubrique %1").arg(n);
+        f.writeProject("doc.hpa", titles);
+        const QByteArray old = f.bytes("doc.hpa");
+        QVERIFY(old.size() > 7000);
+        f.prompts.fileNames << f.path("doc.hpa");
+        f.main->OpenItemClick();
+        const QList<faults::Point> points = faults::record([&] {
+            f.typeInBody(" a");
+            QTest::keyClick(f.main.get(), Qt::Key_S, Qt::ControlModifier);
+        });
+        QVERIFY(f.bytes("doc.hpa").contains("corps Rubrique 0 a\r\n"));
+        QCOMPARE(points.size(), 5); // create, write, sync, close, rename
+        for (int i = 0; i < points.size(); ++i) {
+            QVERIFY(textfile::writeBytes(f.path("doc.hpa"), old));
+            f.prompts.asked.clear();
+            f.typeInBody(" b");
+            const auto before = faults::folderBytes(f.dir.path());
+            {
+                const faults::Inject fault(i, ENOSPC);
+                QTest::keyClick(f.main.get(), Qt::Key_S, Qt::ControlModifier);
+            }
+            QCOMPARE(faults::folderBytes(f.dir.path()), before);
+            QCOMPARE(f.prompts.asked,
+                QStringList{QString::fromUtf8("Impossible d'enregistrer le fichier « %1 » : disque plein").arg(f.path("doc.hpa"))});
+            QVERIFY(f.pages->TestModif());
+        }
     }
 
     void closingWhenTheSaveFailsKeepsTheDocument()

@@ -3,6 +3,7 @@
 #include "publish/core/ProjectBuild.h"
 #include "platform/core/TextFile.h"
 #include "store/core/DocumentStore.h"
+#include "support/FaultPoints.h"
 #include "support/TestRegistry.h"
 
 #include <QDir>
@@ -11,6 +12,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -81,25 +84,43 @@ private Q_SLOTS:
             QVERIFY(r.out.isEmpty());
     }
 
+    // What is not a readable project: refused at once (a FIFO or a device never blocks), with a
+    // French reason, and nothing is written beside it.
     void unreadableProject_data()
     {
-        QTest::addColumn<bool>("asFolder");
-        QTest::newRow("missing") << false;
-        QTest::newRow("a folder") << true;
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("missing") << "missing" << u8("le fichier n'existe pas");
+        QTest::newRow("a folder") << "folder" << u8("c'est un dossier");
+        QTest::newRow("a fifo") << "fifo" << u8("ce n'est pas un fichier ordinaire");
+        QTest::newRow("a device") << "device" << u8("ce n'est pas un fichier ordinaire");
+        QTest::newRow("a picture") << "picture" << u8("n'est pas un projet d'aide");
+        QTest::newRow("topics without project block") << "text" << u8("n'est pas un projet d'aide");
     }
     void unreadableProject()
     {
-        QFETCH(bool, asFolder);
+        QFETCH(QString, kind);
+        QFETCH(QString, says);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString hpa = dir.filePath(u8("projet.hpa"));
-        if (asFolder)
+        if (kind == "folder")
             QVERIFY(QDir(dir.path()).mkdir(u8("projet.hpa")));
+        else if (kind == "fifo")
+            QCOMPARE(mkfifo(QFile::encodeName(hpa).constData(), 0600), 0);
+        else if (kind == "device")
+            QVERIFY(QFile::link(u8("/dev/zero"), hpa));
+        else if (kind == "picture")
+            QVERIFY(textfile::writeBytes(hpa, QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(3, '\0') + "\rIHDR<BLOC0000>\n"));
+        else if (kind == "text")
+            QVERIFY(writeProject(hpa, {u8("<BLOC0000>"), u8("1\\"), u8("Titre\x01"), u8("</BLOC0000>"), u8("<BLOC0001>")}));
+        const auto before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
         const Run r = tyxbuild({hpa});
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(u8("« ") + hpa + u8(" »")), qPrintable(r.err));
-        QVERIFY(!QFile::exists(dir.filePath(u8("projet.hpj"))));
-        QVERIFY(!QFile::exists(dir.filePath(u8("projet.rtf"))));
+        QVERIFY2(r.err.contains(says), qPrintable(r.err));
+        QVERIFY2(!r.err.contains(u8("» écrit")), qPrintable(r.err));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
     }
 
     void workedExample()
@@ -205,35 +226,30 @@ private Q_SLOTS:
         QCOMPARE(bytesOf(dir.filePath(u8("autre.rtf"))), workedexample::expectedRtf());
     }
 
+    // An output name taken by a folder: none of the three files changes, and nothing says "écrit".
     void writeFailures_data()
     {
-        QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<QString>("blocked"); // output name taken by a folder, or empty
-        QTest::addColumn<QString>("named");   // the file the message must name
-        QTest::addColumn<QString>("written"); // the file still written
-        QStringList noProjectBlock = workedexample::projectLines();
-        noProjectBlock.remove(10, 10);
-        QTest::newRow("rtf blocked") << workedexample::projectLines() << u8("p.rtf") << u8("p.rtf") << u8("p.hpj");
-        QTest::newRow("hpj blocked") << workedexample::projectLines() << u8("p.hpj") << u8("p.hpj") << u8("p.rtf");
-        QTest::newRow("no project block") << noProjectBlock << QString() << u8("p.hpj") << u8("p.rtf");
+        QTest::addColumn<QString>("blocked");
+        QTest::newRow("rtf blocked") << u8("p.rtf");
+        QTest::newRow("hpj blocked") << u8("p.hpj");
+        QTest::newRow("hlp blocked") << u8("p.hlp");
     }
     void writeFailures()
     {
-        QFETCH(QStringList, lines);
         QFETCH(QString, blocked);
-        QFETCH(QString, named);
-        QFETCH(QString, written);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString hpa = dir.filePath(u8("p.hpa"));
-        QVERIFY(writeProject(hpa, lines));
-        if (!blocked.isEmpty())
-            QVERIFY(QDir(dir.path()).mkdir(blocked));
+        QVERIFY(writeProject(hpa, workedexample::projectLines()));
+        for (const char* name : {"p.hpj", "p.rtf", "p.hlp"})
+            QVERIFY(u8(name) == blocked ? QDir(dir.path()).mkdir(blocked) : textfile::writeBytes(dir.filePath(u8(name)), name));
+        const auto before = faults::folderBytes(dir.path());
         const Run r = tyxbuild({hpa});
         QCOMPARE(r.code, 1);
-        QVERIFY2(r.err.contains(u8("impossible d'écrire « ") + dir.filePath(named) + u8(" »")), qPrintable(r.err));
-        QVERIFY(QFileInfo(dir.filePath(written)).isFile());
-        QVERIFY(!QFile::exists(dir.filePath(u8("p.hlp"))));
+        QVERIFY2(r.err.contains(u8("« ") + dir.filePath(blocked) + u8(" »")), qPrintable(r.err));
+        QVERIFY2(r.err.contains(u8("c'est un dossier")), qPrintable(r.err));
+        QVERIFY2(!r.err.contains(u8("» écrit")) && !r.err.contains(u8("hlp écrit")), qPrintable(r.err));
+        QCOMPARE(faults::folderBytes(dir.path()), before);
     }
 };
 

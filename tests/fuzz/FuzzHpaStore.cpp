@@ -4,6 +4,7 @@
 // fixed point (save, load, save gives the same bytes, the same pages).
 #include "fuzz/FuzzCheck.h"
 #include "platform/core/TextFile.h"
+#include "store/core/Blocks.h"
 #include "store/core/DocumentStore.h"
 #include "store/core/TextRules.h"
 

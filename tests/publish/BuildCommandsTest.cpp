@@ -5,6 +5,7 @@
 #include "store/core/DocumentStore.h"
 #include "store/core/ProjectBlock.h"
 #include "store/core/TopicRecord.h"
+#include "support/FaultPoints.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestRegistry.h"
 
@@ -15,6 +16,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
 
 namespace {
 
@@ -210,32 +213,89 @@ private Q_SLOTS:
         }
     }
 
-    void unwritableFolderIsReportedAndCompilerStillRuns()
+    // Files that cannot be written: nothing is started on stale input, and the message says why.
+    void unwritableFilesStartNoCompiler_data()
     {
+        QTest::addColumn<QString>("project");
+        QTest::addColumn<bool>("projectBlock");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("missing folder") << "pas/la/demo.hpa" << true << QString::fromUtf8("fichier ou dossier introuvable");
+        QTest::newRow("no project block") << "demo.hpa" << false << QString::fromUtf8("n'a pas de bloc projet");
+    }
+    void unwritableFilesStartNoCompiler()
+    {
+        QFETCH(QString, project);
+        QFETCH(bool, projectBlock);
+        QFETCH(QString, says);
         QTemporaryDir dir;
         const QString compiler = makeProgram(dir.filePath(QStringLiteral("hc")), true);
-        QStringList lines = twoTopics(QString());
+        QStringList lines = projectBlock ? twoTopics(QString()) : QStringList{QStringLiteral("<HEADER>"), QStringLiteral("</HEADER>")};
         Recorder rec;
         BuildCommands b;
-        const QString project = dir.filePath(QStringLiteral("pas/la/demo.hpa"));
-        const BuildOutcome out = run(b, lines, 2, project, compiler);
+        const BuildOutcome out = run(b, lines, 2, dir.filePath(project), compiler);
         QVERIFY(!out.ok);
-        QVERIFY2(out.message.contains(QStringLiteral("Fichier projet")), qPrintable(out.message));
-        QVERIFY2(out.message.contains(QStringLiteral("Fichier RTF")), qPrintable(out.message));
-        QCOMPARE(rec.starts.size(), 1);
+        QVERIFY2(out.message.contains(says), qPrintable(out.message));
+        QVERIFY(rec.starts.isEmpty());
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("demo.hpj"))));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("demo.rtf"))));
     }
 
-    void noProjectBlockStillStartsCompiler()
+    // A write failure at any point of the build leaves the .hpj and .rtf of the last build byte
+    // for byte, starts nothing, and says why in French.
+    void writeFailureAtEveryPointKeepsTheOldSet()
     {
         QTemporaryDir dir;
-        QStringList lines{QStringLiteral("<HEADER>"), QStringLiteral("</HEADER>")};
-        Recorder rec;
+        const QString hpj = dir.filePath(QStringLiteral("demo.hpj")), rtf = dir.filePath(QStringLiteral("demo.rtf"));
+        const QString compiler = makeProgram(dir.filePath(QStringLiteral("hc")), true);
+        QStringList lines = twoTopics(QString());
+        const auto oldSet = [&] {
+            QFile a(hpj), r(rtf);
+            return a.open(QIODevice::WriteOnly) && a.write("ancien hpj") > 0 && r.open(QIODevice::WriteOnly) && r.write("ancien rtf") > 0;
+        };
+        QVERIFY(oldSet());
+        const QList<faults::Point> points = faults::record([&] {
+            Recorder rec;
+            QVERIFY(run(BuildCommands(), lines, 2, dir.filePath(QStringLiteral("demo.hpa")), compiler).ok);
+        });
+        QVERIFY(fileBytes(rtf).startsWith("{\\rtf1"));
+        QVERIFY(points.size() >= 10); // two files created, written, synced, closed, kept, renamed
+        for (int i = 0; i < points.size(); ++i) {
+            QVERIFY(oldSet());
+            const auto before = faults::folderBytes(dir.path());
+            Recorder rec;
+            BuildOutcome out;
+            {
+                const faults::Inject fault(i, ENOSPC);
+                out = run(BuildCommands(), lines, 2, dir.filePath(QStringLiteral("demo.hpa")), compiler);
+            }
+            QVERIFY2(!out.ok, faults::stepName(points[i].step));
+            QVERIFY2(out.message.contains(QString::fromUtf8("disque plein")), qPrintable(out.message));
+            QVERIFY(rec.starts.isEmpty());
+            QCOMPARE(faults::folderBytes(dir.path()), before);
+        }
+    }
+
+    // When the built-in compile fails, the .hpj and .rtf it was given go back to the last build's:
+    // the three files stay one set.
+    void failedCompilePutsTheOldFilesBack()
+    {
+        QTemporaryDir dir;
+        const QString hpj = dir.filePath(QStringLiteral("demo.hpj"));
+        QVERIFY(textfile::writeBytes(hpj, "ancien hpj"));
+        const auto before = faults::folderBytes(dir.path());
+        QStringList lines = twoTopics(QString());
         BuildCommands b;
-        const BuildOutcome out = run(b, lines, 0, dir.filePath(QStringLiteral("demo.hpa")),
-            makeProgram(dir.filePath(QStringLiteral("hc")), true));
+        QByteArray seen;
+        b.builtInCompiler = [&](const QString& path, QString* message) {
+            seen = fileBytes(path);
+            *message = QString::fromUtf8("Le fichier d'aide n'a pas été écrit.");
+            return false;
+        };
+        const BuildOutcome out = run(b, lines, 2, dir.filePath(QStringLiteral("demo.hpa")), QString());
+        QVERIFY(seen.startsWith("[OPTIONS]")); // the compiler was given the new files
         QVERIFY(!out.ok);
-        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("demo.hpj"))));
-        QCOMPARE(rec.starts.size(), 1);
+        QVERIFY2(out.message.contains(QString::fromUtf8("remis tels qu'ils étaient")), qPrintable(out.message));
+        QCOMPARE(faults::folderBytes(dir.path()), before);
     }
 
     void emptyPathUsesBuiltInCompiler_data()

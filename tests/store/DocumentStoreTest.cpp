@@ -123,15 +123,15 @@ private Q_SLOTS:
             + QStringList{"<BLOC0001>", "1\\", "Un\x01", "corps sans fin"} // unclosed
             + topic(0, "2a\\", "Zéro", {"z"}) + hpj + QStringList{"</BLOC0007>"} // stray close
             + customHeader + popup(0, "P0", {"p0"})
-            + QStringList{"<BLOC0000>", "1\\", "Doublon\x01"}; // unclosed duplicate
+            + QStringList{"<BLOC0000>", "1\\", "Doublon\x01"}; // unclosed duplicate: a page of its own
         s.countBlocks();
         QCOMPARE(s.tagBalance(), 1);
         s.repair(FieldLook{}, FieldLook{});
         const QStringList expected = customHeader + hpj + topic(0, "2a\\", "Zéro", {"z"})
             + topic(1, "1\\", "Un", {"corps sans fin"}) + topic(3, "1\\", "Trois", {"t3"})
-            + popup(0, "P0", {"p0"}) + popup(1, "P1", {"p1"});
+            + topic(4, "1\\", "Doublon", {}) + popup(0, "P0", {"p0"}) + popup(1, "P1", {"p1"});
         QCOMPARE(s.DocumentLines, expected);
-        QCOMPARE(s.PageCount, 3);
+        QCOMPARE(s.PageCount, 4);
         QCOMPARE(s.PopupCount, 2);
         QVERIFY(s.DocumentModified);
         QCOMPARE(s.tagBalance(), 0);

@@ -6,6 +6,7 @@
 #include "store/core/TextRules.h"
 
 #include <QFileInfo>
+#include <deque>
 #include <map>
 
 namespace store {
@@ -81,6 +82,11 @@ bool fourDigits(QStringView s, int& n)
     return true;
 }
 
+bool isOpen(Kind k)
+{
+    return k == Kind::TopicOpen || k == Kind::PopupOpen || k == Kind::HeaderOpen || k == Kind::HpjOpen;
+}
+
 Tag classify(const QString& line)
 {
     if (line.isEmpty() || (line.front() != u'<' && line.front() != u' '))
@@ -90,14 +96,16 @@ Tag classify(const QString& line)
     if (f == u"</HEADER>") return {Kind::HeaderClose};
     if (f == u"<HPJ>") return {Kind::HpjOpen};
     if (f == u"</HPJ>") return {Kind::HpjClose};
-    // Spaces around a numbered tag are allowed, as the count of tags allows them.
     if (!f.endsWith(u'>'))
         return {};
+    // A close tag may have spaces around it, as blockExtent reads it; an open tag with spaces is
+    // found by no lookup, so it is text.
+    const bool spaced = f.size() != line.size();
     const std::pair<Kind, const char16_t*> kinds[] = {{Kind::TopicOpen, u"<BLOC"}, {Kind::TopicClose, u"</BLOC"},
         {Kind::PopupOpen, u"<POPUP"}, {Kind::PopupClose, u"</POPUP"}};
     for (const auto& [kind, prefix] : kinds) {
         const int n = tagNumber(f, prefix, false);
-        if (n >= 0)
+        if (n >= 0 && !(spaced && isOpen(kind)))
             return {kind, n};
     }
     return {};
@@ -112,11 +120,6 @@ Kind closeOf(Kind open)
     case Kind::HpjOpen: return Kind::HpjClose;
     default: return Kind::None;
     }
-}
-
-bool isOpen(Kind k)
-{
-    return k == Kind::TopicOpen || k == Kind::PopupOpen || k == Kind::HeaderOpen || k == Kind::HpjOpen;
 }
 
 QString openTagText(Kind open, int n)
@@ -152,20 +155,32 @@ void DocumentStore::repair(const FieldLook& title, const FieldLook& body)
 {
     QStringList header, project;
     std::map<int, QStringList> topics, popups;
+    std::deque<QStringList> moreTopics, morePopups; // a second block of the same number
 
     // Walk the lines once, cutting them into blocks. A block whose close tag is missing ends
-    // before the next tag line; a close tag without its open tag is dropped; the first block of
-    // each number wins, as every reader finds the first one.
+    // before the next tag line; a close tag without its open tag is dropped. The first block of
+    // each number keeps it, as every reader finds the first one; a later one gets a number of its
+    // own after the others, and text between blocks joins the block before it: nothing is lost.
     Kind openKind = Kind::None;
     int openNumber = -1;
     QStringList current;
+    QStringList* last = nullptr; // the topic or popup block just closed
     auto finish = [&] {
         if (openKind == Kind::None)
             return;
         current << closeTagText(openKind, openNumber);
+        last = nullptr;
         switch (openKind) {
-        case Kind::TopicOpen: topics.try_emplace(openNumber, current); break;
-        case Kind::PopupOpen: popups.try_emplace(openNumber, current); break;
+        case Kind::TopicOpen:
+        case Kind::PopupOpen: {
+            auto& blocks = openKind == Kind::TopicOpen ? topics : popups;
+            const auto [it, fresh] = blocks.try_emplace(openNumber, current);
+            auto& more = openKind == Kind::TopicOpen ? moreTopics : morePopups;
+            if (!fresh)
+                more.push_back(current);
+            last = fresh ? &it->second : &more.back();
+            break;
+        }
         case Kind::HeaderOpen: if (header.isEmpty()) header = current; break;
         default: if (project.isEmpty()) project = current; break;
         }
@@ -190,8 +205,22 @@ void DocumentStore::repair(const FieldLook& title, const FieldLook& body)
             continue; // a close tag that closes nothing
         if (openKind != Kind::None)
             current << keptLine(line);
+        else if (last && !TrimSpaces(line).isEmpty())
+            last->insert(last->size() - 1, keptLine(line));
     }
     finish();
+    const auto renumber = [](std::map<int, QStringList>& blocks, std::deque<QStringList>& more, bool topic) {
+        for (QStringList& block : more) {
+            const int n = blocks.empty() ? 0 : blocks.rbegin()->first + 1;
+            if (n >= MaxBlocks)
+                break;
+            block.first() = topic ? topicOpenTag(n) : popupOpenTag(n);
+            block.last() = topic ? topicCloseTag(n) : popupCloseTag(n);
+            blocks.emplace(n, block);
+        }
+    };
+    renumber(topics, moreTopics, true);
+    renumber(popups, morePopups, false);
 
     ScratchLines.clear();
     if (header.isEmpty())

@@ -32,7 +32,10 @@ public:
     // Topic open tags minus topic close tags; not zero means the file was altered.
     int tagBalance() const;
     // Rebuilds the document from its blocks without losing any: header and project blocks kept (or
-    // made), every topic block in number order, then every popup block; unclosed blocks closed.
+    // made), every topic block in number order, then every popup block; unclosed blocks closed. A
+    // second block of a number gets the next free one, text between blocks joins the block before
+    // it, and a kept line that the count would take for a tag is made text, so the result passes
+    // the check.
     void repair(const FieldLook& title, const FieldLook& body);
 
     // The page `CurrentPage`: fills `f` and the level / see-also state. False when it has no block

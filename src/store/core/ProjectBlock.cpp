@@ -40,8 +40,10 @@ void CreMap(QStringList& lines, int pageCount)
     const int open = findTag(lines, u"<HPJ>");
     if (open < 0)
         return;
-    int close = findTag(lines, u"</HPJ>", open + 1);
-    int end = close >= 0 ? close : int(lines.size());
+    const Extent block = blockExtent(lines, open, u"</HPJ>");
+    int end = block.contentEnd;
+    // Every [MAP] section goes, not just the first: with two, each save would leave a different
+    // file (saving twice must give the bytes of saving once).
     for (int i = open + 1; i < end; ++i) {
         if (!sameTag(lines[i], u"[MAP]"))
             continue;
@@ -49,14 +51,12 @@ void CreMap(QStringList& lines, int pageCount)
         while (j < end && !lines[j].startsWith(u'[') && !lines[j].startsWith(u'<'))
             ++j;
         lines.remove(i, j - i);
-        const int removed = j - i;
-        end -= removed;
-        if (close >= 0)
-            close -= removed;
-        break;
+        end -= j - i;
+        --i;
     }
-    if (close < 0)
+    if (!block.closed)
         return;
+    const int close = end;
     QStringList map{QStringLiteral("[MAP]")};
     const TagIndex index(lines);
     for (int k = 0; k < pageCount; ++k) {
@@ -77,10 +77,9 @@ std::optional<QStringList> projectFileLines(const QStringList& lines)
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (TrimSpaces(lines[i]) != u"<HPJ>")
             continue;
-        QStringList out;
-        for (qsizetype j = i + 1; j < lines.size() && lines[j] != u"</HPJ>"; ++j)
-            out << lines[j];
-        return out;
+        // Where CreMap sees the block end: never the rest of the document.
+        const Extent block = blockExtent(lines, int(i), u"</HPJ>");
+        return lines.mid(i + 1, block.contentEnd - i - 1);
     }
     return std::nullopt;
 }

@@ -1,0 +1,196 @@
+// Project files that once lost or garbled text (tests/data/cases), and the small documents that
+// show the same faults: every page survives an edit and a save, a repair passes the next check,
+// and saving twice writes the bytes of saving once.
+#include "platform/core/TextFile.h"
+#include "store/StoreTestData.h"
+#include "store/core/DocumentStore.h"
+#include "store/core/TextRules.h"
+#include "support/TestRegistry.h"
+
+#include <QTest>
+
+using namespace store;
+
+namespace {
+
+QStringList caseLines(const char* name)
+{
+    QStringList lines;
+    textfile::readLines(QStringLiteral(TYX_TEST_DATA "/cases/") + QLatin1String(name), lines);
+    return lines;
+}
+
+// Opens as Open does, the question answered Oui.
+void open(DocumentStore& doc, const QStringList& lines)
+{
+    doc = DocumentStore();
+    doc.DocumentLines = lines;
+    doc.countBlocks();
+    if (doc.tagBalance() != 0)
+        doc.repair(FieldLook(), FieldLook());
+}
+
+QMap<int, TopicFields> pages(DocumentStore& doc)
+{
+    QMap<int, TopicFields> all;
+    for (int p = 0; p < doc.PageCount; ++p) {
+        doc.CurrentPage = p;
+        TopicFields f;
+        if (doc.readPage(f))
+            all.insert(p, f);
+    }
+    return all;
+}
+
+} // namespace
+
+class CaseFilesTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // Each page in turn gets a line typed at its end and is stored, then the document is saved
+    // and opened again: every page is there with its own title and its new line.
+    void everyEditedPageSurvivesTheSave_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QStringList>("titles"); // of pages 0, 1, 2 ...
+        const QStringList demo{"Bienvenue", QString::fromUtf8("Démarrage rapide"), QString::fromUtf8("Créer une rubrique"),
+            "Compiler l'aide", QString::fromUtf8("Mots-clés et index")};
+        QTest::newRow("close tag with a trailing space") << caseLines("close-tag-trailing-space.hpa") << demo;
+        QTest::newRow("topic tag inside a popup") << caseLines("popup-holds-topic-tag.hpa") << QStringList{"Titre A"};
+        QTest::newRow("body line ends in a backslash") << caseLines("body-line-ends-in-backslash.hpa") << demo;
+        QStringList unclosed{"<HPJ>", "</HPJ>"};
+        unclosed << storetest::topic(0, "1\\", "Un", {"a"}) << "<BLOC0001>" << "1\\" << storetest::title("Deux") << "b";
+        unclosed << storetest::topic(2, "1\\", "Trois", {"c"});
+        QTest::newRow("block without close tag") << unclosed << QStringList{"Un", "Deux", "Trois"};
+    }
+    void everyEditedPageSurvivesTheSave()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(QStringList, titles);
+        DocumentStore doc;
+        open(doc, lines);
+        for (int p = 0; p < titles.size(); ++p) {
+            doc.CurrentPage = p;
+            TopicFields f;
+            QVERIFY(doc.readPage(f));
+            f.body << QStringLiteral("ajout %1").arg(p);
+            doc.writePage(f, true);
+        }
+        const QByteArray once = doc.saveBytes();
+        open(doc, textfile::splitLines(once));
+        QCOMPARE(doc.tagBalance(), 0);
+        const QMap<int, TopicFields> after = pages(doc);
+        QCOMPARE(after.size(), titles.size());
+        for (int p = 0; p < titles.size(); ++p) {
+            QCOMPARE(after[p].title, titles[p]);
+            QCOMPARE(after[p].body.last(), QStringLiteral("ajout %1").arg(p));
+        }
+        QCOMPARE(doc.saveBytes(), once);
+    }
+
+    // The popup's lines stay the popup's text once page 0 moved behind it.
+    void popupKeepsTheTopicTagAsText()
+    {
+        DocumentStore doc;
+        open(doc, caseLines("popup-holds-topic-tag.hpa"));
+        TopicFields f;
+        QVERIFY(doc.readPage(f));
+        doc.writePage(f, true);
+        open(doc, textfile::splitLines(doc.saveBytes()));
+        QCOMPARE(doc.PageCount, 1);
+        QCOMPARE(doc.PopupCount, 1);
+        QVERIFY(doc.readPage(f));
+        QCOMPARE(f.body, QStringList{QString::fromUtf8("corps A¶")});
+        const int popup = findTag(doc.DocumentLines, popupOpenTag(0));
+        const Extent e = blockExtent(doc.DocumentLines, popup, popupCloseTag(0));
+        QVERIFY(e.closed);
+        QVERIFY(doc.DocumentLines.mid(popup, e.end - popup).contains(QString::fromUtf8("texte du popup¶")));
+    }
+
+    // The check, the edit and the readers agree on where a block ends.
+    void blockEnds_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<int>("end");       // one past the block's last line
+        QTest::addColumn<int>("contentEnd");
+        QTest::addColumn<bool>("closed");
+        const QString open = topicOpenTag(1);
+        QTest::newRow("exact close") << QStringList{open, "k", "t", "</BLOC0001>", "x"} << 4 << 3 << true;
+        QTest::newRow("close with spaces") << QStringList{open, "k", "</BLOC0001>  ", "x"} << 3 << 2 << true;
+        QTest::newRow("other case is text") << QStringList{open, "k", "</bloc0001>", "</BLOC0001>"} << 4 << 3 << true;
+        QTest::newRow("no close: stops before the next tag") << QStringList{open, "k", "t", "<BLOC0002>", "</BLOC0002>"} << 3 << 3 << false;
+        QTest::newRow("no close: to the end") << QStringList{open, "k", "t"} << 3 << 3 << false;
+        QTest::newRow("tags inside a closed block are text") << QStringList{open, "<POPUP0000>", "</BLOC0001>"} << 3 << 2 << true;
+    }
+    void blockEnds()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(int, end);
+        QFETCH(int, contentEnd);
+        QFETCH(bool, closed);
+        const Extent e = blockExtent(lines, 0, topicCloseTag(1));
+        QCOMPARE(e.end, end);
+        QCOMPARE(e.contentEnd, contentEnd);
+        QCOMPARE(e.closed, closed);
+    }
+
+    // A block whose close tag follows its keyword line has an empty title, and [MAP] says so.
+    void blockWithoutTitleLine()
+    {
+        DocumentStore doc;
+        open(doc, caseLines("block-without-title-line.hpa"));
+        TopicFields f;
+        QVERIFY(doc.readPage(f));
+        QCOMPARE(f.title, QString());
+        QCOMPARE(f.keywords, QStringLiteral("aide"));
+        QVERIFY(f.body.isEmpty());
+        const QStringList saved = textfile::splitLines(doc.saveBytes());
+        QVERIFY(saved.contains(QStringLiteral("IDH_\t1")));
+    }
+
+    // After a repair the document passes the check: no line that the count takes for a tag is
+    // left inside a block, and tags with spaces around them are read as tags.
+    void repairedDocumentPassesTheCheck_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<int>("pages");
+        QStringList header{"<HEADER>", "<BLOC0000> ", "12", "</HEADER>", "<HPJ>", "</HPJ>"};
+        header << storetest::topic(0, "1\\", "Un", {"a"}) << "<BLOC0001>" << "1\\";
+        QTest::newRow("topic tag with a space inside the header") << header << 2;
+        QStringList body{"<HPJ>", "</HPJ>"};
+        body << storetest::topic(0, "1\\", "Un", {"<BLOC0000>x", "</BLOCK>"}) << "<BLOC0001>";
+        QTest::newRow("body lines that count as tags") << body << 2;
+    }
+    void repairedDocumentPassesTheCheck()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(int, pages);
+        DocumentStore doc;
+        doc.DocumentLines = lines;
+        doc.countBlocks();
+        QVERIFY(doc.tagBalance() != 0);
+        doc.repair(FieldLook(), FieldLook());
+        QCOMPARE(doc.tagBalance(), 0);
+        QCOMPARE(doc.PageCount, pages);
+        DocumentStore again;
+        open(again, textfile::splitLines(doc.saveBytes()));
+        QCOMPARE(again.DocumentLines, doc.DocumentLines); // no second repair
+    }
+
+    // Two [MAP] sections (a hand edit): the first save leaves one, and the second changes nothing.
+    void savingTwiceGivesTheBytesOfSavingOnce()
+    {
+        QStringList lines{"<HPJ>", "[OPTIONS]", "[MAP]", "IDH_Vieux\t1", "[WINDOWS]", "main=x", "[map]", "IDH_Autre\t2", "</HPJ>"};
+        lines << storetest::topic(0, "1\\", "Un", {"a"});
+        DocumentStore doc;
+        open(doc, lines);
+        const QByteArray once = doc.saveBytes();
+        QCOMPARE(once.count("[MAP]") + once.count("[map]"), 1);
+        QVERIFY(once.contains("IDH_Un\t1\r\n</HPJ>"));
+        open(doc, textfile::splitLines(once));
+        QCOMPARE(doc.saveBytes(), once);
+    }
+};
+
+TYX_TEST(CaseFilesTest);
+#include "CaseFilesTest.moc"
