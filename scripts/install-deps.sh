@@ -9,6 +9,10 @@ packages=(
   qt6-qpa-plugins libxkbcommon-dev qt6-translations-l10n
   fonts-dejavu-core
 )
+# The fuzz build (cmake -DTYX_FUZZ=ON, tests/fuzz) needs Clang and its libFuzzer runtime.
+if [ "${TYX_WITH_FUZZ:-0}" = 1 ]; then
+  packages+=(clang-14 libclang-rt-14-dev)
+fi
 # The WinHelp viewer check needs Wine and a virtual display.
 if [ "${TYX_WITH_WINE:-1}" = 1 ]; then
   packages+=(xvfb xauth wine wine64 imagemagick)

@@ -8,6 +8,7 @@
 #include "store/core/ProjectBlock.h"
 #include "support/TestRegistry.h"
 
+#include <QDir>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 
@@ -31,6 +32,29 @@ private Q_SLOTS:
         QVERIFY(f.bytes("DEMO.hpj").contains("IDH_Accueilchang\t1"));
         QVERIFY(f.main->StatusBar->currentMessage().contains(QString::fromUtf8("écrit")));
         QVERIFY(!f.main->CompileReport->isVisible()); // nothing to read after a clean build
+    }
+
+    // F9 while the .hlp cannot be written: the compile thread fails, and the .hpj and .rtf of the
+    // last build come back, so the three files still belong together.
+    void failedCompileKeepsTheLastBuild()
+    {
+        ShellFixture f;
+        f.writeProject("DEMO.hpa", {"Accueil", "Suite"});
+        f.main->CurrentFileName = f.path("DEMO.hpa");
+        f.pages->Charge(f.main->CurrentFileName);
+        store::EcritHpj(f.pages->doc().DocumentLines, f.main->CurrentFileName);
+        QVERIFY(textfile::writeBytes(f.path("DEMO.hpj"), "ancien hpj"));
+        QVERIFY(textfile::writeBytes(f.path("DEMO.rtf"), "ancien rtf"));
+        QVERIFY(QDir(f.dir.path()).mkdir("DEMO.hlp"));
+        QTest::keyClick(f.pages->Memo1, Qt::Key_F9);
+        QVERIFY(f.main->Compilation->running() || f.main->StatusBar->currentMessage().contains("remis"));
+        f.main->Compilation->wait();
+        QCOMPARE(f.bytes("DEMO.hpj"), QByteArray("ancien hpj"));
+        QCOMPARE(f.bytes("DEMO.rtf"), QByteArray("ancien rtf"));
+        const QString said = f.main->StatusBar->currentMessage();
+        QVERIFY2(said.contains(QString::fromUtf8("n'a pas été écrit")) && said.contains(QString::fromUtf8("remis tels qu'ils étaient")),
+            qPrintable(said));
+        QVERIFY(f.main->CompileReport->text().contains(QString::fromUtf8("c'est un dossier")));
     }
 
     void problemsAreShownByTitle()

@@ -292,6 +292,20 @@ private Q_SLOTS:
         }
     }
 
+    // The settings are written at closing too: a failure there is said, and the old file stays.
+    void settingsThatCannotBeWrittenAreReported()
+    {
+        ShellFixture f;
+        QVERIFY(textfile::writeBytes(f.path("TyxHelp.ini"), "ancien\r\n"));
+        safefile::setFaultHook([](safefile::Step s, const QString&) { return s == safefile::Step::Write ? EDQUOT : 0; });
+        const bool closed = f.main->close();
+        safefile::setFaultHook({});
+        QVERIFY(closed);
+        QCOMPARE(f.prompts.asked, QStringList{QString::fromUtf8("Les réglages n'ont pas pu être enregistrés dans « %1 » : quota de disque dépassé")
+                                                 .arg(f.path("TyxHelp.ini"))});
+        QCOMPARE(f.bytes("TyxHelp.ini"), QByteArray("ancien\r\n"));
+    }
+
     void closingWhenTheSaveFailsKeepsTheDocument()
     {
         ShellFixture f;

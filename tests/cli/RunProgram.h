@@ -17,8 +17,12 @@ inline Run runProgram(const QString& exe, const QStringList& args)
     QProcess p;
     p.start(exe, args);
     Run r;
-    if (!p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit)
+    // A program that hangs (on a FIFO, say) is a failure, not a stuck test run.
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit) {
+        p.kill();
+        p.waitForFinished();
         return r;
+    }
     r.code = p.exitCode();
     r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
     r.err = QString::fromLocal8Bit(p.readAllStandardError());

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 clitest::Run tyxhlpc(const QStringList& args) { return clitest::runProgram(QStringLiteral(TYXHLPC_EXE), args); }
@@ -87,6 +89,25 @@ private Q_SLOTS:
             QVERIFY(f.open(QIODevice::ReadOnly));
             QCOMPARE(f.read(4), QByteArray("\x3F\x5F\x03\x00", 4)); // the .hlp magic number
         }
+    }
+
+    // A FIFO or a device as the project: refused at once, nothing written.
+    void notARegularFile_data()
+    {
+        QTest::addColumn<bool>("fifo");
+        QTest::newRow("fifo") << true;
+        QTest::newRow("device") << false;
+    }
+    void notARegularFile()
+    {
+        QFETCH(bool, fifo);
+        QTemporaryDir dir;
+        const QString hpj = dir.filePath(u8("p.hpj"));
+        QVERIFY(fifo ? mkfifo(QFile::encodeName(hpj).constData(), 0600) == 0 : QFile::link(u8("/dev/zero"), hpj));
+        const clitest::Run r = tyxhlpc({hpj});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(u8("ce n'est pas un fichier ordinaire")), qPrintable(r.err));
+        QVERIFY(!QFile::exists(dir.filePath(u8("p.hlp"))));
     }
 };
 

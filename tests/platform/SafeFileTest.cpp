@@ -214,21 +214,38 @@ private Q_SLOTS:
         QCOMPARE(faults::folderBytes(dir.path()), (QMap<QString, QByteArray>{{"p.hpj", "neuf"}}));
     }
 
-    // When the old file cannot be put back, its bytes stay on disk under a name the message gives.
+    // When the old file cannot be put back, its bytes stay on disk under a name the message gives,
+    // and the journal lets the next set in the folder finish the job.
     void failedRevertKeepsOldBytes()
+    {
+        QTemporaryDir dir;
+        const QString a = dir.filePath("p.hpj");
+        QVERIFY(put(a, "ancien"));
+        {
+            safefile::FileSet set;
+            QVERIFY(set.add(a, "neuf") && set.commit());
+            safefile::setFaultHook([](safefile::Step s, const QString&) { return s == safefile::Step::Restore ? EIO : 0; });
+            QVERIFY(!set.revert());
+            safefile::setFaultHook({});
+            QVERIFY2(set.error().contains(QString::fromUtf8("l'ancien fichier est gardé sous")), qPrintable(set.error()));
+            QVERIFY(faults::folderBytes(dir.path()).values().contains("ancien"));
+        }
+        safefile::recoverSets(dir.path());
+        QCOMPARE(faults::folderBytes(dir.path()), (QMap<QString, QByteArray>{{"p.hpj", "ancien"}}));
+    }
+
+    // A set whose program is still at work is left alone.
+    void recoveryLeavesALiveSetAlone()
     {
         QTemporaryDir dir;
         const QString a = dir.filePath("p.hpj");
         QVERIFY(put(a, "ancien"));
         safefile::FileSet set;
         QVERIFY(set.add(a, "neuf") && set.commit());
-        safefile::setFaultHook([](safefile::Step s, const QString&) { return s == safefile::Step::Restore ? EIO : 0; });
-        QVERIFY(!set.revert());
-        safefile::setFaultHook({});
-        QVERIFY2(set.error().contains(QString::fromUtf8("l'ancien fichier est gardé sous")), qPrintable(set.error()));
-        const auto files = faults::folderBytes(dir.path());
-        QCOMPARE(files.size(), 2);
-        QVERIFY(files.values().contains("ancien"));
+        safefile::recoverSets(dir.path());
+        QCOMPARE(bytesOf(a), QByteArray("neuf"));
+        set.keep();
+        QCOMPARE(faults::folderBytes(dir.path()), (QMap<QString, QByteArray>{{"p.hpj", "neuf"}}));
     }
 };
 

@@ -67,6 +67,7 @@ inline const char* stepName(safefile::Step s)
     case safefile::Step::Sync: return "sync";
     case safefile::Step::Close: return "close";
     case safefile::Step::Backup: return "backup";
+    case safefile::Step::Journal: return "journal";
     case safefile::Step::Rename: return "rename";
     case safefile::Step::Restore: return "restore";
     }

@@ -130,9 +130,9 @@ bool read(const QString& directory, Settings& out)
     return true;
 }
 
-bool write(const QString& directory, const Settings& s)
+bool write(const QString& directory, const Settings& s, QString* error)
 {
-    return textfile::writeLines(filePath(directory), format(s));
+    return textfile::writeLines(filePath(directory), format(s), error);
 }
 
 } // namespace shellsettings

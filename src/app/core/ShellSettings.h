@@ -1,6 +1,7 @@
 #pragma once
 // The six-line settings file "TyxHelp.ini": parsing with every bound, formatting, and where the file
-// lives. Reading and writing never report an error: bad values take their bound's replacement.
+// lives. Reading never reports an error (bad values take their bound's replacement); a failed
+// write says why.
 #include <QString>
 #include <QStringList>
 
@@ -48,7 +49,7 @@ inline const QString FileName = QStringLiteral("TyxHelp.ini");
 QString filePath(const QString& directory);
 // False when there is no settings file in `directory` (then `out` is untouched).
 bool read(const QString& directory, Settings& out);
-// Best effort: false when it could not be written, nothing else happens.
-bool write(const QString& directory, const Settings& s);
+// False with the reason (French) when it could not be written; the old file is then untouched.
+bool write(const QString& directory, const Settings& s, QString* error = nullptr);
 
 } // namespace shellsettings

@@ -198,5 +198,11 @@ void TMainForm::SauveIni()
         s.hpjEditor.colour = colour;
     }
     s.popupEditor = PopupEditorPlace;
-    shellsettings::write(QDir::currentPath(), s);
+    // Settings lost without a word would come back wrong at the next start: say so.
+    QString error;
+    if (!shellsettings::write(QDir::currentPath(), s, &error))
+        prompts().tell(this,
+            QStringLiteral("Les réglages n'ont pas pu être enregistrés dans « %1 » : %2")
+                .arg(shellsettings::filePath(QDir::currentPath()), error),
+            Prompts::Kind::Warning);
 }

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -145,6 +146,16 @@ void syncFolder(const QString& target)
     }
 }
 
+QString journalField(const QString& s)
+{
+    return QString::fromLatin1(s.toUtf8().toBase64());
+}
+
+QString fromJournalField(const QByteArray& s)
+{
+    return QString::fromUtf8(QByteArray::fromBase64(s));
+}
+
 } // namespace
 
 QString reason(int e)
@@ -265,10 +276,13 @@ void setFaultHook(FaultHook hook)
 
 FileSet::~FileSet()
 {
-    if (committed_)
+    if (committed_) {
         keep();
-    else
-        dropTemps();
+        return;
+    }
+    dropTemps();
+    if (journal_ >= 0)
+        ::close(journal_); // old files that could not be put back: the journal stays for recoverSets
 }
 
 bool FileSet::fail(const QString& path, const QString& why)
@@ -306,6 +320,12 @@ bool FileSet::add(const QString& path, QByteArrayView bytes)
     Entry e;
     e.path = path;
     e.target = resolvedTarget(path);
+    const QString folder = QFileInfo(e.target).absolutePath();
+    bool seen = false;
+    for (const Entry& other : entries_)
+        seen = seen || QFileInfo(other.target).absolutePath() == folder;
+    if (!seen)
+        recoverSets(folder); // a set left half done by a killed program goes back first
     if (const QString why = targetProblem(e.target, e.existed); !why.isEmpty())
         return fail(path, why);
     if (const int err = writeTemporary(path, e.target, bytes, e.temp)) {
@@ -320,24 +340,30 @@ bool FileSet::commit()
 {
     if (failed_ || committed_)
         return false;
-    // The old files are kept under another name first, so that whatever fails later they can come
+    // The journal first, naming the old files' second names before they exist: whenever the
+    // program dies from here on, recoverSets finds what to undo.
+    for (Entry& e : entries_)
+        e.backup = e.existed ? sideName(e.target, "old") : QString();
+    if (const int err = openJournal()) {
+        for (Entry& e : entries_)
+            e.backup.clear();
+        dropTemps();
+        return fail(entries_.front().path, reason(err));
+    }
+    // The old files are kept under their second name, so that whatever fails later they can come
     // back: a hard link costs no space; where the file system has none, a copy.
     for (Entry& e : entries_) {
         if (!e.existed)
             continue;
-        const QString backup = sideName(e.target, "old");
         int err = injected(Step::Backup, e.path);
-        if (!err && ::link(native(e.target).constData(), native(backup).constData()) != 0) {
+        if (!err && ::link(native(e.target).constData(), native(e.backup).constData()) != 0) {
             QByteArray old;
             QString why;
-            if (!read(e.target, old, &why)) {
-                dropBackups();
-                dropTemps();
-                return fail(e.path, why);
-            }
             QString temp;
-            err = writeTemporary(e.path, backup, old, temp);
-            if (!err && ::rename(native(temp).constData(), native(backup).constData()) != 0) {
+            if (!read(e.target, old, &why))
+                err = EIO;
+            else if (!(err = writeTemporary(e.path, e.backup, old, temp))
+                && ::rename(native(temp).constData(), native(e.backup).constData()) != 0) {
                 err = errno;
                 ::unlink(native(temp).constData());
             }
@@ -345,21 +371,24 @@ bool FileSet::commit()
         if (err) {
             dropBackups();
             dropTemps();
+            closeJournal();
             return fail(e.path, reason(err));
         }
-        e.backup = backup;
     }
     for (size_t i = 0; i < entries_.size(); ++i) {
         Entry& e = entries_[i];
         if (const int err = renameOver(e.temp, e.target, Step::Rename, e.path)) {
             fail(e.path, reason(err));
             // Every file already renamed goes back; the set is old again.
+            bool all = true;
             for (size_t j = 0; j < i; ++j)
-                putBack(entries_[j]);
+                all = putBack(entries_[j]) && all;
             if (!restoreError_.isEmpty())
                 error_ += QStringLiteral(" ; ") + restoreError_;
             dropTemps();
             dropBackups();
+            if (all)
+                closeJournal();
             return false;
         }
         e.temp.clear();
@@ -402,6 +431,8 @@ bool FileSet::revert()
     if (!all) {
         failedPath_ = entries_.front().path;
         error_ = restoreError_;
+    } else {
+        closeJournal();
     }
     return all;
 }
@@ -410,9 +441,79 @@ void FileSet::keep()
 {
     if (!committed_)
         return;
+    closeJournal(); // first: from now on the new files are the set
     dropBackups();
     entries_.clear();
     committed_ = false;
+}
+
+// 0 or the error number. The journal stays open and locked: a set whose journal can be locked
+// belongs to a program that is gone.
+int FileSet::openJournal()
+{
+    if (const int e = injected(Step::Journal, entries_.front().path))
+        return e;
+    journalPath_ = sideName(entries_.front().target, "tyxset");
+    journal_ = ::open(native(journalPath_).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (journal_ < 0)
+        return errno;
+    QByteArray text;
+    for (const Entry& e : entries_)
+        text += (journalField(e.target) + QLatin1Char('\t') + journalField(e.backup) + QLatin1Char('\t')
+                    + QLatin1Char(e.existed ? '1' : '0') + QLatin1Char('\t') + journalField(e.temp)
+                    + QStringLiteral("\tfin\n"))
+                    .toLatin1();
+    int err = ::flock(journal_, LOCK_EX) == 0 ? writeAll(journal_, text, entries_.front().path) : errno;
+    if (!err && ::fsync(journal_) != 0)
+        err = errno;
+    if (err)
+        closeJournal();
+    return err;
+}
+
+void FileSet::closeJournal()
+{
+    if (journal_ < 0)
+        return;
+    ::unlink(native(journalPath_).constData());
+    ::close(journal_);
+    journal_ = -1;
+}
+
+void recoverSets(const QString& folder)
+{
+    const QStringList journals = QDir(folder).entryList({QStringLiteral(".*.tyxset-*")}, QDir::Files | QDir::Hidden);
+    for (const QString& name : journals) {
+        const QString path = QDir(folder).filePath(name);
+        const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) { // its program is still at work
+            ::close(fd);
+            continue;
+        }
+        QByteArray text;
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+            text.append(buffer, n);
+        // A line cut short was being written before any rename: nothing to undo for it.
+        for (const QByteArray& line : text.split('\n')) {
+            const QList<QByteArray> f = line.split('\t');
+            if (f.size() != 5 || f[4] != "fin")
+                continue;
+            const QString target = fromJournalField(f[0]), backup = fromJournalField(f[1]);
+            ::unlink(native(fromJournalField(f[3])).constData()); // a temporary file not renamed yet
+            if (f[2] == "1" && !backup.isEmpty() && QFileInfo::exists(backup)) {
+                ::rename(native(backup).constData(), native(target).constData());
+                ::unlink(native(backup).constData()); // when it was still the same file as the target
+            } else if (f[2] == "0") {
+                ::unlink(native(target).constData());
+            }
+        }
+        syncFolder(path);
+        ::unlink(native(path).constData());
+        ::close(fd);
+    }
 }
 
 } // namespace safefile

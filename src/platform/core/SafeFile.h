@@ -31,7 +31,10 @@ QString notRegularFile(const QString& path);
 // the old file is then untouched.
 bool write(const QString& path, QByteArrayView bytes, QString* error = nullptr);
 
-// Files replaced together: after commit() they are all new; after a failure, all old.
+// Files replaced together: after commit() they are all new; after a failure, all old. While a
+// set is being committed (and until keep() or revert()), a journal beside the files lists the old
+// ones: when the program is killed in between, the next set written in that folder first puts
+// the old files back (recoverSets), so a kill never leaves a mix of old and new either.
 class FileSet {
 public:
     FileSet() = default;
@@ -50,6 +53,7 @@ public:
     void keep();
 
     bool committed() const { return committed_; }
+    bool failed() const { return failed_; }
     QString failedPath() const { return failedPath_; } // the file that failed, as given
     QString error() const { return error_; }            // why, in French
 
@@ -63,6 +67,8 @@ private:
     };
     bool fail(const QString& path, const QString& why);
     bool putBack(Entry& e);
+    int openJournal();
+    void closeJournal();
     void dropTemps();
     void dropBackups();
 
@@ -72,7 +78,13 @@ private:
     QString failedPath_;
     QString error_;
     QString restoreError_;
+    int journal_ = -1; // open and locked while the set may still need its old files
+    QString journalPath_;
 };
+
+// Puts back the old files of every set in `folder` whose program was killed between its commit
+// and its keep() or revert(). A set still in the hands of a living program is left alone.
+void recoverSets(const QString& folder);
 
 // The seam through which tests make any step fail. The hook is called before each step with the
 // target's name as given; a non-zero return is the system error number the step fails with.
@@ -82,6 +94,7 @@ enum class Step {
     Sync,
     Close,
     Backup, // keeping the old file of a set until it is committed
+    Journal, // the list of a set's old files, written before the first rename
     Rename, // the temporary file over the target
     Restore // an old file of a set put back
 };
