@@ -120,7 +120,7 @@ int main(int argc, char** argv)
     // As Open does: count the blocks, check the topic tags, then take the fonts from the header.
     store::FieldLook title, body;
     doc.countBlocks();
-    if (doc.tagBalance() != 0) {
+    if (doc.altered()) {
         doc.repair(title, body);
         err(QStringLiteral("attention : les balises des rubriques de ") + quoted(hpaPath)
             + QStringLiteral(" ne sont pas appariées ; le document a été réparé en mémoire pour la construction"

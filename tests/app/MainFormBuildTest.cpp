@@ -46,7 +46,8 @@ private Q_SLOTS:
         QVERIFY(textfile::writeBytes(f.path("DEMO.hpj"), "ancien hpj"));
         QVERIFY(textfile::writeBytes(f.path("DEMO.rtf"), "ancien rtf"));
         QVERIFY(QDir(f.dir.path()).mkdir("DEMO.hlp"));
-        QTest::keyClick(f.pages->Memo1, Qt::Key_F9);
+        QVERIFY(f.showActive());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F9);
         QVERIFY(f.main->Compilation->running() || f.main->StatusBar->currentMessage().contains("remis"));
         f.main->Compilation->wait();
         QCOMPARE(f.bytes("DEMO.hpj"), QByteArray("ancien hpj"));

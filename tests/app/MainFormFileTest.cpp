@@ -270,9 +270,10 @@ private Q_SLOTS:
         QVERIFY(old.size() > 7000);
         f.prompts.fileNames << f.path("doc.hpa");
         f.main->OpenItemClick();
+        QVERIFY(f.showActive());
         const QList<faults::Point> points = faults::record([&] {
             f.typeInBody(" a");
-            QTest::keyClick(f.main.get(), Qt::Key_S, Qt::ControlModifier);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
         });
         QVERIFY(f.bytes("doc.hpa").contains("corps Rubrique 0 a\r\n"));
         QCOMPARE(points.size(), 5); // create, write, sync, close, rename
@@ -283,7 +284,7 @@ private Q_SLOTS:
             const auto before = faults::folderBytes(f.dir.path());
             {
                 const faults::Inject fault(i, ENOSPC);
-                QTest::keyClick(f.main.get(), Qt::Key_S, Qt::ControlModifier);
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
             }
             QCOMPARE(faults::folderBytes(f.dir.path()), before);
             QCOMPARE(f.prompts.asked,

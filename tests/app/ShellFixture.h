@@ -8,6 +8,7 @@
 #include "store/core/Blocks.h"
 #include "support/ScriptedPrompts.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -39,6 +40,17 @@ struct ShellFixture {
             lines << store::topicOpenTag(n) << "1\\" << titles[n] + store::TitleEndMark << "corps " + titles[n]
                   << store::topicCloseTag(n);
         textfile::writeLines(path(name), lines);
+    }
+    // Shows the main window active with the body focused, so that keys reach the menus' shortcuts
+    // as they do for the author. False when the window could not become active.
+    bool showActive() const
+    {
+        main->show();
+        main->activateWindow();
+        if (!QTest::qWaitForWindowActive(main.get()))
+            return false;
+        pages->Memo1->setFocus();
+        return QApplication::focusWidget() == pages->Memo1;
     }
     // The document gets an unsaved change, as typing in the body does.
     void typeInBody(const QString& text) const

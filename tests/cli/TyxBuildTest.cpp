@@ -223,7 +223,10 @@ private Q_SLOTS:
         QVERIFY2(r.err.contains(u8("Erreur : ")), qPrintable(r.err));
         QVERIFY2(r.err.contains(dir.filePath(u8("autre.hlp"))), qPrintable(r.err));
         QVERIFY(!QFile::exists(dir.filePath(u8("autre.hlp"))));
-        QCOMPARE(bytesOf(dir.filePath(u8("autre.rtf"))), workedexample::expectedRtf());
+        // The three files are one set: without the .hlp, the .hpj and .rtf are not left either.
+        QVERIFY2(r.err.contains(u8("sont remis tels qu'ils étaient")), qPrintable(r.err));
+        QVERIFY(!QFile::exists(dir.filePath(u8("autre.rtf"))));
+        QVERIFY(!QFile::exists(dir.filePath(u8("autre.hpj"))));
     }
 
     // An output name taken by a folder: none of the three files changes, and nothing says "écrit".
@@ -240,7 +243,9 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString hpa = dir.filePath(u8("p.hpa"));
-        QVERIFY(writeProject(hpa, workedexample::projectLines()));
+        QStringList lines = workedexample::projectLines();
+        lines.replaceInStrings(u8("demo.rtf"), u8("p.rtf"));
+        QVERIFY(writeProject(hpa, lines));
         for (const char* name : {"p.hpj", "p.rtf", "p.hlp"})
             QVERIFY(u8(name) == blocked ? QDir(dir.path()).mkdir(blocked) : textfile::writeBytes(dir.filePath(u8(name)), name));
         const auto before = faults::folderBytes(dir.path());

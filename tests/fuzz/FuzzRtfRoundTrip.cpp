@@ -18,7 +18,7 @@ TYX_FUZZ_ENTRY
     store::DocumentStore doc;
     doc.DocumentLines = textfile::splitLines(fuzz::input(data, size));
     doc.countBlocks();
-    if (doc.tagBalance() != 0) // as tyxbuild does
+    if (doc.altered()) // as tyxbuild does
         doc.repair(store::FieldLook(), store::FieldLook());
     store::FieldLook title, body;
     store::litHeader(doc.DocumentLines, title, body);

@@ -330,7 +330,7 @@ private Q_SLOTS:
         QTest::newRow("block cut short after its tag")
             << QStringList{u8("<BLOC0000>"), u8("</BLOC0000>")} << 1 << 0 << t12 << b10
             << QStringList{hashNote(u8("IDH_")), dollarNote(QString()), plusNote(u8("0000")), titlePar(QString()),
-                   u8("\\page "), u8("\\par }")};
+                   u8("\\fs20 "), u8("\\par \\page "), u8("\\par }")}; // the contents' paragraph mark is body, not a title
 
         QTest::newRow("lines outside blocks and other blocks ignored")
             << QStringList{u8(" "), u8("<HEADER>"), u8("</HEADER>"), u8("<HPJ>"), u8("[OPTIONS]"), u8("</HPJ>")}

@@ -170,7 +170,7 @@ bool TPagesHlp::Sauve(const QString& fileName)
 
 bool TPagesHlp::Verif()
 {
-    if (store_.tagBalance() == 0)
+    if (!store_.altered())
         return false;
     if (prompts().ask(this, QString::fromUtf8("Le fichier a été altéré. Restaurer ?"), Prompts::Buttons::YesNo,
             Prompts::Kind::Warning)

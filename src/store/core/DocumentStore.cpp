@@ -60,6 +60,24 @@ int DocumentStore::tagBalance() const
     return balance;
 }
 
+bool DocumentStore::altered() const
+{
+    if (tagBalance() != 0)
+        return true;
+    const TagIndex index(DocumentLines);
+    for (int k = 0; k < qMin(PageCount, MaxBlocks); ++k) {
+        const int open = index.topic(k);
+        if (open >= 0 && !blockExtent(DocumentLines, open, topicCloseTag(k)).closed)
+            return true;
+    }
+    for (int k = 0; k < qMin(PopupCount, MaxBlocks); ++k) {
+        const int open = index.popup(k);
+        if (open >= 0 && !blockExtent(DocumentLines, open, popupCloseTag(k)).closed)
+            return true;
+    }
+    return false;
+}
+
 namespace {
 
 enum class Kind { None, TopicOpen, TopicClose, PopupOpen, PopupClose, HeaderOpen, HeaderClose, HpjOpen, HpjClose };
