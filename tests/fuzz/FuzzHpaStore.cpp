@@ -25,14 +25,20 @@ void open(store::DocumentStore& doc, const QByteArray& bytes, bool repair)
     }
 }
 
+// Every page that has a block, whether navigation reaches it or not (a gap in the numbers hides
+// the pages after it, and the count of tags may change when a second block of a number is made
+// text): a page is lost only when its block is gone.
 Pages readAll(store::DocumentStore& doc)
 {
     Pages pages;
-    for (int p = 0; p < doc.PageCount; ++p) {
-        doc.CurrentPage = p;
+    for (const QString& line : std::as_const(doc.DocumentLines)) {
+        const int n = store::tagNumber(line, u"<BLOC", true);
+        if (n < 0 || pages.count(n))
+            continue;
+        doc.CurrentPage = n;
         store::TopicFields f;
         if (doc.readPage(f))
-            pages[p] = f;
+            pages[n] = f;
     }
     return pages;
 }
@@ -59,9 +65,12 @@ void roundTrip(const QByteArray& bytes, bool repair)
 {
     store::DocumentStore doc;
     open(doc, bytes, repair);
+    // An altered file kept as read (the question answered Non) may change at its first save (a
+    // block closed, a second block of a number made text): it is a fixed point from then on.
+    const bool settled = !doc.altered();
     const Pages before = readAll(doc);
     storeAll(doc);
-    const QByteArray once = doc.saveBytes();
+    QByteArray once = doc.saveBytes();
 
     open(doc, once, repair);
     const Pages stored = readAll(doc);
@@ -74,10 +83,17 @@ void roundTrip(const QByteArray& bytes, bool repair)
         FUZZ_CHECK(it->second.body.size() == f.body.size());
     }
     storeAll(doc);
-    const QByteArray twice = doc.saveBytes();
+    QByteArray twice = doc.saveBytes();
+    if (!settled) {
+        once = twice;
+        open(doc, once, repair);
+        storeAll(doc);
+        twice = doc.saveBytes();
+    }
     FUZZ_CHECK(twice == once);
     open(doc, twice, repair);
-    FUZZ_CHECK(readAll(doc) == stored);
+    const Pages last = readAll(doc);
+    FUZZ_CHECK(settled ? last == stored : last.size() == stored.size());
 }
 
 } // namespace

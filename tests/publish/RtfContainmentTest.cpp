@@ -56,6 +56,10 @@ private Q_SLOTS:
         QTest::newRow("stray closing brace") << QStringList{"fin }"} << "1\\";
         QTest::newRow("group left open") << QStringList{"{\\b gras", "encore"} << "1\\Deux";
         QTest::newRow("group over two lines is kept") << QStringList{"{\\b gras", "fin}" + Mark} << "1\\";
+        QTest::newRow("index entry outside a group") << QStringList{"un \\txe deux"} << "1\\";
+        QTest::newRow("footnote outside a group") << QStringList{"\\footnote x"} << "1\\Deux";
+        QTest::newRow("ignorable destination outside a group") << QStringList{"\\*\\foo x"} << "1\\";
+        QTest::newRow("destination in a group of its own") << QStringList{"a {\\txe b", "c}d"} << "1\\";
     }
     void everyTopicStaysItsOwn()
     {
@@ -81,6 +85,10 @@ private Q_SLOTS:
         QTest::newRow("stray brace") << QByteArray("a}b") << QByteArray("a\\}b") << 0;
         QTest::newRow("escaped braces") << QByteArray("\\{x\\}") << QByteArray("\\{x\\}") << 0;
         QTest::newRow("open group") << QByteArray("{\\b x") << QByteArray("{\\b x") << 1;
+        QTest::newRow("destination outside a group") << QByteArray("a \\txe b") << QByteArray("a \\\\txe b") << 0;
+        QTest::newRow("destination opening a group") << QByteArray("{\\txe b}") << QByteArray("{\\txe b}") << 0;
+        QTest::newRow("starred outside a group") << QByteArray("\\*\\x") << QByteArray("\\\\*\\x") << 0;
+        QTest::newRow("starred opening a group") << QByteArray("{\\*\\bkmkstart m}") << QByteArray("{\\*\\bkmkstart m}") << 0;
     }
     void containedBytes()
     {

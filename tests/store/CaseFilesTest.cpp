@@ -56,7 +56,9 @@ private Q_SLOTS:
         const QStringList demo{"Bienvenue", QString::fromUtf8("Démarrage rapide"), QString::fromUtf8("Créer une rubrique"),
             "Compiler l'aide", QString::fromUtf8("Mots-clés et index")};
         QTest::newRow("close tag with a trailing space") << caseLines("close-tag-trailing-space.hpa") << demo;
-        QTest::newRow("topic tag inside a popup") << caseLines("popup-holds-topic-tag.hpa") << QStringList{"Titre A"};
+        // Two blocks of number 0: the repair gives the second a number of its own.
+        QTest::newRow("topic tag inside a popup") << caseLines("popup-holds-topic-tag.hpa")
+                                                  << QStringList{"Titre A", "Titre du popup"};
         QTest::newRow("body line ends in a backslash") << caseLines("body-line-ends-in-backslash.hpa") << demo;
         QStringList unclosed{"<HPJ>", "</HPJ>"};
         unclosed << storetest::topic(0, "1\\", "Un", {"a"}) << "<BLOC0001>" << "1\\" << storetest::title("Deux") << "b";
@@ -88,18 +90,24 @@ private Q_SLOTS:
         QCOMPARE(doc.saveBytes(), once);
     }
 
-    // The popup's lines stay the popup's text once page 0 moved behind it.
-    void popupKeepsTheTopicTagAsText()
+    // The same file with the repair declined: page 0 stays the topic once it moved behind the
+    // popup, and the popup's lines stay its text.
+    void popupKeepsTheTopicTagWhenNotRepaired()
     {
         DocumentStore doc;
-        open(doc, caseLines("popup-holds-topic-tag.hpa"));
+        doc.DocumentLines = caseLines("popup-holds-topic-tag.hpa");
+        doc.countBlocks();
+        QVERIFY(doc.altered());
         TopicFields f;
         QVERIFY(doc.readPage(f));
+        QCOMPARE(f.title, QStringLiteral("Titre A"));
         doc.writePage(f, true);
-        open(doc, textfile::splitLines(doc.saveBytes()));
+        doc.DocumentLines = textfile::splitLines(doc.saveBytes());
+        doc.countBlocks();
+        QVERIFY(!doc.altered());
         QCOMPARE(doc.PageCount, 1);
-        QCOMPARE(doc.PopupCount, 1);
         QVERIFY(doc.readPage(f));
+        QCOMPARE(f.title, QStringLiteral("Titre A"));
         QCOMPARE(f.body, QStringList{QString::fromUtf8("corps A¶")});
         const int popup = findTag(doc.DocumentLines, popupOpenTag(0));
         const Extent e = blockExtent(doc.DocumentLines, popup, popupCloseTag(0));

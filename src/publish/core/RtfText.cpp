@@ -3,8 +3,10 @@
 #include "platform/core/Cp1252.h"
 #include "store/core/Blocks.h"
 #include "store/core/TextRules.h"
+#include "winhelp/project/RtfReader.h"
 
 #include <array>
+#include <cctype>
 #include <cstring>
 
 namespace publish {
@@ -82,53 +84,64 @@ qsizetype escapeLength(const QByteArray& b, qsizetype i)
 
 bool containRtf(QByteArray& bytes, qsizetype from, int& depth)
 {
-    // A first look without copying: nearly every line needs nothing.
+    // One pass; a copy is made only from the first byte that changes (nearly every line has none).
     const qsizetype n = bytes.size();
-    int d = depth;
-    bool clean = true;
-    for (qsizetype i = from; i < n && clean; ++i) {
-        const char c = bytes[i];
-        if (c == '\\') {
-            const qsizetype take = escapeLength(bytes, i);
-            clean = take > 0;
-            i += qMax<qsizetype>(take, 0);
-        } else if (c == '{') {
-            ++d;
-        } else if (c == '}') {
-            clean = d > 0;
-            --d;
+    QByteArray fixed;
+    bool copying = false;
+    qsizetype copied = from; // bytes before this are in `fixed` when copying
+    const auto change = [&](qsizetype at, QByteArrayView with, qsizetype skip) {
+        if (!copying) {
+            fixed = bytes.left(at);
+            fixed.reserve(n + 16);
+            copying = true;
+        } else {
+            fixed.append(bytes.constData() + copied, at - copied);
         }
+        fixed.append(with);
+        copied = at + skip;
+    };
+    int d = depth;
+    bool groupStart = false; // right after a brace the text opened (and its "\*"): a destination may start there
+    for (qsizetype i = from; i < n; ++i) {
+        const char c = bytes[i];
+        if (c == '{') {
+            ++d;
+            groupStart = true;
+            continue;
+        }
+        if (c == '}') {
+            groupStart = false;
+            if (d == 0)
+                change(i, "\\}", 1);
+            else
+                --d;
+            continue;
+        }
+        if (c != '\\') {
+            groupStart = false;
+            continue;
+        }
+        const qsizetype take = escapeLength(bytes, i);
+        qsizetype word = 0;
+        while (i + 1 + word < n && std::isalpha(static_cast<unsigned char>(bytes[i + 1 + word])))
+            ++word;
+        const bool star = take == 1 && bytes[i + 1] == '*';
+        // Unfinished, or a destination outside a group of the text's own: it would swallow what
+        // follows it (the \page, the next topics), so its backslash becomes a plain one.
+        if (take < 0 || (star && !groupStart)
+            || (word > 0 && !groupStart && hlp::isRtfDestination(QByteArrayView(bytes.constData() + i + 1, word)))) {
+            change(i, "\\\\", 1);
+            groupStart = false;
+            continue;
+        }
+        groupStart = star && groupStart;
+        i += word > 0 ? word : take;
     }
-    if (clean) {
+    if (!copying) {
         depth = d;
         return false;
     }
-    QByteArray fixed = bytes.left(from);
-    fixed.reserve(n + 8);
-    d = depth;
-    for (qsizetype i = from; i < n; ++i) {
-        const char c = bytes[i];
-        if (c == '\\') {
-            const qsizetype take = escapeLength(bytes, i);
-            if (take < 0) {
-                fixed.append("\\\\", 2); // what followed it stays plain text
-            } else {
-                fixed.append(bytes.constData() + i, take + 1);
-                i += take;
-            }
-            continue;
-        }
-        if (c == '{') {
-            ++d;
-        } else if (c == '}') {
-            if (d == 0) {
-                fixed.append("\\}", 2);
-                continue;
-            }
-            --d;
-        }
-        fixed.append(c);
-    }
+    fixed.append(bytes.constData() + copied, n - copied);
     bytes.swap(fixed);
     depth = d;
     return true;

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <deque>
 #include <map>
+#include <vector>
 
 namespace store {
 
@@ -64,15 +65,28 @@ bool DocumentStore::altered() const
 {
     if (tagBalance() != 0)
         return true;
-    const TagIndex index(DocumentLines);
-    for (int k = 0; k < qMin(PageCount, MaxBlocks); ++k) {
-        const int open = index.topic(k);
-        if (open >= 0 && !blockExtent(DocumentLines, open, topicCloseTag(k)).closed)
-            return true;
+    // One pass: the first block of each number, and whether a number opens a second block.
+    std::vector<int> topics(MaxBlocks, -1), popups(MaxBlocks, -1);
+    for (int i = 0; i < int(DocumentLines.size()); ++i) {
+        const QString& l = DocumentLines[i];
+        if (l.size() < 10 || l.front() != u'<')
+            continue;
+        int n = tagNumber(l, u"<BLOC", true);
+        std::vector<int>* first = &topics;
+        if (n < 0) {
+            n = tagNumber(l, u"<POPUP", true);
+            first = &popups;
+        }
+        if (n < 0)
+            continue;
+        if ((*first)[size_t(n)] >= 0)
+            return true; // every reader sees the first block only
+        (*first)[size_t(n)] = i;
     }
-    for (int k = 0; k < qMin(PopupCount, MaxBlocks); ++k) {
-        const int open = index.popup(k);
-        if (open >= 0 && !blockExtent(DocumentLines, open, popupCloseTag(k)).closed)
+    for (int k = 0; k < MaxBlocks; ++k) {
+        if (topics[size_t(k)] >= 0 && !blockExtent(DocumentLines, topics[size_t(k)], topicCloseTag(k)).closed)
+            return true;
+        if (popups[size_t(k)] >= 0 && !blockExtent(DocumentLines, popups[size_t(k)], popupCloseTag(k)).closed)
             return true;
     }
     return false;
@@ -150,11 +164,11 @@ QString openTagText(Kind open, int n)
     }
 }
 
-// A kept line that the count of tags would take for one is made text, so the repaired document
-// passes the check at the next opening.
+// A kept line that the count of tags or a lookup would take for a tag is made text, so the
+// repaired document passes the check at the next opening.
 QString keptLine(const QString& line)
 {
-    return isTopicOpenPrefix(line) || isTopicClosePrefix(line) || isPopupOpenPrefix(line) ? protectBodyLine(line) : line;
+    return protectBodyLine(line);
 }
 
 QString closeTagText(Kind open, int n)

@@ -1128,6 +1128,12 @@ void Parser::finishFootnote()
 
 } // namespace
 
+bool isRtfDestination(QByteArrayView word)
+{
+    const QByteArray w = word.toByteArray();
+    return w == "footnote" || w == "fonttbl" || w == "colortbl" || skippedDestinations().contains(w);
+}
+
 QString Topic::displayName() const
 {
     if (!title.isEmpty())

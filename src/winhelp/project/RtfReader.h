@@ -7,6 +7,10 @@
 
 namespace hlp {
 
+// True for a control word (without its backslash) that starts a destination: the rest of its
+// group is not body text. A writer of RTF text keeps such words at the start of a group.
+bool isRtfDestination(QByteArrayView word);
+
 class RtfReader {
 public:
     RtfReader(HelpDocument& document, Diagnostics& diagnostics);
