@@ -74,10 +74,13 @@ void roundTrip(const QByteArray& bytes, bool repair)
 
     open(doc, once, repair);
     const Pages stored = readAll(doc);
-    // No page lost: every page that had a block still has one, with its title and as many lines.
+    // No page lost: every page that had a block still has one and, in a document that passes
+    // the check, its title and as many lines (blocks held in others may give lines to each other).
     for (const auto& [p, f] : before) {
         const auto it = stored.find(p);
         FUZZ_CHECK(it != stored.end());
+        if (!settled)
+            continue;
         FUZZ_CHECK(store::TrimSpaces(f.title).isEmpty() || it->second.title == store::protectBodyLine(f.title)
             || it->second.title == f.title);
         FUZZ_CHECK(it->second.body.size() == f.body.size());
