@@ -3,6 +3,7 @@
 #include "publish/core/ProjectBuild.h"
 #include "platform/core/TextFile.h"
 #include "store/core/DocumentStore.h"
+#include "winhelp/reader/HlpFileReader.h"
 #include "support/FaultPoints.h"
 #include "support/TestRegistry.h"
 
@@ -227,6 +228,34 @@ private Q_SLOTS:
         QVERIFY2(r.err.contains(u8("sont remis tels qu'ils étaient")), qPrintable(r.err));
         QVERIFY(!QFile::exists(dir.filePath(u8("autre.rtf"))));
         QVERIFY(!QFile::exists(dir.filePath(u8("autre.hpj"))));
+    }
+
+    // The files that once lost or garbled text build whole: the compiler's own reader finds every
+    // topic in a consistent .hlp.
+    void caseFilesBuildWhole_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("name"); // as its project block names the topic file
+        QTest::addColumn<int>("topics");   // topics and popups
+        QTest::newRow("close tag with a trailing space") << u8("close-tag-trailing-space.hpa") << u8("DEMO") << 6;
+        QTest::newRow("body line ends in a backslash") << u8("body-line-ends-in-backslash.hpa") << u8("DEMO") << 6;
+        QTest::newRow("title of 1,001 characters") << u8("title-1001-characters.hpa") << u8("DEMO") << 6;
+        QTest::newRow("block without title line") << u8("block-without-title-line.hpa") << u8("t") << 1;
+        QTest::newRow("topic tag inside a popup") << u8("popup-holds-topic-tag.hpa") << u8("t") << 3;
+    }
+    void caseFilesBuildWhole()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, name);
+        QFETCH(int, topics);
+        QTemporaryDir dir;
+        const QString hpa = dir.filePath(name + u8(".hpa"));
+        QVERIFY(QFile::copy(u8(TYX_TEST_DATA "/cases/") + file, hpa));
+        const Run r = tyxbuild({hpa});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        hlp::HlpFile f;
+        QVERIFY2(f.load(bytesOf(dir.filePath(name + u8(".hlp")))), qPrintable(f.problems().join(u8("\n"))));
+        QCOMPARE(int(f.topics().size()), topics);
     }
 
     // An output name taken by a folder: none of the three files changes, and nothing says "écrit".
