@@ -126,9 +126,12 @@ private Q_SLOTS:
         QTest::newRow("exact close") << QStringList{open, "k", "t", "</BLOC0001>", "x"} << 4 << 3 << true;
         QTest::newRow("close with spaces") << QStringList{open, "k", "</BLOC0001>  ", "x"} << 3 << 2 << true;
         QTest::newRow("other case is text") << QStringList{open, "k", "</bloc0001>", "</BLOC0001>"} << 4 << 3 << true;
-        QTest::newRow("no close: stops before the next tag") << QStringList{open, "k", "t", "<BLOC0002>", "</BLOC0002>"} << 3 << 3 << false;
+        QTest::newRow("no close: stops before the next block") << QStringList{open, "k", "t", "<BLOC0002>", "</BLOC0002>"} << 3 << 3 << false;
         QTest::newRow("no close: to the end") << QStringList{open, "k", "t"} << 3 << 3 << false;
-        QTest::newRow("tags inside a closed block are text") << QStringList{open, "<POPUP0000>", "</BLOC0001>"} << 3 << 2 << true;
+        QTest::newRow("another block starts before the close") << QStringList{open, "k", "<popup0000>", "</BLOC0001>"} << 2 << 2 << false;
+        QTest::newRow("project block starts before the close") << QStringList{open, " <HPJ> ", "</BLOC0001>"} << 1 << 1 << false;
+        QTest::newRow("lines that only look like tags are text") << QStringList{open, "</BLOCK>", "<BLOC0002>x", "{}<BLOC0003>", "</BLOC0001>"}
+                                                                 << 5 << 4 << true;
     }
     void blockEnds()
     {

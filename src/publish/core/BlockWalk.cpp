@@ -28,6 +28,8 @@ BlockWalk::BlockWalk(const QStringList& lines)
 {
     for (int i = 0; i < int(lines.size()); ++i) {
         const QString& l = lines[i];
+        if (store::startsBlock(l))
+            starts_.push_back(i);
         if (l.size() < 11 || (l[0] != u' ' && (l[0] != u'<' || l[1] != u'/')))
             continue;
         bool popup = false;
@@ -53,17 +55,13 @@ BlockSpan BlockWalk::span(int open, const std::vector<std::pair<int, int>>& clos
 {
     if (open < 0)
         return {};
+    // As store::blockExtent: the close tag, unless another block starts first.
+    const auto next = std::upper_bound(starts_.cbegin(), starts_.cend(), open);
+    const int nextStart = next != starts_.cend() ? *next : int(lines_.size());
     const auto at = std::lower_bound(closes.cbegin(), closes.cend(), std::pair<int, int>(n, open + 1));
-    if (at != closes.cend() && at->first == n)
+    if (at != closes.cend() && at->first == n && at->second < nextStart)
         return {open, at->second, true};
-    // No close tag after it: the block ends before the next tag line rather than swallowing every
-    // block that follows (store::blockExtent, kept to one pass per walk here). The scan stays
-    // within the block, so a whole walk remains linear.
-    int end = open + 1;
-    const int size = int(lines_.size());
-    while (end < size && !store::looksLikeTag(lines_[end]))
-        ++end;
-    return {open, end, false};
+    return {open, nextStart, false};
 }
 
 } // namespace publish

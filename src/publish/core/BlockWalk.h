@@ -29,9 +29,10 @@ private:
 
     const QStringList& lines_;
     store::TagIndex index_;
-    // (number, line) of every exact close tag, sorted: the first close after an open tag is one
-    // binary search away.
+    // (number, line) of every close tag, sorted: the first close after an open tag is one binary
+    // search away; so is the next line that starts a block (store::startsBlock).
     std::vector<std::pair<int, int>> topicCloses_, popupCloses_;
+    std::vector<int> starts_;
 };
 
 } // namespace publish

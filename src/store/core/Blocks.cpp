@@ -63,6 +63,19 @@ bool isCloseLine(QStringView line, QStringView closeTag)
     return line.sliced(a, b - a) == closeTag;
 }
 
+bool startsBlock(QStringView line)
+{
+    if (line.isEmpty() || (line.front() != u'<' && line.front() != u' '))
+        return false;
+    if (tagNumber(line, u"<BLOC", true) >= 0 || tagNumber(line, u"<POPUP", true) >= 0)
+        return true;
+    while (!line.isEmpty() && line.front() == u' ')
+        line = line.sliced(1);
+    while (!line.isEmpty() && line.back() == u' ')
+        line.chop(1);
+    return sameTag(line, u"<HEADER>") || sameTag(line, u"<HPJ>");
+}
+
 Extent blockExtent(const QStringList& lines, int open, QStringView closeTag)
 {
     const int size = int(lines.size());
@@ -70,17 +83,17 @@ Extent blockExtent(const QStringList& lines, int open, QStringView closeTag)
     e.open = open;
     if (open < 0 || open >= size)
         return e;
-    for (int i = open + 1; i < size; ++i) {
+    int i = open + 1;
+    for (; i < size; ++i) {
         if (isCloseLine(lines[i], closeTag)) {
             e.contentEnd = i;
             e.end = i + 1;
             e.closed = true;
             return e;
         }
+        if (startsBlock(lines[i]))
+            break;
     }
-    int i = open + 1;
-    while (i < size && !looksLikeTag(lines[i]))
-        ++i;
     e.contentEnd = e.end = i;
     return e;
 }

@@ -27,9 +27,9 @@ int findTag(const QStringList& lines, QStringView tag, int from = 0);
 int findExact(const QStringList& lines, QStringView text, int from = 0);
 
 // Where the block opened at `open` ends, the same for every reader: at the first later line that
-// is its close tag (spaces around it allowed: the count of tags takes such a line for a close);
-// without one, before the next line that looks like a tag, so a block never swallows the blocks
-// that follow it; else at the end of the lines.
+// is its close tag (spaces around it allowed: the count of tags takes such a line for a close),
+// unless a line that starts another block comes first: then the block ends before that line
+// without its close, so a block never swallows another; else at the end of the lines.
 struct Extent {
     int open = -1;
     int contentEnd = -1; // one past the last content line: the close tag's line when there is one
@@ -39,6 +39,9 @@ struct Extent {
 Extent blockExtent(const QStringList& lines, int open, QStringView closeTag);
 // The line of the close tag that ends a block, as blockExtent finds it (spaces around allowed).
 bool isCloseLine(QStringView line, QStringView closeTag);
+// A line the lookups take for the start of a block: a numbered topic or popup open tag (ASCII
+// letters folded), "<HEADER>" or "<HPJ>".
+bool startsBlock(QStringView line);
 // Index of the block's last line (its close tag when it has one).
 int blockEnd(const QStringList& lines, int open, QStringView closeTag);
 // Removes the block opened at `open`: the lines blockExtent gives it.

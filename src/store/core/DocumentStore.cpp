@@ -6,7 +6,6 @@
 #include "store/core/TextRules.h"
 
 #include <QFileInfo>
-#include <algorithm>
 #include <deque>
 #include <map>
 #include <vector>
@@ -84,29 +83,19 @@ bool DocumentStore::altered() const
             return true; // every reader sees the first block only
         (*first)[size_t(n)] = i;
     }
-    // Every block as the readers see it: closed, and holding no other block's open tag (an edit
-    // of the inner one would take its lines out of the outer one).
-    std::vector<std::pair<int, int>> spans; // open, one past the end
-    for (int k = 0; k < MaxBlocks; ++k) {
-        for (const bool popup : {false, true}) {
-            const int open = (popup ? popups : topics)[size_t(k)];
-            if (open < 0)
-                continue;
-            const Extent e = blockExtent(DocumentLines, open, popup ? popupCloseTag(k) : topicCloseTag(k));
-            if (!e.closed)
-                return true;
-            spans.emplace_back(open, e.end);
-        }
-    }
+    // Every block as the readers see it has its close tag (it cannot hold another: blockExtent
+    // ends it before the next block's open tag).
     for (const auto& [open, close] : {std::pair<const char16_t*, const char16_t*>{u"<HEADER>", u"</HEADER>"}, {u"<HPJ>", u"</HPJ>"}}) {
         const int at = findTag(DocumentLines, open);
-        if (at >= 0)
-            spans.emplace_back(at, blockExtent(DocumentLines, at, close).end);
-    }
-    std::sort(spans.begin(), spans.end());
-    for (size_t i = 1; i < spans.size(); ++i)
-        if (spans[i].first < spans[i - 1].second)
+        if (at >= 0 && !blockExtent(DocumentLines, at, close).closed)
             return true;
+    }
+    for (int k = 0; k < MaxBlocks; ++k) {
+        if (topics[size_t(k)] >= 0 && !blockExtent(DocumentLines, topics[size_t(k)], topicCloseTag(k)).closed)
+            return true;
+        if (popups[size_t(k)] >= 0 && !blockExtent(DocumentLines, popups[size_t(k)], popupCloseTag(k)).closed)
+            return true;
+    }
     return false;
 }
 
