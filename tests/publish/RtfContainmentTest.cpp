@@ -60,6 +60,7 @@ private Q_SLOTS:
         QTest::newRow("footnote outside a group") << QStringList{"\\footnote x"} << "1\\Deux";
         QTest::newRow("ignorable destination outside a group") << QStringList{"\\*\\foo x"} << "1\\";
         QTest::newRow("destination in a group of its own") << QStringList{"a {\\txe b", "c}d"} << "1\\";
+        QTest::newRow("page break of the author's") << QStringList{"\\qc x\\par\\page y"} << "1\\";
     }
     void everyTopicStaysItsOwn()
     {
@@ -88,6 +89,8 @@ private Q_SLOTS:
         QTest::newRow("destination outside a group") << QByteArray("a \\txe b") << QByteArray("a \\\\txe b") << 0;
         QTest::newRow("destination opening a group") << QByteArray("{\\txe b}") << QByteArray("{\\txe b}") << 0;
         QTest::newRow("starred outside a group") << QByteArray("\\*\\x") << QByteArray("\\\\*\\x") << 0;
+        QTest::newRow("page break") << QByteArray("a\\page b") << QByteArray("a\\\\page b") << 0;
+        QTest::newRow("longer word") << QByteArray("\\pagebb") << QByteArray("\\pagebb") << 0;
         QTest::newRow("starred opening a group") << QByteArray("{\\*\\bkmkstart m}") << QByteArray("{\\*\\bkmkstart m}") << 0;
     }
     void containedBytes()

@@ -127,9 +127,10 @@ bool containRtf(QByteArray& bytes, qsizetype from, int& depth)
             ++word;
         const bool star = take == 1 && bytes[i + 1] == '*';
         // Unfinished, or a destination outside a group of the text's own: it would swallow what
-        // follows it (the \page, the next topics), so its backslash becomes a plain one.
-        if (take < 0 || (star && !groupStart)
-            || (word > 0 && !groupStart && hlp::isRtfDestination(QByteArrayView(bytes.constData() + i + 1, word)))) {
+        // follows it (the \page, the next topics); or a \page of its own, which would cut the
+        // topic in two. Its backslash becomes a plain one.
+        const QByteArrayView name(bytes.constData() + i + 1, word);
+        if (take < 0 || (star && !groupStart) || name == "page" || (word > 0 && !groupStart && hlp::isRtfDestination(name))) {
             change(i, "\\\\", 1);
             groupStart = false;
             continue;

@@ -17,10 +17,12 @@ QString RtfEscape(QStringView line);
 void appendEscaped(QByteArray& out, QStringView line);
 
 // Keeps the author's RTF inside its topic. From `from` on: a backslash left unfinished at the end
-// (alone, or "\'" without its two hex digits) becomes a plain backslash, and a closing brace with
-// no open group of the text's own becomes a plain brace, so neither can swallow the \page or the
-// braces the writer puts after the text. `depth` carries the text's open groups from one line to
-// the next; the writer closes them at the end of the topic. True when a byte changed.
+// (alone, or "\'" without its two hex digits), a destination word (\txe, \footnote, \* ...)
+// outside a group the text opened, and a \page of the text's own become plain text; a closing
+// brace with no open group of the text's own becomes a plain brace. So nothing can swallow the
+// \page or the braces the writer puts after the text, or cut a topic in two. `depth` carries the
+// text's open groups from one line to the next; the writer closes them at the end of the topic.
+// True when a byte changed.
 bool containRtf(QByteArray& bytes, qsizetype from, int& depth);
 // A title for the RTF: escaped, contained and closed (it stands inside the writer's own groups).
 QString RtfTitle(QStringView title);
