@@ -84,7 +84,10 @@ QByteArray pictureFromBmp(const QByteArray& bmp, QString* why)
         }
     }
 
-    auto dpi = [](std::int32_t ppm) -> std::uint32_t { return ppm > 0 ? static_cast<std::uint32_t>((ppm * 254 + 5000) / 10000) : 96; };
+    // In 64 bits: a resolution near the 32-bit limit must not overflow on the way.
+    auto dpi = [](std::int32_t ppm) -> std::uint32_t {
+        return ppm > 0 ? static_cast<std::uint32_t>((std::int64_t(ppm) * 254 + 5000) / 10000) : 96;
+    };
     ByteWriter head;
     head.u8(6); // device-independent bitmap
     head.u8(0); // no packing
