@@ -161,6 +161,8 @@ private Q_SLOTS:
         QTest::newRow("second block of a number") << hpj + one + two + storetest::topic(0, "1\\", "Autre", {"c"}) << true << 3;
         QTest::newRow("block inside another") << hpj + QStringList{"<BLOC0001>", "1\\", storetest::title("Deux")} + one
                                                         + QStringList{"b", "</BLOC0001>"} << true << 2;
+        QTest::newRow("lines the count takes for tags inside a block")
+            << hpj + storetest::topic(0, "1\\", "Un", {"<BLOC000+0>", "</BLOCK>"}) << true << 1;
         QTest::newRow("topic tag inside the project block") << QStringList{"<HPJ>"} + one + QStringList{"</HPJ>"} + two << true << 2;
     }
     void checkOfOpen()
@@ -219,6 +221,19 @@ private Q_SLOTS:
         DocumentStore again;
         open(again, textfile::splitLines(doc.saveBytes()));
         QCOMPARE(again.DocumentLines, doc.DocumentLines); // no second repair
+    }
+
+    // Text outside every block, before any page, is kept by the repair (outside the blocks).
+    void repairKeepsTextBeforeThePages()
+    {
+        DocumentStore doc;
+        doc.DocumentLines = QStringList{"<HPJ>", "</HPJ>", "</BLOC0003>", "texte perdu ?"} + storetest::topic(0, "1\\", "Un", {"a"});
+        doc.countBlocks();
+        QVERIFY(doc.altered());
+        doc.repair(FieldLook(), FieldLook());
+        QVERIFY(!doc.altered());
+        QVERIFY(doc.DocumentLines.contains("texte perdu ?"));
+        QVERIFY(!doc.DocumentLines.contains("</BLOC0003>"));
     }
 
     // Two [MAP] sections (a hand edit): the first save leaves one, and the second changes nothing.

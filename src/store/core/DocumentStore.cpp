@@ -84,16 +84,28 @@ bool DocumentStore::altered() const
         (*first)[size_t(n)] = i;
     }
     // Every block as the readers see it has its close tag (it cannot hold another: blockExtent
-    // ends it before the next block's open tag).
+    // ends it before the next block's open tag), and holds no line that the count takes for a
+    // tag: an edit would write that line back as text and the count would change.
+    const auto sound = [this](int open, QStringView close) {
+        const Extent e = blockExtent(DocumentLines, open, close);
+        if (!e.closed)
+            return false;
+        for (int i = open + 1; i < e.contentEnd; ++i) {
+            const QString& l = DocumentLines[i];
+            if (isTopicOpenPrefix(l) || isTopicClosePrefix(l) || isPopupOpenPrefix(l))
+                return false;
+        }
+        return true;
+    };
     for (const auto& [open, close] : {std::pair<const char16_t*, const char16_t*>{u"<HEADER>", u"</HEADER>"}, {u"<HPJ>", u"</HPJ>"}}) {
         const int at = findTag(DocumentLines, open);
-        if (at >= 0 && !blockExtent(DocumentLines, at, close).closed)
+        if (at >= 0 && !sound(at, close))
             return true;
     }
     for (int k = 0; k < MaxBlocks; ++k) {
-        if (topics[size_t(k)] >= 0 && !blockExtent(DocumentLines, topics[size_t(k)], topicCloseTag(k)).closed)
+        if (topics[size_t(k)] >= 0 && !sound(topics[size_t(k)], topicCloseTag(k)))
             return true;
-        if (popups[size_t(k)] >= 0 && !blockExtent(DocumentLines, popups[size_t(k)], popupCloseTag(k)).closed)
+        if (popups[size_t(k)] >= 0 && !sound(popups[size_t(k)], popupCloseTag(k)))
             return true;
     }
     return false;
@@ -195,11 +207,14 @@ void DocumentStore::repair(const FieldLook& title, const FieldLook& body)
     QStringList header, project;
     std::map<int, QStringList> topics, popups;
     std::deque<QStringList> moreTopics, morePopups; // a second block of the same number
+    QStringList loose; // text outside every block before the first topic or popup block
 
     // Walk the lines once, cutting them into blocks. A block whose close tag is missing ends
     // before the next tag line; a close tag without its open tag is dropped. The first block of
     // each number keeps it, as every reader finds the first one; a later one gets a number of its
-    // own after the others, and text between blocks joins the block before it: nothing is lost.
+    // own after the others, and text between blocks joins the block before it (or stays outside
+    // the blocks, after the project block, when no topic or popup block came before): nothing is
+    // lost.
     Kind openKind = Kind::None;
     int openNumber = -1;
     QStringList current;
@@ -244,8 +259,10 @@ void DocumentStore::repair(const FieldLook& title, const FieldLook& body)
             continue; // a close tag that closes nothing
         if (openKind != Kind::None)
             current << keptLine(line);
-        else if (last && !TrimSpaces(line).isEmpty())
+        else if (!TrimSpaces(line).isEmpty() && last)
             last->insert(last->size() - 1, keptLine(line));
+        else if (!TrimSpaces(line).isEmpty())
+            loose.append(keptLine(line));
     }
     finish();
     const auto renumber = [](std::map<int, QStringList>& blocks, std::deque<QStringList>& more, bool topic) {
@@ -266,7 +283,7 @@ void DocumentStore::repair(const FieldLook& title, const FieldLook& body)
         header = headerBlock(title, body);
     if (project.isEmpty())
         project = defaultProjectBlock(ProjectFileName);
-    ScratchLines << header << project;
+    ScratchLines << header << project << loose;
     for (const auto& [n, block] : topics)
         ScratchLines << block;
     for (const auto& [n, block] : popups)

@@ -32,8 +32,8 @@ public:
     // Topic open tags minus topic close tags; not zero means the file was altered.
     int tagBalance() const;
     // The check of Open: the topic tags do not pair up, a block as every reader finds it
-    // (blockExtent) has no close tag, or a number opens a second block (readers see only the
-    // first). Counts that pair up by chance would otherwise let an edit and the next check
+    // (blockExtent) has no close tag or holds a line that the count takes for a tag, or a number
+    // opens a second block (readers see only the first). Counts that pair up by chance would otherwise let an edit and the next check
     // disagree, or let a save change what the next opening shows.
     bool altered() const;
     // Rebuilds the document from its blocks without losing any: header and project blocks kept (or
