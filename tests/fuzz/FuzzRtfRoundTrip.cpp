@@ -28,7 +28,7 @@ TYX_FUZZ_ENTRY
     QList<QByteArray> contexts;
     const publish::BlockWalk walk(doc.DocumentLines);
     for (int k = 0; k < doc.PageCount && walk.topic(k).found(); ++k)
-        contexts << "IDH_" + cp1252::encode(store::ContextKey(store::topicTitle(doc.DocumentLines, walk.topic(k).open, k)));
+        contexts << "IDH_" + cp1252::encode(store::ContextKey(store::topicTitle(doc.DocumentLines, walk.topic(k).open)));
     for (int p = 0; p < doc.PopupCount && walk.popup(p).found(); ++p)
         contexts << "Pp" + store::BlockNumber(p).toLatin1();
 

@@ -63,7 +63,7 @@ void CreMap(QStringList& lines, int pageCount)
         const int at = index.topic(k);
         if (at < 0)
             continue;
-        map << mapLine(topicTitle(lines, at, k), k);
+        map << mapLine(topicTitle(lines, at), k);
     }
     // One gap for the whole section: inserting 10,000 lines one by one would move the document
     // each time.

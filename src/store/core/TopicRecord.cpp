@@ -31,9 +31,11 @@ TopicFields readTopic(const QStringList& lines, int open, QStringView closeTag)
     return f;
 }
 
-QString topicTitle(const QStringList& lines, int open, int number)
+QString topicTitle(const QStringList& lines, int open)
 {
-    const int n = blockExtent(lines, open, topicCloseTag(number)).contentEnd;
+    // The block's own number gives its close tag, so the title agrees with readTopic.
+    const int number = open >= 0 && open < lines.size() ? tagNumber(lines[open], u"<BLOC", true) : -1;
+    const int n = number >= 0 ? blockExtent(lines, open, topicCloseTag(number)).contentEnd : int(lines.size());
     QString title = open + 2 < n ? lines[open + 2] : QString();
     title.chop(1);
     return title;

@@ -26,8 +26,8 @@ TopicFields readTopic(const QStringList& lines, int open, QStringView closeTag);
 // protected with an empty RTF group in front.
 QStringList topicBlock(int n, const TopicFields& f);
 
-// Just the title of topic `number`'s block opened at `open` (the line after the keyword line, less
-// its last character; empty when the block ends before it).
-QString topicTitle(const QStringList& lines, int open, int number);
+// Just the title of the block opened at `open` (the line after the keyword line, less its last
+// character; empty when the block ends before it).
+QString topicTitle(const QStringList& lines, int open);
 
 } // namespace store
