@@ -2,7 +2,11 @@
 // name, median in milliseconds, ratio to the raw read+write of the same bytes.
 #include "SyntheticProject.h"
 
+#include "editor/core/SearchReplace.h"
 #include "publish/core/RtfWriter.h"
+#include "publish/core/TextExport.h"
+#include "publish/windows/Printing.h"
+#include "publish/windows/TFichTxt.h"
 #include "winhelp/HlpCompiler.h"
 #include "editor/windows/PagesHlp.h"
 #include "platform/core/TextFile.h"
@@ -12,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -80,6 +85,45 @@ int main(int argc, char** argv)
     // The help build of the same project: topic file, then the compile of the .hpj written with it.
     pages.Charge(path);
     const auto& doc = pages.doc();
+
+    // Search and replace over every topic: a text found nowhere is a whole sweep; the word replaced
+    // occurs in every body line of every topic.
+    report("SearchSweep", medianMs(11, nullptr, [&] {
+        editor::SearchPosition pos = editor::searchStart(doc.DocumentLines);
+        if (editor::searchStep(doc.DocumentLines, pos, QStringLiteral("introuvable")))
+            std::fprintf(stderr, "SearchSweep: trouvé ?\n");
+    }), baseline);
+    QStringList replaced;
+    report("ReplaceAll", medianMs(5, [&] { replaced = doc.DocumentLines; }, [&] {
+        editor::replaceAll(replaced, QString::fromUtf8("élève"), QStringLiteral("auteur"));
+    }), baseline);
+    replaced.clear();
+    const QString textPath = dir.filePath(QStringLiteral("pages.txt"));
+    report("ExportText", medianMs(5, nullptr, [&] {
+        textfile::writeLines(textPath, publish::exportText(doc.DocumentLines, doc.PageCount));
+    }), baseline);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("titres.pdf")));
+    report("PrintTitles", medianMs(3, nullptr, [&] {
+        Printing::printLines(printer, pages.bodyLook(), publish::titleListLines(doc.DocumentLines, doc.PageCount), nullptr);
+    }), baseline);
+    // The text viewer on a 50 MB log: read, decode, rows; the window lays out only what it shows.
+    {
+        const QString log = dir.filePath(QStringLiteral("journal.log"));
+        QFile out(log);
+        out.open(QIODevice::WriteOnly);
+        QByteArray chunk;
+        for (int i = 0; chunk.size() < (1 << 20); ++i)
+            chunk += "2024-01-01 12:00:00 [info] ligne de journal n\xB0" + QByteArray::number(i) + " : tout va bien\r\n";
+        while (out.size() < 50 * (1 << 20))
+            out.write(chunk);
+        out.close();
+        TFichTxt viewer;
+        report("ViewLargeText", medianMs(3, nullptr, [&] { viewer.Ouvre(log); }), baseline);
+        QFile::remove(log);
+    }
+
     const QString rtfPath = dir.filePath(QStringLiteral("synthese.rtf"));
     const double rtf = medianMs(5, nullptr, [&] {
         publish::ExportRtf(doc.DocumentLines, doc.PageCount, doc.PopupCount, pages.titleLook(), pages.bodyLook(), rtfPath);

@@ -7,6 +7,8 @@
 #include "publish/windows/CompileJob.h"
 #include "publish/windows/Options.h"
 #include "publish/windows/TCompileReport.h"
+#include "publish/windows/TFichTxt.h"
+#include "app/windows/ShellPictures.h"
 #include "editor/windows/PagesHlp.h"
 #include "tools/windows/TCalendrier.h"
 #include "tools/windows/THorloge.h"
@@ -24,6 +26,8 @@ std::unique_ptr<TMainForm> createWindows()
     pages->setObjectName(QStringLiteral("PagesHlp"));
     m->attachPagesHlp(pages);
     m->FixerHcp = new TFixerHcp(m);
+    m->FichTxt = new TFichTxt(m);
+    m->FichTxt->CopyBtn->setIcon(shellpictures::glyph(shellpictures::Glyph::Copy));
     m->Options = new TOptions(m);
     m->EditHpj = new TEditHpj(m);
     m->CompileReport = new TCompileReport(m);

@@ -4,6 +4,7 @@
 #include "app/core/ShellSettings.h"
 #include "app/windows/ShellPictures.h"
 #include "publish/windows/BuildCommands.h"
+#include "publish/windows/Printing.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -27,6 +28,7 @@ class QProgressDialog;
 class TAboutBox;
 class TCompileReport;
 class TEditHpj;
+class TFichTxt;
 class TFixerHcp;
 class TOptions;
 class TPagesHlp;
@@ -58,7 +60,10 @@ public:
 
     // Popup editor and popup list.
 
-    // Find and replace dialogs, text viewer, printing.
+    // Find and replace dialogs, text viewer, printing. The find and replace dialogs belong to the
+    // topic editor (PagesHlp->FindDialog1, PagesHlp->ReplaceDialog1).
+    TFichTxt* FichTxt = nullptr;
+    Printing Printer;
 
 
     // The build, view and help commands; `Build` runs the built-in compiler through `Compilation`.

@@ -58,13 +58,22 @@ void TMainForm::Retouralaligneauto()
         PagesHlp->setWordWrap(WordWrap->isChecked());
 }
 
-// ---- Search and replace: not wired yet, the entries do nothing ----
+// ---- Search and replace ----
 
-void TMainForm::Rechercher1Click() { }
+void TMainForm::Rechercher1Click()
+{
+    editorCommand([this] { PagesHlp->Chercher(); });
+}
 
-void TMainForm::Continuer1Click() { }
+void TMainForm::Continuer1Click()
+{
+    editorCommand([this] { PagesHlp->Continuer(); });
+}
 
-void TMainForm::Remplacer1Click() { }
+void TMainForm::Remplacer1Click()
+{
+    editorCommand([this] { PagesHlp->Remplacer(); });
+}
 
 // ---- Rubriques ----
 

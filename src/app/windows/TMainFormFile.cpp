@@ -7,6 +7,8 @@
 #include "publish/windows/CompileJob.h"
 #include "publish/windows/TCompileReport.h"
 #include "publish/windows/EditHpj.h"
+#include "publish/windows/ExportCommand.h"
+#include "publish/windows/TFichTxt.h"
 #include "editor/windows/PagesHlp.h"
 #include "platform/core/FrenchFormat.h"
 #include "platform/core/TimeSource.h"
@@ -121,15 +123,44 @@ void TMainForm::ExitItemClick()
     close();
 }
 
-// ---- Import, export and printing: not wired yet, the entries do nothing ----
+// ---- Import, export and printing ----
 
-void TMainForm::Importer1Click() { }
+void TMainForm::Importer1Click()
+{
+    editorCommand([this] { PagesHlp->Importer(); });
+}
 
-void TMainForm::Exporter1Click() { }
+void TMainForm::Exporter1Click()
+{
+    editorCommand([this] {
+        auto& d = PagesHlp->doc();
+        ExportSource source;
+        source.lines = &d.DocumentLines;
+        source.pageCount = d.PageCount;
+        source.popupCount = d.PopupCount;
+        source.title = PagesHlp->titleLook();
+        source.body = PagesHlp->bodyLook();
+        source.projectFile = CurrentFileName.isEmpty() ? d.ProjectFileName
+                                                       : store::forceExtension(CurrentFileName, ProjectExtension);
+        source.storePage = [this] { PagesHlp->EcritFiche(); };
+        Exporter(this, source);
+    });
+}
 
-void TMainForm::Imprimer1Click() { }
+void TMainForm::Imprimer1Click()
+{
+    // What the author sees is what prints: the page on screen is stored first.
+    editorCommand([this] {
+        PagesHlp->EcritFiche();
+        const auto& d = PagesHlp->doc();
+        Printer.Imprimer(this, d.DocumentLines, d.PageCount, PagesHlp->bodyLook());
+    });
+}
 
-void TMainForm::Configurationimprimante1Click() { }
+void TMainForm::Configurationimprimante1Click()
+{
+    modalCommand([this] { Printer.Configurationimprimante(this); });
+}
 
 // ---- Closing and the settings file ----
 
@@ -170,6 +201,8 @@ void TMainForm::ChargeIni()
     move(s.left, s.top);
     resize(s.width, s.height);
     TextViewerPlace = s.textViewer;
+    if (FichTxt)
+        FichTxt->SetIni(s.textViewer.left, s.textViewer.top, s.textViewer.colour);
     WordWrap->setChecked(s.wordWrap);
     if (PagesHlp)
         PagesHlp->setWordWrap(s.wordWrap);
@@ -190,6 +223,11 @@ void TMainForm::SauveIni()
     s.height = height();
     s.width = width();
     s.textViewer = TextViewerPlace;
+    if (FichTxt) {
+        int colour = 0;
+        FichTxt->GetIni(s.textViewer.left, s.textViewer.top, colour);
+        s.textViewer.colour = colour;
+    }
     s.wordWrap = WordWrap->isChecked();
     s.hpjEditor = HpjEditorPlace;
     if (EditHpj) {

@@ -7,6 +7,7 @@
 #include "publish/windows/CompileJob.h"
 #include "publish/windows/TCompileReport.h"
 #include "publish/windows/EditHpj.h"
+#include "publish/windows/TFichTxt.h"
 #include "editor/windows/PagesHlp.h"
 #include "platform/core/FrenchFormat.h"
 #include "platform/core/TimeSource.h"
@@ -50,11 +51,22 @@ void TMainForm::Editerfichierhpj1Click()
     });
 }
 
-// ---- Text viewer and title printing: not wired yet ----
+// ---- Text viewer and title printing ----
 
-void TMainForm::Ouvrirunfichier1Click() { }
+void TMainForm::Ouvrirunfichier1Click()
+{
+    if (FichTxt)
+        modalCommand([this] { OuvreTxt(this, *FichTxt); });
+}
 
-void TMainForm::ImprimerTitresetn1Click() { }
+void TMainForm::ImprimerTitresetn1Click()
+{
+    editorCommand([this] {
+        PagesHlp->EcritFiche();
+        const auto& d = PagesHlp->doc();
+        Printer.ImpTitres(this, d.DocumentLines, d.PageCount, PagesHlp->bodyLook());
+    });
+}
 
 // ---- Style and pictures: not wired yet, the entries do nothing ----
 

@@ -110,6 +110,7 @@ TPagesHlp::TPagesHlp(QWidget* parent)
     applyLook(Memo1, bodyLook_);
     applyLook(Edit2, FieldLook{});
     setWordWrap(true);
+    createSearchDialogs();
     FormCreate();
     LitFiche();
 }
@@ -135,6 +136,7 @@ void TPagesHlp::Charge(const QString& fileName)
     if (!missing)
         Memo1->document()->setModified(false);
     store_.countBlocks();
+    search_ = editor::SearchPosition{};
     const bool repaired = Verif();
     litHeader();
     store_.CurrentPage = 0;
@@ -232,7 +234,13 @@ void TPagesHlp::LitFiche()
 
 void TPagesHlp::EcritFiche()
 {
+    // A write takes the page's block out of its place: the saved search position must follow.
+    const bool writes = store_.PageModified || Memo1->document()->isModified();
+    const int open = writes ? store::findTag(store_.DocumentLines, store::topicOpenTag(store_.CurrentPage)) : -1;
+    const int end = open >= 0 ? store::blockEnd(store_.DocumentLines, open, store::topicCloseTag(store_.CurrentPage)) : -1;
     store_.writePage(fields(), Memo1->document()->isModified(), &syncedBlock_);
+    if (open >= 0)
+        editor::blockRemoved(search_, open, end - open + 1);
 }
 
 bool TPagesHlp::TestModif()
@@ -312,6 +320,7 @@ void TPagesHlp::Nouveau()
     store_.CurrentPage = 0;
     store_.PageLevel = 1;
     applyLooks(FieldLook{}, FieldLook{});
+    search_ = editor::SearchPosition{};
     store::EcritHpj(store_.DocumentLines, store_.ProjectFileName);
     EcritHeader();
     LitFiche();
@@ -487,7 +496,11 @@ bool TPagesHlp::eventFilter(QObject* watched, QEvent* event)
         return false;
     }
     if (event->type() == QEvent::FocusIn && (watched == Edit1 || watched == Edit2)) {
-        // The fields do not select all their text when the focus comes in.
+        // The fields do not select all their text when the focus comes in by the keyboard; a
+        // selection made before (a search match) stays when the window comes back.
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason && reason != Qt::ShortcutFocusReason)
+            return QWidget::eventFilter(watched, event);
         auto* edit = static_cast<QLineEdit*>(watched);
         edit->event(event);
         edit->deselect();

@@ -1,5 +1,6 @@
 #pragma once
 // The topic editor window: shows page `CurrentPage` in three fields and owns the document store.
+#include "editor/core/SearchReplace.h"
 #include "store/core/DocumentStore.h"
 
 #include <QWidget>
@@ -8,6 +9,8 @@
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class TFindDialog;
+class TReplaceDialog;
 
 class TPagesHlp : public QWidget {
     Q_OBJECT
@@ -47,6 +50,14 @@ public:
     // Markup, pictures and popups (PagesHlpMarkup.cpp, PagesHlpPopups.cpp).
 
     // Search and replace, import (PagesHlpSearch.cpp).
+    void Chercher();
+    void Continuer();
+    void Remplacer();
+    void RemplacerTout();
+    void Importer();
+    const editor::SearchPosition& searchPosition() const { return search_; }
+    TFindDialog* FindDialog1 = nullptr;
+    TReplaceDialog* ReplaceDialog1 = nullptr;
 
     void setWordWrap(bool on);
     bool wordWrap() const;
@@ -90,6 +101,9 @@ Q_SIGNALS:
     void pageShown(int currentPage);
 
 public Q_SLOTS:
+    void FindDialog1Find();
+    void ReplaceDialog1Find();
+    void ReplaceDialog1Replace(bool replaceAll);
     void FormActivate();
     void FormDeactivate();
     void Edit2Exit();
@@ -108,6 +122,9 @@ private:
     void sanitizeBody(int position, int added);
     void sanitizeLine(QLineEdit* edit);
     bool blockChangedUnderFields() const;
+    void createSearchDialogs();
+    // One search step with the fields stored first; false when nothing more was found.
+    bool Search(const QString& text);
 
     store::DocumentStore store_;
     store::FieldLook titleLook_;
@@ -115,6 +132,7 @@ private:
     OptionsHook optionsHook_;
     std::function<void()> indexHook_;
     QStringList syncedBlock_; // the page's block as the fields were last read from or written to
+    editor::SearchPosition search_;
     int commandDepth_ = 0;
     bool sanitizing_ = false;
 };
