@@ -3,6 +3,7 @@
 #include "editor/windows/SearchDialogs.h"
 #include "publish/windows/TFichTxt.h"
 #include "publish/windows/TextLinesView.h"
+#include "support/RunDialog.h"
 #include "support/TestRegistry.h"
 
 #include <QAction>
@@ -12,6 +13,7 @@
 #include <QProcess>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QToolButton>
 
 using Answer = Prompts::Answer;
 Q_DECLARE_METATYPE(Prompts::Answer)
@@ -195,10 +197,11 @@ private Q_SLOTS:
         f.typeInBody(" neuf");
         f.main->Printer.printer().setOutputFormat(QPrinter::PdfFormat);
         f.main->Printer.printer().setOutputFileName(f.path("p.pdf"));
-        f.prompts.dialogs << [](QDialog& d) {
-            d.findChild<QRadioButton*>("printAll")->setChecked(true);
-            d.accept();
-            return d.result();
+        f.prompts.dialogs << [](QDialog& dialog) {
+            return runDialog(dialog, [](QDialog& d) {
+                d.findChild<QRadioButton*>("printAll")->setChecked(true);
+                d.accept();
+            });
         };
         f.main->Imprimer1->trigger();
         QProcess p;

@@ -86,8 +86,11 @@ private Q_SLOTS:
     {
         TFichTxt v;
         QCOMPARE(v.size(), QSize(458, 344));
+        v.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&v));
+        QCOMPARE(v.Button1->x(), 458 - 110);
         v.resize(400, 300);
-        QCOMPARE(v.Button1->x(), 290);
+        QTRY_COMPARE(v.Button1->x(), 290);
         QCOMPARE(v.Memo1->geometry(), QRect(0, 30, 400, 270));
         QCOMPARE(v.Button1->text(), QStringLiteral("Fermer"));
         QCOMPARE(v.CopyBtn->toolTip(), QStringLiteral("Copier"));

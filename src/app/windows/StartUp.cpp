@@ -14,6 +14,8 @@
 #include "tools/windows/THorloge.h"
 #include "tools/windows/TPocket.h"
 
+#include <QToolButton>
+
 std::unique_ptr<TMainForm> createWindows()
 {
     auto mainForm = std::make_unique<TMainForm>();

@@ -65,7 +65,7 @@ QStringList titleListLines(const QStringList& lines, int pageCount)
         if (!span.found())
             break;
         const QString title = span.open + 2 < span.end ? store::topicTitle(lines, span.open) : QString();
-        out << (title + dots).left(52) + QString::number(n + 1);
+        out << QString(title + dots).left(52) + QString::number(n + 1);
     }
     return out;
 }
