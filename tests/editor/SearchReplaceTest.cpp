@@ -71,6 +71,33 @@ private Q_SLOTS:
         QCOMPARE(allMatches(sample(), text), expected);
     }
 
+    void matchesAnywhereInALine_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("at");
+        QTest::newRow("at the end") << "abcdef" << "DEF" << 3;
+        QTest::newRow("at the start") << "abcdef" << "a" << 0;
+        QTest::newRow("whole line") << "abc" << "ABC" << 0;
+        QTest::newRow("longer than the line") << "abc" << "abcd" << -1;
+        QTest::newRow("repeats") << "aaab" << "aab" << 1;
+        QTest::newRow("after a near miss") << "abcabd" << "abd" << 3;
+        // U+0141 shares its low byte with 'A': jumps stay safe.
+        QTest::newRow("shared low byte") << QString::fromUtf8("xAŁAyŁ") << QString::fromUtf8("ŁAy") << 2;
+        QTest::newRow("shared low byte, no match") << QString::fromUtf8("ŁAŁA") << QString::fromUtf8("AŁŁ") << -1;
+        QTest::newRow("digits and signs") << "prix : 5 € net" << "5 €" << 7;
+        QTest::newRow("only ASCII folds") << QString::fromUtf8("ÿ") << QString::fromUtf8("Ÿ") << -1;
+    }
+    void matchesAnywhereInALine()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, text);
+        QFETCH(int, at);
+        const QStringList lines = topic(0, "-", {"", line});
+        const auto found = allMatches(lines, text);
+        QCOMPARE(found.isEmpty() ? -1 : found.first().start - 1, at);
+    }
+
     void noMatchLeavesThePosition()
     {
         const QStringList lines = sample();

@@ -2,6 +2,10 @@
 
 #include "store/core/Blocks.h"
 
+#include <QVarLengthArray>
+
+#include <algorithm>
+#include <array>
 #include <utility>
 
 namespace editor {
@@ -102,6 +106,50 @@ private:
     int offset_ = 0;
 };
 
+// Finds a text with the ASCII letters folded. The window jumps by Horspool's skip for the folded
+// character under its last place (kept per low byte: a shared slot only makes a jump shorter), so a
+// sweep over every topic looks at a fraction of the characters.
+class FoldedMatcher {
+public:
+    explicit FoldedMatcher(QStringView text)
+        : upper_(store::foldAscii(text))
+    {
+        const qsizetype m = upper_.size();
+        skip_.fill(qMax<qsizetype>(1, m));
+        for (qsizetype k = 0; k + 1 < m; ++k)
+            skip_[upper_[k].unicode() & 0xFF] = m - 1 - k;
+    }
+
+    qsizetype size() const { return upper_.size(); }
+
+    qsizetype indexIn(QStringView line, qsizetype from = 0) const
+    {
+        const qsizetype m = upper_.size();
+        const qsizetype n = line.size();
+        if (m == 0)
+            return -1;
+        const char16_t* s = line.utf16();
+        const char16_t* t = QStringView(upper_).utf16();
+        const char16_t last = t[m - 1];
+        for (qsizetype i = from; i + m <= n;) {
+            const char16_t c = upperAscii(s[i + m - 1]);
+            if (c == last) {
+                qsizetype k = 0;
+                while (k + 1 < m && upperAscii(s[i + k]) == t[k])
+                    ++k;
+                if (k + 1 >= m)
+                    return i;
+            }
+            i += skip_[c & 0xFF];
+        }
+        return -1;
+    }
+
+private:
+    QString upper_;
+    std::array<qsizetype, 256> skip_;
+};
+
 // The text of a title line without its end mark, or the whole body line.
 QStringView examinedText(const QString& line, bool title)
 {
@@ -122,54 +170,24 @@ SearchPosition searchStart(const QStringList& lines)
     return p;
 }
 
-qsizetype findFolded(QStringView line, QStringView upper, qsizetype from)
-{
-    const qsizetype m = upper.size();
-    const qsizetype n = line.size();
-    if (m == 0 || from < 0 || m > n - from)
-        return -1;
-    const char16_t* s = line.utf16();
-    const char16_t* t = upper.utf16();
-    const char16_t first = t[0];
-    const qsizetype last = n - m;
-    auto restMatches = [&](qsizetype i) {
-        for (qsizetype k = 1; k < m; ++k)
-            if (upperAscii(s[i + k]) != t[k])
-                return false;
-        return true;
-    };
-    if (first >= u'A' && first <= u'Z') {
-        // c | 0x20 equals the lower-case letter only for that letter in either case.
-        const char16_t lower = first | 0x20;
-        for (qsizetype i = from; i <= last; ++i)
-            if ((s[i] | 0x20) == lower && restMatches(i))
-                return i;
-        return -1;
-    }
-    for (qsizetype i = line.indexOf(QChar(first), from); i >= 0 && i <= last; i = line.indexOf(QChar(first), i + 1))
-        if (restMatches(i))
-            return i;
-    return -1;
-}
-
 std::optional<SearchMatch> searchStep(const QStringList& lines, SearchPosition& pos, QStringView text)
 {
     if (text.isEmpty())
         return std::nullopt;
-    const QString upper = store::foldAscii(text);
+    const FoldedMatcher matcher(text);
     const int n = int(lines.size());
     BlockWalker walk(lines, pos);
     for (int i = qBound(0, pos.SearchLine, n); i < n; ++i) {
         if (!walk.examine(i))
             continue;
         const bool title = walk.inTitle();
-        const qsizetype at = findFolded(examinedText(lines[i], title), upper);
+        const qsizetype at = matcher.indexIn(examinedText(lines[i], title));
         if (at >= 0) {
             SearchMatch m;
             m.page = walk.page();
             m.inTitle = title;
             m.start = int(at) + (title ? 0 : walk.bodyOffset());
-            m.length = int(upper.size());
+            m.length = int(matcher.size());
             pos = walk.after(i);
             return m;
         }
@@ -196,7 +214,7 @@ int replaceAll(QStringList& lines, QStringView text, const QString& replacement)
 {
     if (text.isEmpty())
         return 0;
-    const QString upper = store::foldAscii(text);
+    const FoldedMatcher matcher(text);
     QString put = replacement;
     put.replace(u'\r', u' ').replace(u'\n', u' ');
     int replaced = 0;
@@ -208,23 +226,29 @@ int replaceAll(QStringList& lines, QStringView text, const QString& replacement)
         const QString& line = std::as_const(lines)[i];
         const bool title = walk.inTitle();
         const QStringView seen = examinedText(line, title);
-        qsizetype at = findFolded(seen, upper);
+        qsizetype at = matcher.indexIn(seen);
         if (at < 0)
             continue;
-        QString changed;
+        // Every occurrence first, so the new line is made in one piece.
+        QVarLengthArray<qsizetype, 8> found;
+        for (; at >= 0; at = matcher.indexIn(seen, at + matcher.size()))
+            found.append(at);
+        const qsizetype size = seen.size() + found.size() * (put.size() - matcher.size());
+        QString changed(size, Qt::Uninitialized);
+        QChar* d = changed.data();
         qsizetype from = 0;
-        while (at >= 0) {
-            changed += seen.sliced(from, at - from);
-            changed += put;
-            ++replaced;
-            from = at + upper.size();
-            at = findFolded(seen, upper, from);
+        for (const qsizetype hit : found) {
+            d = std::copy(seen.begin() + from, seen.begin() + hit, d);
+            d = std::copy(put.cbegin(), put.cend(), d);
+            from = hit + matcher.size();
         }
-        changed += seen.sliced(from);
-        changed = store::protectBodyLine(changed);
+        std::copy(seen.begin() + from, seen.end(), d);
+        replaced += int(found.size());
+        // A line that now reads as a tag is protected like any stored line.
+        QString stored = store::protectBodyLine(changed);
         if (title)
-            changed += line.back();
-        lines[i] = changed;
+            stored += line.back(); // the end mark
+        lines[i] = std::move(stored);
     }
     return replaced;
 }

@@ -35,9 +35,6 @@ struct SearchMatch {
 // one `pos` stays. An empty text is never found.
 std::optional<SearchMatch> searchStep(const QStringList& lines, SearchPosition& pos, QStringView text);
 
-// Position of `text` in `line` comparing with `upper` (ASCII letters already in upper case), or -1.
-qsizetype findFolded(QStringView line, QStringView upper, qsizetype from = 0);
-
 // A store took the block of `count` lines at `open` out of its place (and put it at the end): the
 // position follows the lines that stayed. Inside that block it goes on after the block's old place;
 // the block itself, now last, is searched when the walk reaches it.

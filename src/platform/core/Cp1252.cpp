@@ -90,6 +90,11 @@ bool encodeInto(QStringView text, char* out)
     const char16_t* s = text.utf16();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t u = s[i];
+        // ASCII and the Latin-1 letters, nearly all of any text, are their own byte.
+        if (u < 0x80 || char16_t(u - 0xA0) < 0x60) {
+            out[i] = static_cast<char>(u);
+            continue;
+        }
         const int b = u < EncodeTable::Size ? table.map[u] : -1;
         lost |= b < 0;
         out[i] = static_cast<char>(b >= 0 ? b : '?');

@@ -26,12 +26,47 @@ QString decodeWith(QStringConverter::Encoding e, QByteArrayView bytes)
     return d.decode(bytes);
 }
 
-bool hasHighByte(QByteArrayView bytes)
+// True when the bytes are well-formed UTF-8 holding at least one multi-byte sequence (overlong
+// forms, surrogates and code points past U+10FFFF are not well-formed).
+bool isMultiByteUtf8(QByteArrayView bytes)
 {
-    for (char c : bytes)
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return true;
-    return false;
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    bool multi = false;
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char c = s[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int extra = 0;
+        unsigned char low = 0x80, high = 0xBF; // bounds of the second byte
+        if (c >= 0xC2 && c <= 0xDF) {
+            extra = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            extra = 2;
+            if (c == 0xE0)
+                low = 0xA0;
+            else if (c == 0xED)
+                high = 0x9F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            extra = 3;
+            if (c == 0xF0)
+                low = 0x90;
+            else if (c == 0xF4)
+                high = 0x8F;
+        } else {
+            return false;
+        }
+        if (i + extra >= n || s[i + 1] < low || s[i + 1] > high)
+            return false;
+        for (int k = 2; k <= extra; ++k)
+            if ((s[i + k] & 0xC0) != 0x80)
+                return false;
+        i += extra + 1;
+        multi = true;
+    }
+    return multi;
 }
 
 } // namespace
@@ -44,12 +79,8 @@ Decoded decode(QByteArrayView bytes)
         return {decodeWith(QStringConverter::Utf16LE, bytes.sliced(2)), Encoding::Utf16LE};
     if (startsWith(bytes, {0xFE, 0xFF}))
         return {decodeWith(QStringConverter::Utf16BE, bytes.sliced(2)), Encoding::Utf16BE};
-    if (hasHighByte(bytes)) {
-        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        QString text = utf8.decode(bytes);
-        if (!utf8.hasError())
-            return {std::move(text), Encoding::Utf8};
-    }
+    if (isMultiByteUtf8(bytes))
+        return {decodeWith(QStringConverter::Utf8, bytes), Encoding::Utf8};
     return {cp1252::decode(bytes), Encoding::Cp1252};
 }
 

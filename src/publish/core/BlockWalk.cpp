@@ -21,9 +21,9 @@ int closeNumber(const QString& l, bool& popup)
 BlockWalk::BlockWalk(const QStringList& lines)
     : lines_(lines), index_(lines)
 {
-    for (int i = 0; i < int(lines.size()); ++i) {
+    for (const int i : index_.tagLines()) {
         const QString& l = lines[i];
-        if (l.size() < 11 || l[0] != u'<' || l[1] != u'/')
+        if (l.size() < 11 || l[1] != u'/')
             continue;
         bool popup = false;
         const int n = closeNumber(l, popup);

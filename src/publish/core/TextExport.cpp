@@ -1,5 +1,6 @@
 #include "publish/core/TextExport.h"
 
+#include "platform/core/Cp1252.h"
 #include "publish/core/BlockWalk.h"
 #include "store/core/TopicRecord.h"
 
@@ -20,17 +21,38 @@ void appendTopic(QStringList& out, const QStringList& lines, const BlockSpan& sp
 
 } // namespace
 
-QStringList exportText(const QStringList& lines, int pageCount)
+QByteArray exportText(const QStringList& lines, int pageCount, bool* lossy)
 {
     const BlockWalk walk(lines);
-    QStringList out;
-    out.reserve(lines.size());
+    // Each line of the document is written at most once: its size bounds the file.
+    qsizetype bound = 0;
+    for (const QString& l : lines)
+        bound += l.size() + 2;
+    QByteArray out(bound, Qt::Uninitialized);
+    char* d = out.data();
+    bool lost = false;
+    auto put = [&](QStringView line) {
+        lost |= cp1252::encodeInto(line, d);
+        d += line.size();
+        *d++ = '\r';
+        *d++ = '\n';
+    };
     for (int n = 0; n < pageCount; ++n) {
         const BlockSpan span = walk.topic(n);
         if (!span.found())
             break;
-        appendTopic(out, lines, span);
+        if (span.open + 2 < span.end) {
+            QStringView title = lines[span.open + 2];
+            if (!title.isEmpty())
+                title.chop(1); // the end mark
+            put(title);
+        }
+        for (int i = span.open + 3; i < span.end; ++i)
+            put(lines[i]);
     }
+    out.truncate(d - out.constData());
+    if (lossy)
+        *lossy = lost;
     return out;
 }
 

@@ -50,7 +50,7 @@ bool Exporter(QWidget* parent, const ExportSource& source)
     if (publish::isRtfName(name))
         written = publish::ExportRtf(lines, source.pageCount, source.popupCount, source.title, source.body, name, &error);
     else
-        written = textfile::writeLines(name, publish::exportText(lines, source.pageCount), &error, &lossy);
+        written = textfile::writeBytes(name, publish::exportText(lines, source.pageCount, &lossy), &error);
     if (!written) {
         prompts().tell(parent, QString::fromUtf8("Impossible d'écrire le fichier « %1 » : %2").arg(name, error),
             Prompts::Kind::Error);

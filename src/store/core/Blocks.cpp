@@ -85,16 +85,23 @@ bool isPopupOpenPrefix(QStringView line) { return hasPrefix(line, u"<POPUP"); }
 
 bool looksLikeTag(QStringView line)
 {
-    const QString folded = foldAscii(line);
-    if (folded.startsWith(u"<BLOC") || folded.startsWith(u"</BLOC") || folded.startsWith(u"<POPUP")
-        || folded.startsWith(u"</POPUP"))
+    // Runs over every changed line of a replace-all: compares in place, allocates nothing.
+    auto startsFolded = [line](QStringView prefix) {
+        if (line.size() < prefix.size())
+            return false;
+        for (qsizetype i = 0; i < prefix.size(); ++i)
+            if (upperAscii(line[i].unicode()) != prefix[i].unicode())
+                return false;
         return true;
-    QStringView t = folded;
+    };
+    if (startsFolded(u"<BLOC") || startsFolded(u"</BLOC") || startsFolded(u"<POPUP") || startsFolded(u"</POPUP"))
+        return true;
+    QStringView t = line;
     while (!t.isEmpty() && t.front() == u' ')
         t = t.sliced(1);
     while (!t.isEmpty() && t.back() == u' ')
         t.chop(1);
-    return t == u"<HEADER>" || t == u"</HEADER>" || t == u"<HPJ>" || t == u"</HPJ>";
+    return sameTag(t, u"<HEADER>") || sameTag(t, u"</HEADER>") || sameTag(t, u"<HPJ>") || sameTag(t, u"</HPJ>");
 }
 
 QString protectBodyLine(const QString& line)
@@ -120,29 +127,35 @@ int tagNumber(QStringView line, QStringView prefix, bool fold)
     return value;
 }
 
-// Topic and popup open tags go to arrays by number; other tag lines to a small hash.
-int TagIndex::numbered(QStringView line, bool& popup)
+// Numbered open and close tags go to arrays by number (a document holds thousands of them); other
+// tag lines to a small hash.
+int TagIndex::numbered(QStringView line, Kind& kind)
 {
-    int n = tagNumber(line, u"<BLOC", true);
-    popup = n < 0;
-    if (popup)
-        n = tagNumber(line, u"<POPUP", true);
+    const bool close = line.size() > 1 && line[1] == u'/';
+    kind = close ? TopicClose : TopicOpen;
+    int n = tagNumber(line, close ? QStringView(u"</BLOC") : QStringView(u"<BLOC"), true);
+    if (n < 0) {
+        kind = close ? PopupClose : PopupOpen;
+        n = tagNumber(line, close ? QStringView(u"</POPUP") : QStringView(u"<POPUP"), true);
+    }
     return n;
 }
 
 void TagIndex::rebuild(const QStringList& lines)
 {
     first_.clear();
-    topics_.fill(-1, MaxBlocks);
-    popups_.fill(-1, MaxBlocks);
+    tagLines_.clear();
+    for (QList<int>& list : byNumber_)
+        list.fill(-1, MaxBlocks);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString& l = lines[i];
         if (l.size() < 3 || l.front() != u'<' || l.back() != u'>')
             continue;
-        bool popup = false;
-        const int number = numbered(l, popup);
+        tagLines_.append(int(i));
+        Kind kind = TopicOpen;
+        const int number = numbered(l, kind);
         if (number >= 0) {
-            int& slot = popup ? popups_[number] : topics_[number];
+            int& slot = byNumber_[kind][number];
             if (slot < 0)
                 slot = int(i);
             continue;
@@ -155,10 +168,10 @@ void TagIndex::rebuild(const QStringList& lines)
 
 int TagIndex::find(QStringView tag) const
 {
-    bool popup = false;
-    const int number = numbered(tag, popup);
-    if (number >= 0 && !topics_.isEmpty())
-        return popup ? popups_[number] : topics_[number];
+    Kind kind = TopicOpen;
+    const int number = numbered(tag, kind);
+    if (number >= 0)
+        return at(kind, number);
     const auto it = first_.constFind(foldAscii(tag));
     return it == first_.constEnd() ? -1 : it.value();
 }

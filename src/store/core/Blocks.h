@@ -54,14 +54,25 @@ public:
     explicit TagIndex(const QStringList& lines) { rebuild(lines); }
     void rebuild(const QStringList& lines);
     int find(QStringView tag) const; // like findTag(lines, tag), or -1
-    int topic(int n) const { return n >= 0 && n < topics_.size() ? topics_[n] : -1; }
-    int popup(int n) const { return n >= 0 && n < popups_.size() ? popups_[n] : -1; }
+    int topic(int n) const { return at(TopicOpen, n); }
+    int popup(int n) const { return at(PopupOpen, n); }
+    // Every line that starts with "<" and ends with ">", in order: the only lines a tag can be, so a
+    // walk that needs more of them than their first occurrences need not read the document again.
+    const QList<int>& tagLines() const { return tagLines_; }
 
 private:
-    static int numbered(QStringView line, bool& popup);
+    enum Kind { TopicOpen, PopupOpen, TopicClose, PopupClose, Kinds };
+    // The number of a numbered open or close tag, with its kind; -1 for other lines.
+    static int numbered(QStringView line, Kind& kind);
+    int at(Kind kind, int n) const
+    {
+        const QList<int>& list = byNumber_[kind];
+        return n >= 0 && n < list.size() ? list[n] : -1;
+    }
     QHash<QString, int> first_;
-    QList<int> topics_;
-    QList<int> popups_;
+    QList<int> byNumber_[Kinds]; // first line of each numbered tag, -1 when none
+    QList<int> tagLines_;
+
 };
 
 } // namespace store
