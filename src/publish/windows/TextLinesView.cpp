@@ -8,6 +8,10 @@
 #include <QPainter>
 #include <QScrollBar>
 
+namespace {
+constexpr int Inset = 3; // room between the frame and the text
+} // namespace
+
 TextLinesView::TextLinesView(QWidget* parent)
     : QAbstractScrollArea(parent)
 {
@@ -112,7 +116,7 @@ qsizetype TextLinesView::offsetAt(const QPoint& pos) const
     const qsizetype below = pos.y() >= 0 ? pos.y() / h : -((h - 1 - pos.y()) / h); // rows above count too
     const qsizetype r = qBound<qsizetype>(0, firstVisibleRow() + below, rows_.rowCount() - 1);
     const QStringView row = rows_.row(r);
-    return rows_.rowStart(r) + columnAt(row, pos.x() + horizontalScrollBar()->value());
+    return rows_.rowStart(r) + columnAt(row, pos.x() + horizontalScrollBar()->value() - Inset);
 }
 
 void TextLinesView::updateScrollBars()
@@ -121,7 +125,7 @@ void TextLinesView::updateScrollBars()
     verticalScrollBar()->setRange(0, qMax(0, rows - visibleRows()));
     verticalScrollBar()->setPageStep(visibleRows());
     verticalScrollBar()->setSingleStep(1);
-    horizontalScrollBar()->setRange(0, qMax(0, widest_ + 4 - viewport()->width()));
+    horizontalScrollBar()->setRange(0, qMax(0, widest_ + 2 * Inset - viewport()->width()));
     horizontalScrollBar()->setPageStep(viewport()->width());
     horizontalScrollBar()->setSingleStep(qMax(1, fontMetrics().averageCharWidth() * 2));
 }
@@ -162,7 +166,7 @@ void TextLinesView::paintEvent(QPaintEvent*)
     p.fillRect(viewport()->rect(), pal.color(QPalette::Base));
     const QFontMetrics fm = fontMetrics();
     const int h = rowHeight();
-    const int dx = horizontalScrollBar()->value();
+    const int dx = horizontalScrollBar()->value() - Inset;
     const int tab = qMax(1, 8 * fm.averageCharWidth());
     const qsizetype selFrom = qMin(anchor_, caret_);
     const qsizetype selTo = qMax(anchor_, caret_);
