@@ -111,6 +111,7 @@ int main(int argc, char** argv)
         bool modified = false;
         report("Renumber", medianMs(5, [&] {
             lines = loaded;
+            lines.detach(); // the document is the editor's own, never shared while it is renumbered
             index.Init(lines);
             QList<QListWidgetItem*> items;
             while (index.ListBox1->count() > 0)

@@ -5,11 +5,13 @@
 #include "editor/windows/LienAussi.h"
 #include "editor/windows/Propriete.h"
 #include "publish/core/ProjectBuild.h"
+#include "store/core/ProjectBlock.h"
 #include "store/windows/PageListe.h"
 #include "store/windows/PageOut.h"
 #include "support/TestRegistry.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QToolButton>
@@ -129,7 +131,7 @@ private Q_SLOTS:
         QVERIFY(!topics.contains(-1));
         QVERIFY(std::is_sorted(topics.begin(), topics.end()));
         const QList<qsizetype> contents = positions(rtf,
-            {"\\uldb\\cgrid0 Accueil}", "\\uldb\\cgrid0 Bases}", "\\uldb\\cgrid0 Cr\\'e9er un fichier}"});
+            {"\\uldb\\cgrid0 Accueil}", "\\uldb\\cgrid0 Bases}", "\\uldb\\cgrid0 Cr\\'E9er un fichier}"});
         QVERIFY(!contents.contains(-1));
         QVERIFY(std::is_sorted(contents.begin(), contents.end()));
         QVERIFY(contents.front() < topics[1]);

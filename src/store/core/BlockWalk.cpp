@@ -23,7 +23,8 @@ BlockWalk::BlockWalk(const QStringList& lines)
 {
     for (int i = 0; i < int(lines.size()); ++i) {
         const QString& l = lines[i];
-        if (l.size() < 11 || l[0] != u'<' || l[1] != u'/')
+        // "</BLOCnnnn>" has 11 characters, "</POPUPnnnn>" 12: other lengths need no reading.
+        if ((l.size() != 11 && l.size() != 12) || l[0] != u'<' || l[1] != u'/')
             continue;
         bool popup = false;
         const int n = closeNumber(l, popup);
