@@ -1,5 +1,6 @@
 // The page index and the hierarchy driven as the author drives them: mouse on the list and the
 // buttons, keys on the widget that has the focus.
+#include "platform/core/Cp1252.h"
 #include "store/windows/PageListe.h"
 #include "store/windows/PageOut.h"
 #include "StoreTestData.h"
@@ -164,6 +165,22 @@ private Q_SLOTS:
         bool modified = false;
         d.Result(lines, modified);
         QCOMPARE(modified, order != "A B C D E");
+    }
+
+    // Titles holding every byte of the code page but the line ends: shown and kept as they are.
+    void titlesKeepEveryCharacter()
+    {
+        QString every;
+        for (int b = 1; b < 256; ++b)
+            if (b != '\n' && b != '\r')
+                every += cp1252::fromByte(uchar(b));
+        QStringList lines = topics({"A", every + every});
+        TPageListe index;
+        index.Init(lines);
+        QCOMPARE(index.ListBox1->item(1)->text(), every + every);
+        TPageOut outline;
+        outline.Init(lines);
+        QCOMPARE(outline.shown().value(1).title, every + every);
     }
 
     void typingJumpsToATitle()
