@@ -9,6 +9,7 @@
 #include "store/windows/PageListe.h"
 #include "store/windows/PageOut.h"
 #include "support/TestRegistry.h"
+#include "support/WidgetDriving.h"
 
 #include <QAction>
 #include <QLabel>
@@ -19,19 +20,7 @@
 
 namespace {
 
-// A double-click as the platform delivers it: press and release, then the double-click.
-void doubleClick(QWidget* w, QPoint at)
-{
-    QTest::mouseClick(w, Qt::LeftButton, {}, at);
-    QTest::mouseDClick(w, Qt::LeftButton, {}, at);
-}
-
-void clickRow(QListWidget* list, int row)
-{
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
-}
-
-// Line numbers of the texts in `file`, in the order given; -1 for a text not found.
+// Where each text stands in `file`, in the order given; -1 for a text not found.
 QList<qsizetype> positions(const QByteArray& file, const QList<QByteArray>& texts)
 {
     QList<qsizetype> out;
@@ -73,7 +62,7 @@ private Q_SLOTS:
         f.prompts.dialogs.enqueue([](QDialog& dialog) {
             auto& d = static_cast<TPageListe&>(dialog);
             d.show();
-            clickRow(d.ListBox1, 3);
+            driving::clickRow(d.ListBox1, 3);
             for (int i = 0; i < 3; ++i)
                 QTest::mouseClick(d.SpeedButton3, Qt::LeftButton);
             QTest::mouseClick(d.Button1, Qt::LeftButton);
@@ -87,8 +76,7 @@ private Q_SLOTS:
         f.prompts.dialogs.enqueue([](QDialog& dialog) {
             auto& d = static_cast<TPageOut&>(dialog);
             d.show();
-            const auto found = d.Outline1->findItems("Bases", Qt::MatchExactly);
-            QTest::mouseClick(d.Outline1->viewport(), Qt::LeftButton, {}, d.Outline1->visualItemRect(found.value(0)).center());
+            driving::clickNode(d.Outline1, "Bases");
             QTest::mouseClick(d.SpeedButton1, Qt::LeftButton);
             QTest::mouseClick(d.Button1, Qt::LeftButton);
             return d.result();
@@ -99,7 +87,7 @@ private Q_SLOTS:
         f.prompts.dialogs.enqueue([](QDialog& dialog) {
             auto& d = static_cast<TLienAussi&>(dialog);
             d.show();
-            doubleClick(d.ListBox1->viewport(), d.ListBox1->visualItemRect(d.ListBox1->item(3)).center());
+            driving::doubleClickRow(d.ListBox1, 3);
             return d.result();
         });
         f.main->Lienvoiraussi1->trigger();

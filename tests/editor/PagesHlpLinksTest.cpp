@@ -11,6 +11,7 @@
 #include "store/windows/PageOut.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestRegistry.h"
+#include "support/WidgetDriving.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -66,26 +67,6 @@ struct Editor {
     TPropriete properties;
 };
 
-QWidget* focused(QWidget* window)
-{
-    window->activateWindow();
-    if (!QTest::qWaitForWindowActive(window))
-        qWarning("window not active");
-    return QApplication::focusWidget();
-}
-
-// A double-click as the platform delivers it: press and release, then the double-click.
-void doubleClick(QWidget* w, QPoint at)
-{
-    QTest::mouseClick(w, Qt::LeftButton, {}, at);
-    QTest::mouseDClick(w, Qt::LeftButton, {}, at);
-}
-
-void clickRow(QListWidget* list, int row)
-{
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
-}
-
 // Plays the author's moves on the index: "3" highlights row 3, "u"/"d" click Monter/Descendre,
 // "F" clicks Fermer, "E" Enter, "X" Escape, "D3" double-clicks row 3, "C" the close box. Fails
 // the test when the moves leave the dialog open.
@@ -96,7 +77,7 @@ int playIndex(QDialog& dialog, const QString& moves)
     for (qsizetype i = 0; i < moves.size(); ++i) {
         const QChar m = moves[i];
         if (m.isDigit())
-            clickRow(d.ListBox1, m.digitValue());
+            driving::clickRow(d.ListBox1, m.digitValue());
         else if (m == u'u')
             QTest::mouseClick(d.SpeedButton3, Qt::LeftButton);
         else if (m == u'd')
@@ -104,14 +85,14 @@ int playIndex(QDialog& dialog, const QString& moves)
         else if (m == u'F')
             QTest::mouseClick(d.Button1, Qt::LeftButton);
         else if (m == u'E')
-            QTest::keyClick(focused(&d), Qt::Key_Return);
+            QTest::keyClick(driving::focused(&d), Qt::Key_Return);
         else if (m == u'X')
-            QTest::keyClick(focused(&d), Qt::Key_Escape);
+            QTest::keyClick(driving::focused(&d), Qt::Key_Escape);
         else if (m == u'C')
             d.close();
         else if (m == u'D') {
             const int row = moves[++i].digitValue();
-            doubleClick(d.ListBox1->viewport(), d.ListBox1->visualItemRect(d.ListBox1->item(row)).center());
+            driving::doubleClickRow(d.ListBox1, row);
         }
     }
     if (d.isVisible()) {
@@ -155,7 +136,7 @@ private Q_SLOTS:
         const qsizetype lineCount = e.p.doc().DocumentLines.size();
         e.prompts.dialogs.enqueue([moves](QDialog& d) { return playIndex(d, moves); });
         e.p.show();
-        QTest::keyClick(focused(&e.p), Qt::Key_F2);
+        QTest::keyClick(driving::focused(&e.p), Qt::Key_F2);
         QCOMPARE(e.prompts.shownDialogs, QStringList{"TPageListe"});
         QCOMPARE(e.bodies(5), bodies);
         QCOMPARE(e.p.doc().CurrentPage, shownPage);
@@ -172,11 +153,11 @@ private Q_SLOTS:
         Editor e({"Page 0", "Page 1", "Page 2"});
         e.p.Suivant();
         e.p.show();
-        QTest::keyClicks(focused(&e.p), " revue"); // the title field has the focus
+        QTest::keyClicks(driving::focused(&e.p), " revue"); // the title field has the focus
         e.prompts.dialogs.enqueue([](QDialog& d) { return playIndex(d, "1uX"); });
-        QTest::keyClick(focused(&e.p), Qt::Key_F2);
+        QTest::keyClick(driving::focused(&e.p), Qt::Key_F2);
         QCOMPARE(e.p.Label2->text(), QStringLiteral("P. 1"));
-        QTest::keyClicks(focused(&e.p), " encore");
+        QTest::keyClicks(driving::focused(&e.p), " encore");
         e.p.Suivant();
         QCOMPARE(e.bodies(3), QStringLiteral("1 0 2"));
         QCOMPARE(topicTitle(e.p.doc().DocumentLines, findTag(e.p.doc().DocumentLines, topicOpenTag(0))),
@@ -235,8 +216,7 @@ private Q_SLOTS:
         e.prompts.dialogs.enqueue([&](QDialog& dialog) {
             auto& d = static_cast<TPageOut&>(dialog);
             d.show();
-            const auto found = d.Outline1->findItems(node, Qt::MatchExactly | Qt::MatchRecursive);
-            QTest::mouseClick(d.Outline1->viewport(), Qt::LeftButton, {}, d.Outline1->visualItemRect(found.value(0)).center());
+            driving::clickNode(d.Outline1, node);
             for (QChar c : clicks)
                 QTest::mouseClick(c == u'u' ? d.SpeedButton3 : d.SpeedButton1, Qt::LeftButton);
             QTest::mouseClick(d.Button1, Qt::LeftButton);
@@ -280,14 +260,13 @@ private Q_SLOTS:
         e.prompts.dialogs.enqueue([how](QDialog& dialog) {
             auto& d = static_cast<TLienAussi&>(dialog);
             d.show();
-            const QRect row = d.ListBox1->visualItemRect(d.ListBox1->item(2));
             if (how == "double-click") {
-                doubleClick(d.ListBox1->viewport(), row.center());
+                driving::doubleClickRow(d.ListBox1, 2);
                 return d.result();
             }
-            QTest::mouseClick(d.ListBox1->viewport(), Qt::LeftButton, {}, row.center());
+            driving::clickRow(d.ListBox1, 2);
             if (how == "Enter" || how == "Escape")
-                QTest::keyClick(focused(&d), how == "Enter" ? Qt::Key_Return : Qt::Key_Escape);
+                QTest::keyClick(driving::focused(&d), how == "Enter" ? Qt::Key_Return : Qt::Key_Escape);
             else if (how == "OK" || how == "Annuler")
                 QTest::mouseClick(how == "OK" ? d.Button1 : d.Button2, Qt::LeftButton);
             else
@@ -320,7 +299,7 @@ private Q_SLOTS:
         QFETCH(QString, after);
         Editor e({"Accueil", "Suite"}, {keywordLine, "1\\"});
         e.p.show();
-        QTest::keyClicks(focused(&e.p), "x"); // a change of the fields, not stored yet
+        QTest::keyClicks(driving::focused(&e.p), "x"); // a change of the fields, not stored yet
         e.p.SupVa();
         QVERIFY(e.p.doc().DocumentModified);
         QVERIFY(e.p.doc().SeeAlsoTarget.isEmpty());
@@ -399,7 +378,7 @@ private Q_SLOTS:
             d.show();
             for (int i = 0; i < d.ListBox1->count(); ++i)
                 seen << d.ListBox1->item(i)->text();
-            QTest::keyClick(focused(&d), Qt::Key(key));
+            QTest::keyClick(driving::focused(&d), Qt::Key(key));
             return d.isVisible() ? -1 : d.result();
         });
         e.p.Proprietes();

@@ -5,6 +5,7 @@
 #include "store/windows/PageOut.h"
 #include "StoreTestData.h"
 #include "support/TestRegistry.h"
+#include "support/WidgetDriving.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -34,27 +35,6 @@ QStringList listed(const QListWidget* list)
     return out;
 }
 
-// The widget that has the focus once the dialog is the active window.
-QWidget* focused(QWidget* dialog)
-{
-    dialog->activateWindow();
-    if (!QTest::qWaitForWindowActive(dialog))
-        qWarning("window not active");
-    return QApplication::focusWidget();
-}
-
-// A double-click as the platform delivers it: press and release, then the double-click.
-void doubleClick(QWidget* w, QPoint at)
-{
-    QTest::mouseClick(w, Qt::LeftButton, {}, at);
-    QTest::mouseDClick(w, Qt::LeftButton, {}, at);
-}
-
-void clickRow(QListWidget* list, int row)
-{
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
-}
-
 // The outline as text: each title with one dot per level of depth, in display order.
 QString tree(const QTreeWidget* t)
 {
@@ -66,14 +46,6 @@ QString tree(const QTreeWidget* t)
         out << QString(depth, u'.') + (*it)->text(0);
     }
     return out.join(u' ');
-}
-
-void clickNode(QTreeWidget* t, const QString& title)
-{
-    const QList<QTreeWidgetItem*> found = t->findItems(title, Qt::MatchExactly | Qt::MatchRecursive);
-    QVERIFY(!found.isEmpty());
-    t->scrollToItem(found.front());
-    QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, t->visualItemRect(found.front()).center());
 }
 
 } // namespace
@@ -119,15 +91,15 @@ private Q_SLOTS:
         d.show();
         QVERIFY(QTest::qWaitForWindowExposed(&d));
         QCOMPARE(d.chosenTopic(), -1); // nothing highlighted at first
-        clickRow(d.ListBox1, 2);
+        driving::clickRow(d.ListBox1, 2);
         if (how == "Fermer")
             QTest::mouseClick(d.Button1, Qt::LeftButton);
         else if (how == "Enter")
-            QTest::keyClick(focused(&d), Qt::Key_Return);
+            QTest::keyClick(driving::focused(&d), Qt::Key_Return);
         else if (how == "Escape")
-            QTest::keyClick(focused(&d), Qt::Key_Escape);
+            QTest::keyClick(driving::focused(&d), Qt::Key_Escape);
         else if (how == "double-click")
-            doubleClick(d.ListBox1->viewport(), d.ListBox1->visualItemRect(d.ListBox1->item(1)).center());
+            driving::doubleClickRow(d.ListBox1, 1);
         else
             d.close();
         QVERIFY(!d.isVisible());
@@ -154,7 +126,7 @@ private Q_SLOTS:
         d.Init(topics({"A", "B", "C", "D", "E"}));
         d.show();
         if (row >= 0)
-            clickRow(d.ListBox1, row);
+            driving::clickRow(d.ListBox1, row);
         for (QChar c : clicks)
             QTest::mouseClick(c == u'u' ? d.SpeedButton3 : d.SpeedButton4, Qt::LeftButton);
         QCOMPARE(listed(d.ListBox1).join(u' '), order);
@@ -189,9 +161,9 @@ private Q_SLOTS:
         d.Init(topics({"Accueil", "Bases", "Calcul", "Cela"}));
         d.show();
         d.ListBox1->setFocus();
-        QTest::keyClicks(focused(&d), "cel");
+        QTest::keyClicks(driving::focused(&d), "cel");
         QCOMPARE(d.ListBox1->currentItem()->text(), QStringLiteral("Cela"));
-        QTest::keyClick(focused(&d), Qt::Key_Return);
+        QTest::keyClick(driving::focused(&d), Qt::Key_Return);
         QCOMPARE(d.chosenTopic(), 3);
     }
 
@@ -242,14 +214,14 @@ private Q_SLOTS:
         d.Init(lines);
         d.show();
         QVERIFY(QTest::qWaitForWindowExposed(&d));
-        clickNode(d.Outline1, node);
+        driving::clickNode(d.Outline1, node);
         for (QChar c : clicks) {
             QToolButton* b = c == u'l' ? d.SpeedButton2 : c == u'r' ? d.SpeedButton1 : c == u'u' ? d.SpeedButton3 : d.SpeedButton4;
             QTest::mouseClick(b, Qt::LeftButton);
         }
         QCOMPARE(tree(d.Outline1), shape);
         QCOMPARE(d.Outline1->currentItem()->text(0), node); // the moved node stays highlighted
-        QTest::keyClick(focused(&d), Qt::Key_Escape);
+        QTest::keyClick(driving::focused(&d), Qt::Key_Escape);
         QVERIFY(!d.isVisible());
         bool modified = false;
         d.Result(lines, modified);
@@ -273,7 +245,7 @@ private Q_SLOTS:
         d.Init(topics({"A", "B"}));
         d.show();
         d.Outline1->setFocus();
-        QTest::keyClick(focused(&d), Qt::Key_Enter);
+        QTest::keyClick(driving::focused(&d), Qt::Key_Enter);
         QVERIFY(!d.isVisible());
     }
 };
