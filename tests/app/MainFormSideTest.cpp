@@ -3,7 +3,7 @@
 #include "editor/windows/SearchDialogs.h"
 #include "publish/windows/TFichTxt.h"
 #include "publish/windows/TextLinesView.h"
-#include "support/RunDialog.h"
+#include "support/WidgetDriving.h"
 #include "support/TestRegistry.h"
 
 #include <QAction>
@@ -198,7 +198,7 @@ private Q_SLOTS:
         f.main->Printer.printer().setOutputFormat(QPrinter::PdfFormat);
         f.main->Printer.printer().setOutputFileName(f.path("p.pdf"));
         f.prompts.dialogs << [](QDialog& dialog) {
-            return runDialog(dialog, [](QDialog& d) {
+            return driving::runDialog(dialog, [](QDialog& d) {
                 d.findChild<QRadioButton*>("printAll")->setChecked(true);
                 d.accept();
             });

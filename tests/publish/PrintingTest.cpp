@@ -1,6 +1,6 @@
 #include "publish/windows/Printing.h"
 #include "store/core/Blocks.h"
-#include "support/RunDialog.h"
+#include "support/WidgetDriving.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestRegistry.h"
 
@@ -64,7 +64,7 @@ int pdfPages(const QString& pdf)
 std::function<int(QDialog&)> pages(int from, int to, int* shownMin = nullptr, int* shownMax = nullptr)
 {
     return [=](QDialog& dialog) {
-        return runDialog(dialog, [=](QDialog& d) {
+        return driving::runDialog(dialog, [=](QDialog& d) {
             auto* fromBox = d.findChild<QSpinBox*>("from");
             auto* toBox = d.findChild<QSpinBox*>("to");
             if (!fromBox || !toBox)
@@ -155,7 +155,7 @@ private Q_SLOTS:
         QFile::remove(dir.filePath("a.pdf"));
         int shownFrom = 0, shownTo = 0;
         prompts.dialogs << [&](QDialog& dialog) {
-            return runDialog(dialog, [&](QDialog& d) {
+            return driving::runDialog(dialog, [&](QDialog& d) {
                 shownFrom = d.findChild<QSpinBox*>("from")->value();
                 shownTo = d.findChild<QSpinBox*>("to")->value();
             });
@@ -173,7 +173,7 @@ private Q_SLOTS:
         Printing printing;
         printing.printer().setOutputFormat(QPrinter::PdfFormat);
         printing.printer().setOutputFileName(dir.filePath("t.pdf"));
-        prompts.dialogs << [](QDialog& dialog) { return runDialog(dialog, [](QDialog& d) { d.accept(); }); };
+        prompts.dialogs << [](QDialog& dialog) { return driving::runDialog(dialog, [](QDialog& d) { d.accept(); }); };
         QStringList lines = topic(0, "Douze lettre", {"corps"}) + topic(1, "Quat", {});
         printing.ImpTitres(nullptr, lines, 2, store::FieldLook{});
         QCOMPARE(pdfLines(dir.filePath("t.pdf")),
@@ -210,7 +210,7 @@ private Q_SLOTS:
         Printing printing;
         printing.printer().setOutputFormat(QPrinter::PdfFormat);
         prompts.dialogs << [](QDialog& dialog) {
-            return runDialog(dialog, [](QDialog& d) {
+            return driving::runDialog(dialog, [](QDialog& d) {
                 if (auto* landscape = d.findChild<QRadioButton*>("landscape")) {
                     landscape->click();
                     d.accept();

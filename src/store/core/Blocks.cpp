@@ -127,51 +127,56 @@ int tagNumber(QStringView line, QStringView prefix, bool fold)
     return value;
 }
 
-// Numbered open and close tags go to arrays by number (a document holds thousands of them); other
-// tag lines to a small hash.
-int TagIndex::numbered(QStringView line, Kind& kind)
+// Topic and popup open tags go to arrays by number; other tag lines to a small hash.
+int TagIndex::numbered(QStringView line, bool& popup)
 {
-    const bool close = line.size() > 1 && line[1] == u'/';
-    kind = close ? TopicClose : TopicOpen;
-    int n = tagNumber(line, close ? QStringView(u"</BLOC") : QStringView(u"<BLOC"), true);
-    if (n < 0) {
-        kind = close ? PopupClose : PopupOpen;
-        n = tagNumber(line, close ? QStringView(u"</POPUP") : QStringView(u"<POPUP"), true);
-    }
+    int n = tagNumber(line, u"<BLOC", true);
+    popup = n < 0;
+    if (popup)
+        n = tagNumber(line, u"<POPUP", true);
     return n;
 }
 
 void TagIndex::rebuild(const QStringList& lines)
 {
+    lines_ = &lines;
     first_.clear();
-    tagLines_.clear();
-    for (QList<int>& list : byNumber_)
-        list.fill(-1, MaxBlocks);
+    othersIndexed_ = false;
+    topics_.fill(-1, MaxBlocks);
+    popups_.fill(-1, MaxBlocks);
+    // "<BLOCnnnn>" has 10 characters, "<POPUPnnnn>" 11: the length alone, kept in the list itself,
+    // rules out nearly every line without reading its text.
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString& l = lines[i];
-        if (l.size() < 3 || l.front() != u'<' || l.back() != u'>')
+        if (l.size() != 10 && l.size() != 11)
             continue;
-        tagLines_.append(int(i));
-        Kind kind = TopicOpen;
-        const int number = numbered(l, kind);
-        if (number >= 0) {
-            int& slot = byNumber_[kind][number];
-            if (slot < 0)
-                slot = int(i);
+        bool popup = false;
+        const int number = numbered(l, popup);
+        if (number < 0)
             continue;
-        }
-        const QString key = foldAscii(l);
-        if (!first_.contains(key))
-            first_.insert(key, int(i));
+        int& slot = popup ? popups_[number] : topics_[number];
+        if (slot < 0)
+            slot = int(i);
     }
 }
 
 int TagIndex::find(QStringView tag) const
 {
-    Kind kind = TopicOpen;
-    const int number = numbered(tag, kind);
-    if (number >= 0)
-        return at(kind, number);
+    bool popup = false;
+    const int number = numbered(tag, popup);
+    if (number >= 0 && !topics_.isEmpty())
+        return popup ? popups_[number] : topics_[number];
+    if (!othersIndexed_ && lines_) {
+        othersIndexed_ = true;
+        for (qsizetype i = 0; i < lines_->size(); ++i) {
+            const QString& l = (*lines_)[i];
+            if (l.size() < 3 || l.front() != u'<' || l.back() != u'>')
+                continue;
+            const QString key = foldAscii(l);
+            if (!first_.contains(key))
+                first_.insert(key, int(i));
+        }
+    }
     const auto it = first_.constFind(foldAscii(tag));
     return it == first_.constEnd() ? -1 : it.value();
 }

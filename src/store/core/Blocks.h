@@ -47,32 +47,25 @@ bool looksLikeTag(QStringView line);
 QString protectBodyLine(const QString& line);
 
 // One index of the tag lines for a walk over all blocks: built once, first occurrence wins, so a
-// walk over 10,000 topics does not rescan the document for each one.
+// walk over 10,000 topics does not rescan the document for each one. Topic and popup open tags are
+// indexed at once, reading only the lines of their length; other tag lines on the first `find` of one,
+// which reads the lines given: they must still be there, unchanged.
 class TagIndex {
 public:
     TagIndex() = default;
     explicit TagIndex(const QStringList& lines) { rebuild(lines); }
     void rebuild(const QStringList& lines);
-    int find(QStringView tag) const; // like findTag(lines, tag), or -1
-    int topic(int n) const { return at(TopicOpen, n); }
-    int popup(int n) const { return at(PopupOpen, n); }
-    // Every line that starts with "<" and ends with ">", in order: the only lines a tag can be, so a
-    // walk that needs more of them than their first occurrences need not read the document again.
-    const QList<int>& tagLines() const { return tagLines_; }
+    int find(QStringView tag) const; // like findTag(lines, tag) on the lines given, or -1
+    int topic(int n) const { return n >= 0 && n < topics_.size() ? topics_[n] : -1; }
+    int popup(int n) const { return n >= 0 && n < popups_.size() ? popups_[n] : -1; }
 
 private:
-    enum Kind { TopicOpen, PopupOpen, TopicClose, PopupClose, Kinds };
-    // The number of a numbered open or close tag, with its kind; -1 for other lines.
-    static int numbered(QStringView line, Kind& kind);
-    int at(Kind kind, int n) const
-    {
-        const QList<int>& list = byNumber_[kind];
-        return n >= 0 && n < list.size() ? list[n] : -1;
-    }
-    QHash<QString, int> first_;
-    QList<int> byNumber_[Kinds]; // first line of each numbered tag, -1 when none
-    QList<int> tagLines_;
-
+    static int numbered(QStringView line, bool& popup);
+    const QStringList* lines_ = nullptr; // not shared: a write to the lines must never copy them
+    mutable QHash<QString, int> first_;
+    mutable bool othersIndexed_ = false;
+    QList<int> topics_;
+    QList<int> popups_;
 };
 
 } // namespace store
