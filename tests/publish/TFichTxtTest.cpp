@@ -1,3 +1,4 @@
+#include "platform/core/Cp1252.h"
 #include "publish/windows/TFichTxt.h"
 #include "publish/windows/TextLinesView.h"
 #include "support/ScriptedPrompts.h"
@@ -68,6 +69,25 @@ private Q_SLOTS:
         QTest::mouseClick(v.Button1, Qt::LeftButton);
         QVERIFY(!v.isVisible());
         QVERIFY(prompts.asked.isEmpty());
+    }
+
+    void everyCodePageByteCopiesBack()
+    {
+        QByteArray bytes;
+        for (int b = 0; b < 256; ++b)
+            bytes.append(char(b));
+        ScriptedPrompts prompts;
+        QTemporaryDir dir;
+        TFichTxt v;
+        QVERIFY(v.Ouvre(write(dir, "octets.txt", bytes)));
+        v.show();
+        v.Memo1->setFocus();
+        QTest::keyClick(v.Memo1, Qt::Key_A, Qt::ControlModifier);
+        QTest::mouseClick(v.CopyBtn, Qt::LeftButton);
+        // CR and LF end lines (the pair CR LF counts once): one line end each, as LF.
+        QString expected = cp1252::decode(bytes);
+        expected.replace(u'\r', u'\n');
+        QCOMPARE(QApplication::clipboard()->text(), expected);
     }
 
     void cancelledOrMissingShowsNothing()

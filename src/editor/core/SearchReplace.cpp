@@ -218,6 +218,7 @@ int replaceAll(QStringList& lines, QStringView text, const QString& replacement)
     QString put = replacement;
     put.replace(u'\r', u' ').replace(u'\n', u' ');
     int replaced = 0;
+    QString scratch; // the changed line as it is made, its memory kept from line to line
     const SearchPosition start = searchStart(lines);
     BlockWalker walk(lines, start);
     for (int i = start.SearchLine; i < lines.size(); ++i) {
@@ -233,9 +234,8 @@ int replaceAll(QStringList& lines, QStringView text, const QString& replacement)
         QVarLengthArray<qsizetype, 8> found;
         for (; at >= 0; at = matcher.indexIn(seen, at + matcher.size()))
             found.append(at);
-        const qsizetype size = seen.size() + found.size() * (put.size() - matcher.size());
-        QString changed(size, Qt::Uninitialized);
-        QChar* d = changed.data();
+        scratch.resize(seen.size() + found.size() * (put.size() - matcher.size()));
+        QChar* d = scratch.data();
         qsizetype from = 0;
         for (const qsizetype hit : found) {
             d = std::copy(seen.begin() + from, seen.begin() + hit, d);
@@ -245,10 +245,14 @@ int replaceAll(QStringList& lines, QStringView text, const QString& replacement)
         std::copy(seen.begin() + from, seen.end(), d);
         replaced += int(found.size());
         // A line that now reads as a tag is protected like any stored line.
-        QString stored = store::protectBodyLine(changed);
+        if (store::looksLikeTag(scratch))
+            scratch = store::protectBodyLine(scratch);
         if (title)
-            stored += line.back(); // the end mark
-        lines[i] = std::move(stored);
+            scratch += line.back(); // the end mark
+        // The old line goes first: thousands of changed lines then reuse each other's memory
+        // instead of asking for fresh memory each time.
+        lines[i] = QString();
+        lines[i] = QString(scratch.constData(), scratch.size());
     }
     return replaced;
 }
