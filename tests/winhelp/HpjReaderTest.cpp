@@ -29,7 +29,7 @@ private Q_SLOTS:
         const hlp::WindowDef& w = p.windows[0];
         QCOMPARE(w.name, QByteArray("main"));
         QCOMPARE(w.caption, QByteArray("Aide de demo.hpa"));
-        QVERIFY(w.hasPosition);
+        QVERIFY(w.hasPosition());
         QCOMPARE(w.x, 100);
         QCOMPARE(w.y, 5);
         QCOMPARE(w.width, 800);
@@ -67,7 +67,7 @@ private Q_SLOTS:
         QCOMPARE(p.bitmapFolders, QStringList{QStringLiteral("images")});
         QCOMPARE(p.bitmaps, QStringList{QStringLiteral("images\\logo.bmp")});
         QCOMPARE(p.windows.size(), size_t(1));
-        QVERIFY(!p.windows[0].hasPosition);
+        QVERIFY(!p.windows[0].hasPosition());
         QVERIFY(p.windows[0].hasColour);
         QCOMPARE(p.windows[0].colour, 0xFF0000u);
     }
@@ -124,7 +124,7 @@ private Q_SLOTS:
         QTest::newRow("bad window") << QByteArray("[WINDOWS]\nmain=\"x\",(1,2,3)\n") << QStringLiteral("fenêtre");
         QTest::newRow("outside sections") << QByteArray("TITLE=x\n") << QStringLiteral("hors de toute section");
         QTest::newRow("unknown option") << QByteArray("[OPTIONS]\nFOO=1\n") << QStringLiteral("« FOO »");
-        QTest::newRow("unknown section") << QByteArray("[ALIAS]\na=b\n") << QStringLiteral("[ALIAS]");
+        QTest::newRow("unknown section") << QByteArray("[FONTS]\na=b\n") << QStringLiteral("[FONTS]");
     }
     void unreadableLines()
     {

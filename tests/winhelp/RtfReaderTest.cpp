@@ -124,7 +124,7 @@ private Q_SLOTS:
         QCOMPARE(text(popup.paragraphs[0]), QByteArray("Note"));
         QCOMPARE(popup.paragraphs[0].items[0].format.attrs, std::uint8_t(hlp::AttrBold));
         QCOMPARE(text(popup.paragraphs[1]), QByteArray("Texte de la note. "));
-        QCOMPARE(popup.displayName(), QStringLiteral("« Pp0000 »"));
+        QCOMPARE(popup.displayName(hlp::CodePage()), QStringLiteral("« Pp0000 »"));
     }
 
     void undeclaredFontsTakeTheDefault()
