@@ -7,6 +7,8 @@
 #include "winhelp/model/Diagnostics.h"
 #include "winhelp/model/HelpModel.h"
 
+#include <array>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -50,7 +52,28 @@ enum class Word : std::uint8_t {
     wbmplanes, wbmwidthbytes, pngblip, jpegblip, emfblip, macpict, pmmetafile, bin,
 };
 
-Word lookupWord(std::string_view word);
+// Control words by their first letter: a handful of candidates each, compared by length first.
+// Cheaper than hashing the word, which the reader does for every control word of the file.
+class WordTable {
+public:
+    void emplace(std::string_view word, Word w);
+    Word find(std::string_view word) const
+    {
+        if (word.empty())
+            return Word::Unknown;
+        for (const auto& [name, w] : m_buckets[static_cast<unsigned char>(word.front()) & 0x7F]) {
+            if (name.size() == word.size() && memcmp(name.data(), word.data(), word.size()) == 0)
+                return w;
+        }
+        return Word::Unknown;
+    }
+
+private:
+    std::array<std::vector<std::pair<std::string_view, Word>>, 128> m_buckets;
+};
+
+// Every control word the reader knows (RtfWords.cpp).
+const WordTable& wordTable();
 
 class Parser {
 public:
@@ -67,7 +90,27 @@ private:
     void controlSymbol(char c);
     void character(unsigned char c);
     void characters(const char* run, qsizetype n);
-    static int hexByte(const char*& p, const char* end);
+    // The byte of \'xx, p just after the quote and left after the digits; -1 without digits.
+    static int hexByte(const char*& p, const char* end)
+    {
+        auto hex = [](char h) -> int {
+            if (h >= '0' && h <= '9')
+                return h - '0';
+            if (h >= 'a' && h <= 'f')
+                return h - 'a' + 10;
+            if (h >= 'A' && h <= 'F')
+                return h - 'A' + 10;
+            return -1;
+        };
+        int v = 0;
+        int digits = 0;
+        while (digits < 2 && p < end && hex(*p) >= 0) {
+            v = v * 16 + hex(*p);
+            ++p;
+            ++digits;
+        }
+        return digits > 0 ? v : -1;
+    }
     // Printable bytes that are no RTF syntax: what a run of plain text is made of.
     static bool isRunChar(char c)
     {

@@ -14,29 +14,9 @@ Parser::Parser(HelpDocument& doc, Diagnostics& diag, const QString& source, cons
 {
 }
 
-int Parser::hexByte(const char*& p, const char* end)
-{
-    auto hex = [](char h) -> int {
-        if (h >= '0' && h <= '9')
-            return h - '0';
-        if (h >= 'a' && h <= 'f')
-            return h - 'a' + 10;
-        if (h >= 'A' && h <= 'F')
-            return h - 'A' + 10;
-        return -1;
-    };
-    int v = 0;
-    int digits = 0;
-    while (digits < 2 && p < end && hex(*p) >= 0) {
-        v = v * 16 + hex(*p);
-        ++p;
-        ++digits;
-    }
-    return digits > 0 ? v : -1;
-}
-
 void Parser::run(const QByteArray& rtf)
 {
+    const WordTable& words = wordTable();
     m_st.chr = plainFormat();
     const char* p = rtf.constData();
     const char* const end = p + rtf.size();
@@ -70,7 +50,7 @@ void Parser::run(const QByteArray& rtf)
                 }
                 if (p < end && *p == ' ')
                     ++p;
-                controlWord(lookupWord(word), hasParam, static_cast<int>(negative ? -param : param));
+                controlWord(words.find(word), hasParam, static_cast<int>(negative ? -param : param));
                 if (m_binaryLeft > 0) {
                     // \binN: N bytes of binary data follow, whatever they look like.
                     const qsizetype n = qMin<qsizetype>(m_binaryLeft, end - p);

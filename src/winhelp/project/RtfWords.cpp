@@ -2,8 +2,6 @@
 
 #include <QByteArray>
 #include <QSet>
-#include <array>
-#include <cstring>
 
 namespace hlp::rtf {
 
@@ -24,37 +22,19 @@ const QSet<QByteArray>& skippedDestinations()
     return set;
 }
 
-// Control words by their first letter: a handful of candidates each, compared by length first.
-// Cheaper than hashing the word, which the reader does for every control word of the file.
-class WordTable {
-public:
-    void emplace(std::string_view word, Word w)
-    {
-        auto& bucket = m_buckets[static_cast<unsigned char>(word.front()) & 0x7F];
-        for (const auto& e : bucket) {
-            if (e.first == word)
-                return; // the first entry wins, as with a map
-        }
-        bucket.emplace_back(word, w);
-    }
-    Word find(std::string_view word) const
-    {
-        if (word.empty())
-            return Word::Unknown;
-        for (const auto& [name, w] : m_buckets[static_cast<unsigned char>(word.front()) & 0x7F]) {
-            if (name.size() == word.size() && memcmp(name.data(), word.data(), word.size()) == 0)
-                return w;
-        }
-        return Word::Unknown;
-    }
-
-private:
-    std::array<std::vector<std::pair<std::string_view, Word>>, 128> m_buckets;
-};
-
 } // namespace
 
-Word lookupWord(std::string_view word)
+void WordTable::emplace(std::string_view word, Word w)
+{
+    auto& bucket = m_buckets[static_cast<unsigned char>(word.front()) & 0x7F];
+    for (const auto& e : bucket) {
+        if (e.first == word)
+            return; // the first entry wins, as with a map
+    }
+    bucket.emplace_back(word, w);
+}
+
+const WordTable& wordTable()
 {
     static const WordTable table = [] {
         WordTable t;
@@ -172,7 +152,7 @@ Word lookupWord(std::string_view word)
             t.emplace(std::string_view(d.constData(), static_cast<size_t>(d.size())), Word::SkippedDestination);
         return t;
     }();
-    return table.find(word);
+    return table;
 }
 
 } // namespace hlp::rtf

@@ -58,8 +58,9 @@ void Writer::layoutCompressed()
         count = 0;
         encoder.start();
     };
-    auto place = [&](Record& r, qsizetype at) {
+    auto place = [&](Record& r, qsizetype at, size_t patchIndex) {
         r.pos = block * 0x4000 + 12 + static_cast<std::int32_t>(at);
+        r.patchIndex = static_cast<int>(patchIndex);
         r.offset = static_cast<std::uint32_t>(block) * 0x8000u + count;
         if (r.type != 0x02)
             count += static_cast<std::uint32_t>(r.topicLength);
@@ -70,8 +71,9 @@ void Writer::layoutCompressed()
             lastHeader = r.pos;
     };
 
-    for (size_t i = 0; i < m_records.size(); ++i) {
-        Record& r = m_records[i];
+    // A record's bytes, the fields written later marked.
+    auto append = [this](size_t i, std::string& bytes, std::vector<std::uint8_t>& marks) {
+        const Record& r = m_records[i];
         Scratch link;
         link.i32(r.size());
         link.i32(r.ld2Size);
@@ -79,25 +81,29 @@ void Writer::layoutCompressed()
         link.i32(0); // NextBlock, written later
         link.i32(kLinkHeader + r.ld1Size);
         link.u8(r.type);
-        image.assign(link.s);
-        image.append(m_data.constData() + r.data, static_cast<size_t>(r.ld1Size + r.ld2Size));
-        imageLater.assign(image.size(), 0);
-        std::fill_n(imageLater.begin() + kLinkNext, 4, 1);
+        const size_t at = bytes.size();
+        bytes.append(link.s);
+        bytes.append(m_data.constData() + r.data, static_cast<size_t>(r.ld1Size + r.ld2Size));
+        marks.resize(bytes.size(), 0);
+        std::fill_n(marks.begin() + static_cast<std::ptrdiff_t>(at) + kLinkNext, 4, 1);
         if (r.type == 0x02) {
             for (const int field : {kHeaderBrowseBack, kHeaderBrowseFor, kHeaderNonScroll, kHeaderScroll, kHeaderNextTopic})
-                std::fill_n(imageLater.begin() + kLinkHeader + field, 4, 1);
+                std::fill_n(marks.begin() + static_cast<std::ptrdiff_t>(at) + kLinkHeader + field, 4, 1);
         }
-        const qsizetype size = static_cast<qsizetype>(image.size());
+    };
+
+    for (size_t i = 0; i < m_records.size(); ++i) {
+        Record& r = m_records[i];
+        const qsizetype size = r.size();
 
         for (;;) {
             const qsizetype start = static_cast<qsizetype>(raw.size());
             if (start + size <= kMaxUnpacked) {
                 const Lz77Encoder::Mark mark = encoder.mark();
-                raw.append(image);
-                later.insert(later.end(), imageLater.begin(), imageLater.end());
+                append(i, raw, later);
                 encoder.encode(raw.data(), later.data(), static_cast<qsizetype>(raw.size()));
                 if (encoder.size() <= kBlockData) {
-                    place(r, start);
+                    place(r, start, mark.patches);
                     break;
                 }
                 encoder.rewind(mark);
@@ -110,7 +116,10 @@ void Writer::layoutCompressed()
             }
             // Larger than a block: it starts here and fills blocks to the byte until its end fits.
             encoder.start();
-            place(r, 0);
+            place(r, 0, 0);
+            image.clear();
+            imageLater.clear();
+            append(i, image, imageLater);
             qsizetype done = 0;
             for (;;) {
                 const qsizetype piece = qMin(size - done, kMaxUnpacked);
@@ -146,29 +155,31 @@ void Writer::layoutCompressed()
 }
 
 // Writes the fields known after the layout into the streams, where the encoder left them as
-// literals.
+// literals. A record's marked bytes follow each other in its block's list, in the order of the
+// record's bytes: NextBlock, then for a topic header its five fields.
 void Writer::patchCompressed()
 {
-    auto put = [this](std::int32_t pos, int field, std::int32_t value) {
-        const size_t block = static_cast<size_t>((pos - 12) >> 14);
-        const qsizetype at = ((pos - 12) & 0x3FFF) + field;
+    auto put = [this](const Record& r, int& index, int field, std::int32_t value) {
+        const size_t block = static_cast<size_t>((r.pos - 12) >> 14);
+        const qsizetype at = ((r.pos - 12) & 0x3FFF) + field;
         const auto& patches = m_streamPatches[block];
         std::string& stream = m_streams[block];
-        for (int k = 0; k < 4; ++k) {
-            const auto it = std::lower_bound(patches.begin(), patches.end(), at + k,
-                                             [](const std::pair<qsizetype, qsizetype>& p, qsizetype raw) { return p.first < raw; });
-            if (it != patches.end() && it->first == at + k)
-                stream[static_cast<size_t>(it->second)] = static_cast<char>((static_cast<std::uint32_t>(value) >> (8 * k)) & 0xFF);
+        for (int k = 0; k < 4; ++k, ++index) {
+            Q_ASSERT(patches[static_cast<size_t>(index)].first == at + k);
+            stream[static_cast<size_t>(patches[static_cast<size_t>(index)].second)] =
+                static_cast<char>((static_cast<std::uint32_t>(value) >> (8 * k)) & 0xFF);
         }
     };
+    int topic = 0;
     for (size_t i = 0; i < m_records.size(); ++i) {
         const Record& r = m_records[i];
-        put(r.pos, kLinkNext, i + 1 < m_records.size() ? m_records[i + 1].pos : -1);
-    }
-    for (size_t t = 0; t < m_headerRecord.size(); ++t) {
-        const Record& r = m_records[static_cast<size_t>(m_headerRecord[t])];
+        int index = r.patchIndex;
+        put(r, index, kLinkNext, i + 1 < m_records.size() ? m_records[i + 1].pos : -1);
+        if (r.type != 0x02)
+            continue;
         for (const int field : {kHeaderBrowseBack, kHeaderBrowseFor, kHeaderNonScroll, kHeaderScroll, kHeaderNextTopic})
-            put(r.pos, kLinkHeader + field, headerField(static_cast<int>(t), field));
+            put(r, index, kLinkHeader + field, headerField(topic, field));
+        ++topic;
     }
 }
 

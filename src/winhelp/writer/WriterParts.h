@@ -34,6 +34,7 @@ struct Record {
     // layout
     std::int32_t pos = 0;
     std::uint32_t offset = 0;
+    int patchIndex = 0; // compressed: the first of its bytes written after the layout, in its block's list
     int size() const { return kLinkHeader + ld1Size + ld2Size; }
 };
 
@@ -160,7 +161,8 @@ private:
     std::vector<std::int32_t> m_blockLastLink;
     std::vector<std::int32_t> m_blockLastHeader;
     // Compressed blocks: each block's LZ77 stream, and where in it the bytes of the fields known
-    // only after the layout are (offset in the block's raw data, offset in the stream).
+    // only after the layout are (offset in the block's raw data, offset in the stream), in the
+    // order of the records (see Record::patchIndex).
     std::vector<std::string> m_streams;
     std::vector<std::vector<std::pair<qsizetype, qsizetype>>> m_streamPatches;
 };
