@@ -211,8 +211,11 @@ void Lz77Encoder::encode(const char* data, const std::uint8_t* later, qsizetype 
         const int length = findMatch(data, later, pos, end, distance);
         if (length) {
             match(distance, length);
-            for (int k = 0; k < length; ++k)
-                insert(data, pos + k, end);
+            // The positions inside a match are rarely the start of a better one: only its first
+            // and last are remembered, which halves the time at little cost in size.
+            insert(data, pos, end);
+            if (length > 1)
+                insert(data, pos + length - 1, end);
             pos += length;
         } else {
             literal(data[pos], pos, later[pos] != 0);
