@@ -60,9 +60,9 @@ bool readDib(const QByteArray& data, qsizetype header, qsizetype pixelOffset, Di
     if (!r.ok() || width <= 0 || height == 0 || width > 32767 || height > 32767 || height < -32767)
         return fail(why, QStringLiteral("dimensions illisibles"));
     if (compression != 0)
-        return fail(why, QStringLiteral("bitmap compressé, non pris en charge"));
+        return fail(why, QStringLiteral("bitmap compressé : enregistrez-le sans compression"));
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24 && bitCount != 32)
-        return fail(why, QStringLiteral("%1 bits par pixel, non pris en charge").arg(bitCount));
+        return fail(why, QStringLiteral("bitmap de %1 bits par pixel : enregistrez-le en 1, 4, 8 ou 24 bits").arg(bitCount));
 
     const bool topDown = height < 0;
     const int rows = topDown ? -height : height;
@@ -154,7 +154,7 @@ bool dibFromDdb(const QByteArray& bits, int width, int height, int bitsPerPixel,
     if (planes != 1)
         return fail(why, QStringLiteral("bitmap de %1 plans").arg(planes));
     if (bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8 && bitsPerPixel != 24)
-        return fail(why, QStringLiteral("%1 bits par pixel, non pris en charge").arg(bitsPerPixel));
+        return fail(why, QStringLiteral("bitmap de périphérique de %1 bits par pixel, sans équivalent").arg(bitsPerPixel));
     if (width <= 0 || height <= 0 || width > 32767 || height > 32767)
         return fail(why, QStringLiteral("dimensions illisibles"));
     const qsizetype rowBytes = (qsizetype(width) * bitsPerPixel + 7) / 8;
