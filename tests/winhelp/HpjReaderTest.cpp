@@ -162,6 +162,9 @@ private Q_SLOTS:
                                         << QList<int>{1, 2, 3, 4} << 1 << qint64(-1) << qint64(-1) << 2;
         QTest::newRow("empty groups") << QByteArray("w=\"T\",(),,(),()") << QByteArray("T") << QList<int>{-1, -1, -1, -1} << 0
                                       << qint64(-1) << qint64(-1) << 0;
+        QTest::newRow("comment, and its marks in the caption") << QByteArray("w=\"Aide ; voir http://x\",(1,2,3,4) ; la fenêtre")
+                                                               << QByteArray("Aide ; voir http://x") << QList<int>{1, 2, 3, 4} << 0
+                                                               << qint64(-1) << qint64(-1) << 0;
     }
     void helpWorkshopWindows()
     {

@@ -18,13 +18,19 @@ QByteArray withoutComment(const QByteArray& line)
     return (semi >= 0 ? line.left(semi) : line).trimmed();
 }
 
-// [MAP] lines and included C headers end with ; or // comments.
-QByteArray withoutMapComment(QByteArray line)
+// [MAP], [WINDOWS] and included C headers end lines with ; or // comments, which may not start
+// inside quotes (a window's caption).
+QByteArray withoutMapComment(const QByteArray& line)
 {
-    const int slashes = static_cast<int>(line.indexOf("//"));
-    if (slashes >= 0)
-        line = line.left(slashes);
-    return withoutComment(line);
+    bool quoted = false;
+    for (int i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '"')
+            quoted = !quoted;
+        else if (!quoted && (c == ';' || (c == '/' && i + 1 < line.size() && line[i + 1] == '/')))
+            return line.left(i).trimmed();
+    }
+    return line.trimmed();
 }
 
 bool parseInteger(const QByteArray& token, std::uint32_t& out)
