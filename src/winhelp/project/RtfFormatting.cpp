@@ -32,35 +32,51 @@ bool Parser::characterWord(Word w, bool hasParam, int param)
         else
             chr.attrs &= static_cast<std::uint8_t>(~bit);
     };
-    if (w == Word::plain) {
+    switch (w) {
+    case Word::plain:
         chr = plainFormat();
         m_st.hidden = false;
-    } else if (w == Word::b) {
+        break;
+    case Word::b:
         setAttr(AttrBold, value != 0);
-    } else if (w == Word::i) {
+        break;
+    case Word::i:
         setAttr(AttrItalic, value != 0);
-    } else if (w == Word::ul || w == Word::uld || w == Word::ulw || w == Word::uldash || w == Word::ulth) {
+        break;
+    case Word::ul:
+    case Word::uld:
+    case Word::ulw:
+    case Word::uldash:
+    case Word::ulth:
         setAttr(AttrUnderline, value != 0);
         if (value != 0)
             setAttr(AttrDoubleUnderline, false);
-    } else if (w == Word::uldb) {
+        break;
+    case Word::uldb:
         setAttr(AttrDoubleUnderline, value != 0);
         if (value != 0)
             setAttr(AttrUnderline, false);
-    } else if (w == Word::ulnone) {
+        break;
+    case Word::ulnone:
         setAttr(AttrUnderline | AttrDoubleUnderline, false);
-    } else if (w == Word::strike) {
+        break;
+    case Word::strike:
         setAttr(AttrStrike, value != 0);
-    } else if (w == Word::scaps) {
+        break;
+    case Word::scaps:
         setAttr(AttrSmallCaps, value != 0);
-    } else if (w == Word::v) {
+        break;
+    case Word::v:
         m_st.hidden = value != 0;
-    } else if (w == Word::f) {
+        break;
+    case Word::f:
         chr.face = faceFor(param);
-    } else if (w == Word::fs) {
+        break;
+    case Word::fs:
         if (hasParam && param > 0)
             chr.halfPoints = qBound(2, param, 255);
-    } else if (w == Word::cf) {
+        break;
+    case Word::cf:
         if (param >= 0 && static_cast<size_t>(param) < m_colours.size()) {
             const Colour& c = m_colours[static_cast<size_t>(param)];
             chr.red = c.r;
@@ -69,7 +85,8 @@ bool Parser::characterWord(Word w, bool hasParam, int param)
         } else {
             chr.red = chr.green = chr.blue = 0;
         }
-    } else {
+        break;
+    default:
         return false;
     }
     return true;
@@ -83,61 +100,87 @@ bool Parser::paragraphWord(Word w, bool hasParam, int param)
         para.border |= side;
         m_borderSide = side;
     };
-    if (w == Word::pard) {
+    switch (w) {
+    case Word::pard:
         para = ParaFormat{};
         m_st.inTable = false;
         m_borderSide = 0;
-    } else if (w == Word::qc) {
+        break;
+    case Word::qc:
         para.align = Align::Centre;
-    } else if (w == Word::qr) {
+        break;
+    case Word::qr:
         para.align = Align::Right;
-    } else if (w == Word::ql || w == Word::qj) {
+        break;
+    case Word::ql:
+    case Word::qj:
         para.align = Align::Left;
-    } else if (w == Word::li) {
+        break;
+    case Word::li:
         para.leftIndent = param;
-    } else if (w == Word::ri) {
+        break;
+    case Word::ri:
         para.rightIndent = param;
-    } else if (w == Word::fi) {
+        break;
+    case Word::fi:
         para.firstIndent = param;
-    } else if (w == Word::sb) {
+        break;
+    case Word::sb:
         para.spaceBefore = param;
-    } else if (w == Word::sa) {
+        break;
+    case Word::sa:
         para.spaceAfter = param;
-    } else if (w == Word::sl) {
+        break;
+    case Word::sl:
         para.lineSpacing = param;
-    } else if (w == Word::keepn) {
+        break;
+    case Word::keepn:
         para.keepWithNext = on;
-    } else if (w == Word::keep) {
+        break;
+    case Word::keep:
         para.noWrap = on;
-    } else if (w == Word::box) {
+        break;
+    case Word::box:
         border(BorderBox);
-    } else if (w == Word::brdrt) {
+        break;
+    case Word::brdrt:
         border(BorderTop);
-    } else if (w == Word::brdrb) {
+        break;
+    case Word::brdrb:
         border(BorderBottom);
-    } else if (w == Word::brdrl) {
+        break;
+    case Word::brdrl:
         border(BorderLeft);
-    } else if (w == Word::brdrr) {
+        break;
+    case Word::brdrr:
         border(BorderRight);
-    } else if (w == Word::brdrth) {
+        break;
+    case Word::brdrth:
         if (para.border)
             para.border |= BorderThick;
-    } else if (w == Word::brdrdb) {
+        break;
+    case Word::brdrdb:
         if (para.border)
             para.border |= BorderDouble;
-    } else if (w == Word::brdrnone) {
+        break;
+    case Word::brdrnone:
         para.border &= static_cast<std::uint8_t>(~m_borderSide);
         if (!(para.border & (BorderBox | BorderTop | BorderBottom | BorderLeft | BorderRight)))
             para.border = 0;
         m_borderSide = 0;
-    } else if (w == Word::tqr) {
+        break;
+    case Word::tqr:
         m_pendingTabKind = 1;
-    } else if (w == Word::tqc) {
+        break;
+    case Word::tqc:
         m_pendingTabKind = 2;
-    } else if (w == Word::tx || w == Word::tb) {
+        break;
+    case Word::tx:
+    case Word::tb:
         para.tabs.push_back({param, m_pendingTabKind});
         m_pendingTabKind = 0;
-    } else {
+        break;
+    default:
         return false;
     }
     return true;

@@ -307,26 +307,31 @@ void Parser::controlWord(Word w, bool hasParam, int param)
         break;
     }
 
-    // Text and its breaks.
-    if (w == Word::par) {
+    // Text and its breaks, then the formatting words by their kind.
+    switch (w) {
+    case Word::par:
         if (m_st.dest == Dest::Text)
             endParagraph(true);
         else
             m_footnoteText.append(' ');
-    } else if (w == Word::page) {
+        break;
+    case Word::page:
         if (m_st.dest == Dest::Text) {
             endParagraph(false);
             endTopic();
         }
-    } else if (w == Word::line) {
+        break;
+    case Word::line:
         if (m_st.dest == Dest::Text)
             emitItem(ItemKind::LineBreak);
-    } else if (w == Word::tab) {
+        break;
+    case Word::tab:
         if (m_st.dest == Dest::Text && !m_st.hidden)
             emitItem(ItemKind::Tab);
         else if (m_st.dest == Dest::Footnote)
             m_footnoteText.append(' ');
-    } else if (w == Word::u) {
+        break;
+    case Word::u: {
         // The character in the project's code page; when it has none, the replacement the file
         // gives after it (usually a byte of the font's own code page) stands for it.
         const int byte = m_codePage.byteFor(static_cast<char32_t>(param & 0xFFFF));
@@ -334,26 +339,84 @@ void Parser::controlWord(Word w, bool hasParam, int param)
             character(static_cast<unsigned char>(byte));
             m_skipChars = m_st.ucSkip;
         }
-    } else if (w == Word::uc) {
+        break;
+    }
+    case Word::uc:
         m_st.ucSkip = qMax(0, param);
-    } else if (w == Word::emdash) {
+        break;
+    case Word::emdash:
         character(0x97);
-    } else if (w == Word::endash) {
+        break;
+    case Word::endash:
         character(0x96);
-    } else if (w == Word::bullet) {
+        break;
+    case Word::bullet:
         character(0x95);
-    } else if (w == Word::lquote) {
+        break;
+    case Word::lquote:
         character(0x91);
-    } else if (w == Word::rquote) {
+        break;
+    case Word::rquote:
         character(0x92);
-    } else if (w == Word::ldblquote) {
+        break;
+    case Word::ldblquote:
         character(0x93);
-    } else if (w == Word::rdblquote) {
+        break;
+    case Word::rdblquote:
         character(0x94);
-    } else if (w == Word::emspace || w == Word::enspace || w == Word::qmspace) {
+        break;
+    case Word::emspace:
+    case Word::enspace:
+    case Word::qmspace:
         character(' ');
-    } else if (!documentWord(w, param) && !characterWord(w, hasParam, param) && !rowWord(w, hasParam, param)) {
+        break;
+    case Word::deff:
+    case Word::ansicpg:
+        documentWord(w, param);
+        break;
+    case Word::plain:
+    case Word::b:
+    case Word::i:
+    case Word::ul:
+    case Word::uld:
+    case Word::ulw:
+    case Word::uldash:
+    case Word::ulth:
+    case Word::uldb:
+    case Word::ulnone:
+    case Word::strike:
+    case Word::scaps:
+    case Word::v:
+    case Word::f:
+    case Word::fs:
+    case Word::cf:
+        characterWord(w, hasParam, param);
+        break;
+    case Word::trowd:
+    case Word::trgaph:
+    case Word::trleft:
+    case Word::cellx:
+    case Word::cell:
+    case Word::row:
+    case Word::intbl:
+    case Word::nestcell:
+    case Word::nestrow:
+    case Word::clbrdrt:
+    case Word::clbrdrl:
+    case Word::clbrdrb:
+    case Word::clbrdrr:
+    case Word::brdrs:
+    case Word::brdrw:
+    case Word::brdrth:
+    case Word::brdrdb:
+    case Word::brdrnone:
+        // The border words describe a cell's side or, when no cell is being defined, a paragraph's.
+        if (!rowWord(w, hasParam, param))
+            paragraphWord(w, hasParam, param);
+        break;
+    default:
         paragraphWord(w, hasParam, param);
+        break;
     }
     // Everything else (\s, \cs, \lang, \cgrid, \super, \widctlpar ...) changes nothing in a help file.
 }
