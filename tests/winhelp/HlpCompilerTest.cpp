@@ -14,7 +14,6 @@
 
 namespace {
 
-
 QByteArray readAll(const QString& path)
 {
     QFile f(path);
