@@ -77,8 +77,6 @@ void Parser::commitFont()
         name.chop(1);
     if (!name.isEmpty())
         m_fonts[m_tableFont] = m_doc.faceIndex(name, m_tableFamily ? m_tableFamily : 3);
-    if (m_tableCharset >= 0)
-        m_fontCharsets[m_tableFont] = m_tableCharset;
     // The default font's character set tells the text's code page when the project does not.
     if (m_tableFont == m_defaultFontNumber && m_tableCharset > 2 && m_tableCharset != 77 && m_doc.fontCharset < 0) {
         m_doc.fontCharset = m_tableCharset;

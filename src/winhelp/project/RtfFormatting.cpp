@@ -9,7 +9,6 @@ bool Parser::documentWord(Word w, int param)
     if (w == Word::deff) {
         m_defaultFontNumber = param;
     } else if (w == Word::ansicpg) {
-        m_documentCodePage = param;
         const int charset = CodePage::charsetForCodePage(param);
         if (!m_codePageFixed && charset > 0) {
             m_codePage = CodePage::forCharset(charset);

@@ -167,14 +167,12 @@ private:
 
     // font table
     std::unordered_map<int, int> m_fonts; // RTF font number -> face
-    std::unordered_map<int, int> m_fontCharsets; // RTF font number -> \fcharset
     int m_defaultFontNumber = 0;
     int m_defaultFace = -1;
     int m_tableFont = -1;
     std::uint8_t m_tableFamily = 0;
     int m_tableCharset = -1;
     QByteArray m_tableName;
-    int m_documentCodePage = -1; // \ansicpg
 
     // colour table
     std::vector<Colour> m_colours;
