@@ -366,6 +366,30 @@ private Q_SLOTS:
         }
     }
 
+    // A placeable metafile named by {bmc}: stored as a metafile, its size taken from its header.
+    void metafileFileBecomesAPicture()
+    {
+        QTemporaryDir dir;
+        hlp::ByteWriter w;
+        w.u32(0x9AC6CDD7u);
+        w.zeros(6);
+        w.i16(720);
+        w.i16(360);
+        w.u16(1440);
+        w.zeros(6);
+        w.raw(QByteArray("\x01\x00\x09\x00\x00\x03\x0C\x00\x00\x00\x00\x00\x03\x00\x00\x00\x00\x00\x03\x00\x00\x00\x00\x00", 24));
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("Dessin.WMF")), w.bytes));
+        const hlp::CompileResult r = hlp::HlpCompiler().compile(
+            writeProject(dir, "[FILES]\np.rtf\n", "{\\rtf1 #{\\footnote A}Voici \\{bmc dessin.wmf\\}\\par}"));
+        QVERIFY2(r.written && r.diagnostics.size() == 1, qPrintable(r.diagnostics.join('\n')));
+        hlp::HlpFile f;
+        QVERIFY2(f.load(readAll(r.hlpPath)), qPrintable(f.problems().join('\n')));
+        QCOMPARE(f.topics()[0].paragraphs[0].pictures, QList<int>{0});
+        QCOMPARE(f.picture(0)->type, 8);
+        QCOMPARE(f.picture(0)->width, 1270);
+        QCOMPARE(f.picture(0)->height, 635);
+    }
+
     void missingProjectFileIsNoSuccess()
     {
         QTemporaryDir dir;
