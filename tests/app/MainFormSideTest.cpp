@@ -135,7 +135,7 @@ private Q_SLOTS:
         QVERIFY(rtf.contains("IDH_Suite"));
     }
 
-    void exportFailureKeepsTheOldFile()
+    void exportFailureIsReported()
     {
         ShellFixture f;
         f.writeProject("p.hpa", {"A"});
