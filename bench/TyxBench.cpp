@@ -1,5 +1,7 @@
 // Measures the store's operations on a synthetic project and prints one line per operation:
 // name, median in milliseconds, ratio to the raw read+write of the same bytes.
+#include "BenchTiming.h"
+#include "PopupBench.h"
 #include "SyntheticProject.h"
 
 #include "publish/core/RtfWriter.h"
@@ -20,20 +22,7 @@
 
 namespace {
 
-double medianMs(int runs, const std::function<void()>& prepare, const std::function<void()>& op)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        if (prepare)
-            prepare();
-        QElapsedTimer t;
-        t.start();
-        op();
-        times.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
+using bench::medianMs;
 
 void report(const char* name, double ms, double baseline)
 {
@@ -76,6 +65,7 @@ int main(int argc, char** argv)
     }, [&] { pages.Suivant(); }), baseline);
     report("Supprime", medianMs(5, [&] { pages.doc().CurrentPage = 0; pages.LitFiche(); }, [&] { pages.Supprime(); }), baseline);
     report("CreMap", medianMs(11, nullptr, [&] { store::CreMap(pages.doc().DocumentLines, pages.doc().PageCount); }), baseline);
+    bench::popupBenchmarks(pages, path, [&](const char* name, double ms) { report(name, ms, baseline); });
 
     // The help build of the same project: topic file, then the compile of the .hpj written with it.
     pages.Charge(path);

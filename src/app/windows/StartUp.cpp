@@ -8,6 +8,8 @@
 #include "publish/windows/Options.h"
 #include "publish/windows/TCompileReport.h"
 #include "editor/windows/PagesHlp.h"
+#include "editor/windows/TLstPopUp.h"
+#include "editor/windows/TPopUp.h"
 #include "tools/windows/TCalendrier.h"
 #include "tools/windows/THorloge.h"
 #include "tools/windows/TPocket.h"
@@ -29,6 +31,11 @@ std::unique_ptr<TMainForm> createWindows()
     m->CompileReport = new TCompileReport(m);
     m->Compilation = new CompileJob(m);
     QObject::connect(m->Compilation, &CompileJob::finished, m, [m](const hlp::CompileResult& r) { m->compileFinished(r); });
+    // Popup editor and popup list, last of all.
+    m->PopUp = new TPopUp(m);
+    m->LstPopUp = new TLstPopUp(m);
+    pages->PopUp = m->PopUp;
+    pages->LstPopUp = m->LstPopUp;
     pages->setOptionsHook([m, pages](QWidget*, TPagesHlp::OptionsExchange& x) {
         bool changed = false;
         const bool started = BuildCommands::Opt(*m->Options, *x.lines, x.projectFileName, x.title, x.body, &changed);

@@ -30,6 +30,8 @@ class TEditHpj;
 class TFixerHcp;
 class TOptions;
 class TPagesHlp;
+class TLstPopUp;
+class TPopUp;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -57,6 +59,8 @@ public:
     // Page index, hierarchy, see-also picker and properties (made in start-up order).
 
     // Popup editor and popup list.
+    TPopUp* PopUp = nullptr;
+    TLstPopUp* LstPopUp = nullptr;
 
     // Find and replace dialogs, text viewer, printing.
 
@@ -66,10 +70,9 @@ public:
     CompileJob* Compilation = nullptr;
 
     // Settings lines of the remembered windows, kept as read (bounds applied) and written back at
-    // exit while the window itself is not there to give and take them.
+    // exit while the window itself is not there to give and take them (the popup editor takes its own).
     shellsettings::WindowPlace TextViewerPlace;
     shellsettings::WindowPlace HpjEditorPlace;
-    shellsettings::WindowPlace PopupEditorPlace;
 
     // The built-in compiler is done: status line, and the messages window when there is anything to read.
     void compileFinished(const hlp::CompileResult& result);
@@ -270,6 +273,7 @@ private:
     void status(const QString& message);
 
     QProgressDialog* progress_ = nullptr;
+    QStringList buildWarnings_; // the last build's warnings, shown with the compiler's messages
 
     QMdiSubWindow* pagesWindow_ = nullptr;
     bool shown_ = false;
