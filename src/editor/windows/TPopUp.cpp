@@ -97,9 +97,9 @@ bool TPopUp::Modif(const QStringList& lines, const QString& tag)
         prompts().tell(parentWidget(), QStringLiteral("Identificateur non reconnu"), Prompts::Kind::Warning);
         return false;
     }
-    const QString close = tag.left(1) + QLatin1Char('/') + tag.mid(1);
     PopupNumber = number;
-    Memo1->setPlainText(store::popupText(PopupWorkLines, open, close).join(QLatin1Char('\n')));
+    // The block ends at the close tag as written, whatever the case of the tag asked for.
+    Memo1->setPlainText(store::popupText(PopupWorkLines, open, store::popupCloseTag(number)).join(QLatin1Char('\n')));
     Memo1->moveCursor(QTextCursor::Start);
     Memo1->document()->setModified(false);
     return true;
