@@ -1,44 +1,17 @@
 // The Style menu and picture insertion, driven as the author does: keys in the body, the menu
 // entries, the picture file dialog through the modal seam.
-#include "ShellFixture.h"
+#include "BodyKeys.h"
 
 #include "store/core/Blocks.h"
 #include "support/TestRegistry.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QTextBlock>
+
+using namespace bodykeys;
 
 namespace {
-
 const QString Mark(store::ParagraphMark);
-
-// The main window on screen and the caret in the body at its start.
-QWidget* bodyWithFocus(ShellFixture& f)
-{
-    f.main->show();
-    if (!QTest::qWaitForWindowActive(f.main.get()))
-        return nullptr;
-    QTest::mouseClick(f.pages->Memo1->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
-    QWidget* focus = QApplication::focusWidget();
-    QTest::keyClick(focus, Qt::Key_Home, Qt::ControlModifier);
-    return focus;
-}
-
-QStringList body(const ShellFixture& f)
-{
-    QStringList lines;
-    for (QTextBlock b = f.pages->Memo1->document()->begin(); b.isValid(); b = b.next())
-        lines << b.text();
-    return lines;
-}
-
-void press(QWidget* w, Qt::Key key, int times, Qt::KeyboardModifiers mods = {})
-{
-    for (int i = 0; i < times; ++i)
-        QTest::keyClick(w, key, mods);
-}
-
 } // namespace
 
 class MainFormMarkupTest : public QObject {

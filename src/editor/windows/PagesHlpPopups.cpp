@@ -105,7 +105,9 @@ void TPagesHlp::showRenumberedLinks()
 {
     const int caret = Memo1->textCursor().position();
     const bool bodyHadFocus = Memo1->hasFocus();
-    FormActivate(); // reloads the page when its block changed under the fields
+    if (!blockChangedUnderFields())
+        return;
+    LitFiche();
     QTextCursor c = Memo1->textCursor();
     c.setPosition(qMin(caret, Memo1->document()->characterCount() - 1));
     Memo1->setTextCursor(c);
