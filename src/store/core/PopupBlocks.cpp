@@ -2,6 +2,8 @@
 
 #include "store/core/Blocks.h"
 
+#include <vector>
+
 namespace store {
 
 namespace {
@@ -131,14 +133,21 @@ int countPopupBlocks(const QStringList& lines)
 
 QStringList popupTitles(const QStringList& lines)
 {
-    const TagIndex index(lines);
-    QStringList titles;
-    for (int n = 0; n < MaxBlocks; ++n) {
-        const int open = index.popup(n);
-        if (open < 0)
-            break;
-        titles << popupTitle(lines, open);
+    // One pass for the popup open tags alone (first occurrence wins, letter case folded, as a
+    // lookup finds them): the list of a large project fills without indexing every tag line.
+    std::vector<int> open(MaxBlocks, -1);
+    const qsizetype tagLength = popupOpenTag(0).size();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString& l = lines[i];
+        if (l.size() != tagLength || l.front() != u'<')
+            continue;
+        const int n = tagNumber(l, u"<POPUP", true);
+        if (n >= 0 && open[n] < 0)
+            open[n] = int(i);
     }
+    QStringList titles;
+    for (int n = 0; n < MaxBlocks && open[n] >= 0; ++n)
+        titles << popupTitle(lines, open[n]);
     return titles;
 }
 
