@@ -72,7 +72,7 @@ void popupBenchmarks(TPagesHlp& pages, const QString& projectPath,
     }, [&] { pages.ListePopUp(); }));
     // The measure is worth something only if the popup really went.
     std::printf("# PopupRemove: %d PopUp apres suppression, %d liens vers Pp0000\n",
-        store::countPopupBlocks(pages.doc().DocumentLines), store::countLinks(pages.doc().DocumentLines, 0));
+        store::countPopupBlocks(pages.doc().DocumentLines), store::planPopupRemoval(pages.doc().DocumentLines, 0).plainLinks);
 
     pages.PopUp = nullptr;
     pages.LstPopUp = nullptr;

@@ -114,7 +114,7 @@ private Q_SLOTS:
         QStringList lines{"<HPJ>", "</HPJ>"};
         lines << popup(2, "Deux", {"Deux" + Mark, link("interne", 1)}) << topic(0, "1\\", "Page", bodies)
               << popup(0, "Zéro", {"Zéro" + Mark}) << popup(1, "Un", {"Un" + Mark});
-        QCOMPARE(countLinks(lines, removed), plain);
+        QCOMPARE(planPopupRemoval(lines, removed).plainLinks, plain);
         QCOMPARE(removePopup(lines, removed), plain);
         const int open = findTag(lines, topicOpenTag(0));
         QCOMPARE(lines.mid(open + 3, after.size()), after);

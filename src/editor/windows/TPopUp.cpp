@@ -138,7 +138,8 @@ TPopUp::Outcome TPopUp::remove(QStringList& lines, bool& modified)
     const int open = store::findTag(lines, store::popupOpenTag(PopupNumber));
     if (open < 0)
         return Outcome::None;
-    const int links = store::countLinks(lines, PopupNumber);
+    const store::PopupRemoval plan = store::planPopupRemoval(lines, PopupNumber);
+    const int links = plan.plainLinks;
     if (links > 0) {
         const QString title = store::popupTitle(lines, open);
         const QString what = links == 1
@@ -149,7 +150,7 @@ TPopUp::Outcome TPopUp::remove(QStringList& lines, bool& modified)
             != Prompts::Answer::Yes)
             return Outcome::None;
     }
-    store::removePopup(lines, PopupNumber);
+    store::removePopup(lines, plan);
     modified = true;
     return Outcome::Removed;
 }

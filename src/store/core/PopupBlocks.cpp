@@ -174,50 +174,59 @@ qsizetype findHiddenLink(QStringView text, qsizetype from, int& number)
     return -1;
 }
 
-int countLinks(const QStringList& lines, int n)
+PopupRemoval planPopupRemoval(const QStringList& lines, int n)
 {
-    int count = 0;
-    for (const QString& line : lines) {
+    PopupRemoval plan;
+    plan.popup = n;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString& l = lines[i];
+        if (l.size() > 3 && l.front() == u'<' && l.back() == u'>'
+            && (tagNumber(l, u"<POPUP", true) > n || tagNumber(l, u"</POPUP", true) > n)) {
+            plan.lines << int(i);
+            continue;
+        }
+        bool touched = false;
         int m = -1;
-        for (qsizetype at = 0; (at = findHiddenLink(line, at, m)) >= 0; at += HiddenLength)
-            if (m == n)
-                ++count;
+        for (qsizetype at = 0; (at = findHiddenLink(l, at, m)) >= 0; at += HiddenLength) {
+            touched = touched || m >= n;
+            plan.plainLinks += m == n;
+        }
+        if (touched)
+            plan.lines << int(i);
     }
-    return count;
+    return plan;
 }
 
-int removePopup(QStringList& lines, int n)
+int removePopup(QStringList& lines, const PopupRemoval& plan)
 {
+    const int n = plan.popup;
     const int open = findTag(lines, popupOpenTag(n));
     if (open < 0)
         return -1;
-    removeBlock(lines, open, popupCloseTag(n));
+    // Where the block ends is read before a later popup's close tag takes its number.
+    const int end = blockEnd(lines, open, popupCloseTag(n));
     int plain = 0;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
+    for (const int i : plan.lines) {
         const QString& l = lines[i];
-        if (l.size() > 3 && l.front() == u'<' && l.back() == u'>') {
-            if (const int m = tagNumber(l, u"<POPUP", true); m > n) {
-                lines[i] = popupOpenTag(m - 1);
-                // The title line carries the number too.
-                if (i + 1 < lines.size()) {
-                    QString& title = lines[i + 1];
-                    const QString old = BlockNumber(m) + TitleEndMark;
-                    if (title.endsWith(old))
-                        title.replace(title.size() - old.size(), 4, BlockNumber(m - 1));
-                }
-                continue;
+        if (const int m = tagNumber(l, u"<POPUP", true); m > n) {
+            lines[i] = popupOpenTag(m - 1);
+            // The title line carries the number too.
+            if (i + 1 < lines.size()) {
+                QString& title = lines[i + 1];
+                const QString old = BlockNumber(m) + TitleEndMark;
+                if (title.endsWith(old))
+                    title.replace(title.size() - old.size(), 4, BlockNumber(m - 1));
             }
-            if (const int m = tagNumber(l, u"</POPUP", true); m > n) {
-                lines[i] = popupCloseTag(m - 1);
-                continue;
-            }
+        } else if (const int c = tagNumber(l, u"</POPUP", true); c > n) {
+            lines[i] = popupCloseTag(c - 1);
+        } else {
+            QString copy = l;
+            if (rewriteLinks(copy, n, plain))
+                lines[i] = copy;
         }
-        if (!l.contains(u'{'))
-            continue;
-        QString copy = l;
-        if (rewriteLinks(copy, n, plain))
-            lines[i] = copy;
     }
+    // Last, so that the planned line numbers held until here.
+    lines.remove(open, end - open + 1);
     return plain;
 }
 

@@ -31,12 +31,21 @@ QStringList popupTitles(const QStringList& lines);
 // The hidden part of a link in `text` at or after `from`: "{\v Pp" and four digits, letter case
 // ignored. Returns its position (of the "{") or -1; `number` receives the four digits' value.
 qsizetype findHiddenLink(QStringView text, qsizetype from, int& number);
-// How many links in all the lines point to popup `n`.
-int countLinks(const QStringList& lines, int n);
 
-// Removes popup `n`: its block goes, every later popup takes the number one lower (tags and title
-// lines), every link to a later popup follows, and every link to `n` becomes its plain anchor word.
-// Returns how many links became plain text, or -1 when popup `n` has no block.
-int removePopup(QStringList& lines, int n);
+// What removing popup `n` will touch, found in one pass so that the question before a removal
+// and the removal itself do not both read the whole document.
+struct PopupRemoval {
+    int popup = -1;
+    int plainLinks = 0; // links to the popup, which become their plain anchor word
+    QList<int> lines;   // the tag lines of later popups and the lines that hold links to them
+};
+PopupRemoval planPopupRemoval(const QStringList& lines, int n);
+
+// Removes popup `n` as planned on the same lines: its block goes, every later popup takes the
+// number one lower (tags and title lines), every link to a later popup follows, and every link to
+// `n` becomes its plain anchor word. Returns how many links became plain text, or -1 when popup
+// `n` has no block.
+int removePopup(QStringList& lines, const PopupRemoval& plan);
+inline int removePopup(QStringList& lines, int n) { return removePopup(lines, planPopupRemoval(lines, n)); }
 
 } // namespace store
