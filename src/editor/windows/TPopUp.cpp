@@ -188,15 +188,20 @@ void TPopUp::FormActivate()
     Memo1->setFocus();
 }
 
+bool TPopUp::Memo1KeyPress(int key)
+{
+    // Enter ends the paragraph as in a topic body; backslashes and braces go in as typed.
+    if (key != Qt::Key_Return && key != Qt::Key_Enter)
+        return false;
+    bodytext::enterWithParagraphMark(Memo1);
+    return true;
+}
+
 bool TPopUp::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Memo1 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            bodytext::enterWithParagraphMark(Memo1);
-            return true;
-        }
-    }
+    if (watched == Memo1 && event->type() == QEvent::KeyPress
+        && Memo1KeyPress(static_cast<QKeyEvent*>(event)->key()))
+        return true;
     return QDialog::eventFilter(watched, event);
 }
 

@@ -51,6 +51,7 @@ protected:
 
 private:
     void FormCreate();
+    bool Memo1KeyPress(int key); // true when the key was handled
     Outcome remove(QStringList& lines, bool& modified);
 
     int colour_;
