@@ -7,6 +7,7 @@
 #include "store/core/PopupBlocks.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestRegistry.h"
+#include "support/WidgetDriving.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -258,13 +259,8 @@ private Q_SLOTS:
             QTest::mouseClick(l.Button2, Qt::LeftButton);
         else if (how == "close")
             l.close();
-        else {
-            const QRect r = l.ListBox1->visualItemRect(l.ListBox1->item(2));
-            // Through the window, as the platform delivers it: press, release, press and double-click.
-            const QPoint at = l.ListBox1->viewport()->mapTo(&l, r.center());
-            QTest::mouseDClick(l.windowHandle(), Qt::LeftButton, {}, at);
-            QTest::mouseRelease(l.windowHandle(), Qt::LeftButton, {}, at);
-        }
+        else
+            driving::doubleClickRow(l.ListBox1, 2);
         QVERIFY(!l.isVisible());
         QCOMPARE(l.ItemIndex(), chosen);
     }

@@ -7,7 +7,11 @@
 #include "publish/windows/CompileJob.h"
 #include "publish/windows/Options.h"
 #include "publish/windows/TCompileReport.h"
+#include "editor/windows/LienAussi.h"
 #include "editor/windows/PagesHlp.h"
+#include "editor/windows/Propriete.h"
+#include "store/windows/PageListe.h"
+#include "store/windows/PageOut.h"
 #include "editor/windows/TLstPopUp.h"
 #include "editor/windows/TPopUp.h"
 #include "tools/windows/TCalendrier.h"
@@ -25,17 +29,22 @@ std::unique_ptr<TMainForm> createWindows()
     auto* pages = new TPagesHlp;
     pages->setObjectName(QStringLiteral("PagesHlp"));
     m->attachPagesHlp(pages);
+    m->PageListe = new TPageListe(m);
+    m->PageOut = new TPageOut(m);
     m->FixerHcp = new TFixerHcp(m);
     m->Options = new TOptions(m);
     m->EditHpj = new TEditHpj(m);
-    m->CompileReport = new TCompileReport(m);
-    m->Compilation = new CompileJob(m);
-    QObject::connect(m->Compilation, &CompileJob::finished, m, [m](const hlp::CompileResult& r) { m->compileFinished(r); });
-    // Popup editor and popup list, last of all.
+    m->LienAussi = new TLienAussi(m);
+    m->Propriete = new TPropriete(m);
+    pages->setLinkDialogs({m->PageListe, m->PageOut, m->LienAussi, m->Propriete});
+    // Popup editor and popup list, after the properties dialog.
     m->PopUp = new TPopUp(m);
     m->LstPopUp = new TLstPopUp(m);
     pages->PopUp = m->PopUp;
     pages->LstPopUp = m->LstPopUp;
+    m->CompileReport = new TCompileReport(m);
+    m->Compilation = new CompileJob(m);
+    QObject::connect(m->Compilation, &CompileJob::finished, m, [m](const hlp::CompileResult& r) { m->compileFinished(r); });
     pages->setOptionsHook([m, pages](QWidget*, TPagesHlp::OptionsExchange& x) {
         bool changed = false;
         const bool started = BuildCommands::Opt(*m->Options, *x.lines, x.projectFileName, x.title, x.body, &changed);
