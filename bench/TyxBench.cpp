@@ -34,7 +34,7 @@ using bench::medianMs;
 class ClosingPrompts final : public Prompts {
 public:
     Answer ask(QWidget*, const QString&, Buttons, Kind) override { return Answer::No; }
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString openFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
     QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     int showModal(QDialog&) override { return 0; }
     bool chooseFont(QWidget*, QFont&, QColor&) override { return false; }
