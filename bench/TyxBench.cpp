@@ -1,5 +1,7 @@
 // Measures the store's operations on a synthetic project and prints one line per operation:
 // name, median in milliseconds, ratio to the raw read+write of the same bytes.
+#include "BenchTiming.h"
+#include "PopupBench.h"
 #include "SyntheticProject.h"
 
 #include "editor/core/SearchReplace.h"
@@ -31,26 +33,13 @@
 
 namespace {
 
-double medianMs(int runs, const std::function<void()>& prepare, const std::function<void()>& op)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        if (prepare)
-            prepare();
-        QElapsedTimer t;
-        t.start();
-        op();
-        times.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
+using bench::medianMs;
 
 // The modal seam closes every dialog at once: the benchmark measures the commands, not a person.
 class ClosingPrompts final : public Prompts {
 public:
     Answer ask(QWidget*, const QString&, Buttons, Kind) override { return Answer::No; }
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString openFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
     QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     int showModal(QDialog&) override { return 0; }
     bool chooseFont(QWidget*, QFont&, QColor&) override { return false; }
@@ -98,6 +87,7 @@ int main(int argc, char** argv)
     }, [&] { pages.Suivant(); }), baseline);
     report("Supprime", medianMs(5, [&] { pages.doc().CurrentPage = 0; pages.LitFiche(); }, [&] { pages.Supprime(); }), baseline);
     report("CreMap", medianMs(11, nullptr, [&] { store::CreMap(pages.doc().DocumentLines, pages.doc().PageCount); }), baseline);
+    bench::popupBenchmarks(pages, path, [&](const char* name, double ms) { report(name, ms, baseline); });
 
     // Page index, renumbering, hierarchy and properties on the loaded project.
     {

@@ -14,6 +14,8 @@
 #include "editor/windows/Propriete.h"
 #include "store/windows/PageListe.h"
 #include "store/windows/PageOut.h"
+#include "editor/windows/TLstPopUp.h"
+#include "editor/windows/TPopUp.h"
 #include "tools/windows/TCalendrier.h"
 #include "tools/windows/THorloge.h"
 #include "tools/windows/TPocket.h"
@@ -41,6 +43,11 @@ std::unique_ptr<TMainForm> createWindows()
     m->LienAussi = new TLienAussi(m);
     m->Propriete = new TPropriete(m);
     pages->setLinkDialogs({m->PageListe, m->PageOut, m->LienAussi, m->Propriete});
+    // Popup editor and popup list, after the properties dialog.
+    m->PopUp = new TPopUp(m);
+    m->LstPopUp = new TLstPopUp(m);
+    pages->PopUp = m->PopUp;
+    pages->LstPopUp = m->LstPopUp;
     m->CompileReport = new TCompileReport(m);
     m->Compilation = new CompileJob(m);
     QObject::connect(m->Compilation, &CompileJob::finished, m, [m](const hlp::CompileResult& r) { m->compileFinished(r); });

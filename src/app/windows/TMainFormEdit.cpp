@@ -144,10 +144,19 @@ void TMainForm::Supprimervoiraussi1Click()
     editorCommand([this] { PagesHlp->SupVa(); });
 }
 
-// ---- Popups: not wired yet, the entries do nothing ----
+// ---- Popups ----
 
-void TMainForm::LienPopUp1Click() { }
+void TMainForm::LienPopUp1Click()
+{
+    editorCommand([this] { PagesHlp->LienPopUp(); });
+}
 
-void TMainForm::ModifierPopUp1Click() { }
+void TMainForm::ModifierPopUp1Click()
+{
+    editorCommand([this] { PagesHlp->ModifPopUp(); });
+}
 
-void TMainForm::VoirPopups1Click() { }
+void TMainForm::VoirPopups1Click()
+{
+    editorCommand([this] { PagesHlp->ListePopUp(); });
+}

@@ -10,6 +10,7 @@
 #include "publish/windows/ExportCommand.h"
 #include "publish/windows/TFichTxt.h"
 #include "editor/windows/PagesHlp.h"
+#include "editor/windows/TPopUp.h"
 #include "platform/core/FrenchFormat.h"
 #include "platform/core/TimeSource.h"
 #include "platform/windows/Prompts.h"
@@ -209,7 +210,8 @@ void TMainForm::ChargeIni()
     HpjEditorPlace = s.hpjEditor;
     if (EditHpj)
         EditHpj->SetIni(s.hpjEditor.left, s.hpjEditor.top, s.hpjEditor.colour);
-    PopupEditorPlace = s.popupEditor;
+    if (PopUp)
+        PopUp->SetIni(s.popupEditor.left, s.popupEditor.top, s.popupEditor.colour);
 }
 
 void TMainForm::SauveIni()
@@ -235,6 +237,10 @@ void TMainForm::SauveIni()
         EditHpj->GetIni(s.hpjEditor.left, s.hpjEditor.top, colour);
         s.hpjEditor.colour = colour;
     }
-    s.popupEditor = PopupEditorPlace;
+    if (PopUp) {
+        int colour = 0;
+        PopUp->GetIni(s.popupEditor.left, s.popupEditor.top, colour);
+        s.popupEditor.colour = colour;
+    }
     shellsettings::write(QDir::currentPath(), s);
 }

@@ -1,5 +1,6 @@
 #include "editor/windows/PagesHlp.h"
 
+#include "editor/windows/BodyText.h"
 #include "platform/core/Cp1252.h"
 #include "platform/windows/ColourWords.h"
 #include "platform/windows/Prompts.h"
@@ -40,11 +41,6 @@ void applyLook(QWidget* w, const FieldLook& look)
     p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
     p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
     w->setPalette(p);
-}
-
-bool isLineBreakChar(QChar c)
-{
-    return c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == u'\n';
 }
 
 } // namespace
@@ -436,28 +432,7 @@ void TPagesHlp::Edit2Exit()
 
 void TPagesHlp::enterInBody()
 {
-    QTextCursor c = Memo1->textCursor();
-    c.beginEditBlock();
-    c.insertText(QString(store::ParagraphMark));
-    const int caretBlock = c.blockNumber();
-    int caretPos = c.positionInBlock();
-    const QString pair(2, store::ParagraphMark);
-    QTextDocument* d = Memo1->document();
-    for (QTextBlock b = d->begin(); b.isValid(); b = b.next()) {
-        const QString text = b.text();
-        const qsizetype at = text.indexOf(pair);
-        if (at < 0)
-            continue;
-        QTextCursor del(b);
-        del.setPosition(b.position() + int(at));
-        del.deleteChar();
-        if (b.blockNumber() == caretBlock)
-            caretPos = b.length() - 1; // the caret's line was replaced: caret at its end
-    }
-    c.setPosition(d->findBlockByNumber(caretBlock).position() + caretPos);
-    c.insertBlock();
-    c.endEditBlock();
-    Memo1->setTextCursor(c);
+    bodytext::enterWithParagraphMark(Memo1);
 }
 
 bool TPagesHlp::FormKeyDown(int key)
@@ -542,21 +517,7 @@ void TPagesHlp::sanitizeLine(QLineEdit* edit)
 
 void TPagesHlp::sanitizeBody(int position, int added)
 {
-    if (sanitizing_ || added <= 0)
-        return;
-    QTextDocument* d = Memo1->document();
-    sanitizing_ = true;
-    const int end = qMin(position + added, d->characterCount());
-    for (int i = position; i < end; ++i) {
-        const QChar ch = d->characterAt(i);
-        if (isLineBreakChar(ch) || cp1252::representable(ch))
-            continue;
-        QTextCursor c(d);
-        c.setPosition(i);
-        c.setPosition(i + 1, QTextCursor::KeepAnchor);
-        c.insertText(QStringLiteral("?"));
-    }
-    sanitizing_ = false;
+    bodytext::replaceUnrepresentable(Memo1->document(), position, added, sanitizing_);
 }
 
 // ---------------------------------------------------------------- layout

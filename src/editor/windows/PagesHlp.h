@@ -18,6 +18,8 @@ class TPropriete;
 namespace store {
 struct Renumbering;
 }
+class TLstPopUp;
+class TPopUp;
 
 class TPagesHlp : public QWidget {
     Q_OBJECT
@@ -68,6 +70,21 @@ public:
     void setLinkDialogs(const LinkDialogs& dialogs) { linkDialogs_ = dialogs; }
 
     // Markup, pictures and popups (PagesHlpMarkup.cpp, PagesHlpPopups.cpp).
+    void Gras();
+    void Ital();
+    void Souligne();
+    void Centre();
+    void Encadrer();
+    void Habiller(int placement); // 1 left, 2 right, 3 as a character
+    void Image();
+    void LienPopUp();
+    void ListePopUp();
+    void ModifPopUp();
+    // The popup editor and the popup list, made at start-up after this window.
+    TPopUp* PopUp = nullptr;
+    TLstPopUp* LstPopUp = nullptr;
+    // After a popup was removed: the page on screen shows its links renumbered, caret kept.
+    void showRenumberedLinks();
 
     // Search and replace, import (PagesHlpSearch.cpp).
     void Chercher();
