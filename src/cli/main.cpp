@@ -137,6 +137,8 @@ int main(int argc, char** argv)
             + QStringLiteral(". Aucun fichier n'a été modifié."));
         return FileError;
     }
+    for (const QString& warning : r.warnings)
+        err(QStringLiteral("avertissement : ") + warning);
     const auto written = [&] {
         err(QStringLiteral("fichier ") + quoted(r.hpjPath) + QStringLiteral(" écrit."));
         err(QStringLiteral("fichier ") + quoted(r.rtfPath) + QStringLiteral(" écrit."));

@@ -1,4 +1,5 @@
 #include "platform/core/SafeFile.h"
+#include "platform/core/TextDecode.h"
 #include "platform/core/TextFile.h"
 #include "support/FaultPoints.h"
 #include "support/TestRegistry.h"
@@ -132,6 +133,9 @@ private Q_SLOTS:
         QCOMPARE(bytes, QByteArray("inchangé"));
         QStringList lines;
         QVERIFY(!textfile::readLines(path, lines, &why));
+        QCOMPARE(why, reason);
+        textdecode::Decoded decoded; // the text import and the text viewer
+        QVERIFY(!textdecode::readFile(path, decoded, &why));
         QCOMPARE(why, reason);
         if (kind != "missing")
             QCOMPARE(safefile::notRegularFile(path), reason);

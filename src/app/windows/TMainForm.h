@@ -4,6 +4,7 @@
 #include "app/core/ShellSettings.h"
 #include "app/windows/ShellPictures.h"
 #include "publish/windows/BuildCommands.h"
+#include "publish/windows/Printing.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -27,9 +28,16 @@ class QProgressDialog;
 class TAboutBox;
 class TCompileReport;
 class TEditHpj;
+class TFichTxt;
 class TFixerHcp;
 class TOptions;
 class TPagesHlp;
+class TPageListe;
+class TPageOut;
+class TLienAussi;
+class TPropriete;
+class TLstPopUp;
+class TPopUp;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -55,10 +63,19 @@ public:
     TEditHpj* EditHpj = nullptr;
     TCompileReport* CompileReport = nullptr;
     // Page index, hierarchy, see-also picker and properties (made in start-up order).
+    TPageListe* PageListe = nullptr;
+    TPageOut* PageOut = nullptr;
+    TLienAussi* LienAussi = nullptr;
+    TPropriete* Propriete = nullptr;
 
     // Popup editor and popup list.
+    TPopUp* PopUp = nullptr;
+    TLstPopUp* LstPopUp = nullptr;
 
-    // Find and replace dialogs, text viewer, printing.
+    // Find and replace dialogs, text viewer, printing. The find and replace dialogs belong to the
+    // topic editor (PagesHlp->FindDialog1, PagesHlp->ReplaceDialog1).
+    TFichTxt* FichTxt = nullptr;
+    Printing Printer;
 
 
     // The build, view and help commands; `Build` runs the built-in compiler through `Compilation`.
@@ -66,10 +83,9 @@ public:
     CompileJob* Compilation = nullptr;
 
     // Settings lines of the remembered windows, kept as read (bounds applied) and written back at
-    // exit while the window itself is not there to give and take them.
+    // exit while the window itself is not there to give and take them (the popup editor takes its own).
     shellsettings::WindowPlace TextViewerPlace;
     shellsettings::WindowPlace HpjEditorPlace;
-    shellsettings::WindowPlace PopupEditorPlace;
 
     // The built-in compiler is done: status line, and the messages window when there is anything to read.
     void compileFinished(const hlp::CompileResult& result);
@@ -272,6 +288,7 @@ private:
     QProgressDialog* progress_ = nullptr;
     // The .hpj and .rtf of the build being compiled: put back when the compile fails.
     std::shared_ptr<safefile::FileSet> buildFiles_;
+    QStringList buildWarnings_; // the last build's warnings, shown with the compiler's messages
 
     QMdiSubWindow* pagesWindow_ = nullptr;
     bool shown_ = false;

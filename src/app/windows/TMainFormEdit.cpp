@@ -58,13 +58,22 @@ void TMainForm::Retouralaligneauto()
         PagesHlp->setWordWrap(WordWrap->isChecked());
 }
 
-// ---- Search and replace: not wired yet, the entries do nothing ----
+// ---- Search and replace ----
 
-void TMainForm::Rechercher1Click() { }
+void TMainForm::Rechercher1Click()
+{
+    editorCommand([this] { PagesHlp->Chercher(); });
+}
 
-void TMainForm::Continuer1Click() { }
+void TMainForm::Continuer1Click()
+{
+    editorCommand([this] { PagesHlp->Continuer(); });
+}
 
-void TMainForm::Remplacer1Click() { }
+void TMainForm::Remplacer1Click()
+{
+    editorCommand([this] { PagesHlp->Remplacer(); });
+}
 
 // ---- Rubriques ----
 
@@ -115,18 +124,39 @@ void TMainForm::Liste1Click()
     editorCommand([this] { PagesHlp->Index(); });
 }
 
-void TMainForm::Hirachie1Click() { }
+void TMainForm::Hirachie1Click()
+{
+    editorCommand([this] { PagesHlp->Niveaux(); });
+}
 
-void TMainForm::Proprites1Click() { }
+void TMainForm::Proprites1Click()
+{
+    editorCommand([this] { PagesHlp->Proprietes(); });
+}
 
-void TMainForm::Lienvoiraussi1Click() { }
+void TMainForm::Lienvoiraussi1Click()
+{
+    editorCommand([this] { PagesHlp->VoirAussi(); });
+}
 
-void TMainForm::Supprimervoiraussi1Click() { }
+void TMainForm::Supprimervoiraussi1Click()
+{
+    editorCommand([this] { PagesHlp->SupVa(); });
+}
 
-// ---- Popups: not wired yet, the entries do nothing ----
+// ---- Popups ----
 
-void TMainForm::LienPopUp1Click() { }
+void TMainForm::LienPopUp1Click()
+{
+    editorCommand([this] { PagesHlp->LienPopUp(); });
+}
 
-void TMainForm::ModifierPopUp1Click() { }
+void TMainForm::ModifierPopUp1Click()
+{
+    editorCommand([this] { PagesHlp->ModifPopUp(); });
+}
 
-void TMainForm::VoirPopups1Click() { }
+void TMainForm::VoirPopups1Click()
+{
+    editorCommand([this] { PagesHlp->ListePopUp(); });
+}

@@ -1,5 +1,6 @@
 #pragma once
 // The topic editor window: shows page `CurrentPage` in three fields and owns the document store.
+#include "editor/core/SearchReplace.h"
 #include "store/core/DocumentStore.h"
 
 #include <QWidget>
@@ -8,6 +9,17 @@
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class TFindDialog;
+class TReplaceDialog;
+class TLienAussi;
+class TPageListe;
+class TPageOut;
+class TPropriete;
+namespace store {
+struct Renumbering;
+}
+class TLstPopUp;
+class TPopUp;
 
 class TPagesHlp : public QWidget {
     Q_OBJECT
@@ -43,10 +55,46 @@ public:
     void Opt();
     void Index();
     // Hierarchy, see-also and properties (PagesHlpLinks.cpp).
+    void Niveaux();
+    void VoirAussi();
+    void SupVa();
+    void Proprietes();
+    // The dialogs of the page index and of these commands, made once at start-up. Without them the
+    // commands do nothing but store the page where they would store it.
+    struct LinkDialogs {
+        TPageListe* pageListe = nullptr;
+        TPageOut* pageOut = nullptr;
+        TLienAussi* lienAussi = nullptr;
+        TPropriete* propriete = nullptr;
+    };
+    void setLinkDialogs(const LinkDialogs& dialogs) { linkDialogs_ = dialogs; }
 
     // Markup, pictures and popups (PagesHlpMarkup.cpp, PagesHlpPopups.cpp).
+    void Gras();
+    void Ital();
+    void Souligne();
+    void Centre();
+    void Encadrer();
+    void Habiller(int placement); // 1 left, 2 right, 3 as a character
+    void Image();
+    void LienPopUp();
+    void ListePopUp();
+    void ModifPopUp();
+    // The popup editor and the popup list, made at start-up after this window.
+    TPopUp* PopUp = nullptr;
+    TLstPopUp* LstPopUp = nullptr;
+    // After a popup was removed: the page on screen shows its links renumbered, caret kept.
+    void showRenumberedLinks();
 
     // Search and replace, import (PagesHlpSearch.cpp).
+    void Chercher();
+    void Continuer();
+    void Remplacer();
+    void RemplacerTout();
+    void Importer();
+    const editor::SearchPosition& searchPosition() const { return search_; }
+    TFindDialog* FindDialog1 = nullptr;
+    TReplaceDialog* ReplaceDialog1 = nullptr;
 
     void setWordWrap(bool on);
     bool wordWrap() const;
@@ -69,8 +117,6 @@ public:
     // Returns false when the dialog could not start (nothing is applied then).
     using OptionsHook = std::function<bool(QWidget* parent, OptionsExchange&)>;
     void setOptionsHook(OptionsHook hook) { optionsHook_ = std::move(hook); }
-    // The page index (F2); until it is installed, F2 only stores the page.
-    void setIndexHook(std::function<void()> hook) { indexHook_ = std::move(hook); }
 
     // Runs a command that may take the activation away (a modal dialog) so that the store on
     // deactivation and the reload on activation cannot undo what it does.
@@ -90,6 +136,9 @@ Q_SIGNALS:
     void pageShown(int currentPage);
 
 public Q_SLOTS:
+    void FindDialog1Find();
+    void ReplaceDialog1Find();
+    void ReplaceDialog1Replace(bool replaceAll);
     void FormActivate();
     void FormDeactivate();
     void Edit2Exit();
@@ -108,13 +157,22 @@ private:
     void sanitizeBody(int position, int added);
     void sanitizeLine(QLineEdit* edit);
     bool blockChangedUnderFields() const;
+    void createSearchDialogs();
+    // One search step with the fields stored first; false when nothing more was found.
+    bool Search(const QString& text);
+    // After a renumbering the fields follow their topic to its new number, reloaded when its block
+    // changed under them, so the next store never lands on another topic.
+    void followOwnTopic(const store::Renumbering& renumbered);
+    // The page's block was changed by a command while the fields keep their own edits.
+    void keepBlockInStep();
 
     store::DocumentStore store_;
     store::FieldLook titleLook_;
     store::FieldLook bodyLook_;
     OptionsHook optionsHook_;
-    std::function<void()> indexHook_;
+    LinkDialogs linkDialogs_;
     QStringList syncedBlock_; // the page's block as the fields were last read from or written to
+    editor::SearchPosition search_;
     int commandDepth_ = 0;
     bool sanitizing_ = false;
 };

@@ -1,6 +1,7 @@
 #include "publish/core/ProjectBuild.h"
 
 #include "platform/core/TextFile.h"
+#include "publish/core/BraceCheck.h"
 #include "publish/core/BuildNames.h"
 #include "publish/core/RtfWriter.h"
 #include "store/core/ProjectBlock.h"
@@ -22,6 +23,7 @@ BuildFiles writeBuildFiles(QStringList& documentLines, int pageCount, int popupC
         r.error = QStringLiteral("le document n'a pas de bloc de projet <HPJ>");
         return r;
     }
+    r.warnings = braceWarnings(documentLines, pageCount, popupCount);
     auto set = std::make_shared<safefile::FileSet>();
     if (!set->add(r.hpjPath, textfile::joinLines(*hpj))
         || !set->add(r.rtfPath, RtfBytes(documentLines, pageCount, popupCount, title, body)) || !set->commit()) {

@@ -127,10 +127,12 @@ bool containRtf(QByteArray& bytes, qsizetype from, int& depth)
             ++word;
         const bool star = take == 1 && bytes[i + 1] == '*';
         // Unfinished, or a destination outside a group of the text's own: it would swallow what
-        // follows it (the \page, the next topics); or a \page of its own, which would cut the
-        // topic in two. Its backslash becomes a plain one.
+        // follows it (the \page, the next topics); a \bin, whose count of raw bytes could run
+        // past the topic; or a \page of its own, which would cut the topic in two. Its backslash
+        // becomes a plain one.
         const QByteArrayView name(bytes.constData() + i + 1, word);
-        if (take < 0 || (star && !groupStart) || name == "page" || (word > 0 && !groupStart && hlp::isRtfDestination(name))) {
+        if (take < 0 || (star && !groupStart) || name == "page" || name == "bin"
+            || (word > 0 && !groupStart && hlp::isRtfDestination(name))) {
             change(i, "\\\\", 1);
             groupStart = false;
             continue;

@@ -18,7 +18,7 @@ void appendEscaped(QByteArray& out, QStringView line);
 
 // Keeps the author's RTF inside its topic. From `from` on: a backslash left unfinished at the end
 // (alone, or "\'" without its two hex digits), a destination word (\txe, \footnote, \* ...)
-// outside a group the text opened, and a \page of the text's own become plain text; a closing
+// outside a group the text opened, a \bin and a \page of the text's own become plain text; a closing
 // brace with no open group of the text's own becomes a plain brace. So nothing can swallow the
 // \page or the braces the writer puts after the text, or cut a topic in two. `depth` carries the
 // text's open groups from one line to the next; the writer closes them at the end of the topic.

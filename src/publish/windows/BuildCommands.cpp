@@ -56,7 +56,7 @@ QString compilerProgram(const QString& path, QString& reason)
 
 BuildOutcome BuildCommands::Compiler2Click(QStringList& lines, int pageCount, int popupCount,
     const store::FieldLook& title, const store::FieldLook& body, const QString& currentFileName,
-    const QString& helpCompilerPath) const
+    const QString& helpCompilerPath, QStringList* warnings) const
 {
     const publish::BuildNames files = publish::buildNames(currentFileName);
     BuildOutcome out;
@@ -78,6 +78,12 @@ BuildOutcome BuildCommands::Compiler2Click(QStringList& lines, int pageCount, in
         out.message = notes.join(QLatin1Char(' '));
         return out;
     }
+    if (warnings)
+        *warnings = written.warnings;
+    if (!written.warnings.isEmpty())
+        notes << (written.warnings.size() == 1
+                ? QStringLiteral("1 avertissement : voir les messages.")
+                : QStringLiteral("%1 avertissements : voir les messages.").arg(written.warnings.size()));
     const auto revertFiles = [&] {
         if (written.files->revert())
             notes << QStringLiteral("Les fichiers « %1 » et « %2 » sont remis tels qu'ils étaient.")

@@ -42,8 +42,11 @@ public:
     // `builtInCompiler` instead. The .hpj and .rtf are written together or not at all; when they
     // cannot be written no compiler starts, and when the built-in compile fails they go back to
     // what they were, so the three files always belong together. Every problem is in the message.
+    // `warnings` receives what the author should read although the files were written (topics
+    // whose braces do not pair up).
     BuildOutcome Compiler2Click(QStringList& lines, int pageCount, int popupCount, const store::FieldLook& title,
-        const store::FieldLook& body, const QString& currentFileName, const QString& helpCompilerPath) const;
+        const store::FieldLook& body, const QString& currentFileName, const QString& helpCompilerPath,
+        QStringList* warnings = nullptr) const;
 
     // View ("&Voir fichier HLP"): opens the .hlp named like `currentFileName` with the viewer.
     BuildOutcome voirfichierhlp1Click(const QString& currentFileName) const;

@@ -131,16 +131,23 @@ bool isPopupOpenPrefix(QStringView line) { return hasPrefix(line, u"<POPUP"); }
 
 bool looksLikeTag(QStringView line)
 {
-    const QString folded = foldAscii(line);
-    if (folded.startsWith(u"<BLOC") || folded.startsWith(u"</BLOC") || folded.startsWith(u"<POPUP")
-        || folded.startsWith(u"</POPUP"))
+    // Runs over every changed line of a replace-all: compares in place, allocates nothing.
+    auto startsFolded = [line](QStringView prefix) {
+        if (line.size() < prefix.size())
+            return false;
+        for (qsizetype i = 0; i < prefix.size(); ++i)
+            if (upperAscii(line[i].unicode()) != prefix[i].unicode())
+                return false;
         return true;
-    QStringView t = folded;
+    };
+    if (startsFolded(u"<BLOC") || startsFolded(u"</BLOC") || startsFolded(u"<POPUP") || startsFolded(u"</POPUP"))
+        return true;
+    QStringView t = line;
     while (!t.isEmpty() && t.front() == u' ')
         t = t.sliced(1);
     while (!t.isEmpty() && t.back() == u' ')
         t.chop(1);
-    return t == u"<HEADER>" || t == u"</HEADER>" || t == u"<HPJ>" || t == u"</HPJ>";
+    return sameTag(t, u"<HEADER>") || sameTag(t, u"</HEADER>") || sameTag(t, u"<HPJ>") || sameTag(t, u"</HPJ>");
 }
 
 QString protectBodyLine(const QString& line)
@@ -178,24 +185,24 @@ int TagIndex::numbered(QStringView line, bool& popup)
 
 void TagIndex::rebuild(const QStringList& lines)
 {
+    lines_ = &lines;
     first_.clear();
+    othersIndexed_ = false;
     topics_.fill(-1, MaxBlocks);
     popups_.fill(-1, MaxBlocks);
+    // "<BLOCnnnn>" has 10 characters, "<POPUPnnnn>" 11: the length alone, kept in the list itself,
+    // rules out nearly every line without reading its text.
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString& l = lines[i];
-        if (l.size() < 3 || l.front() != u'<' || l.back() != u'>')
+        if (l.size() != 10 && l.size() != 11)
             continue;
         bool popup = false;
         const int number = numbered(l, popup);
-        if (number >= 0) {
-            int& slot = popup ? popups_[number] : topics_[number];
-            if (slot < 0)
-                slot = int(i);
+        if (number < 0)
             continue;
-        }
-        const QString key = foldAscii(l);
-        if (!first_.contains(key))
-            first_.insert(key, int(i));
+        int& slot = popup ? popups_[number] : topics_[number];
+        if (slot < 0)
+            slot = int(i);
     }
 }
 
@@ -205,6 +212,17 @@ int TagIndex::find(QStringView tag) const
     const int number = numbered(tag, popup);
     if (number >= 0 && !topics_.isEmpty())
         return popup ? popups_[number] : topics_[number];
+    if (!othersIndexed_ && lines_) {
+        othersIndexed_ = true;
+        for (qsizetype i = 0; i < lines_->size(); ++i) {
+            const QString& l = (*lines_)[i];
+            if (l.size() < 3 || l.front() != u'<' || l.back() != u'>')
+                continue;
+            const QString key = foldAscii(l);
+            if (!first_.contains(key))
+                first_.insert(key, int(i));
+        }
+    }
     const auto it = first_.constFind(foldAscii(tag));
     return it == first_.constEnd() ? -1 : it.value();
 }

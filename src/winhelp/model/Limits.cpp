@@ -1,6 +1,5 @@
 #include "winhelp/model/Limits.h"
 
-#include "platform/core/Cp1252.h"
 
 #include <climits>
 
@@ -8,12 +7,16 @@ namespace hlp {
 
 namespace {
 
-// Bytes an item may add to the record's text: its characters and the commands in front of it.
-int itemBound(const Item& it)
+// Bytes an item may add to the record's text: its characters and the commands in front of it
+// (a picture's hot spots count too).
+qsizetype itemBound(const HelpDocument& doc, const Item& it)
 {
     switch (it.kind) {
-    case ItemKind::Text: return int(it.text.size()) + 1;  // a font change, then the text
-    case ItemKind::HotspotBegin: return 2;                // a font change, then the link
+    case ItemKind::Text: return it.text.size() + 1; // a font change, then the text
+    case ItemKind::HotspotBegin: return 2;          // a font change, then the link
+    case ItemKind::Picture:
+        return 2 + (it.picture >= 0 && size_t(it.picture) < doc.pictures.size()
+                    ? qsizetype(doc.pictures[size_t(it.picture)].hotspots.size()) : 0);
     default: return 1;
     }
 }
@@ -31,15 +34,17 @@ qsizetype cutPoint(const QByteArray& text, qsizetype room)
     return space > room / 2 ? space + 1 : room;
 }
 
-std::vector<Paragraph> split(const Paragraph& para)
+std::vector<Paragraph> split(const HelpDocument& doc, const Paragraph& para)
 {
     std::vector<Paragraph> pieces;
     Paragraph current;
-    int used = FixedBound;
+    qsizetype used = FixedBound;
     const Item* openLink = nullptr; // the hot spot the current piece is inside of
     const auto startPiece = [&] {
         current.format = para.format;
         current.markFormat = para.markFormat;
+        current.row = para.row;
+        current.cell = para.cell;
         current.items.clear();
         used = FixedBound;
     };
@@ -54,14 +59,14 @@ std::vector<Paragraph> split(const Paragraph& para)
         startPiece();
         if (openLink) {
             current.items.push_back(*openLink);
-            used += itemBound(*openLink);
+            used += itemBound(doc, *openLink);
         }
     };
     startPiece();
     for (const Item& source : para.items) {
         Item it = source;
         // One more byte is kept for a hot spot's end that a cut may add.
-        while (used + itemBound(it) + 1 > Budget) {
+        while (used + itemBound(doc, it) + 1 > Budget) {
             const qsizetype room = Budget - used - 2;
             if (it.kind == ItemKind::Text && room > 0) {
                 const qsizetype at = cutPoint(it.text, room);
@@ -78,7 +83,7 @@ std::vector<Paragraph> split(const Paragraph& para)
             openLink = &source;
         else if (it.kind == ItemKind::HotspotEnd)
             openLink = nullptr;
-        used += itemBound(it);
+        used += itemBound(doc, it);
         current.items.push_back(std::move(it));
     }
     pieces.push_back(std::move(current));
@@ -87,11 +92,11 @@ std::vector<Paragraph> split(const Paragraph& para)
 
 } // namespace
 
-int paragraphBytesBound(const Paragraph& p)
+int paragraphBytesBound(const HelpDocument& doc, const Paragraph& p)
 {
     qsizetype total = FixedBound;
     for (const Item& it : p.items)
-        total += itemBound(it);
+        total += itemBound(doc, it);
     return int(qMin<qsizetype>(total, INT_MAX));
 }
 
@@ -100,19 +105,41 @@ void fitLimits(HelpDocument& doc, Diagnostics& diag)
     for (Topic& topic : doc.topics) {
         if (topic.title.size() > MaxTitleBytes) {
             diag.warning(QStringLiteral("le titre de la rubrique %1 a %2 caractères ; seuls les %3 premiers sont gardés.")
-                             .arg(quoted(cp1252::decode(topic.title.left(60)) + QStringLiteral("…")))
+                             .arg(quoted(diag.codePage().decode(topic.title.left(60)) + QStringLiteral("…")))
                              .arg(topic.title.size())
                              .arg(MaxTitleBytes));
             topic.title.truncate(MaxTitleBytes);
         }
+        // A table row is one record: too long for it, its cells become plain paragraphs.
+        for (size_t i = 0; i < topic.paragraphs.size();) {
+            const int row = topic.paragraphs[i].row;
+            size_t end = i + 1;
+            while (row >= 0 && end < topic.paragraphs.size() && topic.paragraphs[end].row == row)
+                ++end;
+            qsizetype bytes = 0;
+            for (size_t j = i; row >= 0 && j < end; ++j)
+                bytes += paragraphBytesBound(doc, topic.paragraphs[j]);
+            if (row >= 0 && bytes > Budget) {
+                diag.warning(QStringLiteral("une ligne de tableau de la rubrique %1 a environ %2 octets, plus que les %3 qu'elle "
+                                            "peut contenir ; ses cellules deviennent des paragraphes.")
+                                 .arg(topic.displayName(diag.codePage()))
+                                 .arg(bytes)
+                                 .arg(MaxParagraphBytes));
+                for (size_t j = i; j < end; ++j) {
+                    topic.paragraphs[j].row = -1;
+                    topic.paragraphs[j].cell = 0;
+                }
+            }
+            i = end;
+        }
         for (size_t i = 0; i < topic.paragraphs.size(); ++i) {
-            const int bytes = paragraphBytesBound(topic.paragraphs[i]);
+            const int bytes = paragraphBytesBound(doc, topic.paragraphs[i]);
             if (bytes <= Budget)
                 continue;
-            std::vector<Paragraph> pieces = split(topic.paragraphs[i]);
+            std::vector<Paragraph> pieces = split(doc, topic.paragraphs[i]);
             diag.warning(QStringLiteral("la rubrique %1 a un paragraphe d'environ %2 octets, plus que les %3 qu'un paragraphe "
                                         "peut contenir ; il est coupé en %4 paragraphes.")
-                             .arg(topic.displayName())
+                             .arg(topic.displayName(diag.codePage()))
                              .arg(bytes)
                              .arg(MaxParagraphBytes)
                              .arg(pieces.size()));

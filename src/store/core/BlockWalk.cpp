@@ -1,23 +1,23 @@
-#include "publish/core/BlockWalk.h"
+#include "store/core/BlockWalk.h"
 
 #include <algorithm>
 
-namespace publish {
+namespace store {
 
 namespace {
 
 // The number of a close tag "</BLOCnnnn>" or "</POPUPnnnn>" (letter case included, spaces around
-// it allowed, as store::isCloseLine takes it), or -1.
+// it allowed, as isCloseLine takes it), or -1.
 int closeNumber(QStringView l, bool& popup)
 {
     while (!l.isEmpty() && l.front() == u' ')
         l = l.sliced(1);
     while (!l.isEmpty() && l.back() == u' ')
         l.chop(1);
-    int n = store::tagNumber(l, u"</BLOC", false);
+    int n = tagNumber(l, u"</BLOC", false);
     popup = n < 0;
     if (popup)
-        n = store::tagNumber(l, u"</POPUP", false);
+        n = tagNumber(l, u"</POPUP", false);
     return n;
 }
 
@@ -28,9 +28,15 @@ BlockWalk::BlockWalk(const QStringList& lines)
 {
     for (int i = 0; i < int(lines.size()); ++i) {
         const QString& l = lines[i];
-        if (store::startsBlock(l))
+        // Only a line that begins with '<' or a space can be a tag line: the rest need no reading.
+        if (l.isEmpty() || (l[0] != u'<' && l[0] != u' '))
+            continue;
+        if (startsBlock(l)) {
             starts_.push_back(i);
-        if (l.size() < 11 || (l[0] != u' ' && (l[0] != u'<' || l[1] != u'/')))
+            continue;
+        }
+        // "</BLOCnnnn>" has 11 characters, "</POPUPnnnn>" 12, spaces around them aside.
+        if (l.size() < 11)
             continue;
         bool popup = false;
         const int n = closeNumber(l, popup);
@@ -55,7 +61,7 @@ BlockSpan BlockWalk::span(int open, const std::vector<std::pair<int, int>>& clos
 {
     if (open < 0)
         return {};
-    // As store::blockExtent: the close tag, unless another block starts first.
+    // As blockExtent: the close tag, unless another block starts first.
     const auto next = std::upper_bound(starts_.cbegin(), starts_.cend(), open);
     const int nextStart = next != starts_.cend() ? *next : int(lines_.size());
     const auto at = std::lower_bound(closes.cbegin(), closes.cend(), std::pair<int, int>(n, open + 1));
@@ -64,4 +70,4 @@ BlockSpan BlockWalk::span(int open, const std::vector<std::pair<int, int>>& clos
     return {open, nextStart, false};
 }
 
-} // namespace publish
+} // namespace store
