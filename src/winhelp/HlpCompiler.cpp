@@ -33,7 +33,10 @@ struct Definition {
 
 class Build {
 public:
-    Build(const QString& hpjPath, CompileResult& result) : m_hpjPath(hpjPath), m_result(result) {}
+    Build(const QString& hpjPath, CompileResult& result, const QString& outputPath = {}, const HelpOutput& output = {})
+        : m_hpjPath(hpjPath), m_result(result), m_outputPath(outputPath), m_output(output)
+    {
+    }
     void run();
 
 private:
@@ -49,6 +52,9 @@ private:
 
     QString m_hpjPath;
     CompileResult& m_result;
+    QString m_outputPath;
+    HelpOutput m_output; // another output instead of the .hlp file
+    QHash<QByteArray, QString> m_pictureFiles;
     Diagnostics m_diag;
     HelpProject m_project;
     HelpDocument m_doc;
@@ -212,6 +218,7 @@ void Build::loadPictures(ProjectFiles& files)
                                    .arg(quoted(name), topic.displayName(), why));
             continue;
         }
+        m_pictureFiles.insert(key, path);
         m_input.pictureIndex.insert(key, static_cast<int>(m_input.pictures.size()));
         m_input.pictures.push_back(picture);
     }
@@ -283,7 +290,7 @@ void Build::finish(bool written)
 void Build::run()
 {
     const QFileInfo hpj(m_hpjPath);
-    m_result.hlpPath = hpj.absoluteDir().filePath(hpj.completeBaseName() + QStringLiteral(".hlp"));
+    m_result.hlpPath = m_output ? m_outputPath : hpj.absoluteDir().filePath(hpj.completeBaseName() + QStringLiteral(".hlp"));
     if (!HpjReader::read(m_hpjPath, m_project, m_diag)) {
         finish(false);
         return;
@@ -298,6 +305,10 @@ void Build::run()
     checkLinks();
     checkMap();
     loadPictures(files);
+    if (m_output) {
+        finish(m_output(ReadHelp{m_project, m_doc, contentsTopic(), m_pictureFiles, m_diag}));
+        return;
+    }
     loadIcon(files);
 
     m_input.project = &m_project;
@@ -321,6 +332,14 @@ CompileResult HlpCompiler::compile(const QString& hpjPath)
 {
     CompileResult result;
     Build build(hpjPath, result);
+    build.run();
+    return result;
+}
+
+CompileResult HlpCompiler::compile(const QString& hpjPath, const QString& outputPath, const HelpOutput& output)
+{
+    CompileResult result;
+    Build build(hpjPath, result, outputPath, output);
     build.run();
     return result;
 }

@@ -1,0 +1,20 @@
+#pragma once
+// The project as HTML help: the site is made by the compiler's HTML writer from the .hpj and RTF
+// files the build wrote, with the contents tree the author gave the topics through their levels.
+#include "winhelp/HlpCompiler.h"
+#include "winhelp/html/HtmlContents.h"
+
+#include <QStringList>
+#include <vector>
+
+namespace publish {
+
+// The topics 0 .. pageCount-1 (up to the first missing number) in number order, each with the
+// depth of its level: a level-2 topic sits under the level-1 topic before it, level 1 at the top.
+std::vector<hlp::html::ContentsEntry> htmlContents(const QStringList& lines, int pageCount);
+
+// Writes the site into the folder `buildNames(projectFile).html` from the .hpj beside the project,
+// which the build has just written from `lines`.
+hlp::CompileResult writeHtmlHelp(const QStringList& lines, int pageCount, const QString& projectFile);
+
+} // namespace publish

@@ -1,0 +1,37 @@
+#include "winhelp/html/HtmlHelp.h"
+
+#include "winhelp/html/HtmlFolder.h"
+#include "winhelp/model/Diagnostics.h"
+#include "winhelp/project/RtfReader.h"
+
+#include <QDir>
+
+namespace hlp::html {
+
+CompileResult writeHtmlHelp(const QString& hpjPath, const QString& folder, const HtmlOptions& options)
+{
+    const QString target = QDir::cleanPath(QDir(folder).absolutePath());
+    return HlpCompiler().compile(hpjPath, target, [&](const ReadHelp& help) {
+        const std::vector<SiteFile> site = makeSite(help, options);
+        QString why;
+        if (!writeSiteFolder(target, site, &why)) {
+            help.diagnostics.error(why);
+            return false;
+        }
+        return true;
+    });
+}
+
+int siteFromTopicFile(const QByteArray& rtf)
+{
+    HelpProject project;
+    HelpDocument document;
+    Diagnostics diagnostics;
+    RtfReader(document, diagnostics).read(rtf, QStringLiteral("fuzz.rtf"));
+    if (document.topics.empty())
+        return 0;
+    const QHash<QByteArray, QString> pictures;
+    return static_cast<int>(makeSite(ReadHelp{project, document, 0, pictures, diagnostics}, {}).size());
+}
+
+} // namespace hlp::html

@@ -1,0 +1,74 @@
+#include "winhelp/html/HtmlNames.h"
+
+#include "platform/core/Cp1252.h"
+
+#include <QFileInfo>
+
+namespace hlp::html {
+
+namespace {
+
+// Names the site's own files use.
+const char* const kReserved[] = {"index", "motscles", "recherche", "sommaire", "aide", "contextes", "images"};
+
+constexpr int kMaxName = 100;
+
+} // namespace
+
+QString safeName(const QString& name)
+{
+    QString out;
+    out.reserve(qMin(name.size(), qsizetype(kMaxName)));
+    for (const QChar c : name) {
+        if (out.size() >= kMaxName)
+            break;
+        const char16_t u = c.unicode();
+        const bool ascii = (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '-' || u == '_'
+            || u == '.';
+        out += ascii ? c : QLatin1Char('_');
+    }
+    if (out.isEmpty() || out.startsWith(QLatin1Char('.')))
+        out.prepend(QLatin1Char('_'));
+    return out;
+}
+
+SiteNames::SiteNames(const HelpDocument& document, int contentsTopic)
+{
+    for (const char* r : kReserved)
+        m_taken.insert(QString::fromLatin1(r));
+    const size_t n = document.topics.size();
+    m_pages.resize(n);
+    if (contentsTopic >= 0 && static_cast<size_t>(contentsTopic) < n)
+        m_pages[static_cast<size_t>(contentsTopic)] = QStringLiteral("index");
+    for (size_t t = 0; t < n; ++t) {
+        const Topic& topic = document.topics[t];
+        if (static_cast<int>(t) == contentsTopic)
+            continue;
+        const QString base = topic.contexts.isEmpty() ? QStringLiteral("rubrique-%1").arg(t + 1)
+                                                      : safeName(cp1252::decode(topic.contexts.front()));
+        m_pages[t] = unique(base);
+    }
+    // The first topic that defines a context string keeps it, as the compiler's links do.
+    for (size_t t = 0; t < n; ++t)
+        for (const QByteArray& c : document.topics[t].contexts) {
+            const QByteArray key = c.toLower();
+            if (!m_topics.contains(key))
+                m_topics.insert(key, static_cast<int>(t));
+        }
+}
+
+QString SiteNames::unique(QString name)
+{
+    const QString base = name;
+    for (int k = 2; m_taken.contains(name.toLower()); ++k)
+        name = base + QLatin1Char('-') + QString::number(k);
+    m_taken.insert(name.toLower());
+    return name;
+}
+
+QString SiteNames::pictureFile(const QString& sourceName)
+{
+    return unique(QStringLiteral("images/") + safeName(QFileInfo(sourceName).completeBaseName())) + QStringLiteral(".png");
+}
+
+} // namespace hlp::html

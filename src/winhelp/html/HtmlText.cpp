@@ -1,0 +1,102 @@
+#include "winhelp/html/HtmlText.h"
+
+#include "platform/core/Cp1252.h"
+
+namespace hlp::html {
+
+namespace {
+
+QString foldedLetters(const QString& text)
+{
+    const QString decomposed = text.toLower().normalized(QString::NormalizationForm_D);
+    QString out;
+    out.reserve(decomposed.size());
+    for (const QChar c : decomposed) {
+        const QChar::Category cat = c.category();
+        if (cat != QChar::Mark_NonSpacing && cat != QChar::Mark_SpacingCombining && cat != QChar::Mark_Enclosing)
+            out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+TextCodec::TextCodec()
+{
+    for (int b = 0; b < 256; ++b) {
+        const QChar c = cp1252::fromByte(static_cast<unsigned char>(b));
+        QByteArray& html = m_html[static_cast<size_t>(b)];
+        switch (b) {
+        case '&': html = "&amp;"; break;
+        case '<': html = "&lt;"; break;
+        case '>': html = "&gt;"; break;
+        case '"': html = "&quot;"; break;
+        default:
+            // The C1 controls stand for the five bytes the code page leaves undefined: no text.
+            if (b >= 0x20 && b != 0x7F && !(c.unicode() >= 0x80 && c.unicode() < 0xA0))
+                html = QString(c).toUtf8();
+        }
+        if (c.isLetterOrNumber())
+            m_folded[static_cast<size_t>(b)] = foldedLetters(QString(c)).toUtf8();
+    }
+}
+
+void TextCodec::appendHtml(QByteArray& out, QByteArrayView bytes) const
+{
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    while (p < end) {
+        // Plain ASCII runs are copied as they are.
+        const char* run = p;
+        while (p < end && static_cast<unsigned char>(*p) >= 0x20 && static_cast<unsigned char>(*p) < 0x7F && *p != '&'
+               && *p != '<' && *p != '>' && *p != '"')
+            ++p;
+        if (p > run)
+            out.append(run, p - run);
+        if (p < end)
+            out.append(m_html[static_cast<unsigned char>(*p++)]);
+    }
+}
+
+QString TextCodec::decode(QByteArrayView bytes) const
+{
+    return cp1252::decode(bytes);
+}
+
+void appendHtml(QByteArray& out, const QString& text)
+{
+    QString escaped = text.toHtmlEscaped();
+    // Control characters have no place in HTML text.
+    escaped.removeIf([](QChar c) { return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0); });
+    out.append(escaped.toUtf8());
+}
+
+void appendJson(QByteArray& out, QByteArrayView utf8)
+{
+    out.append('"');
+    for (const char ch : utf8) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '"' || c == '\\')
+            out.append('\\').append(ch);
+        else if (c == '/')
+            out.append("\\/"); // never "</script" inside a script
+        else if (c < 0x20) {
+            static const char hex[] = "0123456789abcdef";
+            out.append("\\u00").append(hex[c >> 4]).append(hex[c & 15]);
+        } else
+            out.append(ch);
+    }
+    out.append('"');
+}
+
+void appendJson(QByteArray& out, const QString& text)
+{
+    appendJson(out, QByteArrayView(text.toUtf8()));
+}
+
+QString fold(const QString& text)
+{
+    return foldedLetters(text);
+}
+
+} // namespace hlp::html

@@ -1,0 +1,35 @@
+#pragma once
+// Topic text (bytes in the project's code page) written as UTF-8 HTML and JSON, and the folded
+// words the search and the keyword index compare. The script folds a query the same way: lower
+// case, then canonical decomposition with the accents dropped.
+#include <QByteArray>
+#include <QString>
+#include <array>
+
+namespace hlp::html {
+
+class TextCodec {
+public:
+    TextCodec(); // code page 1252
+
+    // Appends the bytes as HTML text: & < > " escaped, control characters left out.
+    void appendHtml(QByteArray& out, QByteArrayView bytes) const;
+    QString decode(QByteArrayView bytes) const;
+    // The folded form of a byte when it belongs to a word (letter or digit), else empty.
+    const QByteArray& foldedByte(unsigned char byte) const { return m_folded[byte]; }
+
+private:
+    std::array<QByteArray, 256> m_html;
+    std::array<QByteArray, 256> m_folded;
+};
+
+// Appends text as HTML (escaping & < > ").
+void appendHtml(QByteArray& out, const QString& text);
+// Appends text as a JSON string, quotes included. Safe inside a <script> file: no "</".
+void appendJson(QByteArray& out, const QString& text);
+void appendJson(QByteArray& out, QByteArrayView utf8);
+
+// Lower case, accents dropped: "Été" gives "ete".
+QString fold(const QString& text);
+
+} // namespace hlp::html
