@@ -2,8 +2,11 @@
 // name, median in milliseconds, ratio to the raw read+write of the same bytes.
 #include "SyntheticProject.h"
 
+#include "publish/core/HtmlBuild.h"
 #include "publish/core/RtfWriter.h"
 #include "winhelp/HlpCompiler.h"
+#include "winhelp/model/Diagnostics.h"
+#include "winhelp/project/RtfReader.h"
 #include "editor/windows/PagesHlp.h"
 #include "platform/core/TextFile.h"
 #include "store/core/ProjectBlock.h"
@@ -92,5 +95,30 @@ int main(int argc, char** argv)
     const double compile = medianMs(3, nullptr, [&] { written = hlp::HlpCompiler().compile(hpjPath).written && written; });
     report("compile_hlp", compile, baseline);
     std::printf("# compile_hlp / ExportRtf = %.2f%s\n", rtf > 0 ? compile / rtf : 0.0, written ? "" : " (aide NON écrite)");
-    return written ? 0 : 1;
+
+    // The same project as HTML help, from the same .hpj and topic file.
+    const QString projectFile = dir.filePath(QStringLiteral("synthese.hpa"));
+    bool htmlWritten = true;
+    const double html = medianMs(3, nullptr, [&] {
+        htmlWritten = publish::writeHtmlHelp(lines, doc.PageCount, projectFile).written && htmlWritten;
+    });
+    report("html", html, baseline);
+    // The search index against the text it indexes (titles and text, as the topic file gives them).
+    hlp::HelpDocument model;
+    hlp::Diagnostics diag;
+    QFile rtfFile(rtfPath);
+    rtfFile.open(QIODevice::ReadOnly);
+    hlp::RtfReader(model, diag).read(rtfFile.readAll(), QStringLiteral("synthese.rtf"));
+    qint64 text = 0;
+    for (const auto& t : model.topics) {
+        text += t.title.size();
+        for (const auto& p : t.paragraphs)
+            for (const auto& it : p.items)
+                text += it.kind == hlp::ItemKind::Text ? it.text.size() : 0;
+    }
+    const qint64 index = QFile(dir.filePath(QStringLiteral("synthese-html/recherche.js"))).size();
+    std::printf("# html / compile_hlp = %.2f ; index de recherche %lld octets = %.1f %% du texte (%lld octets)%s\n",
+        compile > 0 ? html / compile : 0.0, static_cast<long long>(index), text > 0 ? 100.0 * double(index) / double(text) : 0.0,
+        static_cast<long long>(text), htmlWritten ? "" : " (aide HTML NON écrite)");
+    return written && htmlWritten ? 0 : 1;
 }

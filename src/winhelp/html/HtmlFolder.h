@@ -5,13 +5,36 @@
 #include "winhelp/html/HtmlNames.h"
 
 #include <QString>
+#include <memory>
 #include <vector>
+
+class QTemporaryDir;
 
 namespace hlp::html {
 
-// False with a French reason when the site could not be written. A folder that exists is
-// replaced only when it is empty or holds a site this program wrote (its contextes.json says so):
-// a folder named by mistake is never emptied.
+class SiteFolder {
+public:
+    explicit SiteFolder(const QString& folder);
+    ~SiteFolder(); // a site never committed leaves nothing behind
+
+    // Checks the target and makes the work folder. A folder that exists is replaced only when it
+    // is empty or holds a site this program wrote (its contextes.json says so): a folder named by
+    // mistake is never emptied. False with a French reason.
+    bool open(QString* error);
+    // One file of the new site. A file that the earlier site has with the same bytes is linked to
+    // it instead of written again: rebuilding an unchanged project writes almost nothing.
+    bool add(const QString& name, const QByteArray& bytes, QString* error);
+    // Puts the new site in the target's place.
+    bool commit(QString* error);
+
+private:
+    QString m_target;
+    QString m_shown; // the target as messages name it
+    bool m_replacing = false;
+    std::unique_ptr<QTemporaryDir> m_work;
+};
+
+// The whole site at once through a SiteFolder.
 bool writeSiteFolder(const QString& folder, const std::vector<SiteFile>& files, QString* error);
 
 // True when `folder` holds a site this program wrote.

@@ -12,13 +12,14 @@ CompileResult writeHtmlHelp(const QString& hpjPath, const QString& folder, const
 {
     const QString target = QDir::cleanPath(QDir(folder).absolutePath());
     return HlpCompiler().compile(hpjPath, target, [&](const ReadHelp& help) {
-        const std::vector<SiteFile> site = makeSite(help, options);
+        SiteFolder folder(target);
         QString why;
-        if (!writeSiteFolder(target, site, &why)) {
+        const bool written = folder.open(&why)
+            && makeSite(help, options, [&](const QString& name, const QByteArray& bytes) { return folder.add(name, bytes, &why); })
+            && folder.commit(&why);
+        if (!written)
             help.diagnostics.error(why);
-            return false;
-        }
-        return true;
+        return written;
     });
 }
 

@@ -2,9 +2,8 @@
 
 #include <QHash>
 #include <algorithm>
-#include <map>
+#include <cstdint>
 #include <string>
-#include <unordered_map>
 
 namespace hlp::html {
 
@@ -18,19 +17,56 @@ QByteArray topicLabel(const Topic& topic)
     return topic.title.isEmpty() ? topic.contexts.value(0) : topic.title;
 }
 
-// Collects the words of one entry; each word keeps the increasing list of entries it is in.
+// The words and, for each, the increasing list of entries it is in. An open table keyed by the
+// word's hash, computed while the word is read: there are millions of words in a large help.
 class WordTable {
 public:
-    void add(const std::string& word, int entry)
+    WordTable() : m_slots(1 << 14, 0) {}
+
+    void add(const std::string& word, std::uint32_t hash, int entry)
     {
-        auto& list = m_words[word];
-        if (list.empty() || list.back() != entry)
-            list.push_back(entry);
+        size_t mask = m_slots.size() - 1;
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
+            const std::uint32_t slot = m_slots[i];
+            if (slot == 0) {
+                m_words.push_back({word, hash, {entry}});
+                m_slots[i] = static_cast<std::uint32_t>(m_words.size());
+                if (m_words.size() * 2 > m_slots.size())
+                    grow();
+                return;
+            }
+            Word& w = m_words[slot - 1];
+            if (w.hash == hash && w.text == word) {
+                if (w.entries.back() != entry)
+                    w.entries.push_back(entry);
+                return;
+            }
+        }
     }
-    const std::unordered_map<std::string, std::vector<int>>& words() const { return m_words; }
+
+    struct Word {
+        std::string text;
+        std::uint32_t hash;
+        std::vector<int> entries;
+    };
+    const std::vector<Word>& words() const { return m_words; }
 
 private:
-    std::unordered_map<std::string, std::vector<int>> m_words;
+    void grow()
+    {
+        std::vector<std::uint32_t> slots(m_slots.size() * 2, 0);
+        const size_t mask = slots.size() - 1;
+        for (size_t w = 0; w < m_words.size(); ++w) {
+            size_t i = m_words[w].hash & mask;
+            while (slots[i])
+                i = (i + 1) & mask;
+            slots[i] = static_cast<std::uint32_t>(w + 1);
+        }
+        m_slots.swap(slots);
+    }
+
+    std::vector<std::uint32_t> m_slots; // 1 + index into m_words, 0 when free
+    std::vector<Word> m_words;
 };
 
 class Splitter {
@@ -39,28 +75,49 @@ public:
     void text(QByteArrayView bytes)
     {
         for (const char c : bytes) {
-            const QByteArray& f = m_codec.foldedByte(static_cast<unsigned char>(c));
-            if (f.isEmpty()) {
+            const auto b = static_cast<unsigned char>(c);
+            if (const char ascii = m_codec.foldedAscii(b)) {
+                put(&ascii, 1);
+            } else if (const QByteArray& f = m_codec.foldedByte(b); !f.isEmpty()) {
+                put(f.constData(), size_t(f.size()));
+            } else {
                 end();
                 continue;
             }
-            m_word.append(f.constData(), size_t(f.size()));
             ++m_length;
         }
     }
     void end()
     {
-        if (m_length >= 2)
-            m_table.add(m_word, m_entry);
-        m_word.clear();
+        if (m_length >= 2) {
+            m_word.assign(m_bytes, m_size);
+            m_table.add(m_word, m_hash, m_entry);
+        }
+        m_size = 0;
+        m_hash = 2166136261u;
         m_length = 0;
     }
 
 private:
+    void put(const char* piece, size_t n)
+    {
+        // Longer words keep their first 64 bytes (the search script compares at most 32
+        // characters), never half a character.
+        if (m_size + n > sizeof m_bytes)
+            return;
+        for (size_t i = 0; i < n; ++i) {
+            m_bytes[m_size++] = piece[i];
+            m_hash = (m_hash ^ static_cast<unsigned char>(piece[i])) * 16777619u;
+        }
+    }
+
     const TextCodec& m_codec;
     WordTable& m_table;
     int m_entry;
+    char m_bytes[64];
+    size_t m_size = 0;
     std::string m_word;
+    std::uint32_t m_hash = 2166136261u; // FNV-1a
     int m_length = 0;
 };
 
@@ -172,11 +229,11 @@ QByteArray searchData(const HelpDocument& document, const TextCodec& codec, cons
             words.end();
         }
     }
-    std::vector<const std::pair<const std::string, std::vector<int>>*> sorted;
+    std::vector<const WordTable::Word*> sorted;
     sorted.reserve(table.words().size());
     for (const auto& w : table.words())
         sorted.push_back(&w);
-    std::sort(sorted.begin(), sorted.end(), [](const auto* a, const auto* b) { return a->first < b->first; });
+    std::sort(sorted.begin(), sorted.end(), [](const auto* a, const auto* b) { return a->text < b->text; });
 
     QByteArray words, lists;
     for (const auto* w : sorted) {
@@ -184,8 +241,8 @@ QByteArray searchData(const HelpDocument& document, const TextCodec& codec, cons
             words += ' ';
             lists += ' ';
         }
-        words.append(w->first.data(), qsizetype(w->first.size()));
-        lists += encodeEntries(w->second);
+        words.append(w->text.data(), qsizetype(w->text.size()));
+        lists += encodeEntries(w->entries);
     }
     QByteArray out = "tyxRecherche({\"mots\":";
     appendJson(out, QByteArrayView(words));

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <functional>
 #include <vector>
 
 namespace hlp::html {
@@ -16,6 +17,9 @@ struct SiteFile {
     QString name; // relative to the site's folder, '/' between folders
     QByteArray bytes;
 };
+
+// Takes the site's files one at a time, as they are made; false stops the site.
+using SiteSink = std::function<bool(const QString& name, const QByteArray& bytes)>;
 
 class SiteNames {
 public:

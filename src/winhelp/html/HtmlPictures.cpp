@@ -15,10 +15,9 @@ QString pictureAlt(const QString& fileName)
     return QFileInfo(name).completeBaseName();
 }
 
-QHash<QByteArray, PictureOut> convertPictures(const QHash<QByteArray, QString>& files, SiteNames& names,
-    std::vector<SiteFile>& site, Diagnostics& diagnostics)
+bool convertPictures(const QHash<QByteArray, QString>& files, SiteNames& names, const SiteSink& site,
+    Diagnostics& diagnostics, QHash<QByteArray, PictureOut>& out)
 {
-    QHash<QByteArray, PictureOut> out;
     // In name order, so that the same project always gives the same file names.
     QList<QByteArray> keys = files.keys();
     std::sort(keys.begin(), keys.end());
@@ -49,11 +48,12 @@ QHash<QByteArray, PictureOut> convertPictures(const QHash<QByteArray, QString>& 
         pic.width = image.width();
         pic.height = image.height();
         pic.alt = pictureAlt(path);
-        site.push_back({pic.file, png});
+        if (!site(pic.file, png))
+            return false;
         byFile.insert(path, pic);
         out.insert(key, pic);
     }
-    return out;
+    return true;
 }
 
 } // namespace hlp::html

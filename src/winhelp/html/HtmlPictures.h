@@ -10,10 +10,10 @@
 namespace hlp::html {
 
 // Converts every picture file of `files` (picture name as the text gives it, lower-cased -> file)
-// into a PNG of `site`; returns the pictures by the same names. A file that cannot be read is
-// reported and left out, as the .hlp leaves it out.
-QHash<QByteArray, PictureOut> convertPictures(const QHash<QByteArray, QString>& files, SiteNames& names,
-    std::vector<SiteFile>& site, Diagnostics& diagnostics);
+// into a PNG handed to `site`; returns the pictures by the same names. A file that cannot be read
+// is reported and left out, as the .hlp leaves it out. False when `site` refused a file.
+bool convertPictures(const QHash<QByteArray, QString>& files, SiteNames& names, const SiteSink& site,
+    Diagnostics& diagnostics, QHash<QByteArray, PictureOut>& pictures);
 
 // The text a picture stands for: its file name without folder and extension.
 QString pictureAlt(const QString& fileName);

@@ -8,6 +8,7 @@
 #include "winhelp/model/Diagnostics.h"
 
 #include <QFile>
+#include <future>
 
 // Resources of a static library are registered by hand, outside any namespace.
 static void initHtmlAssets()
@@ -29,17 +30,17 @@ QByteArray colour(std::uint32_t bgr)
 class SiteBuilder {
 public:
     SiteBuilder(const ReadHelp& help, const HtmlOptions& options);
-    std::vector<SiteFile> build();
+    bool build(const SiteSink& sink);
 
 private:
     void pageStart(QByteArray& out, const QByteArray& title, const QString& page, const char* extraScript = nullptr);
     void pageEnd(QByteArray& out);
     void browseButtons(QByteArray& out, int topic);
     QByteArray topicPage(int topic);
-    QByteArray keywordPage();
+    QByteArray keywordPage(const QByteArray& list);
     QByteArray searchPage();
     QByteArray styleSheet();
-    QByteArray contextMap();
+    QByteArray contextMap() const;
 
     const ReadHelp& m_help;
     const HelpDocument& m_doc;
@@ -47,7 +48,6 @@ private:
     TextCodec m_codec;
     SiteNames m_names;
     FormatClasses m_formats;
-    std::vector<SiteFile> m_files;
     QHash<QByteArray, PictureOut> m_pictures;
     std::vector<BrowseNeighbours> m_browse;
     bool m_browseButtons = false;
@@ -125,7 +125,7 @@ QByteArray SiteBuilder::topicPage(int t)
     QByteArray title;
     m_codec.appendHtml(title, topic.title.isEmpty() ? topic.contexts.value(0) : topic.title);
     QByteArray out;
-    out.reserve(4096);
+    out.reserve(16384);
     pageStart(out, title, m_names.page(t));
     browseButtons(out, t);
     TopicWriter(m_cx).write(out, t);
@@ -133,14 +133,13 @@ QByteArray SiteBuilder::topicPage(int t)
     return out;
 }
 
-QByteArray SiteBuilder::keywordPage()
+QByteArray SiteBuilder::keywordPage(const QByteArray& list)
 {
     QByteArray out;
     pageStart(out, "Index", QStringLiteral("motscles"));
     out += "<h1>Index</h1>\n<p class=\"filtre\"><label for=\"filtre\">Mot-cl\xC3\xA9 :</label> "
            "<input type=\"search\" id=\"filtre\" autocomplete=\"off\" aria-describedby=\"compte\"></p>\n"
            "<p id=\"compte\" class=\"compte\" aria-live=\"polite\"></p>\n";
-    const QByteArray list = keywordList(m_doc, m_names, m_codec);
     out += list.contains("<li") ? list : QByteArray("<p>Cette aide n'a pas de mots-cl\xC3\xA9s.</p>\n");
     pageEnd(out);
     return out;
@@ -174,7 +173,7 @@ QByteArray SiteBuilder::styleSheet()
     return css;
 }
 
-QByteArray SiteBuilder::contextMap()
+QByteArray SiteBuilder::contextMap() const
 {
     QByteArray out = "{\n\"generateur\": \"Tyx Plumet\",\n\"sommaire\": \"index.html\",\n\"contextes\": {";
     bool first = true;
@@ -205,23 +204,30 @@ QByteArray SiteBuilder::contextMap()
     return out;
 }
 
-std::vector<SiteFile> SiteBuilder::build()
+bool SiteBuilder::build(const SiteSink& sink)
 {
-    m_pictures = convertPictures(m_help.pictures, m_names, m_files, m_help.diagnostics);
+    if (!convertPictures(m_help.pictures, m_names, sink, m_help.diagnostics, m_pictures))
+        return false;
     const std::vector<bool> popupOnly = popupOnlyTopics(m_doc, m_names, m_help.contentsTopic);
     const std::vector<TreeEntry> tree = contentsTree(m_doc, m_names, m_help.contentsTopic, popupOnly, m_options.contents);
 
-    m_files.reserve(m_files.size() + m_doc.topics.size() + 8);
+    // The indexes only read the document: they are made beside the pages.
+    struct Indexes {
+        QByteArray keywords, contents, search, contexts;
+    };
+    std::future<Indexes> indexes = std::async(std::launch::async, [&] {
+        return Indexes{keywordList(m_doc, m_names, m_codec), contentsData(m_doc, m_names, m_codec, tree),
+            searchData(m_doc, m_codec, tree), contextMap()};
+    });
     for (size_t t = 0; t < m_doc.topics.size(); ++t)
-        m_files.push_back({m_names.page(static_cast<int>(t)) + QStringLiteral(".html"), topicPage(static_cast<int>(t))});
-    m_files.push_back({QStringLiteral("motscles.html"), keywordPage()});
-    m_files.push_back({QStringLiteral("recherche.html"), searchPage()});
-    m_files.push_back({QStringLiteral("sommaire.js"), contentsData(m_doc, m_names, m_codec, tree)});
-    m_files.push_back({QStringLiteral("recherche.js"), searchData(m_doc, m_codec, tree)});
-    m_files.push_back({QStringLiteral("aide.js"), siteAsset(QStringLiteral("aide.js"))});
-    m_files.push_back({QStringLiteral("aide.css"), styleSheet()}); // after the pages: it holds their formats
-    m_files.push_back({QStringLiteral("contextes.json"), contextMap()});
-    return std::move(m_files);
+        if (!sink(m_names.page(static_cast<int>(t)) + QStringLiteral(".html"), topicPage(static_cast<int>(t))))
+            return false;
+    const Indexes made = indexes.get();
+    return sink(QStringLiteral("motscles.html"), keywordPage(made.keywords)) && sink(QStringLiteral("recherche.html"), searchPage())
+        && sink(QStringLiteral("sommaire.js"), made.contents) && sink(QStringLiteral("recherche.js"), made.search)
+        && sink(QStringLiteral("aide.js"), siteAsset(QStringLiteral("aide.js")))
+        && sink(QStringLiteral("aide.css"), styleSheet()) // after the pages: it holds their formats
+        && sink(QStringLiteral("contextes.json"), made.contexts);
 }
 
 } // namespace
@@ -243,9 +249,19 @@ QByteArray siteAsset(const QString& name)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+bool makeSite(const ReadHelp& help, const HtmlOptions& options, const SiteSink& sink)
+{
+    return SiteBuilder(help, options).build(sink);
+}
+
 std::vector<SiteFile> makeSite(const ReadHelp& help, const HtmlOptions& options)
 {
-    return SiteBuilder(help, options).build();
+    std::vector<SiteFile> files;
+    makeSite(help, options, [&files](const QString& name, const QByteArray& bytes) {
+        files.push_back({name, bytes});
+        return true;
+    });
+    return files;
 }
 
 } // namespace hlp::html

@@ -18,7 +18,10 @@ struct HtmlOptions {
     QString language;
 };
 
+// Makes the site and hands its files to `sink` one by one; false when the sink refused one.
 // Reads no file but the pictures `help.pictures` names.
+bool makeSite(const ReadHelp& help, const HtmlOptions& options, const SiteSink& sink);
+// The same, all files in memory.
 std::vector<SiteFile> makeSite(const ReadHelp& help, const HtmlOptions& options);
 
 // "fr", "en", "de"... for a Windows language identifier; empty when unknown.

@@ -2,6 +2,9 @@
 
 #include "platform/core/Cp1252.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace hlp::html {
 
 namespace {
@@ -25,7 +28,7 @@ TextCodec::TextCodec()
 {
     for (int b = 0; b < 256; ++b) {
         const QChar c = cp1252::fromByte(static_cast<unsigned char>(b));
-        QByteArray& html = m_html[static_cast<size_t>(b)];
+        QByteArray html;
         switch (b) {
         case '&': html = "&amp;"; break;
         case '<': html = "&lt;"; break;
@@ -36,26 +39,28 @@ TextCodec::TextCodec()
             if (b >= 0x20 && b != 0x7F && !(c.unicode() >= 0x80 && c.unicode() < 0xA0))
                 html = QString(c).toUtf8();
         }
+        Piece& piece = m_html[static_cast<size_t>(b)];
+        piece.size = static_cast<std::uint8_t>(html.size());
+        std::copy(html.begin(), html.end(), piece.bytes);
+        QByteArray& folded = m_folded[static_cast<size_t>(b)];
         if (c.isLetterOrNumber())
-            m_folded[static_cast<size_t>(b)] = foldedLetters(QString(c)).toUtf8();
+            folded = foldedLetters(QString(c)).toUtf8();
+        m_foldedAscii[static_cast<size_t>(b)] = folded.size() == 1 && folded[0] > 0 ? folded[0] : 0;
     }
 }
 
 void TextCodec::appendHtml(QByteArray& out, QByteArrayView bytes) const
 {
-    const char* p = bytes.data();
-    const char* const end = p + bytes.size();
-    while (p < end) {
-        // Plain ASCII runs are copied as they are.
-        const char* run = p;
-        while (p < end && static_cast<unsigned char>(*p) >= 0x20 && static_cast<unsigned char>(*p) < 0x7F && *p != '&'
-               && *p != '<' && *p != '>' && *p != '"')
-            ++p;
-        if (p > run)
-            out.append(run, p - run);
-        if (p < end)
-            out.append(m_html[static_cast<unsigned char>(*p++)]);
+    // Written in place: a byte becomes at most six bytes ("&quot;").
+    const qsizetype at = out.size();
+    out.resize(at + bytes.size() * 6 + qsizetype(sizeof(Piece)));
+    char* w = out.data() + at;
+    for (const char ch : bytes) {
+        const Piece& piece = m_html[static_cast<unsigned char>(ch)];
+        std::memcpy(w, piece.bytes, sizeof piece.bytes);
+        w += piece.size;
     }
+    out.truncate(w - out.constData());
 }
 
 QString TextCodec::decode(QByteArrayView bytes) const

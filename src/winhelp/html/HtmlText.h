@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <array>
+#include <cstdint>
 
 namespace hlp::html {
 
@@ -18,9 +19,17 @@ public:
     // The folded form of a byte when it belongs to a word (letter or digit), else empty.
     const QByteArray& foldedByte(unsigned char byte) const { return m_folded[byte]; }
 
+    // The byte itself when its folded form is that one ASCII character, else 0.
+    char foldedAscii(unsigned char byte) const { return m_foldedAscii[byte]; }
+
 private:
-    std::array<QByteArray, 256> m_html;
+    struct Piece {
+        char bytes[7];
+        std::uint8_t size;
+    };
+    std::array<Piece, 256> m_html;
     std::array<QByteArray, 256> m_folded;
+    std::array<char, 256> m_foldedAscii;
 };
 
 // Appends text as HTML (escaping & < > ").

@@ -178,13 +178,16 @@ MacroLink macroLink(const QByteArray& macro, const SiteNames& names)
 FormatClasses::FormatClasses(const HelpDocument& document)
 {
     std::unordered_map<quint64, std::pair<qsizetype, CharFormat>> weight;
+    std::pair<qsizetype, CharFormat>* last = nullptr;
     for (const Topic& topic : document.topics)
         for (const Paragraph& p : topic.paragraphs)
             for (const Item& it : p.items)
                 if (it.kind == ItemKind::Text) {
-                    auto& w = weight[formatKey(it.format)];
-                    w.first += it.text.size();
-                    w.second = it.format;
+                    if (!last || !(last->second == it.format)) {
+                        last = &weight[formatKey(it.format)];
+                        last->second = it.format;
+                    }
+                    last->first += it.text.size();
                 }
     qsizetype best = -1;
     for (const auto& [key, w] : weight)
@@ -192,20 +195,25 @@ FormatClasses::FormatClasses(const HelpDocument& document)
             best = w.first;
             m_base = w.second;
         }
+    m_last = m_base;
 }
 
 int FormatClasses::classOf(const CharFormat& format)
 {
+    // Runs of one format follow each other: the last answer is often the next one.
+    if (format == m_last)
+        return m_lastClass;
+    m_last = format;
     if (format == m_base)
-        return 0;
+        return m_lastClass = 0;
     const quint64 key = formatKey(format);
     const auto it = m_classes.constFind(key);
     if (it != m_classes.constEnd())
-        return it.value();
+        return m_lastClass = it.value();
     m_formats.push_back(format);
     const int n = static_cast<int>(m_formats.size());
     m_classes.insert(key, n);
-    return n;
+    return m_lastClass = n;
 }
 
 QByteArray FormatClasses::css(const std::vector<FontFace>& faces) const
@@ -294,7 +302,7 @@ void TopicWriter::paragraph(QByteArray& out, const Topic& topic, const Paragraph
         if (m_lastStyle.isNull())
             m_lastStyle = "";
     }
-    out += heading ? "<h1 class=\"p\"" : "<p class=\"p\"";
+    out += heading ? "<h1" : "<p";
     if (!m_lastStyle.isEmpty())
         out += " style=\"" + m_lastStyle + '"';
     out += '>';

@@ -33,6 +33,8 @@ public:
 
 private:
     CharFormat m_base;
+    CharFormat m_last;
+    int m_lastClass = 0;
     QHash<quint64, int> m_classes;
     std::vector<CharFormat> m_formats; // class N is m_formats[N - 1]
 };

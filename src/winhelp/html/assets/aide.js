@@ -147,7 +147,8 @@
     return out;
   }
   function search(query) {
-    var terms = words(query).filter(function (t) { return t.length >= 2; });
+    // The index keeps the first 64 bytes of a word: 32 characters always fit.
+    var terms = words(query).filter(function (t) { return t.length >= 2; }).map(function (t) { return t.slice(0, 32); });
     if (!terms.length) return null;
     var dict = index.dict || (index.dict = index.mots.split(' ')), lists = index.lists || (index.lists = index.listes.split(' '));
     var found = null;
