@@ -27,12 +27,17 @@ std::vector<hlp::html::ContentsEntry> htmlContents(const QStringList& lines, int
     return out;
 }
 
-hlp::CompileResult writeHtmlHelp(const QStringList& lines, int pageCount, const QString& projectFile)
+std::function<hlp::CompileResult()> htmlHelpJob(const QStringList& lines, int pageCount, const QString& projectFile)
 {
     const BuildNames names = buildNames(projectFile);
     hlp::html::HtmlOptions options;
     options.contents = htmlContents(lines, pageCount);
-    return hlp::html::writeHtmlHelp(names.hpj, names.html, options);
+    return [hpj = names.hpj, folder = names.html, options] { return hlp::html::writeHtmlHelp(hpj, folder, options); };
+}
+
+hlp::CompileResult writeHtmlHelp(const QStringList& lines, int pageCount, const QString& projectFile)
+{
+    return htmlHelpJob(lines, pageCount, projectFile)();
 }
 
 } // namespace publish

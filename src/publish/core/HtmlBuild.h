@@ -5,6 +5,7 @@
 #include "winhelp/html/HtmlContents.h"
 
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 namespace publish {
@@ -13,8 +14,12 @@ namespace publish {
 // depth of its level: a level-2 topic sits under the level-1 topic before it, level 1 at the top.
 std::vector<hlp::html::ContentsEntry> htmlContents(const QStringList& lines, int pageCount);
 
-// Writes the site into the folder `buildNames(projectFile).html` from the .hpj beside the project,
-// which the build has just written from `lines`.
+// The writing of the site into the folder `buildNames(projectFile).html` from the .hpj beside the
+// project, which the build has just written from `lines`. Everything it needs of the document is
+// taken now, so it may run later on another thread.
+std::function<hlp::CompileResult()> htmlHelpJob(const QStringList& lines, int pageCount, const QString& projectFile);
+
+// The same, at once.
 hlp::CompileResult writeHtmlHelp(const QStringList& lines, int pageCount, const QString& projectFile);
 
 } // namespace publish

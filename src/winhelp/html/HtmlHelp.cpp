@@ -12,11 +12,11 @@ CompileResult writeHtmlHelp(const QString& hpjPath, const QString& folder, const
 {
     const QString target = QDir::cleanPath(QDir(folder).absolutePath());
     return HlpCompiler().compile(hpjPath, target, [&](const ReadHelp& help) {
-        SiteFolder folder(target);
+        SiteFolder site(target);
         QString why;
-        const bool written = folder.open(&why)
-            && makeSite(help, options, [&](const QString& name, const QByteArray& bytes) { return folder.add(name, bytes, &why); })
-            && folder.commit(&why);
+        const bool written = site.open(&why)
+            && makeSite(help, options, [&](const QString& name, const QByteArray& bytes) { return site.add(name, bytes, &why); })
+            && site.commit(&why);
         if (!written)
             help.diagnostics.error(why);
         return written;

@@ -267,7 +267,7 @@ void TopicWriter::write(QByteArray& out, int t)
     out += "<div class=\"fin\"></div></div>\n";
     // Popups may open more popups: the list grows while it is written.
     for (size_t i = 0; i < m_popups.size(); ++i)
-        popup(out, m_popups[i], {});
+        popup(out, m_popups[i]);
 }
 
 void TopicWriter::writeParagraphs(QByteArray& out, int t)
@@ -277,7 +277,7 @@ void TopicWriter::writeParagraphs(QByteArray& out, int t)
         paragraph(out, topic, p, false);
 }
 
-void TopicWriter::popup(QByteArray& out, int t, const QByteArray&)
+void TopicWriter::popup(QByteArray& out, int t)
 {
     const Topic& topic = m_cx.document.topics[static_cast<size_t>(t)];
     const QByteArray id = "pp-" + m_cx.names.page(t).toUtf8();
@@ -289,8 +289,12 @@ void TopicWriter::popup(QByteArray& out, int t, const QByteArray&)
     }
     out += "><button type=\"button\" class=\"fermer\" popovertarget=\"" + id
         + "\" popovertargetaction=\"hide\" aria-label=\"Fermer\">\xC3\x97</button>\n";
-    for (const Paragraph& p : topic.paragraphs)
-        paragraph(out, topic, p, false);
+    // Empty paragraphs at the end only make the box taller.
+    size_t end = topic.paragraphs.size();
+    while (end > 0 && topic.paragraphs[end - 1].items.empty())
+        --end;
+    for (size_t i = 0; i < end; ++i)
+        paragraph(out, topic, topic.paragraphs[i], false);
     out += "</div>\n";
 }
 

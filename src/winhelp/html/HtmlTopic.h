@@ -63,7 +63,7 @@ private:
     void paragraph(QByteArray& out, const Topic& topic, const Paragraph& p, bool heading);
     void hotspot(QByteArray& out, const Topic& topic, const Item& it);
     void picture(QByteArray& out, const Topic& topic, const Item& it);
-    void popup(QByteArray& out, int topic, const QByteArray& hotspotText);
+    void popup(QByteArray& out, int topic);
     void warnOnce(const QByteArray& key, const QString& message);
 
     RenderContext& m_cx;
