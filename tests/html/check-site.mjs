@@ -4,6 +4,7 @@
 //
 //   node check-site.mjs SITE SHOTS NAME [--popup TEXT] [--keyword WORD=TEXT] [--search WORD=TITLE]
 //                       [--pages N]
+// --popup: a popup must exist; the first one found must show TEXT.
 // Exit 0 when every check passed; the failures are listed otherwise.
 import { chromium } from 'playwright-core';
 import fs from 'node:fs';
@@ -137,7 +138,7 @@ try {
   await page.screenshot({ path: path.join(shots, `${name}-sommaire-1280.png`) });
 
   // ---- A popup, shown in place ----
-  if (check(!!popupPage, 'aucune page n\'a de lien vers une fenêtre surgissante')) {
+  if (options.popup !== undefined && check(!!popupPage, 'aucune page n\'a de lien vers une fenêtre surgissante')) {
     for (const width of [1280, 360]) {
       await page.setViewportSize({ width, height: width > 400 ? 800 : 740 });
       await page.goto(fileUrl(popupPage));

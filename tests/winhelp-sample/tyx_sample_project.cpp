@@ -1,6 +1,8 @@
 // Writes a sample project with the program's own build and prints the .hpj file's path:
 //   tyx_sample_project demo|generated FOLDER [COUNT]
+// The project file (.hpa) is written beside it, for tyxbuild.
 #include "SampleProject.h"
+#include "platform/core/TextFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -28,8 +30,10 @@ int main(int argc, char** argv)
     } else {
         project = hlptest::generatedProject(args.value(3, QStringLiteral("300")).toInt());
     }
-    const QString hpj = project.writeWithBuild(folder, args[1] == QLatin1String("demo") ? QStringLiteral("DEMO") : QStringLiteral("GENERE"));
-    if (hpj.isEmpty()) {
+    const QString base = args[1] == QLatin1String("demo") ? QStringLiteral("DEMO") : QStringLiteral("GENERE");
+    const QString hpj = project.writeWithBuild(folder, base);
+    if (hpj.isEmpty()
+        || !textfile::writeLines(QDir(folder).filePath(base + QStringLiteral(".hpa")), project.documentLines(base.toLower() + QStringLiteral(".rtf")))) {
         err << "cannot write the project\n";
         return 1;
     }
