@@ -11,7 +11,8 @@
 namespace publish {
 
 // The topics 0 .. pageCount-1 (up to the first missing number) in number order, each with the
-// depth of its level: a level-2 topic sits under the level-1 topic before it, level 1 at the top.
+// depth of its level: level 1 at the top, a level-2 topic under the level-1 topic before it (the
+// level-2 topics that follow one another are siblings, not a chain as in the hierarchy dialog).
 std::vector<hlp::html::ContentsEntry> htmlContents(const QStringList& lines, int pageCount);
 
 // The writing of the site into the folder `buildNames(projectFile).html` from the .hpj beside the
