@@ -109,6 +109,22 @@ private Q_SLOTS:
         QCOMPARE(readFile(QDir(site).filePath(QStringLiteral("index.html"))), QByteArray("avant"));
         QCOMPARE(entries(dir.path()), QStringList{"aide"});
     }
+
+    void aFailedWriteStopsTheSite()
+    {
+        QTemporaryDir dir;
+        hlp::html::SiteFolder notOpened(dir.filePath(QStringLiteral("aide")));
+        hlp::html::FolderWriter writer(notOpened);
+        // The first file fails on the writer's thread; the next ones are refused, and the reason is kept.
+        bool refused = false;
+        for (int i = 0; i < 100 && !refused; ++i)
+            refused = !writer.add(QStringLiteral("page%1.html").arg(i), "x");
+        QString error;
+        QVERIFY(!writer.finish(&error));
+        QVERIFY(refused);
+        QVERIFY2(error.contains(QStringLiteral("n'est pas prêt")), qPrintable(error));
+        QCOMPARE(entries(dir.path()), QStringList());
+    }
 };
 
 TYX_TEST(HtmlFolderTest);

@@ -6,8 +6,16 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -31,13 +39,30 @@ QString freeName(const QDir& parent, const QString& base)
     return parent.filePath(name);
 }
 
-bool sameBytes(const QString& path, const QByteArray& bytes)
+#ifdef Q_OS_UNIX
+QString systemError(int code)
 {
-    QFile f(path);
-    if (f.size() != bytes.size() || !f.open(QIODevice::ReadOnly))
-        return false;
-    return f.readAll() == bytes;
+    return QString::fromLocal8Bit(std::strerror(code));
 }
+
+// True when the file at `path` holds exactly `bytes`.
+bool sameBytes(const char* path, const QByteArray& bytes, QByteArray& buffer)
+{
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    bool same = ::fstat(fd, &st) == 0 && st.st_size == bytes.size();
+    if (same) {
+        // One byte more than expected tells a file that grew since.
+        buffer.resize(bytes.size() + 1);
+        same = ::read(fd, buffer.data(), size_t(buffer.size())) == bytes.size()
+            && std::memcmp(buffer.constData(), bytes.constData(), size_t(bytes.size())) == 0;
+    }
+    ::close(fd);
+    return same;
+}
+#endif
 
 } // namespace
 
@@ -73,6 +98,8 @@ bool SiteFolder::open(QString* error)
     if (!m_work->isValid())
         return fail(error, QStringLiteral("impossible d'écrire dans le dossier %1 : %2")
                                .arg(quoted(QDir::toNativeSeparators(parent.path())), m_work->errorString()));
+    m_workPath = QFile::encodeName(m_work->path()) + '/';
+    m_targetPath = QFile::encodeName(m_target) + '/';
     return true;
 }
 
@@ -84,22 +111,39 @@ bool SiteFolder::add(const QString& name, const QByteArray& bytes, QString* erro
     const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
     if (slash > 0 && !out.exists(name.left(slash)) && !out.mkpath(name.left(slash)))
         return fail(error, QStringLiteral("impossible de créer le dossier %1.").arg(quoted(name.left(slash))));
-    const QString path = out.filePath(name);
 #ifdef Q_OS_UNIX
-    // A new file costs far more than a new name for an old one on many file systems.
+    // Straight system calls: a large help has ten thousand pages, and a new file costs far more
+    // than a new name for an old one on many file systems.
+    const QByteArray path = m_workPath + QFile::encodeName(name);
     if (m_replacing) {
-        const QString old = QDir(m_target).filePath(name);
-        if (sameBytes(old, bytes) && ::link(QFile::encodeName(old).constData(), QFile::encodeName(path).constData()) == 0)
+        const QByteArray old = m_targetPath + QFile::encodeName(name);
+        if (sameBytes(old.constData(), bytes, m_buffer) && ::link(old.constData(), path.constData()) == 0)
             return true;
     }
-#endif
-    QFile file(path);
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    bool written = fd >= 0;
+    for (qsizetype done = 0; written && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        written = n > 0;
+        done += written ? n : 0;
+    }
+    const int why = errno;
+    if (fd >= 0 && ::close(fd) != 0 && written)
+        return fail(error, QStringLiteral("impossible d'écrire %1 : %2").arg(quoted(name), systemError(errno)));
+    if (!written)
+        return fail(error, QStringLiteral("impossible d'écrire %1 : %2").arg(quoted(name), systemError(why)));
+    return true;
+#else
+    QFile file(out.filePath(name));
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
         return fail(error, QStringLiteral("impossible d'écrire %1 : %2").arg(quoted(name), file.errorString()));
     file.close();
     if (file.error() != QFileDevice::NoError)
         return fail(error, QStringLiteral("impossible d'écrire %1 : %2").arg(quoted(name), file.errorString()));
     return true;
+#endif
 }
 
 bool SiteFolder::commit(QString* error)
@@ -127,6 +171,81 @@ bool SiteFolder::commit(QString* error)
     if (!old.isEmpty())
         QDir(old).removeRecursively();
     return true;
+}
+
+struct FolderWriter::State {
+    SiteFolder& folder;
+    std::mutex lock;
+    std::condition_variable changed;
+    std::deque<SiteFile> waiting;
+    bool closing = false;
+    bool failed = false;
+    QString error;
+    std::thread thread;
+
+    explicit State(SiteFolder& f) : folder(f) {}
+
+    void run()
+    {
+        std::unique_lock<std::mutex> hold(lock);
+        for (;;) {
+            changed.wait(hold, [this] { return closing || !waiting.empty(); });
+            if (waiting.empty())
+                return;
+            const SiteFile file = std::move(waiting.front());
+            waiting.pop_front();
+            changed.notify_all();
+            hold.unlock();
+            QString why;
+            const bool written = folder.add(file.name, file.bytes, &why);
+            hold.lock();
+            if (!written) {
+                failed = true;
+                error = why;
+                waiting.clear();
+                changed.notify_all();
+                return;
+            }
+        }
+    }
+};
+
+FolderWriter::FolderWriter(SiteFolder& folder) : m_state(std::make_unique<State>(folder))
+{
+    m_state->thread = std::thread([s = m_state.get()] { s->run(); });
+}
+
+FolderWriter::~FolderWriter()
+{
+    finish(nullptr);
+}
+
+bool FolderWriter::add(const QString& name, const QByteArray& bytes)
+{
+    State& s = *m_state;
+    std::unique_lock<std::mutex> hold(s.lock);
+    // A few pages ahead at most: the site is never held whole in memory.
+    s.changed.wait(hold, [&s] { return s.failed || s.waiting.size() < 32; });
+    if (s.failed || s.closing)
+        return false;
+    s.waiting.push_back({name, bytes});
+    s.changed.notify_all();
+    return true;
+}
+
+bool FolderWriter::finish(QString* error)
+{
+    State& s = *m_state;
+    {
+        std::lock_guard<std::mutex> hold(s.lock);
+        s.closing = true;
+        s.changed.notify_all();
+    }
+    if (s.thread.joinable())
+        s.thread.join();
+    if (s.failed && error)
+        *error = s.error;
+    return !s.failed;
 }
 
 bool writeSiteFolder(const QString& folder, const std::vector<SiteFile>& files, QString* error)

@@ -32,6 +32,25 @@ private:
     QString m_shown; // the target as messages name it
     bool m_replacing = false;
     std::unique_ptr<QTemporaryDir> m_work;
+    QByteArray m_buffer; // an earlier file, read to compare
+    QByteArray m_workPath, m_targetPath; // as the system takes them, with a final '/' 
+};
+
+// Hands the files to a SiteFolder on a thread of its own, so that the disk is written while the
+// next pages are made.
+class FolderWriter {
+public:
+    explicit FolderWriter(SiteFolder& folder);
+    ~FolderWriter(); // waits for the files already handed over
+
+    // False once a file could not be written: the caller stops making the site.
+    bool add(const QString& name, const QByteArray& bytes);
+    // Waits for the last file; false with the reason of the first failure.
+    bool finish(QString* error);
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
 };
 
 // The whole site at once through a SiteFolder.

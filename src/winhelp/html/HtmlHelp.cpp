@@ -14,9 +14,14 @@ CompileResult writeHtmlHelp(const QString& hpjPath, const QString& folder, const
     return HlpCompiler().compile(hpjPath, target, [&](const ReadHelp& help) {
         SiteFolder site(target);
         QString why;
-        const bool written = site.open(&why)
-            && makeSite(help, options, [&](const QString& name, const QByteArray& bytes) { return site.add(name, bytes, &why); })
-            && site.commit(&why);
+        bool written = site.open(&why);
+        if (written) {
+            FolderWriter writer(site);
+            const bool made = makeSite(help, options, [&](const QString& name, const QByteArray& bytes) { return writer.add(name, bytes); });
+            written = writer.finish(&why) && made && site.commit(&why);
+            if (!written && why.isEmpty())
+                why = QStringLiteral("l'aide HTML n'a pas pu être faite en entier.");
+        }
         if (!written)
             help.diagnostics.error(why);
         return written;
