@@ -144,47 +144,46 @@ QByteArray encodeEntries(const std::vector<int>& entries)
 QByteArray keywordList(const HelpDocument& document, const SiteNames& names, const TextCodec& codec)
 {
     struct Group {
-        QString shown;
+        QByteArray shown; // as the first topic gives it
+        QByteArray order; // folded, then lower case: the place in the list
         std::vector<int> topics;
     };
-    QHash<QString, size_t> byKey; // lower case
+    QHash<QByteArray, size_t> byKey; // lower case
     std::vector<Group> groups;
     for (size_t t = 0; t < document.topics.size(); ++t)
         for (const QByteArray& k : document.topics[t].keywords) {
-            const QString shown = codec.decode(k);
-            const QString key = shown.toLower();
+            const QByteArray key = codec.lower(k);
             auto it = byKey.constFind(key);
             if (it == byKey.constEnd()) {
                 it = byKey.insert(key, groups.size());
-                groups.push_back({shown, {}});
+                groups.push_back({k, codec.foldedText(k) + '\0' + key, {}});
             }
             auto& topics = groups[it.value()].topics;
             if (topics.empty() || topics.back() != static_cast<int>(t))
                 topics.push_back(static_cast<int>(t));
         }
-    std::vector<std::pair<QString, size_t>> order;
-    order.reserve(groups.size());
-    for (size_t g = 0; g < groups.size(); ++g)
-        order.push_back({fold(groups[g].shown) + QChar(0) + groups[g].shown.toLower(), g});
-    std::sort(order.begin(), order.end());
+    std::vector<size_t> order(groups.size());
+    for (size_t g = 0; g < order.size(); ++g)
+        order[g] = g;
+    std::sort(order.begin(), order.end(), [&groups](size_t a, size_t b) { return groups[a].order < groups[b].order; });
 
     QByteArray out = "<ul class=\"motscles\" id=\"motscles\">\n";
-    for (const auto& [sortKey, g] : order) {
+    for (const size_t g : order) {
         const Group& group = groups[g];
         out += "<li data-cle=\"";
-        appendHtml(out, fold(group.shown));
+        appendHtmlUtf8(out, QByteArrayView(group.order).first(group.order.indexOf('\0')));
         out += "\">";
         if (group.topics.size() == 1) {
-            out += "<a href=\"" + names.page(group.topics.front()).toUtf8() + ".html\">";
-            appendHtml(out, group.shown);
+            out += "<a href=\"" + names.pageBytes(group.topics.front()) + ".html\">";
+            codec.appendHtml(out, group.shown);
             out += "</a></li>\n";
             continue;
         }
         out += "<span class=\"cle\">";
-        appendHtml(out, group.shown);
+        codec.appendHtml(out, group.shown);
         out += "</span><ul>";
         for (const int t : group.topics) {
-            out += "<li><a href=\"" + names.page(t).toUtf8() + ".html\">";
+            out += "<li><a href=\"" + names.pageBytes(t) + ".html\">";
             codec.appendHtml(out, topicLabel(document.topics[static_cast<size_t>(t)]));
             out += "</a></li>";
         }

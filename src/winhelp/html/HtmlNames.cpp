@@ -1,7 +1,5 @@
 #include "winhelp/html/HtmlNames.h"
 
-#include "platform/core/Cp1252.h"
-
 #include <QFileInfo>
 
 namespace hlp::html {
@@ -45,16 +43,30 @@ SiteNames::SiteNames(const HelpDocument& document, int contentsTopic)
         if (static_cast<int>(t) == contentsTopic)
             continue;
         const QString base = topic.contexts.isEmpty() ? QStringLiteral("rubrique-%1").arg(t + 1)
-                                                      : safeName(cp1252::decode(topic.contexts.front()));
+                                                      : safeName(QString::fromLatin1(topic.contexts.front()));
         m_pages[t] = unique(base);
     }
+    m_pageBytes.reserve(n);
+    for (const QString& page : m_pages)
+        m_pageBytes.push_back(page.toUtf8());
     // The first topic that defines a context string keeps it, as the compiler's links do.
+    m_topics.reserve(n);
     for (size_t t = 0; t < n; ++t)
-        for (const QByteArray& c : document.topics[t].contexts) {
-            const QByteArray key = c.toLower();
-            if (!m_topics.contains(key))
-                m_topics.insert(key, static_cast<int>(t));
-        }
+        for (const QByteArray& c : document.topics[t].contexts)
+            m_topics.emplace(c, static_cast<int>(t));
+}
+
+size_t SiteNames::NoCaseHash::operator()(QByteArrayView s) const
+{
+    size_t h = 1469598103934665603ull;
+    for (const char c : s)
+        h = (h ^ static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + 32 : c)) * 1099511628211ull;
+    return h;
+}
+
+bool SiteNames::NoCaseEqual::operator()(QByteArrayView a, QByteArrayView b) const
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
 QString SiteNames::unique(QString name)

@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QString>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 namespace hlp::html {
@@ -30,16 +31,33 @@ public:
 
     // The page of a topic, without ".html".
     const QString& page(int topic) const { return m_pages[static_cast<size_t>(topic)]; }
+    // The same in UTF-8, as the pages are written.
+    const QByteArray& pageBytes(int topic) const { return m_pageBytes[static_cast<size_t>(topic)]; }
     // The topic a context string opens (letter case ignored, first definition wins), or -1.
-    int topic(const QByteArray& context) const { return m_topics.value(context.toLower(), -1); }
+    int topic(QByteArrayView context) const
+    {
+        const auto it = m_topics.find(context);
+        return it == m_topics.end() ? -1 : it->second;
+    }
     // A free file name in the images folder for a picture file, without the folder.
     QString pictureFile(const QString& sourceName);
 
 private:
     QString unique(QString name);
 
+    // Context strings compared as the viewer compares them: ASCII letters without their case.
+    struct NoCaseHash {
+        using is_transparent = void;
+        size_t operator()(QByteArrayView s) const;
+    };
+    struct NoCaseEqual {
+        using is_transparent = void;
+        bool operator()(QByteArrayView a, QByteArrayView b) const;
+    };
+
     std::vector<QString> m_pages;
-    QHash<QByteArray, int> m_topics;
+    std::vector<QByteArray> m_pageBytes;
+    std::unordered_map<QByteArray, int, NoCaseHash, NoCaseEqual> m_topics;
     QSet<QString> m_taken; // lower-cased
 };
 

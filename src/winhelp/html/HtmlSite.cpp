@@ -33,7 +33,7 @@ public:
     bool build(const SiteSink& sink);
 
 private:
-    void pageStart(QByteArray& out, const QByteArray& title, const QString& page, const char* extraScript = nullptr);
+    void pageStart(QByteArray& out, const QByteArray& title, const QByteArray& page, const char* extraScript = nullptr);
     void pageEnd(QByteArray& out);
     void browseButtons(QByteArray& out, int topic);
     QByteArray topicPage(int topic);
@@ -74,7 +74,7 @@ SiteBuilder::SiteBuilder(const ReadHelp& help, const HtmlOptions& options)
     m_browse = browseSequences(m_doc);
 }
 
-void SiteBuilder::pageStart(QByteArray& out, const QByteArray& title, const QString& page, const char* extraScript)
+void SiteBuilder::pageStart(QByteArray& out, const QByteArray& title, const QByteArray& page, const char* extraScript)
 {
     out += "<!DOCTYPE html>\n<html lang=\"" + m_lang
         + "\">\n<head>\n<meta charset=\"utf-8\">\n<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>";
@@ -85,7 +85,7 @@ void SiteBuilder::pageStart(QByteArray& out, const QByteArray& title, const QStr
            "<script src=\"sommaire.js\" defer></script>\n";
     if (extraScript)
         out += "<script src=\"" + QByteArray(extraScript) + "\" defer></script>\n";
-    out += "</head>\n<body data-page=\"" + page.toUtf8() + "\">\n<a class=\"saut\" href=\"#texte\">Aller au texte</a>\n"
+    out += "</head>\n<body data-page=\"" + page + "\">\n<a class=\"saut\" href=\"#texte\">Aller au texte</a>\n"
            "<header class=\"bandeau\">\n<a class=\"nom\" href=\"index.html\">" + m_helpTitle + "</a>\n"
            "<nav class=\"outils\" aria-label=\"Outils de l'aide\">\n<a href=\"index.html\">Sommaire</a>\n"
            "<a href=\"motscles.html\">Index</a>\n"
@@ -110,7 +110,7 @@ void SiteBuilder::browseButtons(QByteArray& out, int t)
     out += "<nav class=\"parcours\" aria-label=\"S\xC3\xA9quence de lecture\">";
     const auto button = [&](int target, const char* rel, const char* label) {
         if (target >= 0)
-            out += "<a class=\"bouton\" rel=\"" + QByteArray(rel) + "\" href=\"" + m_names.page(target).toUtf8() + ".html\">" + label + "</a>";
+            out += "<a class=\"bouton\" rel=\"" + QByteArray(rel) + "\" href=\"" + m_names.pageBytes(target) + ".html\">" + label + "</a>";
         else
             out += "<span class=\"bouton\" aria-disabled=\"true\">" + QByteArray(label) + "</span>";
     };
@@ -126,7 +126,7 @@ QByteArray SiteBuilder::topicPage(int t)
     m_codec.appendHtml(title, topic.title.isEmpty() ? topic.contexts.value(0) : topic.title);
     QByteArray out;
     out.reserve(16384);
-    pageStart(out, title, m_names.page(t));
+    pageStart(out, title, m_names.pageBytes(t));
     browseButtons(out, t);
     TopicWriter(m_cx).write(out, t);
     pageEnd(out);
@@ -136,7 +136,7 @@ QByteArray SiteBuilder::topicPage(int t)
 QByteArray SiteBuilder::keywordPage(const QByteArray& list)
 {
     QByteArray out;
-    pageStart(out, "Index", QStringLiteral("motscles"));
+    pageStart(out, "Index", "motscles");
     out += "<h1>Index</h1>\n<p class=\"filtre\"><label for=\"filtre\">Mot-cl\xC3\xA9 :</label> "
            "<input type=\"search\" id=\"filtre\" autocomplete=\"off\" aria-describedby=\"compte\"></p>\n"
            "<p id=\"compte\" class=\"compte\" aria-live=\"polite\"></p>\n";
@@ -148,7 +148,7 @@ QByteArray SiteBuilder::keywordPage(const QByteArray& list)
 QByteArray SiteBuilder::searchPage()
 {
     QByteArray out;
-    pageStart(out, "Rechercher", QStringLiteral("recherche"), "recherche.js");
+    pageStart(out, "Rechercher", "recherche", "recherche.js");
     out += "<h1>Rechercher</h1>\n<form class=\"recherche\" action=\"recherche.html\" method=\"get\" role=\"search\">"
            "<label for=\"q\">Mots \xC3\xA0 chercher :</label> <input type=\"search\" id=\"q\" name=\"q\" autocomplete=\"off\">"
            " <button type=\"submit\">Rechercher</button></form>\n"

@@ -46,6 +46,10 @@ TextCodec::TextCodec()
         if (c.isLetterOrNumber())
             folded = foldedLetters(QString(c)).toUtf8();
         m_foldedAscii[static_cast<size_t>(b)] = folded.size() == 1 && folded[0] > 0 ? folded[0] : 0;
+        const QChar low = c.toLower();
+        m_lower[static_cast<size_t>(b)] = cp1252::representable(low) ? char(cp1252::toByte(low)) : char(b);
+        const bool text = b >= 0x20 && b != 0x7F && !(c.unicode() >= 0x80 && c.unicode() < 0xA0);
+        m_foldedAny[static_cast<size_t>(b)] = !folded.isEmpty() ? folded : text ? foldedLetters(QString(c)).toUtf8() : QByteArray();
     }
 }
 
@@ -63,6 +67,23 @@ void TextCodec::appendHtml(QByteArray& out, QByteArrayView bytes) const
     out.truncate(w - out.constData());
 }
 
+QByteArray TextCodec::lower(QByteArrayView bytes) const
+{
+    QByteArray out(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        out[i] = m_lower[static_cast<unsigned char>(bytes[i])];
+    return out;
+}
+
+QByteArray TextCodec::foldedText(QByteArrayView bytes) const
+{
+    QByteArray out;
+    out.reserve(bytes.size() + 8);
+    for (const char c : bytes)
+        out += m_foldedAny[static_cast<unsigned char>(c)];
+    return out;
+}
+
 QString TextCodec::decode(QByteArrayView bytes) const
 {
     return cp1252::decode(bytes);
@@ -74,6 +95,19 @@ void appendHtml(QByteArray& out, const QString& text)
     // Control characters have no place in HTML text.
     escaped.removeIf([](QChar c) { return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0); });
     out.append(escaped.toUtf8());
+}
+
+void appendHtmlUtf8(QByteArray& out, QByteArrayView utf8)
+{
+    for (const char c : utf8) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c;
+        }
+    }
 }
 
 void appendJson(QByteArray& out, QByteArrayView utf8)
@@ -97,11 +131,6 @@ void appendJson(QByteArray& out, QByteArrayView utf8)
 void appendJson(QByteArray& out, const QString& text)
 {
     appendJson(out, QByteArrayView(text.toUtf8()));
-}
-
-QString fold(const QString& text)
-{
-    return foldedLetters(text);
 }
 
 } // namespace hlp::html

@@ -21,6 +21,11 @@ public:
 
     // The byte itself when its folded form is that one ASCII character, else 0.
     char foldedAscii(unsigned char byte) const { return m_foldedAscii[byte]; }
+    // Lower case, in the code page (keywords that differ only by case are one keyword).
+    QByteArray lower(QByteArrayView bytes) const;
+    // The folded form of a whole text in UTF-8 (lower case, accents dropped: "Été" gives "ete"):
+    // what keywords are sorted and filtered by.
+    QByteArray foldedText(QByteArrayView bytes) const;
 
 private:
     struct Piece {
@@ -30,15 +35,16 @@ private:
     std::array<Piece, 256> m_html;
     std::array<QByteArray, 256> m_folded;
     std::array<char, 256> m_foldedAscii;
+    std::array<char, 256> m_lower;
+    std::array<QByteArray, 256> m_foldedAny; // folded letters, other characters in UTF-8
 };
 
 // Appends text as HTML (escaping & < > ").
 void appendHtml(QByteArray& out, const QString& text);
+// The same for text already in UTF-8.
+void appendHtmlUtf8(QByteArray& out, QByteArrayView utf8);
 // Appends text as a JSON string, quotes included. Safe inside a <script> file: no "</".
 void appendJson(QByteArray& out, const QString& text);
 void appendJson(QByteArray& out, QByteArrayView utf8);
-
-// Lower case, accents dropped: "Été" gives "ete".
-QString fold(const QString& text);
 
 } // namespace hlp::html

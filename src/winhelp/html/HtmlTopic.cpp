@@ -280,7 +280,7 @@ void TopicWriter::writeParagraphs(QByteArray& out, int t)
 void TopicWriter::popup(QByteArray& out, int t)
 {
     const Topic& topic = m_cx.document.topics[static_cast<size_t>(t)];
-    const QByteArray id = "pp-" + m_cx.names.page(t).toUtf8();
+    const QByteArray id = "pp-" + m_cx.names.pageBytes(t);
     out += "<div class=\"surgissant texte\" id=\"" + id + "\" popover";
     if (!topic.title.isEmpty()) {
         out += " aria-label=\"";
@@ -402,7 +402,7 @@ void TopicWriter::hotspot(QByteArray& out, const Topic& topic, const Item& it)
         m_closeHotspot = "</a>";
         return;
     }
-    const QByteArray page = m_cx.names.page(target).toUtf8();
+    const QByteArray& page = m_cx.names.pageBytes(target);
     if (popup) {
         out += "<button type=\"button\" class=\"lien surgir" + sober + "\" popovertarget=\"pp-" + page + "\" data-page=\"" + page
             + ".html\">";
