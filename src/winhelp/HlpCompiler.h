@@ -6,10 +6,12 @@
 //
 //     const hlp::CompileResult r = hlp::HlpCompiler().compile(QStringLiteral("/aide/DEMO.hpj"));
 //     if (!r.written) ... // r.diagnostics says why; the last line always sums the build up
-#include <QHash>
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace hlp {
 
@@ -25,13 +27,15 @@ class Diagnostics;
 struct HelpDocument;
 struct HelpProject;
 
-// The project as the readers made it, once checked: where every output starts.
+// The project as the readers made it, once checked: where every output starts. The pictures the
+// text shows are in document.pictures with the bytes of their files (none for a file that could
+// not be read, already reported).
 struct ReadHelp {
     const HelpProject& project;
     const HelpDocument& document;
-    int contentsTopic;                          // index into document.topics
-    const QHash<QByteArray, QString>& pictures; // picture name as the text gives it, lower-cased -> its file
-    Diagnostics& diagnostics;                   // for the output's own messages
+    int contentsTopic;                                        // index into document.topics
+    const std::vector<std::pair<QByteArray, int>>& aliases;  // [ALIAS] name -> index of its topic
+    Diagnostics& diagnostics; // for the output's own messages; its code page is the text's
 };
 
 // Writes another output than the .hlp file from the read project; false when it was not written

@@ -36,8 +36,8 @@ int siteFromTopicFile(const QByteArray& rtf)
     RtfReader(document, diagnostics).read(rtf, QStringLiteral("fuzz.rtf"));
     if (document.topics.empty())
         return 0;
-    const QHash<QByteArray, QString> pictures;
-    return static_cast<int>(makeSite(ReadHelp{project, document, 0, pictures, diagnostics}, {}).size());
+    const std::vector<std::pair<QByteArray, int>> aliases;
+    return static_cast<int>(makeSite(ReadHelp{project, document, 0, aliases, diagnostics}, {}).size());
 }
 
 } // namespace hlp::html

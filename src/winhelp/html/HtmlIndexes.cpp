@@ -74,6 +74,18 @@ public:
     Splitter(const TextCodec& codec, WordTable& table, int entry) : m_codec(codec), m_table(table), m_entry(entry) {}
     void text(QByteArrayView bytes)
     {
+        if (!m_codec.singleByte()) {
+            for (const QChar c : m_codec.decode(bytes)) {
+                if (!c.isLetterOrNumber()) {
+                    end();
+                    continue;
+                }
+                const QByteArray f = foldedWord(QString(c)).toUtf8();
+                put(f.constData(), size_t(f.size()));
+                ++m_length;
+            }
+            return;
+        }
         for (const char c : bytes) {
             const auto b = static_cast<unsigned char>(c);
             if (const char ascii = m_codec.foldedAscii(b)) {

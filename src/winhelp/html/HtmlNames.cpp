@@ -1,6 +1,5 @@
 #include "winhelp/html/HtmlNames.h"
 
-#include <QFileInfo>
 
 namespace hlp::html {
 
@@ -30,7 +29,7 @@ QString safeName(const QString& name)
     return out;
 }
 
-SiteNames::SiteNames(const HelpDocument& document, int contentsTopic)
+SiteNames::SiteNames(const HelpDocument& document, int contentsTopic, const std::vector<std::pair<QByteArray, int>>& aliases)
 {
     for (const char* r : kReserved)
         m_taken.insert(QString::fromLatin1(r));
@@ -54,6 +53,9 @@ SiteNames::SiteNames(const HelpDocument& document, int contentsTopic)
     for (size_t t = 0; t < n; ++t)
         for (const QByteArray& c : document.topics[t].contexts)
             m_topics.emplace(c, static_cast<int>(t));
+    for (const auto& [alias, t] : aliases)
+        if (t >= 0 && static_cast<size_t>(t) < n)
+            m_topics.emplace(alias, t);
 }
 
 size_t SiteNames::NoCaseHash::operator()(QByteArrayView s) const
@@ -78,9 +80,9 @@ QString SiteNames::unique(QString name)
     return name;
 }
 
-QString SiteNames::pictureFile(const QString& sourceName)
+QString SiteNames::pictureFile(const QString& baseName, const QString& extension)
 {
-    return unique(QStringLiteral("images/") + safeName(QFileInfo(sourceName).completeBaseName())) + QStringLiteral(".png");
+    return unique(QStringLiteral("images/") + safeName(baseName)) + extension;
 }
 
 } // namespace hlp::html

@@ -26,8 +26,9 @@ class SiteNames {
 public:
     // The contents topic is index.html; every other topic is named after its first context string
     // (characters other than letters, digits, '.', '-' and '_' become '_'), or "rubrique-N" when it
-    // has none. Names that would clash, letter case aside, get "-2", "-3"...
-    SiteNames(const HelpDocument& document, int contentsTopic);
+    // has none. Names that would clash, letter case aside, get "-2", "-3"... The [ALIAS] names
+    // (name -> topic) open their topics too.
+    SiteNames(const HelpDocument& document, int contentsTopic, const std::vector<std::pair<QByteArray, int>>& aliases = {});
 
     // The page of a topic, without ".html".
     const QString& page(int topic) const { return m_pages[static_cast<size_t>(topic)]; }
@@ -39,8 +40,9 @@ public:
         const auto it = m_topics.find(context);
         return it == m_topics.end() ? -1 : it->second;
     }
-    // A free file name in the images folder for a picture file, without the folder.
-    QString pictureFile(const QString& sourceName);
+    // A free name in the images folder for a picture called `baseName` (no folder, no extension),
+    // with the given extension: "images/logo.png".
+    QString pictureFile(const QString& baseName, const QString& extension);
 
 private:
     QString unique(QString name);

@@ -48,7 +48,7 @@ private:
     TextCodec m_codec;
     SiteNames m_names;
     FormatClasses m_formats;
-    QHash<QByteArray, PictureOut> m_pictures;
+    std::vector<PictureOut> m_pictures; // by Item::picture
     std::vector<BrowseNeighbours> m_browse;
     bool m_browseButtons = false;
     QByteArray m_lang;
@@ -57,8 +57,8 @@ private:
 };
 
 SiteBuilder::SiteBuilder(const ReadHelp& help, const HtmlOptions& options)
-    : m_help(help), m_doc(help.document), m_options(options), m_names(help.document, help.contentsTopic),
-      m_formats(help.document), m_cx{m_doc, m_names, m_codec, m_formats, m_pictures, help.diagnostics, {}}
+    : m_help(help), m_doc(help.document), m_options(options), m_codec(help.diagnostics.codePage()),
+      m_names(help.document, help.contentsTopic, help.aliases), m_formats(help.document), m_cx{m_doc, m_names, m_codec, m_formats, m_pictures, help.diagnostics, {}}
 {
     QString lang = options.language;
     if (lang.isEmpty() && help.project.hasLcid)
@@ -206,7 +206,7 @@ QByteArray SiteBuilder::contextMap() const
 
 bool SiteBuilder::build(const SiteSink& sink)
 {
-    if (!convertPictures(m_help.pictures, m_names, sink, m_help.diagnostics, m_pictures))
+    if (!convertPictures(m_doc, m_names, sink, m_help.diagnostics, m_pictures))
         return false;
     const std::vector<bool> popupOnly = popupOnlyTopics(m_doc, m_names, m_help.contentsTopic);
     const std::vector<TreeEntry> tree = contentsTree(m_doc, m_names, m_help.contentsTopic, popupOnly, m_options.contents);

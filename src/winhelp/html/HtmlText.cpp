@@ -1,7 +1,5 @@
 #include "winhelp/html/HtmlText.h"
 
-#include "platform/core/Cp1252.h"
-
 #include <algorithm>
 #include <cstring>
 
@@ -24,10 +22,15 @@ QString foldedLetters(const QString& text)
 
 } // namespace
 
-TextCodec::TextCodec()
+TextCodec::TextCodec(const CodePage& codePage) : m_codePage(codePage)
 {
+    const int number = codePage.number();
+    m_singleByte = number == 874 || (number >= 1250 && number <= 1258);
     for (int b = 0; b < 256; ++b) {
-        const QChar c = cp1252::fromByte(static_cast<unsigned char>(b));
+        const QString one = m_singleByte ? codePage.decode(QByteArray(1, char(b))) : QString(QChar(char16_t(b < 0x80 ? b : 0xFFFD)));
+        const QChar c = one.isEmpty() ? QChar(QChar::ReplacementCharacter) : one.front();
+        // The C1 controls stand for the bytes a code page leaves undefined: no text.
+        const bool text = b >= 0x20 && b != 0x7F && !(c.unicode() >= 0x80 && c.unicode() < 0xA0) && c != QChar(QChar::ReplacementCharacter);
         QByteArray html;
         switch (b) {
         case '&': html = "&amp;"; break;
@@ -35,8 +38,7 @@ TextCodec::TextCodec()
         case '>': html = "&gt;"; break;
         case '"': html = "&quot;"; break;
         default:
-            // The C1 controls stand for the five bytes the code page leaves undefined: no text.
-            if (b >= 0x20 && b != 0x7F && !(c.unicode() >= 0x80 && c.unicode() < 0xA0))
+            if (text)
                 html = QString(c).toUtf8();
         }
         Piece& piece = m_html[static_cast<size_t>(b)];
@@ -46,15 +48,18 @@ TextCodec::TextCodec()
         if (c.isLetterOrNumber())
             folded = foldedLetters(QString(c)).toUtf8();
         m_foldedAscii[static_cast<size_t>(b)] = folded.size() == 1 && folded[0] > 0 ? folded[0] : 0;
-        const QChar low = c.toLower();
-        m_lower[static_cast<size_t>(b)] = cp1252::representable(low) ? char(cp1252::toByte(low)) : char(b);
-        const bool text = b >= 0x20 && b != 0x7F && !(c.unicode() >= 0x80 && c.unicode() < 0xA0);
+        const int low = codePage.byteFor(c.toLower().unicode());
+        m_lower[static_cast<size_t>(b)] = text && low >= 0 ? char(low) : char(b);
         m_foldedAny[static_cast<size_t>(b)] = !folded.isEmpty() ? folded : text ? foldedLetters(QString(c)).toUtf8() : QByteArray();
     }
 }
 
 void TextCodec::appendHtml(QByteArray& out, QByteArrayView bytes) const
 {
+    if (!m_singleByte) {
+        html::appendHtml(out, decode(bytes));
+        return;
+    }
     // Written in place: a byte becomes at most six bytes ("&quot;").
     const qsizetype at = out.size();
     out.resize(at + bytes.size() * 6 + qsizetype(sizeof(Piece)));
@@ -69,6 +74,8 @@ void TextCodec::appendHtml(QByteArray& out, QByteArrayView bytes) const
 
 QByteArray TextCodec::lower(QByteArrayView bytes) const
 {
+    if (!m_singleByte)
+        return m_codePage.encode(decode(bytes).toLower());
     QByteArray out(bytes.size(), Qt::Uninitialized);
     for (qsizetype i = 0; i < bytes.size(); ++i)
         out[i] = m_lower[static_cast<unsigned char>(bytes[i])];
@@ -77,6 +84,8 @@ QByteArray TextCodec::lower(QByteArrayView bytes) const
 
 QByteArray TextCodec::foldedText(QByteArrayView bytes) const
 {
+    if (!m_singleByte)
+        return foldedLetters(decode(bytes)).toUtf8();
     QByteArray out;
     out.reserve(bytes.size() + 8);
     for (const char c : bytes)
@@ -86,14 +95,21 @@ QByteArray TextCodec::foldedText(QByteArrayView bytes) const
 
 QString TextCodec::decode(QByteArrayView bytes) const
 {
-    return cp1252::decode(bytes);
+    return m_codePage.decode(bytes.toByteArray());
+}
+
+QString foldedWord(const QString& text)
+{
+    return foldedLetters(text);
 }
 
 void appendHtml(QByteArray& out, const QString& text)
 {
     QString escaped = text.toHtmlEscaped();
     // Control characters have no place in HTML text.
-    escaped.removeIf([](QChar c) { return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0); });
+    escaped.removeIf([](QChar c) {
+        return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0) || c == QChar(QChar::ReplacementCharacter);
+    });
     out.append(escaped.toUtf8());
 }
 

@@ -2,6 +2,8 @@
 // Topic text (bytes in the project's code page) written as UTF-8 HTML and JSON, and the folded
 // words the search and the keyword index compare. The script folds a query the same way: lower
 // case, then canonical decomposition with the accents dropped.
+#include "winhelp/format/CodePage.h"
+
 #include <QByteArray>
 #include <QString>
 #include <array>
@@ -11,11 +13,14 @@ namespace hlp::html {
 
 class TextCodec {
 public:
-    TextCodec(); // code page 1252
+    explicit TextCodec(const CodePage& codePage = CodePage());
 
     // Appends the bytes as HTML text: & < > " escaped, control characters left out.
     void appendHtml(QByteArray& out, QByteArrayView bytes) const;
     QString decode(QByteArrayView bytes) const;
+    // True for the code pages of one byte per character, whose bytes the tables below describe;
+    // the others (Chinese, Japanese, Korean) go through decode().
+    bool singleByte() const { return m_singleByte; }
     // The folded form of a byte when it belongs to a word (letter or digit), else empty.
     const QByteArray& foldedByte(unsigned char byte) const { return m_folded[byte]; }
 
@@ -28,6 +33,8 @@ public:
     QByteArray foldedText(QByteArrayView bytes) const;
 
 private:
+    CodePage m_codePage;
+    bool m_singleByte = true;
     struct Piece {
         char bytes[7];
         std::uint8_t size;
@@ -41,6 +48,8 @@ private:
 
 // Appends text as HTML (escaping & < > ").
 void appendHtml(QByteArray& out, const QString& text);
+// Lower case, accents dropped: the search's folding of one word.
+QString foldedWord(const QString& text);
 // The same for text already in UTF-8.
 void appendHtmlUtf8(QByteArray& out, QByteArrayView utf8);
 // Appends text as a JSON string, quotes included. Safe inside a <script> file: no "</".

@@ -1,7 +1,9 @@
 #pragma once
 // One topic's text as HTML: paragraphs with their formatting, the non-scrolling region, jumps,
 // popups (shown in place with the popover attribute), macro hot spots and pictures.
+#include "winhelp/html/HtmlFormats.h"
 #include "winhelp/html/HtmlNames.h"
+#include "winhelp/html/HtmlPictures.h"
 #include "winhelp/html/HtmlText.h"
 #include "winhelp/model/Diagnostics.h"
 #include "winhelp/model/HelpModel.h"
@@ -12,39 +14,12 @@
 
 namespace hlp::html {
 
-// A picture as the site holds it.
-struct PictureOut {
-    QString file; // relative to the site, "images/....png"
-    int width = 0, height = 0;
-    QString alt;
-};
-
-// The character formats of the text as CSS classes: the most common format is the text's own
-// (no class), every other one is a class holding only what differs from it.
-class FormatClasses {
-public:
-    explicit FormatClasses(const HelpDocument& document);
-
-    const CharFormat& base() const { return m_base; }
-    // 0 for the base format, else the number of the class "cN".
-    int classOf(const CharFormat& format);
-    // The CSS of the base format (for the text) and of every class handed out so far.
-    QByteArray css(const std::vector<FontFace>& faces) const;
-
-private:
-    CharFormat m_base;
-    CharFormat m_last;
-    int m_lastClass = 0;
-    QHash<quint64, int> m_classes;
-    std::vector<CharFormat> m_formats; // class N is m_formats[N - 1]
-};
-
 struct RenderContext {
     const HelpDocument& document;
     const SiteNames& names;
     const TextCodec& codec;
     FormatClasses& formats;
-    const QHash<QByteArray, PictureOut>& pictures; // picture name as the text gives it, lower-cased
+    const std::vector<PictureOut>& pictures; // by Item::picture
     Diagnostics& diagnostics;
     QSet<QByteArray> warned; // what was already reported once
 };
@@ -56,19 +31,27 @@ public:
     // The topic's text inside the page's <main>: the non-scrolling region, the rest of the text,
     // then every popup the text opens.
     void write(QByteArray& out, int topic);
-    // The topic's text alone, without a heading or popups (search snippets, tests).
-    void writeParagraphs(QByteArray& out, int topic);
 
 private:
+    // Paragraphs begin .. end-1, the cells of tables as tables; `heading`: the first is the title.
+    void paragraphs(QByteArray& out, const Topic& topic, size_t begin, size_t end, bool heading);
     void paragraph(QByteArray& out, const Topic& topic, const Paragraph& p, bool heading);
     void hotspot(QByteArray& out, const Topic& topic, const Item& it);
     void picture(QByteArray& out, const Topic& topic, const Item& it);
+    void imageMap(QByteArray& out, const Topic& topic, int picture);
     void popup(QByteArray& out, int topic);
+    // Where a link leads: a topic (with `popup`), or an href of the site; false when the site has
+    // no equivalent (reported).
+    bool linkTarget(const Topic& topic, LinkKind kind, const QByteArray& target, const LinkTarget& where, int& toTopic,
+        bool& popup, QByteArray& href);
+    void openPopup(int topic);
     void warnOnce(const QByteArray& key, const QString& message);
+    QString name(const Topic& topic) const { return topic.displayName(m_cx.diagnostics.codePage()); }
 
     RenderContext& m_cx;
     std::vector<int> m_popups; // popups this page opens, in the order they are met
     QSet<int> m_popupSet;
+    QSet<int> m_maps; // pictures whose image map this page has
     const char* m_closeHotspot = nullptr;
     ParaFormat m_lastFormat;
     QByteArray m_lastStyle;
