@@ -17,7 +17,9 @@ rm -rf "$work"
 mkdir -p "$work/npm" "$work/captures"
 cp "$src/tests/html/package.json" "$src/tests/html/package-lock.json" "$src/tests/html/check-site.mjs" "$work/npm/"
 (cd "$work/npm" && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error)
-check() { (cd "$work/npm" && node check-site.mjs "$@" ); }
+# Every site is checked, whatever the one before gave.
+status=0
+check() { (cd "$work/npm" && node check-site.mjs "$@") || status=1; }
 
 # The demo project of the repository, through tyxbuild (levels from the project file).
 cp -r "$src/examples/demo" "$work/demo"
@@ -36,4 +38,16 @@ check "$work/echantillon-html" "$work/captures" echantillon --popup "Texte de la
 "$tyxbuild" --html "$work/genere/GENERE.hpa"
 check "$work/genere/GENERE-html" "$work/captures" genere --pages 300 --keyword "mot015=mot0150" \
   --search "sujet 0150=Sujet 0150"
+# The compiler's feature projects, through tyxhlpc: tables, pictures with hot spots, a Help
+# Workshop project, macro hot spots, a Russian project.
+for feature in tables pictures workshop macros russian; do
+  hpj=$("$sample" feature "$feature" "$work/$feature")
+  "$tyxhlpc" --html "$work/$feature-html" "$hpj"
+done
+check "$work/tables-html" "$work/captures" tables --keyword "bord=bordures" --search "document=Commandes du menu Fichier"
+check "$work/pictures-html" "$work/captures" pictures --zone "Texte de la zone surgissante."
+check "$work/workshop-html" "$work/captures" workshop
+check "$work/macros-html" "$work/captures" macros --keyword "imprim=imprimer"
+check "$work/russian-html" "$work/captures" russian --keyword "печ=печать" --search "печать=Печать документа"
 echo "Captures : $work/captures"
+exit $status

@@ -3,8 +3,9 @@
 // screenshots at 1280 and 360 pixels wide.
 //
 //   node check-site.mjs SITE SHOTS NAME [--popup TEXT] [--keyword WORD=TEXT] [--search WORD=TITLE]
-//                       [--pages N]
-// --popup: a popup must exist; the first one found must show TEXT.
+//                       [--pages N] [--zone TEXT]
+// --popup: a popup must exist; the first one found must show TEXT. --zone TEXT: the same for the
+// first picture hot spot that opens a popup.
 // Exit 0 when every check passed; the failures are listed otherwise.
 import { chromium } from 'playwright-core';
 import fs from 'node:fs';
@@ -63,6 +64,7 @@ try {
   const exists = new Map();
   let links = 0;
   let popupPage = null;
+  let zonePage = null;
   const fileExists = (rel) => {
     if (!exists.has(rel)) exists.set(rel, fs.existsSync(path.join(site, rel)) && fs.statSync(path.join(site, rel)).isFile());
     return exists.get(rel);
@@ -78,12 +80,17 @@ try {
       take('script[src]', 'src');
       take('img[src]', 'src');
       take('button[data-page]', 'data-page');
+      take('area[href]', 'href');
       take('form[action]', 'action');
-      const popovers = [...document.querySelectorAll('[popovertarget]')].map((b) => ({ target: b.getAttribute('popovertarget'), ok: !!document.getElementById(b.getAttribute('popovertarget'))?.hasAttribute('popover') }));
+      const popovers = [...document.querySelectorAll('[popovertarget], area[data-surgissant]')].map((b) => {
+        const id = b.getAttribute('popovertarget') || b.getAttribute('data-surgissant');
+        return { target: id, ok: !!document.getElementById(id)?.hasAttribute('popover') };
+      });
+      const zones = document.querySelectorAll('area[data-surgissant]').length;
       const images = [...document.images].map((i) => ({ src: i.getAttribute('src'), ok: i.complete && i.naturalWidth > 0, alt: i.getAttribute('alt') }));
       const current = [...document.querySelectorAll('#arbre a[aria-current=page]')].map((a) => a.getAttribute('href'));
       const inTree = [...document.querySelectorAll('#arbre a')].length;
-      return { out, popovers, images, current, inTree, page: document.body.dataset.page, lang: document.documentElement.lang, charset: document.characterSet };
+      return { out, popovers, images, zones, current, inTree, page: document.body.dataset.page, lang: document.documentElement.lang, charset: document.characterSet };
     });
     check(found.charset === 'UTF-8', `${rel} n'est pas lu en UTF-8 (${found.charset})`);
     check(!!found.lang, `${rel} n'a pas de langue (lang)`);
@@ -106,7 +113,8 @@ try {
     }
     if (found.page !== 'motscles' && found.page !== 'recherche' && found.current.length)
       check(found.current.length === 1 && found.current[0] === `${found.page}.html`, `${rel} : le sommaire ne met pas en évidence la page elle-même (${found.current})`);
-    if (!popupPage && found.popovers.length) popupPage = rel;
+    if (!popupPage && found.popovers.length > found.zones) popupPage = rel;
+    if (!zonePage && found.zones) zonePage = rel;
   }
   const htmlFiles = fs.readdirSync(site).filter((f) => f.endsWith('.html'));
   console.log(`[${name}] ${visited.size} pages visitées sur ${htmlFiles.length}, ${links} liens vérifiés`);
@@ -158,6 +166,21 @@ try {
       check((await page.locator('[popover]:popover-open').count()) === 0, 'Échap ne ferme pas la fenêtre surgissante');
     }
     console.log(`[${name}] fenêtre surgissante de ${popupPage} ouverte et lue`);
+  }
+
+  // ---- A picture's hot spot that opens a popup ----
+  if (options.zone !== undefined && check(!!zonePage, 'aucune image n\'a de zone sensible qui ouvre une fenêtre surgissante')) {
+    await page.setViewportSize({ width: 1280, height: 800 });
+    await page.goto(fileUrl(zonePage));
+    await page.locator('area[data-surgissant]').first().dispatchEvent('click');
+    const open = page.locator('[popover]:popover-open');
+    await open.waitFor({ state: 'visible', timeout: 5000 }).catch(() => {});
+    const text = (await open.count()) ? (await open.first().innerText()).replace('×', '').trim() : '';
+    check(page.url().endsWith(zonePage), 'la zone sensible a changé de page au lieu d\'ouvrir la fenêtre surgissante');
+    check(text.includes(options.zone), `la zone sensible de ${zonePage} montre « ${text} » au lieu de « ${options.zone} »`);
+    await page.screenshot({ path: path.join(shots, `${name}-zone-1280.png`) });
+    await page.keyboard.press('Escape');
+    console.log(`[${name}] zone sensible de ${zonePage} : fenêtre surgissante ouverte`);
   }
 
   // ---- Narrow screens: the contents behind its button, nothing wider than the screen ----

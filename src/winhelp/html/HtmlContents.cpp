@@ -8,18 +8,33 @@ namespace {
 
 constexpr int kDeepest = 3; // derived trees stop at four levels
 
-// The topics a topic jumps to, in text order, each once.
-std::vector<int> jumpTargets(const Topic& topic, const SiteNames& names)
+// Calls `link(kind, topic)` for every jump and popup of a topic, in text order: its hot spots and
+// those of the pictures it shows. Links to other help files and macros are not topics of the site.
+template <typename Link>
+void forEachLink(const HelpDocument& document, const Topic& topic, const SiteNames& names, Link link)
 {
-    std::vector<int> out;
     for (const Paragraph& p : topic.paragraphs)
         for (const Item& it : p.items) {
-            if (it.kind != ItemKind::HotspotBegin || it.link != LinkKind::Jump || !topic.linkTarget(it).file.isEmpty())
-                continue;
-            const int t = names.topic(it.text);
-            if (t >= 0 && std::find(out.begin(), out.end(), t) == out.end())
-                out.push_back(t);
+            if (it.kind == ItemKind::HotspotBegin && it.link != LinkKind::Macro && topic.linkTarget(it).file.isEmpty()) {
+                if (const int t = names.topic(it.text); t >= 0)
+                    link(it.link, t);
+            } else if (it.kind == ItemKind::Picture && it.picture >= 0 && static_cast<size_t>(it.picture) < document.pictures.size()) {
+                for (const PictureHotspot& h : document.pictures[static_cast<size_t>(it.picture)].hotspots)
+                    if (h.link != LinkKind::Macro && h.file.isEmpty())
+                        if (const int t = names.topic(h.target); t >= 0)
+                            link(h.link, t);
+            }
         }
+}
+
+// The topics a topic jumps to, in text order, each once.
+std::vector<int> jumpTargets(const HelpDocument& document, const Topic& topic, const SiteNames& names)
+{
+    std::vector<int> out;
+    forEachLink(document, topic, names, [&out](LinkKind kind, int t) {
+        if (kind == LinkKind::Jump && std::find(out.begin(), out.end(), t) == out.end())
+            out.push_back(t);
+    });
     return out;
 }
 
@@ -30,14 +45,8 @@ std::vector<bool> popupOnlyTopics(const HelpDocument& document, const SiteNames&
     const size_t n = document.topics.size();
     std::vector<bool> popup(n, false), jump(n, false);
     for (const Topic& topic : document.topics)
-        for (const Paragraph& p : topic.paragraphs)
-            for (const Item& it : p.items) {
-                if (it.kind != ItemKind::HotspotBegin || it.link == LinkKind::Macro || !topic.linkTarget(it).file.isEmpty())
-                    continue;
-                const int t = names.topic(it.text);
-                if (t >= 0)
-                    (it.link == LinkKind::Popup ? popup : jump)[static_cast<size_t>(t)] = true;
-            }
+        forEachLink(document, topic, names,
+            [&](LinkKind kind, int t) { (kind == LinkKind::Popup ? popup : jump)[static_cast<size_t>(t)] = true; });
     std::vector<bool> out(n, false);
     for (size_t t = 0; t < n; ++t)
         out[t] = popup[t] && !jump[t] && !document.topics[t].hasBrowse && static_cast<int>(t) != contentsTopic;
@@ -73,7 +82,7 @@ std::vector<TreeEntry> contentsTree(const HelpDocument& document, const SiteName
         std::vector<std::vector<int>> children(n);
         std::vector<int> depth(n, 0), roots{contentsTopic}, queue;
         placed[static_cast<size_t>(contentsTopic)] = true;
-        for (const int t : jumpTargets(document.topics[static_cast<size_t>(contentsTopic)], names))
+        for (const int t : jumpTargets(document, document.topics[static_cast<size_t>(contentsTopic)], names))
             if (usable(t)) {
                 placed[static_cast<size_t>(t)] = true;
                 roots.push_back(t);
@@ -83,7 +92,7 @@ std::vector<TreeEntry> contentsTree(const HelpDocument& document, const SiteName
             const int v = queue[q];
             if (depth[static_cast<size_t>(v)] >= kDeepest)
                 continue;
-            for (const int t : jumpTargets(document.topics[static_cast<size_t>(v)], names))
+            for (const int t : jumpTargets(document, document.topics[static_cast<size_t>(v)], names))
                 if (usable(t)) {
                     placed[static_cast<size_t>(t)] = true;
                     depth[static_cast<size_t>(t)] = depth[static_cast<size_t>(v)] + 1;

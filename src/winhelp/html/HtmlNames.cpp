@@ -58,6 +58,15 @@ SiteNames::SiteNames(const HelpDocument& document, int contentsTopic, const std:
             m_topics.emplace(alias, t);
 }
 
+void SiteNames::addMap(const std::vector<MapEntry>& map)
+{
+    for (const MapEntry& e : map) {
+        const int t = topic(e.context);
+        if (t >= 0 && !m_numbers.contains(e.number))
+            m_numbers.insert(e.number, t);
+    }
+}
+
 size_t SiteNames::NoCaseHash::operator()(QByteArrayView s) const
 {
     size_t h = 1469598103934665603ull;

@@ -40,6 +40,9 @@ public:
         const auto it = m_topics.find(context);
         return it == m_topics.end() ? -1 : it->second;
     }
+    // The [MAP] numbers, for the macros that jump by number (first number wins).
+    void addMap(const std::vector<MapEntry>& map);
+    int topicForNumber(std::uint32_t number) const { return m_numbers.value(number, -1); }
     // A free name in the images folder for a picture called `baseName` (no folder, no extension),
     // with the given extension: "images/logo.png".
     QString pictureFile(const QString& baseName, const QString& extension);
@@ -61,6 +64,7 @@ private:
     std::vector<QByteArray> m_pageBytes;
     std::unordered_map<QByteArray, int, NoCaseHash, NoCaseEqual> m_topics;
     QSet<QString> m_taken; // lower-cased
+    QHash<std::uint32_t, int> m_numbers;
 };
 
 // Keeps letters, digits, '.', '-' and '_'; anything else becomes '_'. Never empty, never hidden.

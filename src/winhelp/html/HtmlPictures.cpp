@@ -173,7 +173,7 @@ bool convertPictures(const HelpDocument& document, SiteNames& names, const SiteS
         if (d.kind == Kind::Metafile) {
             diagnostics.warning(QStringLiteral("l'image %1 de la rubrique %2 est un métafichier Windows, que les navigateurs "
                                                "n'affichent pas ; l'aide HTML montre son nom à sa place.")
-                                    .arg(name.isEmpty() ? QStringLiteral("%1").arg(i + 1) : quoted(name),
+                                    .arg(name.isEmpty() ? QStringLiteral("n° %1").arg(i + 1) : quoted(name),
                                         topic->displayName(diagnostics.codePage())));
             pic.placeholder = true;
             continue;
@@ -190,7 +190,7 @@ bool convertPictures(const HelpDocument& document, SiteNames& names, const SiteS
         }
         if (image.isNull() || bytes.isEmpty()) {
             diagnostics.warning(QStringLiteral("l'image %1 de la rubrique %2 est illisible pour l'aide HTML%3 ; elle est omise.")
-                                    .arg(name.isEmpty() ? QStringLiteral("%1").arg(i + 1) : quoted(name),
+                                    .arg(name.isEmpty() ? QStringLiteral("n° %1").arg(i + 1) : quoted(name),
                                         topic->displayName(diagnostics.codePage()),
                                         d.why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(d.why)));
             continue;

@@ -52,19 +52,22 @@ private:
     std::vector<BrowseNeighbours> m_browse;
     bool m_browseButtons = false;
     QByteArray m_lang;
+    QByteArray m_french; // lang="fr" on the program's own words when the help is in another language
     QByteArray m_helpTitle; // HTML-escaped
     RenderContext m_cx;     // shared by all pages: formats and warnings are the site's
 };
 
 SiteBuilder::SiteBuilder(const ReadHelp& help, const HtmlOptions& options)
     : m_help(help), m_doc(help.document), m_options(options), m_codec(help.diagnostics.codePage()),
-      m_names(help.document, help.contentsTopic, help.aliases), m_formats(help.document), m_cx{m_doc, m_names, m_codec, m_formats, m_pictures, help.diagnostics, {}}
+      m_names(help.document, help.contentsTopic, help.aliases), m_formats(help.document), m_cx{m_doc, m_names, m_codec, m_formats, m_pictures, m_browse, help.diagnostics, {}}
 {
     QString lang = options.language;
     if (lang.isEmpty() && help.project.hasLcid)
         lang = languageTag(help.project.lcid);
     // Our own projects are French (their topic file says \lang1036), and so is a project that says nothing.
     m_lang = (lang.isEmpty() ? QStringLiteral("fr") : lang).toUtf8();
+    if (m_lang != "fr")
+        m_french = " lang=\"fr\"";
     if (help.project.title.isEmpty())
         m_helpTitle = "Aide";
     else
@@ -72,6 +75,7 @@ SiteBuilder::SiteBuilder(const ReadHelp& help, const HtmlOptions& options)
     for (const QByteArray& m : help.project.configMacros)
         m_browseButtons = m_browseButtons || m.trimmed().toLower().startsWith("browsebuttons");
     m_browse = browseSequences(m_doc);
+    m_names.addMap(help.project.map);
 }
 
 void SiteBuilder::pageStart(QByteArray& out, const QByteArray& title, const QByteArray& page, const char* extraScript)
@@ -85,15 +89,15 @@ void SiteBuilder::pageStart(QByteArray& out, const QByteArray& title, const QByt
            "<script src=\"sommaire.js\" defer></script>\n";
     if (extraScript)
         out += "<script src=\"" + QByteArray(extraScript) + "\" defer></script>\n";
-    out += "</head>\n<body data-page=\"" + page + "\">\n<a class=\"saut\" href=\"#texte\">Aller au texte</a>\n"
+    out += "</head>\n<body data-page=\"" + page + "\">\n<a class=\"saut\" href=\"#texte\"" + m_french + ">Aller au texte</a>\n"
            "<header class=\"bandeau\">\n<a class=\"nom\" href=\"index.html\">" + m_helpTitle + "</a>\n"
-           "<nav class=\"outils\" aria-label=\"Outils de l'aide\">\n<a href=\"index.html\">Sommaire</a>\n"
+           "<nav class=\"outils\" aria-label=\"Outils de l'aide\"" + m_french + ">\n<a href=\"index.html\">Sommaire</a>\n"
            "<a href=\"motscles.html\">Index</a>\n"
            "<form class=\"chercher\" action=\"recherche.html\" method=\"get\" role=\"search\">"
            "<input type=\"search\" name=\"q\" aria-label=\"Rechercher dans l'aide\" placeholder=\"Rechercher\">"
            "<button type=\"submit\">Rechercher</button></form>\n</nav>\n</header>\n<div class=\"cadre\">\n"
            "<nav class=\"sommaire\" id=\"sommaire\" aria-label=\"Sommaire\">"
-           "<button type=\"button\" class=\"plier-sommaire\" aria-expanded=\"false\" aria-controls=\"arbre\">Sommaire</button>"
+           "<button type=\"button\" class=\"plier-sommaire\" aria-expanded=\"false\" aria-controls=\"arbre\"" + m_french + ">Sommaire</button>"
            "<div class=\"arbre\" id=\"arbre\"></div></nav>\n<main id=\"texte\" class=\"texte\" tabindex=\"-1\">\n";
 }
 
@@ -107,7 +111,7 @@ void SiteBuilder::browseButtons(QByteArray& out, int t)
     const BrowseNeighbours& b = m_browse[static_cast<size_t>(t)];
     if (!m_browseButtons || !m_doc.topics[static_cast<size_t>(t)].hasBrowse)
         return;
-    out += "<nav class=\"parcours\" aria-label=\"S\xC3\xA9quence de lecture\">";
+    out += "<nav class=\"parcours\" aria-label=\"S\xC3\xA9quence de lecture\"" + m_french + ">";
     const auto button = [&](int target, const char* rel, const char* label) {
         if (target >= 0)
             out += "<a class=\"bouton\" rel=\"" + QByteArray(rel) + "\" href=\"" + m_names.pageBytes(target) + ".html\">" + label + "</a>";
@@ -137,10 +141,11 @@ QByteArray SiteBuilder::keywordPage(const QByteArray& list)
 {
     QByteArray out;
     pageStart(out, "Index", "motscles");
-    out += "<h1>Index</h1>\n<p class=\"filtre\"><label for=\"filtre\">Mot-cl\xC3\xA9 :</label> "
+    out += "<div" + m_french + "><h1 class=\"titre-page\">Index</h1>\n<p class=\"filtre\"><label for=\"filtre\">Mot-cl\xC3\xA9 :</label> "
            "<input type=\"search\" id=\"filtre\" autocomplete=\"off\" aria-describedby=\"compte\"></p>\n"
            "<p id=\"compte\" class=\"compte\" aria-live=\"polite\"></p>\n";
-    out += list.contains("<li") ? list : QByteArray("<p>Cette aide n'a pas de mots-cl\xC3\xA9s.</p>\n");
+    out += "</div>\n";
+    out += list.contains("<li") ? list : "<p" + m_french + ">Cette aide n'a pas de mots-cl\xC3\xA9s.</p>\n";
     pageEnd(out);
     return out;
 }
@@ -149,11 +154,11 @@ QByteArray SiteBuilder::searchPage()
 {
     QByteArray out;
     pageStart(out, "Rechercher", "recherche", "recherche.js");
-    out += "<h1>Rechercher</h1>\n<form class=\"recherche\" action=\"recherche.html\" method=\"get\" role=\"search\">"
+    out += "<div" + m_french + "><h1 class=\"titre-page\">Rechercher</h1>\n<form class=\"recherche\" action=\"recherche.html\" method=\"get\" role=\"search\">"
            "<label for=\"q\">Mots \xC3\xA0 chercher :</label> <input type=\"search\" id=\"q\" name=\"q\" autocomplete=\"off\">"
            " <button type=\"submit\">Rechercher</button></form>\n"
            "<p id=\"etat\" class=\"compte\" aria-live=\"polite\"><noscript>La recherche demande JavaScript.</noscript></p>\n"
-           "<ol id=\"resultats\" class=\"resultats\"></ol>\n";
+           "</div>\n<ol id=\"resultats\" class=\"resultats\"></ol>\n";
     pageEnd(out);
     return out;
 }

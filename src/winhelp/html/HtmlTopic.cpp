@@ -38,25 +38,81 @@ QList<QByteArray> macroArguments(const QByteArray& macro, QByteArray& name)
     return args;
 }
 
+// Macros written one after the other, split at the ';' outside quotes and parentheses.
+QList<QByteArray> splitMacros(const QByteArray& text)
+{
+    QList<QByteArray> out;
+    QByteArray cur;
+    int depth = 0;
+    char quote = 0;
+    for (const char c : text) {
+        if (quote) {
+            if ((quote == '"' && c == '"') || (quote == '`' && c == '\''))
+                quote = 0;
+        } else if (c == '"' || c == '`') {
+            quote = c;
+        } else if (c == '(') {
+            ++depth;
+        } else if (c == ')') {
+            --depth;
+        } else if (c == ';' && depth <= 0) {
+            if (!cur.trimmed().isEmpty())
+                out << cur.trimmed();
+            cur.clear();
+            continue;
+        }
+        cur += c;
+    }
+    if (!cur.trimmed().isEmpty())
+        out << cur.trimmed();
+    return out;
+}
+
 } // namespace
 
-MacroLink macroLink(const QByteArray& macro, const SiteNames& names)
+MacroLink macroLink(const QByteArray& macro, const SiteNames& names, const BrowseNeighbours& browse, const TextCodec* codec)
 {
     MacroLink link;
-    if (macro.contains(';'))
-        return link; // several macros in a row: no single link does them
+    const auto decode = [codec](const QByteArray& bytes) { return codec ? codec->decode(bytes) : QString::fromLatin1(bytes); };
+    const QList<QByteArray> macros = splitMacros(macro);
+    if (macros.size() > 1) {
+        // Several macros: the one that leads somewhere, when there is one; the others arrange
+        // windows, which a browser does not have.
+        int leading = 0;
+        for (const QByteArray& one : macros) {
+            const MacroLink l = macroLink(one, names, browse, codec);
+            if (l.topic >= 0 || !l.href.isEmpty()) {
+                link = l;
+                ++leading;
+            }
+        }
+        return leading == 1 ? link : MacroLink{};
+    }
     QByteArray name;
     const QList<QByteArray> args = macroArguments(macro, name);
     const QByteArray n = name.toLower();
+    bool numberOk = false;
     if ((n == "jumpid" || n == "ji" || n == "popupid" || n == "pi") && args.size() >= 2) {
         link.topic = names.topic(args[1]);
         link.popup = n == "popupid" || n == "pi";
-    } else if (n == "jumpcontents" || n == "jc" || n == "contents") {
+    } else if ((n == "jumpcontext" || n == "jc" || n == "popupcontext" || n == "pc") && args.size() >= 2) {
+        const std::uint32_t number = args[1].startsWith("0x") ? args[1].mid(2).toUInt(&numberOk, 16) : args[1].toUInt(&numberOk);
+        link.topic = numberOk ? names.topicForNumber(number) : -1;
+        link.popup = n == "popupcontext" || n == "pc";
+    } else if (n == "jumpcontents" || n == "contents") {
         link.href = "index.html";
     } else if (n == "search") {
         link.href = "recherche.html";
     } else if ((n == "jumpkeyword" || n == "jk") && args.size() >= 2) {
-        link.href = "motscles.html?filtre=" + QUrl::toPercentEncoding(QString::fromLatin1(args[1]));
+        link.href = "motscles.html?filtre=" + QUrl::toPercentEncoding(decode(args[1]));
+    } else if ((n == "klink" || n == "kl") && !args.isEmpty()) {
+        // The topics of a keyword: the index, filtered by it.
+        link.href = "motscles.html?filtre=" + QUrl::toPercentEncoding(decode(args[0].split(';').front()));
+    } else if (n == "next" || n == "prev") {
+        link.topic = n == "next" ? browse.next : browse.previous;
+    } else if (n == "back") {
+        link.href = "index.html"; // the script goes back in the browser's history instead
+        link.back = true;
     }
     return link;
 }
@@ -241,10 +297,13 @@ bool TopicWriter::linkTarget(const Topic& topic, LinkKind kind, const QByteArray
     popup = kind == LinkKind::Popup;
     href.clear();
     if (kind == LinkKind::Macro) {
-        const MacroLink m = macroLink(target, m_cx.names);
+        const size_t here = static_cast<size_t>(&topic - m_cx.document.topics.data());
+        const MacroLink m = macroLink(target, m_cx.names, here < m_cx.browse.size() ? m_cx.browse[here] : BrowseNeighbours{}, &m_cx.codec);
         toTopic = m.topic;
         popup = m.popup;
         href = m.href;
+        if (m.back)
+            href += "\" data-retour=\""; // written inside the quotes of href: one more attribute
         if (toTopic >= 0 || !href.isEmpty())
             return true;
         const QByteArray name = target.left(target.indexOf('(')).trimmed();

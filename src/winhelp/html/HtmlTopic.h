@@ -5,6 +5,7 @@
 #include "winhelp/html/HtmlNames.h"
 #include "winhelp/html/HtmlPictures.h"
 #include "winhelp/html/HtmlText.h"
+#include "winhelp/model/BrowseSequence.h"
 #include "winhelp/model/Diagnostics.h"
 #include "winhelp/model/HelpModel.h"
 
@@ -20,6 +21,7 @@ struct RenderContext {
     const TextCodec& codec;
     FormatClasses& formats;
     const std::vector<PictureOut>& pictures; // by Item::picture
+    const std::vector<BrowseNeighbours>& browse; // by topic
     Diagnostics& diagnostics;
     QSet<QByteArray> warned; // what was already reported once
 };
@@ -57,13 +59,18 @@ private:
     QByteArray m_lastStyle;
 };
 
-// The hot spot a macro makes in HTML, if any: JumpId/JI, PopupId/PI, JumpContents/JC, Contents,
-// Search and JumpKeyword/JK. Topic -1 and an empty href: no equivalent.
+// The hot spot a macro makes in HTML, if any: JumpId/JI, PopupId/PI, JumpContext/JC and
+// PopupContext/PC (by [MAP] number), JumpContents, Contents, Search, JumpKeyword/JK and KLink/KL
+// (the keyword index, filtered), Next and Prev (the browse sequence of the topic, `browse`) and
+// Back; of several macros, the only one that leads somewhere. Topic -1 and an empty href: no
+// equivalent.
 struct MacroLink {
     bool popup = false;
     int topic = -1;
-    QByteArray href; // for the contents, search and keyword pages
+    QByteArray href;   // for the contents, search and keyword pages
+    bool back = false; // Back(): the script goes back in the history
 };
-MacroLink macroLink(const QByteArray& macro, const SiteNames& names);
+MacroLink macroLink(const QByteArray& macro, const SiteNames& names, const BrowseNeighbours& browse = {},
+    const TextCodec* codec = nullptr);
 
 } // namespace hlp::html

@@ -80,6 +80,14 @@
   }
 
   // ---- Popups: shown in place, beside the link that opens them ----
+  // Where a link is on the screen; an area of an image map is where its rectangle is on the picture.
+  function placeOf(link) {
+    if (link.tagName !== 'AREA') return link.getBoundingClientRect();
+    var img = document.querySelector('img[usemap="#' + link.parentNode.getAttribute('name') + '"]');
+    var box = img ? img.getBoundingClientRect() : { left: 0, top: 0 };
+    var c = link.getAttribute('coords').split(',').map(Number);
+    return { left: box.left + c[0], top: box.top + c[1], bottom: box.top + c[3] };
+  }
   function setUpPopups() {
     var buttons = document.querySelectorAll('button[popovertarget].surgir');
     if (!HTMLElement.prototype.hasOwnProperty('popover')) {
@@ -89,13 +97,23 @@
     }
     var opener = null;
     buttons.forEach(function (b) { b.addEventListener('click', function () { opener = b; }); });
+    // The popups of a picture's hot spots: an area cannot carry popovertarget.
+    document.querySelectorAll('area[data-surgissant]').forEach(function (a) {
+      a.addEventListener('click', function (ev) {
+        var pop = document.getElementById(a.getAttribute('data-surgissant'));
+        if (!pop) return;
+        ev.preventDefault();
+        opener = a;
+        pop.showPopover();
+      });
+    });
     document.querySelectorAll('[popover].surgissant').forEach(function (pop) {
       pop.addEventListener('toggle', function (ev) {
         if (ev.newState !== 'open') return;
         pop.classList.remove('place');
         pop.style.inset = '';
         if (opener && window.innerWidth >= 480) {
-          var r = opener.getBoundingClientRect(), w = pop.offsetWidth, h = pop.offsetHeight;
+          var r = placeOf(opener), w = pop.offsetWidth, h = pop.offsetHeight;
           var left = Math.max(8, Math.min(r.left, window.innerWidth - w - 8));
           var top = r.bottom + 4;
           if (top + h > window.innerHeight - 8) top = Math.max(8, r.top - h - 4);
@@ -196,6 +214,15 @@
     input.value = param('q');
     run();
   }
+
+  // Back(): the page before, as the viewer's Back button does.
+  document.addEventListener('click', function (ev) {
+    var a = ev.target.closest && ev.target.closest('[data-retour]');
+    if (a && history.length > 1) {
+      ev.preventDefault();
+      history.back();
+    }
+  });
 
   document.addEventListener('DOMContentLoaded', function () {
     var q = param('q'), box = document.querySelector('.chercher input[name=q]');
