@@ -71,11 +71,12 @@ private Q_SLOTS:
         QVERIFY(page.contains("<span class=\"sans-image car\">[image 1]</span>"));
         QVERIFY2(site.said().contains(QStringLiteral("l'image n° 1 de la rubrique « Images dans le texte » est un métafichier")),
             qPrintable(site.said()));
-        // The .shg hot spots as an image map: jumps, a popup opened in place, the macro's jump.
+        // The .shg hot spots as an image map: jumps (one into a secondary window), a popup opened
+        // in place, the macro's jump.
         QVERIFY(page.contains("<img class=\"car\" src=\"images/zones.png\" width=\"96\" height=\"64\" alt=\"zones\" usemap=\"#zones5\">"
                               "<map name=\"zones5\"><area shape=\"rect\" coords=\"0,0,48,32\" href=\"IDH_CIBLE.html\" alt=\"saut\">"
                               "<area shape=\"rect\" coords=\"48,0,96,32\" href=\"IDH_NOTE.html\" data-surgissant=\"pp-IDH_NOTE\" alt=\"note\">"
-                              "<area shape=\"rect\" coords=\"0,32,48,64\" href=\"IDH_SECONDAIRE.html\" alt=\"seconde\">"
+                              "<area shape=\"rect\" coords=\"0,32,48,64\" href=\"IDH_SECONDAIRE.html\" target=\"aide-second\" alt=\"seconde\">"
                               "<area shape=\"rect\" coords=\"48,32,96,64\" href=\"IDH_CIBLE.html\" alt=\"macro\"></map>"));
         QVERIFY(page.contains("<div class=\"surgissant texte\" id=\"pp-IDH_NOTE\" popover aria-label=\"Note\">"));
         // A topic only a hot spot pops up is no entry of the contents.
@@ -89,7 +90,9 @@ private Q_SLOTS:
         // CONTENTS= names an alias; jumps through aliases (and an alias of an alias) reach their topics.
         QVERIFY(site.file(QStringLiteral("index.html")).contains("<title>Sommaire de l'atelier \xE2\x80\x93 Atelier d'aide</title>"));
         QVERIFY(site.file(QStringLiteral("index.html")).contains("<a class=\"lien\" href=\"IDH_NOUVEAU.html\">Nouveau document</a>"));
-        QVERIFY(site.file(QStringLiteral("index.html")).contains("<a class=\"lien\" href=\"IDH_OUVRIR.html\">Ouvrir un document</a>"));
+        // A jump into a secondary window opens a browser window of that name.
+        QVERIFY(site.file(QStringLiteral("index.html"))
+                    .contains("<a class=\"lien\" href=\"IDH_OUVRIR.html\" target=\"aide-proc4\">Ouvrir un document</a>"));
         // [MAP] numbers of every form, for the program's own help.
         const QByteArray map = site.file(QStringLiteral("contextes.json"));
         QVERIFY2(map.contains("\"16\": \"index.html\"") && map.contains("\"17\": \"IDH_NOUVEAU.html\"")

@@ -105,7 +105,7 @@ private Q_SLOTS:
                                                          << QByteArray("<p>Nulle part</p>") << QByteArray("Absent");
         QTest::newRow("plain jump") << QByteArray("{\\uldb sobre}{\\v %B}") << QByteArray("<a class=\"lien sobre\" href=\"B.html\">")
                                     << QByteArray();
-        QTest::newRow("jump with a window") << QByteArray("{\\uldb fen}{\\v B>second}") << QByteArray("href=\"B.html\">fen</a>")
+        QTest::newRow("jump with a window") << QByteArray("{\\uldb fen}{\\v B>second}") << QByteArray("href=\"B.html\" target=\"aide-second\">fen</a>")
                                             << QByteArray();
         QTest::newRow("other help file is text") << QByteArray("{\\uldb ailleurs}{\\v B@autre.hlp}")
                                                  << QByteArray("<p>ailleurs</p>") << QByteArray("href=\"B.html\"");

@@ -345,9 +345,18 @@ void TopicWriter::hotspot(QByteArray& out, const Topic& topic, const Item& it)
         m_closeHotspot = "</button>";
         openPopup(target);
     } else {
-        out += "<a class=\"lien" + sober + "\" href=\"" + page + ".html\">";
+        out += "<a class=\"lien" + sober + "\" href=\"" + page + ".html\"" + windowTarget(topic.linkTarget(it).window) + '>';
         m_closeHotspot = "</a>";
     }
+}
+
+// A jump into a secondary window opens a browser window of that name, reused by the next jump
+// into it, as the viewer reuses its window.
+QByteArray TopicWriter::windowTarget(const QByteArray& window) const
+{
+    if (window.isEmpty() || window.compare("main", Qt::CaseInsensitive) == 0)
+        return {};
+    return " target=\"aide-" + safeName(QString::fromLatin1(window)).toUtf8() + '"';
 }
 
 void TopicWriter::picture(QByteArray& out, const Topic& topic, const Item& it)
@@ -393,6 +402,8 @@ void TopicWriter::imageMap(QByteArray& out, const Topic& topic, int picture)
             href = m_cx.names.pageBytes(target) + ".html";
         out += "<area shape=\"rect\" coords=\"" + QByteArray::number(h.x) + ',' + QByteArray::number(h.y) + ','
             + QByteArray::number(h.x + h.width) + ',' + QByteArray::number(h.y + h.height) + "\" href=\"" + href + '"';
+        if (!popup)
+            out += windowTarget(h.window);
         if (popup && target >= 0) {
             out += " data-surgissant=\"pp-" + m_cx.names.pageBytes(target) + '"';
             openPopup(target);

@@ -47,6 +47,7 @@ private:
     bool linkTarget(const Topic& topic, LinkKind kind, const QByteArray& target, const LinkTarget& where, int& toTopic,
         bool& popup, QByteArray& href);
     void openPopup(int topic);
+    QByteArray windowTarget(const QByteArray& window) const;
     void warnOnce(const QByteArray& key, const QString& message);
     QString name(const Topic& topic) const { return topic.displayName(m_cx.diagnostics.codePage()); }
 
