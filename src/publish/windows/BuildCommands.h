@@ -34,16 +34,20 @@ public:
     // and counts, the looks of the title field and the body), then starts `helpCompilerPath` on the
     // .hpj name without folder in the project's folder, without waiting; an empty path runs
     // `builtInCompiler` instead. Files that cannot be written do not stop the compiler; every
-    // problem is in the message.
+    // problem is in the message. `warnings` receives what the author should read although the
+    // files were written (topics whose braces do not pair up).
     BuildOutcome Compiler2Click(QStringList& lines, int pageCount, int popupCount, const store::FieldLook& title,
-        const store::FieldLook& body, const QString& currentFileName, const QString& helpCompilerPath) const;
+        const store::FieldLook& body, const QString& currentFileName, const QString& helpCompilerPath,
+        QStringList* warnings = nullptr) const;
 
     // "Créer l'aide &HTML", after the caller's EcritFiche: writes the .hpj and the .rtf as the build
     // does; when both are written, `job` receives the writing of the help site into the folder
     // PROJET-html beside the project (the caller runs it, then openHtmlHelp). A project never saved
     // has no place for the site; files that could not be written stop the command.
+    // `warnings` receives the build's warnings, as for F9.
     BuildOutcome CreerAideHtml1Click(QStringList& lines, int pageCount, int popupCount, const store::FieldLook& title,
-        const store::FieldLook& body, const QString& currentFileName, std::function<hlp::CompileResult()>* job) const;
+        const store::FieldLook& body, const QString& currentFileName, std::function<hlp::CompileResult()>* job,
+        QStringList* warnings = nullptr) const;
     // Opens index.html of the site in `folder` with the desktop's browser.
     static BuildOutcome openHtmlHelp(const QString& folder);
 
