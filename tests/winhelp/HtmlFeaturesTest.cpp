@@ -134,6 +134,7 @@ private Q_SLOTS:
         const hlp::html::MacroLink link = hlp::html::macroLink(macro, names, hlp::BrowseNeighbours{-1, 1}, &codec);
         QCOMPARE(link.topic, topic);
         QCOMPARE(link.href, href);
+        QCOMPARE(link.missing.isEmpty(), QByteArray(QTest::currentDataTag()) != "unknown number");
     }
 
     void russianInItsCodePage()

@@ -95,10 +95,12 @@ MacroLink macroLink(const QByteArray& macro, const SiteNames& names, const Brows
     if ((n == "jumpid" || n == "ji" || n == "popupid" || n == "pi") && args.size() >= 2) {
         link.topic = names.topic(args[1]);
         link.popup = n == "popupid" || n == "pi";
+        link.missing = link.topic < 0 ? args[1] : QByteArray();
     } else if ((n == "jumpcontext" || n == "jc" || n == "popupcontext" || n == "pc") && args.size() >= 2) {
         const std::uint32_t number = args[1].startsWith("0x") ? args[1].mid(2).toUInt(&numberOk, 16) : args[1].toUInt(&numberOk);
         link.topic = numberOk ? names.topicForNumber(number) : -1;
         link.popup = n == "popupcontext" || n == "pc";
+        link.missing = link.topic < 0 ? args[1] : QByteArray();
     } else if (n == "jumpcontents" || n == "contents") {
         link.href = "index.html";
     } else if (n == "search") {
@@ -110,6 +112,7 @@ MacroLink macroLink(const QByteArray& macro, const SiteNames& names, const Brows
         link.href = "motscles.html?filtre=" + QUrl::toPercentEncoding(decode(args[0].split(';').front()));
     } else if (n == "next" || n == "prev") {
         link.topic = n == "next" ? browse.next : browse.previous;
+        link.understood = true; // at an end of the sequence it does nothing, as in the viewer
     } else if (n == "back") {
         link.href = "index.html"; // the script goes back in the browser's history instead
         link.back = true;
@@ -307,6 +310,14 @@ bool TopicWriter::linkTarget(const Topic& topic, LinkKind kind, const QByteArray
         if (toTopic >= 0 || !href.isEmpty())
             return true;
         const QByteArray name = target.left(target.indexOf('(')).trimmed();
+        if (!m.missing.isEmpty()) {
+            m_cx.diagnostics.warning(QStringLiteral("dans la rubrique %1, la macro %2 mène à %3, que le projet ne définit pas ; son "
+                                                    "texte est écrit sans lien.")
+                                         .arg(this->name(topic), quoted(m_cx.codec.decode(name)), quoted(m_cx.codec.decode(m.missing))));
+            return false;
+        }
+        if (m.understood)
+            return false;
         warnOnce("macro:" + name.toLower(),
             QStringLiteral("la macro %1 (rubrique %2) n'a pas d'équivalent dans l'aide HTML ; son texte est écrit sans lien.")
                 .arg(quoted(m_cx.codec.decode(name)), this->name(topic)));

@@ -70,6 +70,8 @@ struct MacroLink {
     int topic = -1;
     QByteArray href;   // for the contents, search and keyword pages
     bool back = false; // Back(): the script goes back in the history
+    QByteArray missing; // a jump or popup to a context string or number the project does not define
+    bool understood = false; // known, and doing nothing here (Next at the end of a sequence)
 };
 MacroLink macroLink(const QByteArray& macro, const SiteNames& names, const BrowseNeighbours& browse = {},
     const TextCodec* codec = nullptr);
