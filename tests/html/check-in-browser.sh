@@ -16,7 +16,8 @@ export TYX_CHROMIUM=$chromium PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1
 rm -rf "$work"
 mkdir -p "$work/npm" "$work/captures"
 cp "$src/tests/html/package.json" "$src/tests/html/package-lock.json" "$src/tests/html/check-site.mjs" "$work/npm/"
-(cd "$work/npm" && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error)
+# From the local cache when it has the package: no network needed after the first run.
+(cd "$work/npm" && npm ci --prefer-offline --no-audit --no-fund --ignore-scripts --loglevel=error)
 # Every site is checked, whatever the one before gave.
 status=0
 check() { (cd "$work/npm" && node check-site.mjs "$@") || status=1; }

@@ -107,10 +107,12 @@ bool SiteFolder::add(const QString& name, const QByteArray& bytes, QString* erro
 {
     if (!m_work)
         return fail(error, QStringLiteral("le dossier de l'aide HTML n'est pas prêt."));
-    const QDir out(m_work->path());
     const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
-    if (slash > 0 && !out.exists(name.left(slash)) && !out.mkpath(name.left(slash)))
-        return fail(error, QStringLiteral("impossible de créer le dossier %1.").arg(quoted(name.left(slash))));
+    if (slash > 0) {
+        const QDir out(m_work->path());
+        if (!out.exists(name.left(slash)) && !out.mkpath(name.left(slash)))
+            return fail(error, QStringLiteral("impossible de créer le dossier %1.").arg(quoted(name.left(slash))));
+    }
 #ifdef Q_OS_UNIX
     // Straight system calls: a large help has ten thousand pages, and a new file costs far more
     // than a new name for an old one on many file systems.
@@ -136,7 +138,7 @@ bool SiteFolder::add(const QString& name, const QByteArray& bytes, QString* erro
         return fail(error, QStringLiteral("impossible d'écrire %1 : %2").arg(quoted(name), systemError(why)));
     return true;
 #else
-    QFile file(out.filePath(name));
+    QFile file(QDir(m_work->path()).filePath(name));
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
         return fail(error, QStringLiteral("impossible d'écrire %1 : %2").arg(quoted(name), file.errorString()));
     file.close();
