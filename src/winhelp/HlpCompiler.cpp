@@ -31,7 +31,10 @@ struct Definition {
 
 class Build {
 public:
-    Build(const QString& hpjPath, CompileResult& result) : m_hpjPath(hpjPath), m_result(result) {}
+    Build(const QString& hpjPath, CompileResult& result, const QString& outputPath = {}, const HelpOutput& output = {})
+        : m_hpjPath(hpjPath), m_result(result), m_outputPath(outputPath), m_output(output)
+    {
+    }
     void run();
 
 private:
@@ -55,6 +58,8 @@ private:
 
     QString m_hpjPath;
     CompileResult& m_result;
+    QString m_outputPath;
+    HelpOutput m_output; // another output instead of the .hlp file
     Diagnostics m_diag;
     HelpProject m_project;
     HelpDocument m_doc;
@@ -399,7 +404,7 @@ void Build::finish(bool written)
 void Build::run()
 {
     const QFileInfo hpj(m_hpjPath);
-    m_result.hlpPath = hpj.absoluteDir().filePath(hpj.completeBaseName() + QStringLiteral(".hlp"));
+    m_result.hlpPath = m_output ? m_outputPath : hpj.absoluteDir().filePath(hpj.completeBaseName() + QStringLiteral(".hlp"));
     // A FIFO or a device would block the reader or never end.
     if (const QString why = safefile::notRegularFile(m_hpjPath); !why.isEmpty()) {
         m_diag.error(QStringLiteral("impossible de lire le fichier projet %1 : %2.").arg(quoted(m_hpjPath), why));
@@ -423,6 +428,10 @@ void Build::run()
     checkMap();
     loadPictures(files);
     checkHotspots();
+    if (m_output) {
+        finish(m_output(ReadHelp{m_project, m_doc, contentsTopic(), m_input.aliases, m_diag}));
+        return;
+    }
     loadIcon(files);
     loadBaggage(files);
 
@@ -450,6 +459,14 @@ CompileResult HlpCompiler::compile(const QString& hpjPath)
 {
     CompileResult result;
     Build build(hpjPath, result);
+    build.run();
+    return result;
+}
+
+CompileResult HlpCompiler::compile(const QString& hpjPath, const QString& outputPath, const HelpOutput& output)
+{
+    CompileResult result;
+    Build build(hpjPath, result, outputPath, output);
     build.run();
     return result;
 }

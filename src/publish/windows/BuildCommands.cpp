@@ -1,17 +1,20 @@
 #include "publish/windows/BuildCommands.h"
 
 #include "publish/core/BuildNames.h"
+#include "publish/core/HtmlBuild.h"
 #include "publish/core/ProjectBuild.h"
 #include "publish/windows/EditHpj.h"
 #include "publish/windows/FixerHcp.h"
 #include "publish/windows/Options.h"
 #include "platform/core/Launcher.h"
+#include "platform/windows/DesktopOpen.h"
 #include "platform/windows/Prompts.h"
 #include "store/core/ProjectBlock.h"
 #include "store/core/TextRules.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QUrl>
 
 namespace {
 
@@ -119,6 +122,44 @@ BuildOutcome BuildCommands::Compiler2Click(QStringList& lines, int pageCount, in
         revertFiles();
     out.message = notes.join(QLatin1Char(' '));
     return out;
+}
+
+BuildOutcome BuildCommands::CreerAideHtml1Click(QStringList& lines, int pageCount, int popupCount,
+    const store::FieldLook& title, const store::FieldLook& body, const QString& currentFileName,
+    std::function<hlp::CompileResult()>* job, QStringList* warnings) const
+{
+    if (warnings)
+        warnings->clear();
+    if (currentFileName.trimmed().isEmpty())
+        return {false, QStringLiteral("Enregistrez d'abord le projet : l'aide HTML s'écrit dans un dossier à côté de lui."), nullptr};
+    const publish::BuildNames files = publish::buildNames(currentFileName);
+    const publish::BuildFiles written = publish::writeBuildFiles(lines, pageCount, popupCount, title, body, currentFileName);
+    if (warnings)
+        *warnings = written.warnings;
+    if (!written.ok()) {
+        // A site made from files the build could not write would not be this project.
+        const QString problem = written.noProjectBlock
+            ? QStringLiteral("Le document n'a pas de bloc projet : « %1 » n'a pas été écrit.").arg(files.hpj)
+            : QStringLiteral("Fichier « %1 » non écrit : %2. Les fichiers « %3 » et « %4 » restent tels qu'ils étaient.")
+                  .arg(written.failedPath, written.error, store::fileNamePart(files.hpj), store::fileNamePart(files.rtf));
+        return {false, problem + QStringLiteral(" L'aide HTML n'a pas été écrite."), nullptr};
+    }
+    // The site is made from the document, not from these two: they are whole and stay.
+    written.files->keep();
+    if (job)
+        *job = publish::htmlHelpJob(lines, pageCount, currentFileName);
+    return {true, QString(), nullptr};
+}
+
+BuildOutcome BuildCommands::openHtmlHelp(const QString& folder)
+{
+    const QString index = QDir(folder).filePath(QStringLiteral("index.html"));
+    if (!QFileInfo::exists(index))
+        return {false, QStringLiteral("L'aide HTML « %1 » n'existe pas.").arg(QDir::toNativeSeparators(index)), nullptr};
+    QString error;
+    if (!desktop::open(QUrl::fromLocalFile(index), &error))
+        return {false, error, nullptr};
+    return {true, QString(), nullptr};
 }
 
 BuildOutcome BuildCommands::startViewer(const QString& file, const QStringList& arguments, const QString& folder,
