@@ -152,25 +152,15 @@ int main(int argc, char** argv)
         err(QStringLiteral("fichier ") + quoted(r.hpjPath) + QStringLiteral(" écrit."));
         err(QStringLiteral("fichier ") + quoted(r.rtfPath) + QStringLiteral(" écrit."));
     };
-    if (!compile || html) {
-        // The help site is made from the document, not from these two: they are whole and stay.
+    if (!compile) {
         r.files->keep();
         written();
-        if (!compile)
-            return Success;
-    }
-    if (html) {
-        const hlp::CompileResult h = publish::writeHtmlHelp(doc.DocumentLines, doc.PageCount, hpaPath);
-        for (const QString& line : h.diagnostics)
-            say(stderr, line);
-        if (!h.written) {
-            err(QStringLiteral("l'aide HTML ") + quoted(h.hlpPath) + QStringLiteral(" n'a pas été écrite."));
-            return FileError;
-        }
         return Success;
     }
 
-    const hlp::CompileResult c = hlp::HlpCompiler().compile(r.hpjPath);
+    // The help file or the help site is made from these two files.
+    const hlp::CompileResult c = html ? publish::writeHtmlHelp(doc.DocumentLines, doc.PageCount, hpaPath)
+                                      : hlp::HlpCompiler().compile(r.hpjPath);
     if (c.written) {
         r.files->keep();
         written();
@@ -178,7 +168,8 @@ int main(int argc, char** argv)
     for (const QString& line : c.diagnostics)
         say(stderr, line);
     if (!c.written) {
-        err(QStringLiteral("le fichier ") + quoted(c.hlpPath) + QStringLiteral(" n'a pas été écrit."));
+        err((html ? QStringLiteral("l'aide HTML ") : QStringLiteral("le fichier ")) + quoted(c.hlpPath)
+            + (html ? QStringLiteral(" n'a pas été écrite.") : QStringLiteral(" n'a pas été écrit.")));
         if (r.files->revert())
             err(QStringLiteral("les fichiers ") + quoted(r.hpjPath) + QStringLiteral(" et ") + quoted(r.rtfPath)
                 + QStringLiteral(" sont remis tels qu'ils étaient."));

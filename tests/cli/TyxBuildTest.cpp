@@ -289,17 +289,23 @@ private Q_SLOTS:
         QCOMPARE(int(f.topics().size()), topics);
     }
 
-    // An output name taken by a folder: none of the three files changes, and nothing says "écrit".
+    // An output name taken by a folder (or, for the help site, a folder of other files): none of
+    // the build's files changes, and nothing says "écrit".
     void writeFailures_data()
     {
         QTest::addColumn<QString>("blocked");
-        QTest::newRow("rtf blocked") << u8("p.rtf");
-        QTest::newRow("hpj blocked") << u8("p.hpj");
-        QTest::newRow("hlp blocked") << u8("p.hlp");
+        QTest::addColumn<bool>("html");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("rtf blocked") << u8("p.rtf") << false << u8("c'est un dossier");
+        QTest::newRow("hpj blocked") << u8("p.hpj") << false << u8("c'est un dossier");
+        QTest::newRow("hlp blocked") << u8("p.hlp") << false << u8("c'est un dossier");
+        QTest::newRow("help site blocked") << u8("p-html") << true << u8("n'est pas vide");
     }
     void writeFailures()
     {
         QFETCH(QString, blocked);
+        QFETCH(bool, html);
+        QFETCH(QString, reason);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString hpa = dir.filePath(u8("p.hpa"));
@@ -308,11 +314,13 @@ private Q_SLOTS:
         QVERIFY(writeProject(hpa, lines));
         for (const char* name : {"p.hpj", "p.rtf", "p.hlp"})
             QVERIFY(u8(name) == blocked ? QDir(dir.path()).mkdir(blocked) : textfile::writeBytes(dir.filePath(u8(name)), name));
+        if (html)
+            QVERIFY(QDir(dir.path()).mkdir(blocked) && textfile::writeBytes(dir.filePath(blocked + u8("/notes.txt")), "à garder"));
         const auto before = faults::folderBytes(dir.path());
-        const Run r = tyxbuild({hpa});
+        const Run r = tyxbuild(html ? QStringList{u8("--html"), hpa} : QStringList{hpa});
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(u8("« ") + dir.filePath(blocked) + u8(" »")), qPrintable(r.err));
-        QVERIFY2(r.err.contains(u8("c'est un dossier")), qPrintable(r.err));
+        QVERIFY2(r.err.contains(reason), qPrintable(r.err));
         QVERIFY2(!r.err.contains(u8("» écrit")) && !r.err.contains(u8("hlp écrit")), qPrintable(r.err));
         QCOMPARE(faults::folderBytes(dir.path()), before);
     }

@@ -4,8 +4,10 @@
 #include "support/FaultPoints.h"
 #include "support/TestRegistry.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -250,6 +252,68 @@ private Q_SLOTS:
         QCOMPARE(bytesOf(a), QByteArray("neuf"));
         set.keep();
         QCOMPARE(faults::folderBytes(dir.path()), (QMap<QString, QByteArray>{{"p.hpj", "neuf"}}));
+    }
+
+    // A folder written file by file (a help site): a failure at any point leaves the earlier
+    // folder byte for byte and nothing beside it, with the reason in French.
+    void newFolderFaultAtEveryPointKeepsOldFolder_data()
+    {
+        QTest::addColumn<bool>("earlier");
+        QTest::addColumn<bool>("exchange");
+        QTest::newRow("no earlier folder") << false << true;
+        QTest::newRow("earlier folder") << true << true;
+        QTest::newRow("earlier folder, file system without exchange") << true << false;
+    }
+    void newFolderFaultAtEveryPointKeepsOldFolder()
+    {
+        QFETCH(bool, earlier);
+        QFETCH(bool, exchange);
+        QTemporaryDir dir;
+        const QString target = dir.filePath("aide");
+        const auto writeOld = [&] {
+            QDir(target).removeRecursively();
+            return !earlier
+                || (QDir().mkpath(target + "/images") && put(target + "/index.html", "ancien")
+                    && put(target + "/images/a.png", "ancienne image"));
+        };
+        const auto writeNew = [&](QString* why) {
+            safefile::NewFolder folder(target);
+            return folder.open(why) && folder.add("index.html", bigBytes(), why) && folder.add("images/b.png", "image", why)
+                && folder.add("x/y/z.html", "", why) && folder.commit(why);
+        };
+        // Points counted from 0; the one numbered `failAt` fails with ENOSPC. Without exchange, the
+        // file system refuses the one-step swap first (not a point of its own).
+        QList<faults::Point> seen;
+        int count = 0, failAt = -1;
+        bool asideDone = false;
+        safefile::setFaultHook([&](safefile::Step step, const QString& path) {
+            if (!exchange && step == safefile::Step::Rename && !asideDone)
+                return EINVAL;
+            asideDone = asideDone || step == safefile::Step::Backup;
+            seen.append({step, path});
+            return count++ == failAt ? ENOSPC : 0;
+        });
+        const auto unhook = qScopeGuard([] { safefile::setFaultHook({}); });
+        QVERIFY(writeOld());
+        QString why;
+        QVERIFY2(writeNew(&why), qPrintable(why));
+        const QMap<QString, QByteArray> written{{"aide/index.html", bigBytes()}, {"aide/images/b.png", "image"}, {"aide/x/y/z.html", ""}};
+        QCOMPARE(faults::folderBytes(dir.path()), written);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"aide"});
+        const QList<faults::Point> points = seen;
+        QVERIFY(points.size() >= 9);
+        for (int i = 0; i < points.size(); ++i) {
+            QVERIFY(writeOld());
+            const auto before = faults::folderBytes(dir.path());
+            count = 0;
+            asideDone = false;
+            failAt = i;
+            QVERIFY2(!writeNew(&why), faults::stepName(points[i].step));
+            QCOMPARE(why, QString::fromUtf8("disque plein"));
+            QCOMPARE(faults::folderBytes(dir.path()), before);
+            QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                earlier ? QStringList{"aide"} : QStringList());
+        }
     }
 };
 

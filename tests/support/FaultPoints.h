@@ -70,6 +70,7 @@ inline const char* stepName(safefile::Step s)
     case safefile::Step::Journal: return "journal";
     case safefile::Step::Rename: return "rename";
     case safefile::Step::Restore: return "restore";
+    case safefile::Step::Folder: return "folder";
     }
     return "?";
 }

@@ -3,10 +3,12 @@
 #include "SampleProject.h"
 #include "winhelp/html/HtmlFolder.h"
 #include "winhelp/html/HtmlHelp.h"
+#include "support/FaultPoints.h"
 #include "support/TestRegistry.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -89,6 +91,47 @@ private Q_SLOTS:
         // Nothing hidden is left beside the site.
         for (const QString& e : entries(dir.path()))
             QVERIFY2(!e.startsWith(QLatin1Char('.')), qPrintable(e));
+    }
+
+    // A write failure at any point (a page, a picture, the sync, the swap) leaves the earlier site
+    // byte for byte, nothing hidden beside it, and says why in French.
+    void aFaultAtAnyPointLeavesTheEarlierSite()
+    {
+        QTemporaryDir dir;
+        hlptest::SampleProject project = hlptest::generatedProject(3);
+        QString hpj = project.writeWithBuild(dir.path(), QStringLiteral("GENERE"));
+        const QString site = dir.filePath(QStringLiteral("GENERE-html"));
+        QVERIFY(hlp::html::writeHtmlHelp(hpj, site).written);
+        const QMap<QString, QByteArray> earlier = faults::folderBytes(site);
+        const QStringList besides = entries(dir.path());
+
+        project.topics[1].body = QStringList{QStringLiteral("Autre texte.") + QChar(0xB6)};
+        project.topics[2].body = QStringList{QStringLiteral("Texte nouveau.") + QChar(0xB6)};
+        hpj = project.writeWithBuild(dir.path(), QStringLiteral("GENERE"));
+        // The earlier site, put back before each run.
+        const auto putBack = [&] {
+            bool ok = QDir(site).removeRecursively();
+            for (auto f = earlier.begin(); ok && f != earlier.end(); ++f)
+                ok = QDir().mkpath(QFileInfo(QDir(site).filePath(f.key())).path()) && writeFile(QDir(site).filePath(f.key()), f.value());
+            return ok;
+        };
+        QList<faults::Point> all = faults::record([&] { QVERIFY(hlp::html::writeHtmlHelp(hpj, site).written); });
+        QVERIFY(all.size() >= 8);
+        for (int i = 0; i < all.size(); ++i) {
+            QVERIFY(putBack());
+            hlp::CompileResult r;
+            {
+                const faults::Inject fault(i, ENOSPC);
+                r = hlp::html::writeHtmlHelp(hpj, site);
+            }
+            QVERIFY2(!r.written, faults::stepName(all[i].step));
+            QVERIFY2(r.diagnostics.join('\n').contains(QStringLiteral("disque plein")), qPrintable(r.diagnostics.join('\n')));
+            QCOMPARE(faults::folderBytes(site), earlier);
+            QCOMPARE(entries(dir.path()), besides);
+        }
+        QVERIFY(putBack());
+        QVERIFY(hlp::html::writeHtmlHelp(hpj, site).written);
+        QVERIFY(faults::folderBytes(site) != earlier);
     }
 
     void aSiteNeverFinishedLeavesNothing()

@@ -187,6 +187,7 @@ void TMainForm::CreerAideHtml1Click()
     status(outcome.message);
     if (!job)
         return;
+    buildFiles_ = outcome.files;
     htmlSite_ = publish::buildNames(CurrentFileName).html;
     Compilation->start(std::move(job));
     status(QStringLiteral("Écriture de l'aide HTML %1 en cours...").arg(store::fileNamePart(htmlSite_)));
@@ -208,7 +209,7 @@ void TMainForm::compileFinished(const hlp::CompileResult& result)
         status(result.written ? QStringLiteral("Fichier d'aide %1 écrit (%2).").arg(name, topics)
                               : QString(QStringLiteral("Le fichier d'aide %1 n'a pas été écrit : voir les messages.").arg(name) + restored));
     else if (!result.written)
-        status(QStringLiteral("L'aide HTML %1 n'a pas été écrite : voir les messages.").arg(name));
+        status(QString(QStringLiteral("L'aide HTML %1 n'a pas été écrite : voir les messages.").arg(name) + restored));
     else {
         const BuildOutcome opened = BuildCommands::openHtmlHelp(site);
         status(opened.ok ? QStringLiteral("Aide HTML %1 écrite (%2) et ouverte dans le navigateur.").arg(name, topics)

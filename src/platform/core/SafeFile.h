@@ -82,6 +82,33 @@ private:
     QString journalPath_;
 };
 
+// A folder written file by file that then takes the place of another folder whole (a help site).
+// Until commit() the files live in a hidden folder beside the target; an earlier folder at the
+// target stays as it was until the new one is complete, and a failure at any point leaves it so.
+class NewFolder {
+public:
+    explicit NewFolder(const QString& target);
+    ~NewFolder(); // a folder never committed leaves nothing behind
+    NewFolder(const NewFolder&) = delete;
+    NewFolder& operator=(const NewFolder&) = delete;
+
+    // Makes the hidden folder (and the target's missing parents). False with the reason.
+    bool open(QString* error);
+    // One new file; `name` is relative to the folder, with '/' before its subfolders.
+    bool add(const QString& name, QByteArrayView bytes, QString* error);
+    // A new file that is the same as `existing` (a hard link): false when that cannot be.
+    bool addSame(const QString& name, const QString& existing);
+    // Syncs every file, then puts the folder in the target's place; the earlier one is removed.
+    bool commit(QString* error);
+
+    QString target() const { return target_; }
+
+private:
+    bool makeSubfolders(const QString& name, QString* error);
+    QString target_;
+    QString work_;
+};
+
 // Puts back the old files of every set in `folder` whose program was killed between its commit
 // and its keep() or revert(). A set still in the hands of a living program is left alone.
 void recoverSets(const QString& folder);
@@ -96,7 +123,8 @@ enum class Step {
     Backup, // keeping the old file of a set until it is committed
     Journal, // the list of a set's old files, written before the first rename
     Rename, // the temporary file over the target
-    Restore // an old file of a set put back
+    Restore, // an old file of a set put back
+    Folder  // a folder made for the files (a new folder's hidden folder and subfolders)
 };
 using FaultHook = std::function<int(Step step, const QString& path)>;
 void setFaultHook(FaultHook hook); // an empty hook removes it

@@ -144,11 +144,10 @@ BuildOutcome BuildCommands::CreerAideHtml1Click(QStringList& lines, int pageCoun
                   .arg(written.failedPath, written.error, store::fileNamePart(files.hpj), store::fileNamePart(files.rtf));
         return {false, problem + QStringLiteral(" L'aide HTML n'a pas été écrite."), nullptr};
     }
-    // The site is made from the document, not from these two: they are whole and stay.
-    written.files->keep();
     if (job)
         *job = publish::htmlHelpJob(lines, pageCount, currentFileName);
-    return {true, QString(), nullptr};
+    // The site is made from these two: when it cannot be written, they go back with it.
+    return {true, QString(), written.files};
 }
 
 BuildOutcome BuildCommands::openHtmlHelp(const QString& folder)

@@ -1,11 +1,11 @@
 #include "winhelp/html/HtmlFolder.h"
 
+#include "platform/core/SafeFile.h"
 #include "winhelp/model/Diagnostics.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
@@ -13,11 +13,9 @@
 #include <mutex>
 #include <thread>
 
-#ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 namespace hlp::html {
 
@@ -30,29 +28,15 @@ bool fail(QString* error, const QString& why)
     return false;
 }
 
-// A name beside the target that nothing uses yet.
-QString freeName(const QDir& parent, const QString& base)
+// True when the regular file at `path` holds exactly `bytes`. A FIFO or a device in the earlier
+// site is never waited on.
+bool sameBytes(const QByteArray& path, const QByteArray& bytes, QByteArray& buffer)
 {
-    QString name = base;
-    for (int k = 2; QFileInfo::exists(parent.filePath(name)); ++k)
-        name = base + QString::number(k);
-    return parent.filePath(name);
-}
-
-#ifdef Q_OS_UNIX
-QString systemError(int code)
-{
-    return QString::fromLocal8Bit(std::strerror(code));
-}
-
-// True when the file at `path` holds exactly `bytes`.
-bool sameBytes(const char* path, const QByteArray& bytes, QByteArray& buffer)
-{
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat st {};
-    bool same = ::fstat(fd, &st) == 0 && st.st_size == bytes.size();
+    bool same = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == bytes.size();
     if (same) {
         // One byte more than expected tells a file that grew since.
         buffer.resize(bytes.size() + 1);
@@ -62,13 +46,15 @@ bool sameBytes(const char* path, const QByteArray& bytes, QByteArray& buffer)
     ::close(fd);
     return same;
 }
-#endif
 
 } // namespace
 
 bool isHelpSite(const QString& folder)
 {
-    QFile map(QDir(folder).filePath(QStringLiteral("contextes.json")));
+    const QString path = QDir(folder).filePath(QStringLiteral("contextes.json"));
+    if (!safefile::notRegularFile(path).isEmpty())
+        return false;
+    QFile map(path);
     return map.open(QIODevice::ReadOnly) && map.read(200).contains("\"generateur\": \"Tyx Plumet\"");
 }
 
@@ -91,14 +77,12 @@ bool SiteFolder::open(QString* error)
                                               "il n'est pas remplacé.")
                                    .arg(m_shown));
     }
-    const QDir parent = target.absoluteDir();
-    if (!parent.exists() && !QDir().mkpath(parent.path()))
-        return fail(error, QStringLiteral("impossible de créer le dossier %1.").arg(quoted(QDir::toNativeSeparators(parent.path()))));
-    m_work = std::make_unique<QTemporaryDir>(parent.filePath(QStringLiteral(".") + target.fileName() + QStringLiteral("-XXXXXX")));
-    if (!m_work->isValid())
-        return fail(error, QStringLiteral("impossible d'écrire dans le dossier %1 : %2")
-                               .arg(quoted(QDir::toNativeSeparators(parent.path())), m_work->errorString()));
-    m_workPath = QFile::encodeName(m_work->path()) + '/';
+    m_work = std::make_unique<safefile::NewFolder>(m_target);
+    QString why;
+    if (!m_work->open(&why)) {
+        m_work.reset();
+        return fail(error, QStringLiteral("impossible de créer le dossier %1 : %2.").arg(m_shown, why));
+    }
     m_targetPath = QFile::encodeName(m_target) + '/';
     return true;
 }
@@ -107,71 +91,29 @@ bool SiteFolder::add(const QString& name, const QByteArray& bytes, QString* erro
 {
     if (!m_work)
         return fail(error, QStringLiteral("le dossier de l'aide HTML n'est pas prêt."));
-    const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
-    if (slash > 0) {
-        const QDir out(m_work->path());
-        if (!out.exists(name.left(slash)) && !out.mkpath(name.left(slash)))
-            return fail(error, QStringLiteral("impossible de créer le dossier %1.").arg(quoted(name.left(slash))));
-    }
-#ifdef Q_OS_UNIX
-    // Straight system calls: a large help has ten thousand pages, and a new file costs far more
-    // than a new name for an old one on many file systems.
-    const QByteArray path = m_workPath + QFile::encodeName(name);
+    // A large help has ten thousand pages, and a new file costs far more than a new name for an
+    // old one on many file systems.
     if (m_replacing) {
         const QByteArray old = m_targetPath + QFile::encodeName(name);
-        if (sameBytes(old.constData(), bytes, m_buffer) && ::link(old.constData(), path.constData()) == 0)
+        if (sameBytes(old, bytes, m_buffer) && m_work->addSame(name, QFile::decodeName(old)))
             return true;
     }
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    bool written = fd >= 0;
-    for (qsizetype done = 0; written && done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        written = n > 0;
-        done += written ? n : 0;
-    }
-    const int why = errno;
-    if (fd >= 0 && ::close(fd) != 0 && written)
-        return fail(error, QStringLiteral("impossible d'écrire %1 : %2").arg(quoted(name), systemError(errno)));
-    if (!written)
-        return fail(error, QStringLiteral("impossible d'écrire %1 : %2").arg(quoted(name), systemError(why)));
+    QString why;
+    if (!m_work->add(name, bytes, &why))
+        return fail(error, QStringLiteral("impossible d'écrire %1 : %2.").arg(quoted(name), why));
     return true;
-#else
-    QFile file(QDir(m_work->path()).filePath(name));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
-        return fail(error, QStringLiteral("impossible d'écrire %1 : %2").arg(quoted(name), file.errorString()));
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        return fail(error, QStringLiteral("impossible d'écrire %1 : %2").arg(quoted(name), file.errorString()));
-    return true;
-#endif
 }
 
 bool SiteFolder::commit(QString* error)
 {
     if (!m_work)
         return fail(error, QStringLiteral("le dossier de l'aide HTML n'est pas prêt."));
-    // A temporary folder is private; a site is read by browsers and web servers.
-    QFile::setPermissions(m_work->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
-            | QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther);
-    const QFileInfo target(m_target);
-    QString old;
-    if (target.exists()) {
-        old = freeName(target.absoluteDir(), QStringLiteral(".") + target.fileName() + QStringLiteral("-ancien"));
-        if (!QDir().rename(m_target, old))
-            return fail(error, QStringLiteral("impossible de remplacer le dossier %1 : il est peut-être ouvert par un autre programme.")
-                                   .arg(m_shown));
-    }
-    if (!QDir().rename(m_work->path(), m_target)) {
-        if (!old.isEmpty())
-            QDir().rename(old, m_target);
-        return fail(error, QStringLiteral("impossible de mettre le nouveau site à la place de %1.").arg(m_shown));
-    }
-    m_work->setAutoRemove(false);
+    QString why;
+    if (!m_work->commit(&why))
+        return fail(error, QStringLiteral("impossible de mettre la nouvelle aide HTML à la place de %1 : %2. "
+                                          "L'aide qui s'y trouvait reste telle qu'elle était.")
+                               .arg(m_shown, why));
     m_work.reset();
-    if (!old.isEmpty())
-        QDir(old).removeRecursively();
     return true;
 }
 

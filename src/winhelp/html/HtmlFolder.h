@@ -1,14 +1,16 @@
 #pragma once
-// Writes a whole site at once: the files go into a hidden folder beside the target, which then
-// takes the target's place, so a failed write never leaves half a site and an earlier site stays
-// as it was until the new one is complete.
+// Writes a whole site at once through safefile::NewFolder: the files go into a hidden folder
+// beside the target, which then takes the target's place, so a failed write never leaves half a
+// site and an earlier site stays as it was until the new one is complete.
 #include "winhelp/html/HtmlNames.h"
 
 #include <QString>
 #include <memory>
 #include <vector>
 
-class QTemporaryDir;
+namespace safefile {
+class NewFolder;
+}
 
 namespace hlp::html {
 
@@ -31,9 +33,9 @@ private:
     QString m_target;
     QString m_shown; // the target as messages name it
     bool m_replacing = false;
-    std::unique_ptr<QTemporaryDir> m_work;
+    std::unique_ptr<safefile::NewFolder> m_work;
     QByteArray m_buffer; // an earlier file, read to compare
-    QByteArray m_workPath, m_targetPath; // as the system takes them, with a final '/' 
+    QByteArray m_targetPath; // as the system takes it, with a final '/' 
 };
 
 // Hands the files to a SiteFolder on a thread of its own, so that the disk is written while the
