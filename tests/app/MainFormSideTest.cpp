@@ -3,10 +3,12 @@
 #include "editor/windows/SearchDialogs.h"
 #include "publish/windows/TFichTxt.h"
 #include "publish/windows/TextLinesView.h"
+#include "support/FaultPoints.h"
 #include "support/WidgetDriving.h"
 #include "support/TestRegistry.h"
 
 #include <QAction>
+#include <QDir>
 #include <QApplication>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -148,6 +150,38 @@ private Q_SLOTS:
         QCOMPARE(f.prompts.asked.size(), 2);
         QVERIFY(f.prompts.asked.last().startsWith(QString::fromUtf8("Impossible d'écrire le fichier")));
         QVERIFY(QFileInfo(f.path("dossier.txt")).isDir());
+    }
+
+    // A write error at any step of an export: the earlier file stays byte for byte and the reason
+    // is said in French.
+    void exportFaultKeepsTheEarlierFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("step");
+        for (const char* name : {"sortie.txt", "sortie.rtf"})
+            for (const safefile::Step step : {safefile::Step::Create, safefile::Step::Write, safefile::Step::Sync,
+                     safefile::Step::Close, safefile::Step::Rename})
+                QTest::addRow("%s %s", name, faults::stepName(step)) << QString::fromLatin1(name) << int(step);
+    }
+    void exportFaultKeepsTheEarlierFile()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, step);
+        ShellFixture f;
+        f.writeProject("p.hpa", {"A"});
+        f.prompts.fileNames << f.path("p.hpa");
+        f.main->OpenItem->trigger();
+        const QByteArray earlier("ancien\xA0\xFF\r\n");
+        writeFile(f, name, earlier);
+        f.prompts.fileNames << f.path(name);
+        f.prompts.answers << Answer::Ok;
+        safefile::setFaultHook([step](safefile::Step s, const QString&) { return int(s) == step ? ENOSPC : 0; });
+        f.main->Exporter1->trigger();
+        safefile::setFaultHook({});
+        QCOMPARE(f.prompts.asked.size(), 2);
+        QCOMPARE(f.prompts.asked.last(), QString::fromUtf8("Impossible d'écrire le fichier « %1 » : disque plein").arg(f.path(name)));
+        QCOMPARE(f.bytes(name), earlier);
+        QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"p.hpa", name}));
     }
 
     void importReplacesTheSelection_data()
