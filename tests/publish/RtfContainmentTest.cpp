@@ -61,6 +61,8 @@ private Q_SLOTS:
         QTest::newRow("ignorable destination outside a group") << QStringList{"\\*\\foo x"} << "1\\";
         QTest::newRow("destination in a group of its own") << QStringList{"a {\\txe b", "c}d"} << "1\\";
         QTest::newRow("page break of the author's") << QStringList{"\\qc x\\par\\page y"} << "1\\";
+        QTest::newRow("see-also target edited by hand") << QStringList{"b"} << "1\\\\xe{";
+        QTest::newRow("see-also target with a brace") << QStringList{"b"} << "1\\De}ux{";
     }
     void everyTopicStaysItsOwn()
     {

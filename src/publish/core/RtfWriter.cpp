@@ -53,7 +53,9 @@ void writeTopic(RtfOut& out, const QStringList& lines, const BlockSpan& s, const
 
     const qsizetype slash = keywordLine.indexOf(u'\\');
     const QStringView keywordPart = slash >= 0 ? QStringView(keywordLine).left(slash) : QStringView(keywordLine);
-    const QString target = slash >= 0 ? keywordLine.mid(slash + 1, MaxSeeAlsoTarget) : QString();
+    // The editor stores a context key there; a file edited by hand may hold anything, and a brace
+    // or backslash in the hidden text would swallow the topics after it.
+    const QString target = slash >= 0 ? store::ContextKey(keywordLine.mid(slash + 1, MaxSeeAlsoTarget)) : QString();
     const QString keywords = keywordText(keywordPart);
     if (!keywords.isEmpty())
         out.line(KeywordFootnote(keywords));
