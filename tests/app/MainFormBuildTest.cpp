@@ -38,28 +38,53 @@ private Q_SLOTS:
         QVERIFY(!f.main->CompileReport->isVisible()); // nothing to read after a clean build
     }
 
-    // F9 while the .hlp cannot be written: the compile thread fails, and the .hpj and .rtf of the
-    // last build come back, so the three files still belong together.
+    // F9 while the .hlp cannot be written, or "Créer l'aide HTML" while the site cannot: the
+    // compile thread fails, and the .hpj and .rtf of the last build come back, so the files still
+    // belong together.
+    void failedCompileKeepsTheLastBuild_data()
+    {
+        QTest::addColumn<bool>("html");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("help file") << false << QString::fromUtf8("c'est un dossier");
+        QTest::newRow("help site") << true << QString::fromUtf8("n'est pas vide");
+    }
     void failedCompileKeepsTheLastBuild()
     {
+        QFETCH(bool, html);
+        QFETCH(QString, reason);
         ShellFixture f;
+        QList<QUrl> opened;
+        desktop::setRecorder([&](const QUrl& u) {
+            opened << u;
+            return true;
+        });
         f.writeProject("DEMO.hpa", {"Accueil", "Suite"});
         f.main->CurrentFileName = f.path("DEMO.hpa");
         f.pages->Charge(f.main->CurrentFileName);
         store::EcritHpj(f.pages->doc().DocumentLines, f.main->CurrentFileName);
         QVERIFY(textfile::writeBytes(f.path("DEMO.hpj"), "ancien hpj"));
         QVERIFY(textfile::writeBytes(f.path("DEMO.rtf"), "ancien rtf"));
-        QVERIFY(QDir(f.dir.path()).mkdir("DEMO.hlp"));
+        QVERIFY(QDir(f.dir.path()).mkdir(html ? "DEMO-html" : "DEMO.hlp"));
+        if (html)
+            QVERIFY(textfile::writeBytes(f.path("DEMO-html/notes.txt"), "à garder"));
         QVERIFY(f.showActive());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F9);
+        if (html)
+            f.main->CreerAideHtml1->trigger();
+        else
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F9);
         QVERIFY(f.main->Compilation->running() || f.main->StatusBar->currentMessage().contains("remis"));
         f.main->Compilation->wait();
+        desktop::setRecorder(nullptr);
         QCOMPARE(f.bytes("DEMO.hpj"), QByteArray("ancien hpj"));
         QCOMPARE(f.bytes("DEMO.rtf"), QByteArray("ancien rtf"));
+        QVERIFY(opened.isEmpty());
         const QString said = f.main->StatusBar->currentMessage();
-        QVERIFY2(said.contains(QString::fromUtf8("n'a pas été écrit")) && said.contains(QString::fromUtf8("remis tels qu'ils étaient")),
+        QVERIFY2(said.contains(QString::fromUtf8(html ? "n'a pas été écrite" : "n'a pas été écrit"))
+                && said.contains(QString::fromUtf8("remis tels qu'ils étaient")),
             qPrintable(said));
-        QVERIFY(f.main->CompileReport->text().contains(QString::fromUtf8("c'est un dossier")));
+        QVERIFY2(f.main->CompileReport->text().contains(reason), qPrintable(f.main->CompileReport->text()));
+        if (html)
+            QCOMPARE(f.bytes("DEMO-html/notes.txt"), QString::fromUtf8("à garder").toUtf8());
     }
 
     void problemsAreShownByTitle()
