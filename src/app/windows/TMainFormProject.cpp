@@ -97,6 +97,8 @@ void TMainForm::Compiler2Click()
     const BuildOutcome outcome = Build.Compiler2Click(d.DocumentLines, d.PageCount, d.PopupCount,
         PagesHlp->titleLook(), PagesHlp->bodyLook(), CurrentFileName, HelpCompilerPath);
     Build.builtInCompiler = nullptr;
+    if (outcome.documentChanged)
+        d.DocumentModified = true;
     status(outcome.message);
     if (hpjToCompile.isEmpty() || !Compilation)
         return;

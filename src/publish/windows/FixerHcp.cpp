@@ -39,6 +39,7 @@ TFixerHcp::TFixerHcp(QWidget* parent)
     Button1 = plainButton(QStringLiteral("..."), "Button1", this);
     Button1->setGeometry(384, 34, 40, 24);
     Button1->setToolTip(QStringLiteral("Choisir le programme du compilateur"));
+    Button1->setAccessibleName(Button1->toolTip());
 
     Label2 = new QLabel(QStringLiteral("Laisser le chemin vide pour utiliser le compilateur intégré."), this);
     Label2->setObjectName(QStringLiteral("Label2"));
