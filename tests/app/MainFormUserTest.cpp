@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QToolButton>
+#include <QWindow>
 
 using Answer = Prompts::Answer;
 
@@ -349,6 +350,32 @@ private Q_SLOTS:
         }
         w->hide();
         QVERIFY2(nameless.isEmpty(), qPrintable(nameless.join(", ")));
+    }
+
+    // The fixed dialogs ask the window manager for a title bar with a close box only, at one size.
+    void fixedDialogsHaveACloseBoxOnly_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        for (const char* name : {"AboutBox", "TCalendrier", "THorloge", "TPocket", "TOptions", "TFixerHcp"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void fixedDialogsHaveACloseBoxOnly()
+    {
+        QFETCH(QString, dialog);
+        ShellFixture f;
+        auto* d = f.main->findChild<QDialog*>(dialog);
+        QVERIFY(d);
+        d->show();
+        QVERIFY(QTest::qWaitForWindowExposed(d));
+        const Qt::WindowFlags flags = d->windowHandle()->flags();
+        QCOMPARE(flags & Qt::WindowType_Mask, Qt::Dialog);
+        for (Qt::WindowType hint : {Qt::WindowMinimizeButtonHint, Qt::WindowMaximizeButtonHint,
+                 Qt::WindowFullscreenButtonHint, Qt::WindowContextHelpButtonHint})
+            QVERIFY2(!(flags & hint), qPrintable(QString::number(int(hint), 16)));
+        QVERIFY(flags & Qt::CustomizeWindowHint);
+        QVERIFY(flags & Qt::WindowCloseButtonHint);
+        QCOMPARE(d->windowHandle()->minimumSize(), d->windowHandle()->maximumSize());
+        d->hide();
     }
 
     // Save As while the compiler runs, F9 again, and quitting during a compile: the window never

@@ -1,5 +1,6 @@
 #include "publish/windows/FixerHcp.h"
 
+#include "platform/windows/FixedDialog.h"
 #include "platform/windows/Prompts.h"
 
 #include <QGuiApplication>
@@ -25,7 +26,7 @@ TFixerHcp::TFixerHcp(QWidget* parent)
 {
     setObjectName(QStringLiteral("TFixerHcp"));
     setWindowTitle(QStringLiteral("Fixer le compilateur"));
-    setFixedSize(440, 160);
+    fixeddialog::apply(this, QSize(440, 160));
 
     Label1 = new QLabel(QStringLiteral("Chemin du compilateur"), this);
     Label1->setObjectName(QStringLiteral("Label1"));

@@ -2,6 +2,7 @@
 
 #include "platform/windows/ColourWords.h"
 #include "platform/windows/FieldText.h"
+#include "platform/windows/FixedDialog.h"
 #include "platform/windows/Prompts.h"
 #include "store/core/ProjectBlock.h"
 #include "store/core/TextRules.h"
@@ -82,7 +83,7 @@ TOptions::TOptions(QWidget* parent)
 {
     setObjectName(QStringLiteral("TOptions"));
     setWindowTitle(QStringLiteral("Options du projet"));
-    setFixedSize(467, 341);
+    fixeddialog::apply(this, QSize(467, 341));
 
     QLabel* titleLabel = label(QStringLiteral("Titre de l'aide"), this, {14, 16, 110, 20});
     Edit1 = new QLineEdit(this);
