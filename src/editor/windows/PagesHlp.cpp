@@ -390,16 +390,7 @@ void TPagesHlp::runCommand(const std::function<void()>& command)
 
 bool TPagesHlp::blockChangedUnderFields() const
 {
-    const int open = store::findTag(store_.DocumentLines, store::topicOpenTag(store_.CurrentPage));
-    if (open < 0)
-        return !syncedBlock_.isEmpty();
-    const int end = store::blockEnd(store_.DocumentLines, open, store::topicCloseTag(store_.CurrentPage));
-    if (end - open + 1 != syncedBlock_.size())
-        return true;
-    for (int i = open; i <= end; ++i)
-        if (store_.DocumentLines[i] != syncedBlock_[i - open])
-            return true;
-    return false;
+    return store_.pageBlockDiffers(syncedBlock_);
 }
 
 void TPagesHlp::FormActivate()

@@ -265,19 +265,33 @@ QStringList DocumentStore::pageBlock(const TopicFields& f) const
     return topicBlock(CurrentPage, stored);
 }
 
-bool DocumentStore::pageDiffers(const TopicFields& f) const
+namespace {
+
+// Whether the block opened at `open` (or no block, -1) reads other than `written`.
+bool blockDiffers(const QStringList& lines, int open, const QString& closeTag, const QStringList& written)
 {
-    const int open = findTag(DocumentLines, topicOpenTag(CurrentPage));
-    const QStringList written = pageBlock(f);
     if (open < 0)
         return !written.isEmpty();
-    const int end = blockEnd(DocumentLines, open, topicCloseTag(CurrentPage));
+    const int end = blockEnd(lines, open, closeTag);
     if (end - open + 1 != written.size())
         return true;
     for (int i = open; i <= end; ++i)
-        if (DocumentLines[i] != written[i - open])
+        if (lines[i] != written[i - open])
             return true;
     return false;
+}
+
+} // namespace
+
+bool DocumentStore::pageBlockDiffers(const QStringList& block) const
+{
+    return blockDiffers(DocumentLines, findTag(DocumentLines, topicOpenTag(CurrentPage)), topicCloseTag(CurrentPage),
+        block);
+}
+
+bool DocumentStore::pageDiffers(const TopicFields& f) const
+{
+    return pageBlockDiffers(pageBlock(f));
 }
 
 void DocumentStore::writePage(const TopicFields& f, bool bodyModified, QStringList* block)
@@ -288,12 +302,14 @@ void DocumentStore::writePage(const TopicFields& f, bool bodyModified, QStringLi
     }
     if (!PageModified)
         return;
-    if (pageDiffers(f))
-        DocumentModified = true;
+    const QString close = topicCloseTag(CurrentPage);
     const int open = findTag(DocumentLines, topicOpenTag(CurrentPage));
-    if (open >= 0)
-        removeBlock(DocumentLines, open, topicCloseTag(CurrentPage));
     const QStringList written = pageBlock(f);
+    // Any field that reads otherwise is a change to save, not only the body.
+    if (blockDiffers(DocumentLines, open, close, written))
+        DocumentModified = true;
+    if (open >= 0)
+        removeBlock(DocumentLines, open, close);
     DocumentLines << written;
     if (block)
         *block = written;

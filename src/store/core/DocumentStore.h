@@ -48,6 +48,8 @@ public:
     // whether it differs from the block the document holds now.
     QStringList pageBlock(const TopicFields& f) const;
     bool pageDiffers(const TopicFields& f) const;
+    // Whether the page's block in the document (none: empty) reads other than `block`.
+    bool pageBlockDiffers(const QStringList& block) const;
     // Writes the page back when it changed (any field: a new block is an unsaved change); `bodyModified` is the body editor's own flag. When it
     // wrote, `block` receives the page's new block lines (empty when the page lost its block).
     void writePage(const TopicFields& f, bool bodyModified, QStringList* block = nullptr);
