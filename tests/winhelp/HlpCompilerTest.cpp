@@ -14,8 +14,6 @@
 
 namespace {
 
-const QChar kMark(0xB6);
-
 QByteArray readAll(const QString& path)
 {
     QFile f(path);
