@@ -1,6 +1,7 @@
 // The program as a person uses it: keys on the focused widget, menu entries, the file dialogs of
 // the modal seam. A new project compiles at its first F9, a Save As then F9 compiles the text on
 // screen, no change is lost at quit or at Open, and the window agrees with itself.
+#include "BodyKeys.h"
 #include "ShellFixture.h"
 
 #include "publish/windows/CompileJob.h"
@@ -84,7 +85,7 @@ std::function<int(QDialog&)> typeHelpTitle(const QString& title)
             return int(QDialog::Rejected);
         auto* options = static_cast<TOptions*>(&d);
         QTest::keyClick(options->Edit1, Qt::Key_A, Qt::ControlModifier);
-        typeText(options->Edit1, title);
+        bodykeys::typeText(options->Edit1, title);
         QTest::keyClick(options->Edit1, Qt::Key_Return);
         return d.result();
     };
@@ -137,7 +138,7 @@ private Q_SLOTS:
 
         clickInto(f.pages->Memo1);
         QTest::keyClick(focused(), Qt::Key_End, Qt::ControlModifier);
-        typeText(focused(), QString::fromUtf8(" modifié"));
+        bodykeys::typeText(focused(), QString::fromUtf8(" modifié"));
         f.prompts.fileNames << f.path("copie.hpa");
         f.main->Enregistrersous1->trigger();
         compileWithF9(f);
@@ -197,7 +198,7 @@ private Q_SLOTS:
         showActive(f);
         clickInto(f.pages->Memo1);
         QTest::keyClick(focused(), Qt::Key_End, Qt::ControlModifier);
-        typeText(focused(), QString::fromUtf8(" tapé"));
+        bodykeys::typeText(focused(), QString::fromUtf8(" tapé"));
         f.prompts.fileNames << f.path(name);
         QTest::keyClick(focused(), Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(f.prompts.asked.size(), 1);

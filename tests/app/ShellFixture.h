@@ -15,17 +15,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-// Types `text` on `w` key by key, accented letters included (QTest::keyClicks takes ASCII only).
-inline void typeText(QWidget* w, const QString& text)
-{
-    for (const QChar c : text) {
-        if (c.unicode() < 128)
-            QTest::keyClick(w, c.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
-
 struct ShellFixture {
     ShellFixture()
         : previousDirectory(QDir::currentPath())

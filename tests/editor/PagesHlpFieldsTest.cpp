@@ -133,6 +133,20 @@ private Q_SLOTS:
         QCOMPARE(reread.doc().PageCount, 2);
     }
 
+    // A line separator pasted into the body ends the line there, as it shows, and is stored so.
+    void pastedLineSeparatorInTheBody()
+    {
+        Editor e(page(0, "1\\", "Titre", {}));
+        e.focus(e.p.Memo1);
+        QApplication::clipboard()->setText(QString("un") + QChar::LineSeparator + "deux");
+        QTest::keyClick(e.p.Memo1, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(e.p.Memo1->document()->blockCount(), 2);
+        QTest::keyClick(e.p.Memo1, Qt::Key_PageDown);
+        QVERIFY(e.p.Sauve(e.dir.filePath("p.hpa")));
+        QCOMPARE(e.p.doc().DocumentLines.mid(e.p.doc().DocumentLines.size() - 3, 2), (QStringList{"un", "deux"}));
+        QVERIFY(e.prompts.asked.isEmpty()); // nothing had to become "?"
+    }
+
     void anyChangedFieldIsAnUnsavedChange_data()
     {
         QTest::addColumn<QString>("field");

@@ -1,5 +1,6 @@
 #include "publish/core/ProjectBuild.h"
 
+#include "publish/core/BraceCheck.h"
 #include "publish/core/BuildNames.h"
 #include "publish/core/RtfWriter.h"
 #include "store/core/ProjectBlock.h"
@@ -20,6 +21,7 @@ BuildFiles writeBuildFiles(QStringList& documentLines, int pageCount, int popupC
         store::fileNamePart(names.rtf));
     if (!r.hpjWritten)
         r.noProjectBlock = !store::projectFileLines(documentLines).has_value();
+    r.warnings = braceWarnings(documentLines, pageCount, popupCount);
     r.rtfWritten = ExportRtf(documentLines, pageCount, popupCount, title, body, r.rtfPath, &r.rtfError);
     return r;
 }
