@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-cmake -S . -B out -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B out -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTYX_WERROR=ON
 cmake --build out -j2
 export QT_QPA_PLATFORM=offscreen
 cd out && ctest --output-on-failure -j1

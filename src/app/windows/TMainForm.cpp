@@ -128,7 +128,7 @@ void TMainForm::attachPagesHlp(TPagesHlp* pages)
     pagesWindow_->installEventFilter(this);
     ClientArea->addSubWindow(pagesWindow_);
     pagesWindow_->showMaximized();
-    pages->setWordWrap(true); // the body wraps until the settings say otherwise
+    pages->setWordWrap(WordWrap->isChecked()); // the body follows the menu's check mark
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)

@@ -138,6 +138,8 @@ void TMainForm::Compiler2Click()
     const BuildOutcome outcome = Build.Compiler2Click(d.DocumentLines, d.PageCount, d.PopupCount,
         PagesHlp->titleLook(), PagesHlp->bodyLook(), CurrentFileName, HelpCompilerPath, &buildWarnings_);
     Build.builtInCompiler = nullptr;
+    if (outcome.documentChanged)
+        d.DocumentModified = true;
     status(outcome.message);
     if (hpjToCompile.isEmpty() || !Compilation) {
         if (!buildWarnings_.isEmpty() && CompileReport) {

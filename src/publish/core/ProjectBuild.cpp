@@ -4,6 +4,7 @@
 #include "publish/core/BuildNames.h"
 #include "publish/core/RtfWriter.h"
 #include "store/core/ProjectBlock.h"
+#include "store/core/TextRules.h"
 
 namespace publish {
 
@@ -14,7 +15,10 @@ BuildFiles writeBuildFiles(QStringList& documentLines, int pageCount, int popupC
     const BuildNames names = buildNames(projectFile);
     r.hpjPath = names.hpj;
     r.rtfPath = names.rtf;
-    r.hpjWritten = store::ExportHpj(documentLines, pageCount, r.hpjPath, &r.hpjError);
+    // The compiler must read the topic file this build writes, whatever the block was made for.
+    r.blockFollowed = store::followProjectName(documentLines, projectFile);
+    r.hpjWritten = store::ExportHpj(documentLines, pageCount, r.hpjPath, &r.hpjError,
+        store::fileNamePart(names.rtf));
     if (!r.hpjWritten)
         r.noProjectBlock = !store::projectFileLines(documentLines).has_value();
     r.warnings = braceWarnings(documentLines, pageCount, popupCount);

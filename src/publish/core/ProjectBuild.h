@@ -11,6 +11,7 @@ namespace publish {
 struct BuildFiles {
     QString hpjPath;
     QString rtfPath;
+    bool blockFollowed = false;  // the project block was made to name this project (the document changed)
     bool hpjWritten = false;
     bool noProjectBlock = false; // the .hpj was not written because the document has no project block
     QString hpjError;            // the system's reason when it could not be written
@@ -21,7 +22,9 @@ struct BuildFiles {
 };
 
 // Writes the .hpj file (refreshing the [MAP] section of `documentLines`, as a build does) and then
-// the RTF topic file. Both are attempted even when the first fails.
+// the RTF topic file. Both are attempted even when the first fails. The project block is first
+// made to name this project's topic file (store::followProjectName), so the compiler always reads
+// the topic file this build writes.
 BuildFiles writeBuildFiles(QStringList& documentLines, int pageCount, int popupCount, const store::FieldLook& title,
     const store::FieldLook& body, const QString& projectFile);
 

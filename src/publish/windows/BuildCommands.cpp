@@ -70,6 +70,7 @@ BuildOutcome BuildCommands::Compiler2Click(QStringList& lines, int pageCount, in
     };
     // The same writer as the command-line build, so both give the same bytes.
     const publish::BuildFiles written = publish::writeBuildFiles(lines, pageCount, popupCount, title, body, currentFileName);
+    out.documentChanged = written.blockFollowed;
     if (written.noProjectBlock)
         problem(QStringLiteral("Le document n'a pas de bloc projet : « %1 » n'a pas été écrit.").arg(files.hpj));
     else if (!written.hpjWritten)

@@ -18,6 +18,7 @@ class TOptions;
 struct BuildOutcome {
     bool ok = true;
     QString message;
+    bool documentChanged = false; // the project block was made to name this project
 };
 
 class BuildCommands {
