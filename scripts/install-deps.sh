@@ -9,6 +9,10 @@ packages=(
   qt6-qpa-plugins libxkbcommon-dev qt6-translations-l10n
   fonts-dejavu-core
 )
+# Install and package checks: .deb build and lint, desktop entry and MIME type validation, icons.
+if [ "${TYX_WITH_PACKAGING:-1}" = 1 ]; then
+  packages+=(dpkg-dev fakeroot file lintian desktop-file-utils libxml2-utils shared-mime-info librsvg2-bin)
+fi
 # The WinHelp viewer check needs Wine and a virtual display.
 if [ "${TYX_WITH_WINE:-1}" = 1 ]; then
   packages+=(xvfb xauth wine wine64 imagemagick)

@@ -67,12 +67,7 @@ void TMainForm::Nouveau1Click()
 void TMainForm::OpenItemClick()
 {
     editorCommand([this] {
-        const QString chosen = prompts().openFileName(this, ProjectFilter, ProjectPattern);
-        if (chosen.isEmpty())
-            return;
-        CurrentFileName = store::forceExtension(chosen, ProjectExtension);
-        PagesHlp->Charge(CurrentFileName);
-        setFileCaption();
+        openProject(prompts().openFileName(this, ProjectFilter, ProjectPattern));
     });
 }
 
@@ -87,7 +82,10 @@ TMainForm::SaveResult TMainForm::Save()
         return SaveAs();
     CurrentFileName = store::forceExtension(CurrentFileName, ProjectExtension);
     // A failure has shown the system's reason; nothing more to say.
-    return PagesHlp->Sauve(CurrentFileName) ? SaveResult::Saved : SaveResult::Failed;
+    if (!PagesHlp->Sauve(CurrentFileName))
+        return SaveResult::Failed;
+    rememberProject();
+    return SaveResult::Saved;
 }
 
 void TMainForm::Enregistrersous1Click()
@@ -113,6 +111,8 @@ TMainForm::SaveResult TMainForm::SaveAs()
     if (write)
         result = PagesHlp->Sauve(CurrentFileName) ? SaveResult::Saved : SaveResult::Failed;
     setFileCaption();
+    if (result == SaveResult::Saved)
+        rememberProject();
     return result;
 }
 

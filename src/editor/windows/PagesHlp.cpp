@@ -121,7 +121,7 @@ void TPagesHlp::FormCreate()
     store_.createEmpty(titleLook_, bodyLook_);
 }
 
-void TPagesHlp::Charge(const QString& fileName)
+bool TPagesHlp::Charge(const QString& fileName)
 {
     const QString name = store::forceExtension(fileName, QStringLiteral(".hpa"));
     const bool wasModified = store_.DocumentModified;
@@ -130,7 +130,7 @@ void TPagesHlp::Charge(const QString& fileName)
     if (!store_.load(name, &missing, &error)) {
         prompts().tell(this, QStringLiteral("Impossible de lire le fichier « %1 » : %2").arg(name, error),
             Prompts::Kind::Error);
-        return;
+        return false;
     }
     if (!missing)
         Memo1->document()->setModified(false);
@@ -144,6 +144,7 @@ void TPagesHlp::Charge(const QString& fileName)
     // With no file nothing was read: the open document keeps its unsaved changes.
     if (!repaired)
         store_.DocumentModified = missing ? wasModified : false;
+    return !missing;
 }
 
 bool TPagesHlp::Sauve(const QString& fileName)

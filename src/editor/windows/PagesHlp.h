@@ -18,7 +18,8 @@ public:
     const store::DocumentStore& doc() const { return store_; }
 
     // Store operations.
-    void Charge(const QString& fileName);
+    // True when a file was read (false: no such file, or it could not be read and the reason was shown).
+    bool Charge(const QString& fileName);
     bool Sauve(const QString& fileName); // false when the file could not be written
     bool Verif();                         // true when the document was repaired
     void litHeader();

@@ -1,6 +1,7 @@
 #include "publish/windows/BuildCommands.h"
 
 #include "publish/core/BuildNames.h"
+#include "publish/core/OwnHelp.h"
 #include "publish/core/ProjectBuild.h"
 #include "publish/windows/EditHpj.h"
 #include "publish/windows/FixerHcp.h"
@@ -128,6 +129,18 @@ QString BuildCommands::ownHelpFile(const QString& startDirectory)
 BuildOutcome BuildCommands::HContents(const QString& helpFile) const
 {
     BuildOutcome out = startViewer(helpFile, {store::fileNamePart(helpFile)}, store::folderPart(helpFile), false);
+    if (!out.ok && out.message.isEmpty())
+        out.message = QStringLiteral("Le fichier d'aide « %1 » est introuvable.").arg(helpFile);
+    return out;
+}
+
+BuildOutcome BuildCommands::HelpContext(const QString& helpFile, int number) const
+{
+    const QString context = publish::ownhelp::contextString(helpFile, number);
+    if (context.isEmpty() || publish::hlpviewer::find(probe).kind != publish::hlpviewer::Kind::WinHelp)
+        return HContents(helpFile);
+    BuildOutcome out = startViewer(helpFile, {QStringLiteral("-i"), context, store::fileNamePart(helpFile)},
+        store::folderPart(helpFile), false);
     if (!out.ok && out.message.isEmpty())
         out.message = QStringLiteral("Le fichier d'aide « %1 » est introuvable.").arg(helpFile);
     return out;

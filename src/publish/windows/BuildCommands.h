@@ -46,6 +46,9 @@ public:
     BuildOutcome HowToUse(const QString& helpFile) const;
     // The program's own help file in the start directory.
     static QString ownHelpFile(const QString& startDirectory);
+    // F1: the program's own help file opened at help context `number` (0: at its contents). The
+    // WinHelp viewer is sent to the topic itself; a desktop viewer of .hlp files gets the file.
+    BuildOutcome HelpContext(const QString& helpFile, int number) const;
 
     // "&Fixer compilateur...": Init, modal showing, Result. True when OK was pressed.
     static bool Fixerlecompilateur1Click(TFixerHcp& dialog, QString& helpCompilerPath);

@@ -1,0 +1,56 @@
+// The program's own help: where it is found, and F1 on menus, fields and windows.
+#include "app/windows/TMainForm.h"
+
+#include "app/windows/HelpKey.h"
+#include "publish/core/OwnHelp.h"
+#include "publish/windows/EditHpj.h"
+#include "publish/windows/FixerHcp.h"
+#include "publish/windows/Options.h"
+#include "publish/windows/TCompileReport.h"
+#include "app/windows/TAboutBox.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDialog>
+#include <QStatusBar>
+#include <utility>
+
+#ifndef TYX_DATA_FROM_BINDIR
+#define TYX_DATA_FROM_BINDIR "../share/tyxplumet"
+#endif
+#ifndef TYX_INSTALLED_DATA
+#define TYX_INSTALLED_DATA "/usr/local/share/tyxplumet"
+#endif
+
+void TMainForm::createHelpKey()
+{
+    HelpPlaces.executableDirectory = QCoreApplication::applicationDirPath();
+    HelpPlaces.dataFromExecutable = QStringLiteral(TYX_DATA_FROM_BINDIR);
+    HelpPlaces.installedData = QStringLiteral(TYX_INSTALLED_DATA);
+    new HelpKey([this](int context) { helpOnContext(context); }, this);
+}
+
+QString TMainForm::ownHelpFile() const
+{
+    publish::ownhelp::Places places = HelpPlaces;
+    places.startDirectory = StartDirectory.isEmpty() ? QDir::currentPath() : StartDirectory;
+    const QString found = publish::ownhelp::find(publish::ownhelp::searchFolders(places), publish::ownhelp::HlpName);
+    return found.isEmpty() ? BuildCommands::ownHelpFile(places.startDirectory) : found;
+}
+
+void TMainForm::helpOnContext(int context)
+{
+    status(Build.HelpContext(ownHelpFile(), context).message);
+}
+
+void TMainForm::assignHelpContexts()
+{
+    const std::pair<QWidget*, int> dialogs[] = {
+        {FixerHcp, 10}, {CompileReport, 10}, {Options, 9}, {EditHpj, 9},
+        {Calendrier, 12}, {Horloge, 12}, {Pocket, 12}, {AboutBox, 13},
+    };
+    for (const auto& [dialog, context] : dialogs) {
+        if (dialog && !dialog->property("helpContext").isValid())
+            dialog->setProperty("helpContext", context);
+    }
+}
