@@ -4,13 +4,19 @@
 
 #include "publish/core/RtfWriter.h"
 #include "winhelp/HlpCompiler.h"
+#include "editor/windows/LienAussi.h"
 #include "editor/windows/PagesHlp.h"
+#include "editor/windows/Propriete.h"
+#include "platform/windows/Prompts.h"
+#include "store/windows/PageListe.h"
+#include "store/windows/PageOut.h"
 #include "platform/core/TextFile.h"
 #include "store/core/ProjectBlock.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -34,6 +40,17 @@ double medianMs(int runs, const std::function<void()>& prepare, const std::funct
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
 }
+
+// The modal seam closes every dialog at once: the benchmark measures the commands, not a person.
+class ClosingPrompts final : public Prompts {
+public:
+    Answer ask(QWidget*, const QString&, Buttons, Kind) override { return Answer::No; }
+    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    int showModal(QDialog&) override { return 0; }
+    bool chooseFont(QWidget*, QFont&, QColor&) override { return false; }
+    bool chooseColour(QWidget*, QColor&) override { return false; }
+};
 
 void report(const char* name, double ms, double baseline)
 {
@@ -76,6 +93,39 @@ int main(int argc, char** argv)
     }, [&] { pages.Suivant(); }), baseline);
     report("Supprime", medianMs(5, [&] { pages.doc().CurrentPage = 0; pages.LitFiche(); }, [&] { pages.Supprime(); }), baseline);
     report("CreMap", medianMs(11, nullptr, [&] { store::CreMap(pages.doc().DocumentLines, pages.doc().PageCount); }), baseline);
+
+    // Page index, renumbering, hierarchy and properties on the loaded project.
+    {
+        ClosingPrompts closing;
+        setPrompts(&closing);
+        pages.Charge(path);
+        TPageListe index;
+        TPageOut outline;
+        TLienAussi picker;
+        TPropriete properties;
+        pages.setLinkDialogs({&index, &outline, &picker, &properties});
+        const QStringList loaded = pages.doc().DocumentLines;
+        report("PageIndex", medianMs(5, nullptr, [&] { index.Init(loaded); }), baseline);
+        // The worst case: the whole order reversed, every topic changing its number.
+        QStringList lines;
+        bool modified = false;
+        report("Renumber", medianMs(5, [&] {
+            lines = loaded;
+            lines.detach(); // the document is the editor's own, never shared while it is renumbered
+            index.Init(lines);
+            QList<QListWidgetItem*> items;
+            while (index.ListBox1->count() > 0)
+                items << index.ListBox1->takeItem(index.ListBox1->count() - 1);
+            for (QListWidgetItem* item : items)
+                index.ListBox1->addItem(item);
+        }, [&] { index.Result(lines, modified); }), baseline);
+        report("Hierarchy", medianMs(5, nullptr, [&] { outline.Init(loaded); }), baseline);
+        pages.doc().CurrentPage = pages.doc().PageCount / 2;
+        pages.LitFiche();
+        report("Properties", medianMs(21, nullptr, [&] { pages.Proprietes(); }), baseline);
+        pages.setLinkDialogs({});
+        setPrompts(nullptr);
+    }
 
     // The help build of the same project: topic file, then the compile of the .hpj written with it.
     pages.Charge(path);

@@ -30,6 +30,11 @@ private Q_SLOTS:
         QCOMPARE(index.topic(1), 1); // first occurrence wins, as the scan
         QCOMPARE(index.topic(2), -1);
         QVERIFY(!isTopicOpenPrefix(lines[1])); // lower case is found but not counted
+        const QStringList tagged{"<HPJ>", "<BLOC0000>", "<hpj>"};
+        const TagIndex others(tagged);
+        QCOMPARE(others.find(u"<Hpj>"), 0);
+        QCOMPARE(others.find(u"<HEADER>"), -1);
+        QCOMPARE(others.find(u"<bloc0000>"), 1);
     }
 
     void removeBlockStopsAtExactClose()

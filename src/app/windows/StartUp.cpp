@@ -7,7 +7,11 @@
 #include "publish/windows/CompileJob.h"
 #include "publish/windows/Options.h"
 #include "publish/windows/TCompileReport.h"
+#include "editor/windows/LienAussi.h"
 #include "editor/windows/PagesHlp.h"
+#include "editor/windows/Propriete.h"
+#include "store/windows/PageListe.h"
+#include "store/windows/PageOut.h"
 #include "tools/windows/TCalendrier.h"
 #include "tools/windows/THorloge.h"
 #include "tools/windows/TPocket.h"
@@ -23,9 +27,14 @@ std::unique_ptr<TMainForm> createWindows()
     auto* pages = new TPagesHlp;
     pages->setObjectName(QStringLiteral("PagesHlp"));
     m->attachPagesHlp(pages);
+    m->PageListe = new TPageListe(m);
+    m->PageOut = new TPageOut(m);
     m->FixerHcp = new TFixerHcp(m);
     m->Options = new TOptions(m);
     m->EditHpj = new TEditHpj(m);
+    m->LienAussi = new TLienAussi(m);
+    m->Propriete = new TPropriete(m);
+    pages->setLinkDialogs({m->PageListe, m->PageOut, m->LienAussi, m->Propriete});
     m->CompileReport = new TCompileReport(m);
     m->Compilation = new CompileJob(m);
     QObject::connect(m->Compilation, &CompileJob::finished, m, [m](const hlp::CompileResult& r) { m->compileFinished(r); });

@@ -32,6 +32,10 @@ class TEditHpj;
 class TFixerHcp;
 class TOptions;
 class TPagesHlp;
+class TPageListe;
+class TPageOut;
+class TLienAussi;
+class TPropriete;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -57,6 +61,10 @@ public:
     TEditHpj* EditHpj = nullptr;
     TCompileReport* CompileReport = nullptr;
     // Page index, hierarchy, see-also picker and properties (made in start-up order).
+    TPageListe* PageListe = nullptr;
+    TPageOut* PageOut = nullptr;
+    TLienAussi* LienAussi = nullptr;
+    TPropriete* Propriete = nullptr;
 
     // Popup editor and popup list.
 

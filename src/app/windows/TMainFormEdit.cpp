@@ -115,13 +115,25 @@ void TMainForm::Liste1Click()
     editorCommand([this] { PagesHlp->Index(); });
 }
 
-void TMainForm::Hirachie1Click() { }
+void TMainForm::Hirachie1Click()
+{
+    editorCommand([this] { PagesHlp->Niveaux(); });
+}
 
-void TMainForm::Proprites1Click() { }
+void TMainForm::Proprites1Click()
+{
+    editorCommand([this] { PagesHlp->Proprietes(); });
+}
 
-void TMainForm::Lienvoiraussi1Click() { }
+void TMainForm::Lienvoiraussi1Click()
+{
+    editorCommand([this] { PagesHlp->VoirAussi(); });
+}
 
-void TMainForm::Supprimervoiraussi1Click() { }
+void TMainForm::Supprimervoiraussi1Click()
+{
+    editorCommand([this] { PagesHlp->SupVa(); });
+}
 
 // ---- Popups: not wired yet, the entries do nothing ----
 

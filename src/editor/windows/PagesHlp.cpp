@@ -338,15 +338,6 @@ void TPagesHlp::Opt()
     });
 }
 
-void TPagesHlp::Index()
-{
-    if (indexHook_) {
-        runCommand(indexHook_);
-        return;
-    }
-    EcritFiche();
-}
-
 void TPagesHlp::setWordWrap(bool on)
 {
     Memo1->setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);

@@ -8,6 +8,13 @@
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class TLienAussi;
+class TPageListe;
+class TPageOut;
+class TPropriete;
+namespace store {
+struct Renumbering;
+}
 
 class TPagesHlp : public QWidget {
     Q_OBJECT
@@ -44,6 +51,19 @@ public:
     void Opt();
     void Index();
     // Hierarchy, see-also and properties (PagesHlpLinks.cpp).
+    void Niveaux();
+    void VoirAussi();
+    void SupVa();
+    void Proprietes();
+    // The dialogs of the page index and of these commands, made once at start-up. Without them the
+    // commands do nothing but store the page where they would store it.
+    struct LinkDialogs {
+        TPageListe* pageListe = nullptr;
+        TPageOut* pageOut = nullptr;
+        TLienAussi* lienAussi = nullptr;
+        TPropriete* propriete = nullptr;
+    };
+    void setLinkDialogs(const LinkDialogs& dialogs) { linkDialogs_ = dialogs; }
 
     // Markup, pictures and popups (PagesHlpMarkup.cpp, PagesHlpPopups.cpp).
 
@@ -70,8 +90,6 @@ public:
     // Returns false when the dialog could not start (nothing is applied then).
     using OptionsHook = std::function<bool(QWidget* parent, OptionsExchange&)>;
     void setOptionsHook(OptionsHook hook) { optionsHook_ = std::move(hook); }
-    // The page index (F2); until it is installed, F2 only stores the page.
-    void setIndexHook(std::function<void()> hook) { indexHook_ = std::move(hook); }
 
     // Runs a command that may take the activation away (a modal dialog) so that the store on
     // deactivation and the reload on activation cannot undo what it does.
@@ -109,12 +127,17 @@ private:
     void sanitizeBody(int position, int added);
     void sanitizeLine(QLineEdit* edit);
     bool blockChangedUnderFields() const;
+    // After a renumbering the fields follow their topic to its new number, reloaded when its block
+    // changed under them, so the next store never lands on another topic.
+    void followOwnTopic(const store::Renumbering& renumbered);
+    // The page's block was changed by a command while the fields keep their own edits.
+    void keepBlockInStep();
 
     store::DocumentStore store_;
     store::FieldLook titleLook_;
     store::FieldLook bodyLook_;
     OptionsHook optionsHook_;
-    std::function<void()> indexHook_;
+    LinkDialogs linkDialogs_;
     QStringList syncedBlock_; // the page's block as the fields were last read from or written to
     int commandDepth_ = 0;
     bool sanitizing_ = false;

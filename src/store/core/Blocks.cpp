@@ -132,24 +132,24 @@ int TagIndex::numbered(QStringView line, bool& popup)
 
 void TagIndex::rebuild(const QStringList& lines)
 {
+    lines_ = &lines;
     first_.clear();
+    othersIndexed_ = false;
     topics_.fill(-1, MaxBlocks);
     popups_.fill(-1, MaxBlocks);
+    // "<BLOCnnnn>" has 10 characters, "<POPUPnnnn>" 11: the length alone, kept in the list itself,
+    // rules out nearly every line without reading its text.
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString& l = lines[i];
-        if (l.size() < 3 || l.front() != u'<' || l.back() != u'>')
+        if (l.size() != 10 && l.size() != 11)
             continue;
         bool popup = false;
         const int number = numbered(l, popup);
-        if (number >= 0) {
-            int& slot = popup ? popups_[number] : topics_[number];
-            if (slot < 0)
-                slot = int(i);
+        if (number < 0)
             continue;
-        }
-        const QString key = foldAscii(l);
-        if (!first_.contains(key))
-            first_.insert(key, int(i));
+        int& slot = popup ? popups_[number] : topics_[number];
+        if (slot < 0)
+            slot = int(i);
     }
 }
 
@@ -159,6 +159,17 @@ int TagIndex::find(QStringView tag) const
     const int number = numbered(tag, popup);
     if (number >= 0 && !topics_.isEmpty())
         return popup ? popups_[number] : topics_[number];
+    if (!othersIndexed_ && lines_) {
+        othersIndexed_ = true;
+        for (qsizetype i = 0; i < lines_->size(); ++i) {
+            const QString& l = (*lines_)[i];
+            if (l.size() < 3 || l.front() != u'<' || l.back() != u'>')
+                continue;
+            const QString key = foldAscii(l);
+            if (!first_.contains(key))
+                first_.insert(key, int(i));
+        }
+    }
     const auto it = first_.constFind(foldAscii(tag));
     return it == first_.constEnd() ? -1 : it.value();
 }

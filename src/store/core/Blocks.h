@@ -47,19 +47,23 @@ bool looksLikeTag(QStringView line);
 QString protectBodyLine(const QString& line);
 
 // One index of the tag lines for a walk over all blocks: built once, first occurrence wins, so a
-// walk over 10,000 topics does not rescan the document for each one.
+// walk over 10,000 topics does not rescan the document for each one. Topic and popup open tags are
+// indexed at once, reading only the lines of their length; other tag lines on the first `find` of one,
+// which reads the lines given: they must still be there, unchanged.
 class TagIndex {
 public:
     TagIndex() = default;
     explicit TagIndex(const QStringList& lines) { rebuild(lines); }
     void rebuild(const QStringList& lines);
-    int find(QStringView tag) const; // like findTag(lines, tag), or -1
+    int find(QStringView tag) const; // like findTag(lines, tag) on the lines given, or -1
     int topic(int n) const { return n >= 0 && n < topics_.size() ? topics_[n] : -1; }
     int popup(int n) const { return n >= 0 && n < popups_.size() ? popups_[n] : -1; }
 
 private:
     static int numbered(QStringView line, bool& popup);
-    QHash<QString, int> first_;
+    const QStringList* lines_ = nullptr; // not shared: a write to the lines must never copy them
+    mutable QHash<QString, int> first_;
+    mutable bool othersIndexed_ = false;
     QList<int> topics_;
     QList<int> popups_;
 };

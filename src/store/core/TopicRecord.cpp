@@ -34,6 +34,13 @@ QString topicTitle(const QStringList& lines, int open)
     return title;
 }
 
+int keywordLineOf(const QStringList& lines, int open)
+{
+    if (open < 0 || open + 1 >= lines.size() || looksLikeTag(lines[open + 1]))
+        return -1;
+    return open + 1;
+}
+
 QStringList topicBlock(int n, const TopicFields& f)
 {
     QStringList out;

@@ -30,4 +30,8 @@ QStringList topicBlock(int n, const TopicFields& f);
 // character).
 QString topicTitle(const QStringList& lines, int open);
 
+// The keyword line of the block opened at `open`, or -1 when the block has none: the line after the
+// tag is missing or is itself a tag line (a block cut short), and writing into it would break a tag.
+int keywordLineOf(const QStringList& lines, int open);
+
 } // namespace store

@@ -1,18 +1,18 @@
-#include "publish/core/BlockWalk.h"
+#include "store/core/BlockWalk.h"
 
 #include <algorithm>
 
-namespace publish {
+namespace store {
 
 namespace {
 
 // The number of an exact close tag "</BLOCnnnn>" or "</POPUPnnnn>" (letter case included), or -1.
 int closeNumber(const QString& l, bool& popup)
 {
-    int n = store::tagNumber(l, u"</BLOC", false);
+    int n = tagNumber(l, u"</BLOC", false);
     popup = n < 0;
     if (popup)
-        n = store::tagNumber(l, u"</POPUP", false);
+        n = tagNumber(l, u"</POPUP", false);
     return n;
 }
 
@@ -23,7 +23,8 @@ BlockWalk::BlockWalk(const QStringList& lines)
 {
     for (int i = 0; i < int(lines.size()); ++i) {
         const QString& l = lines[i];
-        if (l.size() < 11 || l[0] != u'<' || l[1] != u'/')
+        // "</BLOCnnnn>" has 11 characters, "</POPUPnnnn>" 12: other lengths need no reading.
+        if ((l.size() != 11 && l.size() != 12) || l[0] != u'<' || l[1] != u'/')
             continue;
         bool popup = false;
         const int n = closeNumber(l, popup);
@@ -55,9 +56,9 @@ BlockSpan BlockWalk::span(int open, const std::vector<std::pair<int, int>>& clos
     // block that follows. The scan stays within the block, so a whole walk remains linear.
     int end = open + 1;
     const int size = int(lines_.size());
-    while (end < size && !store::looksLikeTag(lines_[end]))
+    while (end < size && !looksLikeTag(lines_[end]))
         ++end;
     return {open, end, false};
 }
 
-} // namespace publish
+} // namespace store
