@@ -294,20 +294,34 @@ private Q_SLOTS:
         QVERIFY(!m->isVisible()); // the help replaces the menu
     }
 
+    void f1InADialogOpensItsMenusContext_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("context");
+        QTest::newRow("compiler path") << "Fixerlecompilateur1" << "IDH_MenuCompiler";
+        QTest::newRow("page index") << "Liste1" << "IDH_MenuRubriques";
+        QTest::newRow("project options") << "Options1" << "IDH_MenuProjet";
+        QTest::newRow("calculator") << "Calculatrice1" << "IDH_MenuUtilitaires";
+        QTest::newRow("about box") << "About1" << "IDH_MenuAide";
+    }
     void f1InADialogOpensItsMenusContext()
     {
+        QFETCH(QString, command);
+        QFETCH(QString, context);
         DesktopFixture f;
         QVERIFY(QFile::copy(QStringLiteral(TYX_HELP_HLP), f.path("TyxHelp.hlp")));
         f.main->Build.probe = onPath({"winhlp32"});
         StartRecorder recorder;
         f.prompts.dialogs << [](QDialog& d) {
-            QTest::keyClick(d.findChild<QLineEdit*>(), Qt::Key_F1);
+            // The key goes to the field that has the focus in the dialog, or to the dialog itself.
+            QWidget* target = d.focusWidget() ? d.focusWidget() : &d;
+            QTest::keyClick(target, Qt::Key_F1);
             return int(QDialog::Rejected);
         };
-        f.main->Fixerlecompilateur1->trigger();
+        f.main->findChild<QAction*>(command)->trigger();
         QCOMPARE(f.prompts.shownDialogs.size(), 1);
         QCOMPARE(recorder.started.size(), 1);
-        QCOMPARE(recorder.started[0].arguments, (QStringList{"-i", "IDH_MenuCompiler", "TyxHelp.hlp"}));
+        QCOMPARE(recorder.started[0].arguments, (QStringList{"-i", context, "TyxHelp.hlp"}));
     }
 
     void theHelpIsFoundWhereItWasInstalled_data()

@@ -8,6 +8,10 @@
 #include "publish/windows/Options.h"
 #include "publish/windows/TCompileReport.h"
 #include "app/windows/TAboutBox.h"
+#include "editor/windows/LienAussi.h"
+#include "editor/windows/Propriete.h"
+#include "store/windows/PageListe.h"
+#include "store/windows/PageOut.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -46,6 +50,7 @@ void TMainForm::helpOnContext(int context)
 void TMainForm::assignHelpContexts()
 {
     const std::pair<QWidget*, int> dialogs[] = {
+        {PageListe, 8}, {PageOut, 8}, {LienAussi, 8}, {Propriete, 8},
         {FixerHcp, 10}, {CompileReport, 10}, {Options, 9}, {EditHpj, 9},
         {Calendrier, 12}, {Horloge, 12}, {Pocket, 12}, {AboutBox, 13},
     };
