@@ -152,6 +152,48 @@ private Q_SLOTS:
         const QStringList folders{root.filePath("absent"), root.filePath("un"), root.filePath("deux")};
         QCOMPARE(publish::ownhelp::find(folders, publish::ownhelp::HlpName), found.isEmpty() ? QString() : root.filePath(found));
     }
+
+    void htmlPageOfANumber_data()
+    {
+        QTest::addColumn<QString>("map"); // contextes.json; empty: none
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("page"); // empty: no page at all
+        const QString map = R"({"contextes": {"IDH_Motscls": "IDH_Motscls.html"},
+                                "numeros": {"1": "index.html", "5": "IDH_Motscls.html", "6": "absente.html",
+                                            "7": "../dehors.html", "8": "/etc/passwd"}})";
+        QTest::newRow("a mapped number") << map << 5 << "IDH_Motscls.html";
+        QTest::newRow("the contents") << map << 0 << "index.html";
+        QTest::newRow("an unknown number: the first page") << map << 42 << "index.html";
+        QTest::newRow("a page that is not there: the first page") << map << 6 << "index.html";
+        QTest::newRow("never outside the folder") << map << 7 << "index.html";
+        QTest::newRow("nor anywhere else") << map << 8 << "index.html";
+        QTest::newRow("no map") << "" << 5 << "index.html";
+        QTest::newRow("a damaged map") << "{\"numeros\": [" << 5 << "index.html";
+    }
+    void htmlPageOfANumber()
+    {
+        QFETCH(QString, map);
+        QFETCH(int, number);
+        QFETCH(QString, page);
+        QTemporaryDir dir;
+        for (const char* name : {"index.html", "IDH_Motscls.html"}) {
+            QFile f(dir.filePath(QString::fromLatin1(name)));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        if (!map.isEmpty()) {
+            QFile f(dir.filePath("contextes.json"));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(map.toUtf8());
+        }
+        QCOMPARE(publish::ownhelp::htmlPage(dir.path(), number), dir.filePath(page));
+    }
+
+    void noHtmlHelpNoPage()
+    {
+        QTemporaryDir dir;
+        QCOMPARE(publish::ownhelp::htmlPage(dir.path(), 5), QString());
+        QCOMPARE(publish::ownhelp::htmlPage(dir.filePath("absent"), 1), QString());
+    }
 };
 
 TYX_TEST(OwnHelpTest);

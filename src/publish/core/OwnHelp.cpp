@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace publish::ownhelp {
 
@@ -64,6 +66,28 @@ QString contextString(const QString& hlpPath, int number)
     const QString context = QStringLiteral("IDH_") + store::ContextKey(cp1252::decode(help.titleAt(*offset)));
     const auto found = help.contextOffset(context.toLatin1());
     return found && *found == *offset ? context : QString();
+}
+
+QString htmlPage(const QString& folder, int number)
+{
+    const QDir dir(folder);
+    const QString first = dir.filePath(QStringLiteral("index.html"));
+    if (!QFileInfo(first).isFile())
+        return {};
+    QFile map(dir.filePath(QStringLiteral("contextes.json")));
+    if (number <= 0 || !map.open(QIODevice::ReadOnly))
+        return first;
+    const QString page = QJsonDocument::fromJson(map.readAll())
+                             .object()
+                             .value(QStringLiteral("numeros"))
+                             .toObject()
+                             .value(QString::number(number))
+                             .toString();
+    // Only a page of the folder itself: the map is data, not a path to follow anywhere.
+    if (page.isEmpty() || page.contains(QLatin1Char('/')) || page.contains(QLatin1Char('\\')) || page.startsWith(QLatin1Char('.')))
+        return first;
+    const QString path = dir.filePath(page);
+    return QFileInfo(path).isFile() ? path : first;
 }
 
 } // namespace publish::ownhelp

@@ -7,6 +7,8 @@
 namespace publish::ownhelp {
 
 inline const QString HlpName = QStringLiteral("TyxHelp.hlp");
+// The HTML help built from the same project: a folder with one page per topic.
+inline const QString HtmlFolderName = QStringLiteral("TyxHelp-html");
 
 // Where the help lives, in the order it is looked for: the start directory (as it always was),
 // the installed data folder (found from the executable, so a moved installation still finds it,
@@ -27,5 +29,10 @@ QString find(const QStringList& folders, const QString& name, bool folder = fals
 // file `hlpPath`, read back through the file's [MAP] and title index; empty when the file cannot
 // be read or has no such number.
 QString contextString(const QString& hlpPath, int number);
+
+// The page of the HTML help in `folder` that context number `number` opens, as its contextes.json
+// maps them; its first page (index.html) for 0, an unknown number or a missing map; empty when the
+// folder holds no help.
+QString htmlPage(const QString& folder, int number);
 
 } // namespace publish::ownhelp
