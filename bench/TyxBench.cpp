@@ -139,8 +139,34 @@ int main(int argc, char** argv)
     const QString hpjPath = dir.filePath(QStringLiteral("synthese.hpj"));
     store::ExportHpj(lines, doc.PageCount, hpjPath);
     bool written = true;
-    const double compile = medianMs(3, nullptr, [&] { written = hlp::HlpCompiler().compile(hpjPath).written && written; });
+    QString hlpPath;
+    const double compile = medianMs(3, nullptr, [&] {
+        const hlp::CompileResult r = hlp::HlpCompiler().compile(hpjPath);
+        written = r.written && written;
+        hlpPath = r.hlpPath;
+    });
     report("compile_hlp", compile, baseline);
     std::printf("# compile_hlp / ExportRtf = %.2f%s\n", rtf > 0 ? compile / rtf : 0.0, written ? "" : " (aide NON écrite)");
+
+    // The same project with COMPRESS=HIGH: LZ77 topic blocks.
+    const QString packedHpj = dir.filePath(QStringLiteral("compresse.hpj"));
+    QString packedHlp;
+    {
+        QFile in(hpjPath);
+        QFile out(packedHpj);
+        if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly) || out.write(in.readAll() + "[OPTIONS]\r\nCOMPRESS=HIGH\r\n") < 0)
+            written = false;
+    }
+    const double packed = medianMs(3, nullptr, [&] {
+        const hlp::CompileResult r = hlp::HlpCompiler().compile(packedHpj);
+        written = r.written && written;
+        packedHlp = r.hlpPath;
+    });
+    report("compile_hlp_compressed", packed, baseline);
+    const qint64 plainSize = QFile(hlpPath).size();
+    const qint64 packedSize = QFile(packedHlp).size();
+    std::printf("# compile_hlp_compressed / ExportRtf = %.2f ; .hlp %lld octets, compressé %lld octets (%.2f)%s\n",
+        rtf > 0 ? packed / rtf : 0.0, static_cast<long long>(plainSize), static_cast<long long>(packedSize),
+        plainSize > 0 ? double(packedSize) / double(plainSize) : 0.0, written ? "" : " (aide NON écrite)");
     return written ? 0 : 1;
 }

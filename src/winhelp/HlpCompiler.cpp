@@ -1,19 +1,20 @@
 #include "winhelp/HlpCompiler.h"
 
+#include "winhelp/format/HlpBytes.h"
 #include "winhelp/model/Diagnostics.h"
 #include "winhelp/project/HlpBitmap.h"
-#include "winhelp/format/HlpBytes.h"
-#include "winhelp/writer/HlpWriter.h"
 #include "winhelp/project/HpjReader.h"
+#include "winhelp/project/PictureLoader.h"
 #include "winhelp/project/ProjectFiles.h"
 #include "winhelp/project/RtfReader.h"
-#include "platform/core/Cp1252.h"
+#include "winhelp/writer/HlpWriter.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cctype>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -21,14 +22,10 @@ namespace hlp {
 
 namespace {
 
-QString t(const QByteArray& bytes)
-{
-    return cp1252::decode(bytes);
-}
-
 struct Definition {
     int topic;
     QByteArray context;
+    bool alias = false;
 };
 
 class Build {
@@ -37,11 +34,19 @@ public:
     void run();
 
 private:
+    QString t(const QByteArray& bytes) const { return m_diag.text(bytes); }
+    QString name(const Topic& topic) const { return topic.displayName(m_diag.codePage()); }
     bool readTopics(ProjectFiles& files);
+    void chooseCodePage();
     void checkContexts();
+    void resolveAliases();
     void checkLinks();
+    void checkTarget(const Topic& topic, LinkKind link, const QByteArray& target, const LinkTarget& where, const QString& anchor);
+    void checkMacroWindows(const QByteArray& macro, const QString& where);
+    void checkHotspots();
     void loadPictures(ProjectFiles& files);
     void loadIcon(ProjectFiles& files);
+    void loadBaggage(ProjectFiles& files);
     int contentsTopic();
     void checkMap();
     void noteInput(const QString& path);
@@ -53,8 +58,8 @@ private:
     HelpProject m_project;
     HelpDocument m_doc;
     HlpWriteInput m_input;
-    std::unordered_map<std::int32_t, Definition> m_defined;
-    std::vector<std::pair<const Topic*, const Item*>> m_pictureItems; // in text order, gathered by checkLinks
+    std::unordered_map<std::int32_t, Definition> m_defined; // context strings and aliases by hash
+    std::vector<const Topic*> m_pictureFirstUse;            // gathered by checkLinks
     qint64 m_newestInput = 0;
 };
 
@@ -72,6 +77,7 @@ bool Build::readTopics(ProjectFiles& files)
         return false;
     }
     RtfReader reader(m_doc, m_diag);
+    reader.setCodePageFixed(m_project.charset >= 0 || (m_project.hasLcid && CodePage::charsetForLanguage(m_project.lcid) >= 0));
     for (const QString& name : m_project.files) {
         const QString path = files.find(name, m_project.rootFolders);
         if (path.isEmpty()) {
@@ -103,6 +109,20 @@ bool Build::readTopics(ProjectFiles& files)
     return true;
 }
 
+// The text's character set: CHARSET=, else the language of LCID=, else the topic files' fonts.
+// The |SYSTEM record is written when the project says it or when the text is not Western.
+void Build::chooseCodePage()
+{
+    int charset = m_project.charset;
+    if (charset < 0 && m_project.hasLcid)
+        charset = CodePage::charsetForLanguage(m_project.lcid);
+    if (charset < 0)
+        charset = m_doc.fontCharset;
+    m_project.textCharset = qMax(0, charset);
+    m_input.charset = m_project.charset >= 0 || m_project.textCharset > 1 ? m_project.textCharset : -1;
+    m_diag.setCodePage(CodePage::forCharset(m_project.textCharset));
+}
+
 void Build::checkContexts()
 {
     for (size_t i = 0; i < m_doc.topics.size(); ++i) {
@@ -112,7 +132,7 @@ void Build::checkContexts()
                 if (!isPortableContextChar(ch)) {
                     m_diag.warning(QStringLiteral("la chaîne de contexte %1 de la rubrique %2 contient %3 : seuls les lettres "
                                                   "non accentuées, les chiffres, le point et le souligné sont sûrs.")
-                                       .arg(quoted(t(c)), topic.displayName(), quoted(t(QByteArray(1, ch)))));
+                                       .arg(quoted(t(c)), name(topic), quoted(t(QByteArray(1, ch)))));
                     break;
                 }
             }
@@ -123,98 +143,157 @@ void Build::checkContexts()
             const Topic& first = m_doc.topics[static_cast<size_t>(it->second.topic)];
             if (it->second.context.compare(c, Qt::CaseInsensitive) == 0)
                 m_diag.error(QStringLiteral("les rubriques %1 et %2 ont la même chaîne de contexte %3 ; les liens mènent à %1.")
-                                 .arg(first.displayName(), topic.displayName(), quoted(t(c))));
+                                 .arg(name(first), name(topic), quoted(t(c))));
             else
                 m_diag.error(QStringLiteral("les chaînes de contexte %1 (rubrique %2) et %3 (rubrique %4) ont la même valeur de "
                                             "hachage ; renommez l'une des deux rubriques.")
-                                 .arg(quoted(t(it->second.context)), first.displayName(), quoted(t(c)), topic.displayName()));
+                                 .arg(quoted(t(it->second.context)), name(first), quoted(t(c)), name(topic)));
         }
+    }
+}
+
+// [ALIAS]: each alias leads where its context string does (an alias of an alias too). It is one
+// more entry of |CONTEXT, so jumps, [MAP] and CONTENTS= may name it.
+void Build::resolveAliases()
+{
+    std::vector<const Alias*> pending;
+    for (const Alias& a : m_project.aliases)
+        pending.push_back(&a);
+    bool progress = true;
+    while (!pending.empty() && progress) {
+        progress = false;
+        std::vector<const Alias*> left;
+        for (const Alias* a : pending) {
+            const auto target = m_defined.find(contextHash(a->context));
+            if (target == m_defined.end()) {
+                left.push_back(a);
+                continue;
+            }
+            progress = true;
+            const std::int32_t hash = contextHash(a->alias);
+            const auto existing = m_defined.find(hash);
+            if (existing != m_defined.end()) {
+                if (existing->second.topic != target->second.topic || !existing->second.alias)
+                    m_diag.error(QStringLiteral("[ALIAS] : l'alias %1 (ligne %2) porte le nom de la chaîne de contexte ou de l'alias %3 ; "
+                                                "il est laissé de côté.")
+                                     .arg(quoted(t(a->alias)))
+                                     .arg(a->line)
+                                     .arg(quoted(t(existing->second.context))));
+                continue;
+            }
+            m_defined.emplace(hash, Definition{target->second.topic, a->alias, true});
+            m_input.aliases.emplace_back(a->alias, target->second.topic);
+        }
+        pending = std::move(left);
+    }
+    for (const Alias* a : pending)
+        m_diag.warning(QStringLiteral("[ALIAS] : l'alias %1 (ligne %2) mène à %3, qu'aucune rubrique ne définit.")
+                           .arg(quoted(t(a->alias)))
+                           .arg(a->line)
+                           .arg(quoted(t(a->context))));
+}
+
+void Build::checkTarget(const Topic& topic, LinkKind link, const QByteArray& target, const LinkTarget& where, const QString& anchor)
+{
+    if (!where.window.isEmpty()) {
+        bool known = false;
+        for (const WindowDef& w : m_project.windows)
+            known = known || w.name.compare(where.window, Qt::CaseInsensitive) == 0;
+        if (!known && where.file.isEmpty())
+            m_diag.warning(QStringLiteral("la fenêtre %1 visée depuis la rubrique %2 n'est pas définie dans [WINDOWS].")
+                               .arg(quoted(t(where.window)), name(topic)));
+    }
+    if (!where.file.isEmpty() || m_defined.count(contextHash(target)))
+        return;
+    if (link == LinkKind::Popup)
+        m_diag.error(QStringLiteral("dans la rubrique %1, le lien %2 appelle la fenêtre surgissante %3, qui n'existe pas.")
+                         .arg(name(topic), quoted(anchor), quoted(t(target))));
+    else if (anchor == QStringLiteral("Voir aussi"))
+        m_diag.error(QStringLiteral("dans la rubrique %1, le renvoi « Voir aussi » mène à %2, qu'aucune rubrique ne définit.")
+                         .arg(name(topic), quoted(t(target))));
+    else
+        m_diag.error(QStringLiteral("dans la rubrique %1, le saut %2 mène à %3, qu'aucune rubrique ne définit.")
+                         .arg(name(topic), quoted(anchor), quoted(t(target))));
+}
+
+// A macro that opens "file>window" in a window the file does not define makes one viewer stop
+// outright: such names are checked here (windows of other help files are theirs to define).
+void Build::checkMacroWindows(const QByteArray& macro, const QString& where)
+{
+    const QByteArray ownFile = QFileInfo(m_result.hlpPath).fileName().toLower().toLatin1();
+    for (int gt = static_cast<int>(macro.indexOf('>')); gt >= 0; gt = static_cast<int>(macro.indexOf('>', gt + 1))) {
+        int end = gt + 1;
+        while (end < macro.size() && (std::isalnum(static_cast<unsigned char>(macro[end])) || macro[end] == '_'))
+            ++end;
+        int begin = gt;
+        while (begin > 0 && macro[begin - 1] != '"' && macro[begin - 1] != '`' && macro[begin - 1] != '\'' && macro[begin - 1] != '(')
+            --begin;
+        const QByteArray file = macro.mid(begin, gt - begin).trimmed().toLower();
+        const QByteArray window = macro.mid(gt + 1, end - gt - 1);
+        if (window.isEmpty() || (!file.isEmpty() && file != ownFile && file != "qchpath"))
+            continue;
+        bool known = window.compare("main", Qt::CaseInsensitive) == 0;
+        for (const WindowDef& w : m_project.windows)
+            known = known || w.name.compare(window, Qt::CaseInsensitive) == 0;
+        if (!known)
+            m_diag.warning(QStringLiteral("la macro %1 %2 ouvre la fenêtre %3, qui n'est pas définie dans [WINDOWS].")
+                               .arg(quoted(t(macro)), where, quoted(t(window))));
     }
 }
 
 void Build::checkLinks()
 {
+    m_pictureFirstUse.assign(m_doc.pictures.size(), nullptr);
+    for (const QByteArray& macro : m_project.configMacros)
+        checkMacroWindows(macro, QStringLiteral("de [CONFIG]"));
     for (const Topic& topic : m_doc.topics) {
+        for (const QByteArray& macro : topic.macros)
+            checkMacroWindows(macro, QStringLiteral("de la rubrique %1").arg(name(topic)));
         for (const Paragraph& p : topic.paragraphs) {
             for (size_t k = 0; k < p.items.size(); ++k) {
                 const Item& it = p.items[k];
                 if (it.kind == ItemKind::Picture) {
-                    m_pictureItems.push_back({&topic, &it}); // for loadPictures: one walk through the items, not two
+                    if (it.picture >= 0 && static_cast<size_t>(it.picture) < m_pictureFirstUse.size() && !m_pictureFirstUse[static_cast<size_t>(it.picture)])
+                        m_pictureFirstUse[static_cast<size_t>(it.picture)] = &topic;
                     continue;
                 }
-                if (it.kind != ItemKind::HotspotBegin || it.link == LinkKind::Macro)
+                if (it.kind != ItemKind::HotspotBegin)
                     continue;
-                const LinkTarget& where = topic.linkTarget(it);
-                if (!where.window.isEmpty()) {
-                    bool known = false;
-                    for (const WindowDef& w : m_project.windows)
-                        known = known || w.name.compare(where.window, Qt::CaseInsensitive) == 0;
-                    if (!known && where.file.isEmpty())
-                        m_diag.warning(QStringLiteral("la fenêtre %1 visée depuis la rubrique %2 n'est pas définie dans [WINDOWS].")
-                                           .arg(quoted(t(where.window)), topic.displayName()));
+                if (it.link == LinkKind::Macro) {
+                    checkMacroWindows(it.text, QStringLiteral("de la rubrique %1").arg(name(topic)));
+                    continue;
                 }
-                if (!where.file.isEmpty() || m_defined.count(contextHash(it.text)))
-                    continue;
                 QByteArray anchor;
                 for (size_t j = k + 1; j < p.items.size() && p.items[j].kind != ItemKind::HotspotEnd; ++j)
                     anchor += p.items[j].text;
-                anchor = anchor.trimmed();
-                if (it.link == LinkKind::Popup)
-                    m_diag.error(QStringLiteral("dans la rubrique %1, le lien %2 appelle la fenêtre surgissante %3, qui n'existe pas.")
-                                     .arg(topic.displayName(), quoted(t(anchor)), quoted(t(it.text))));
-                else if (anchor == "Voir aussi")
-                    m_diag.error(QStringLiteral("dans la rubrique %1, le renvoi « Voir aussi » mène à %2, qu'aucune rubrique ne définit.")
-                                     .arg(topic.displayName(), quoted(t(it.text))));
-                else
-                    m_diag.error(QStringLiteral("dans la rubrique %1, le saut %2 mène à %3, qu'aucune rubrique ne définit.")
-                                     .arg(topic.displayName(), quoted(t(anchor)), quoted(t(it.text))));
+                checkTarget(topic, it.link, it.text, topic.linkTarget(it), t(anchor.trimmed()));
             }
+        }
+    }
+}
+
+// The hot spots of .shg pictures lead to topics and windows like the text's.
+void Build::checkHotspots()
+{
+    for (size_t i = 0; i < m_doc.pictures.size(); ++i) {
+        const Topic* topic = m_pictureFirstUse[i];
+        if (!topic || m_input.pictureNumber[i] < 0)
+            continue;
+        for (const PictureHotspot& h : m_doc.pictures[i].hotspots) {
+            if (h.link == LinkKind::Macro)
+                checkMacroWindows(h.target, QStringLiteral("de l'image %1").arg(quoted(t(m_doc.pictures[i].name))));
+            else
+                checkTarget(*topic, h.link, h.target, LinkTarget{h.window, h.file},
+                            QStringLiteral("%1 de l'image %2").arg(t(h.name), t(m_doc.pictures[i].name)));
         }
     }
 }
 
 void Build::loadPictures(ProjectFiles& files)
 {
-    QStringList folders = m_project.bitmapFolders;
-    folders << m_project.rootFolders;
-    std::unordered_set<std::string> missing;
-    for (const auto& [topicPtr, itemPtr] : m_pictureItems) {
-        const Topic& topic = *topicPtr;
-        const Item& it = *itemPtr;
-        const QByteArray key = it.text.toLower();
-        if (m_input.pictureIndex.contains(key) || missing.count(key.toStdString()))
-            continue;
-        const QString name = t(it.text);
-        QString path = files.find(name, folders);
-        for (int i = 0; path.isEmpty() && i < m_project.bitmaps.size(); ++i) {
-            QString listed = m_project.bitmaps[i];
-            listed.replace(QLatin1Char('\\'), QLatin1Char('/'));
-            if (listed.section(QLatin1Char('/'), -1).compare(name, Qt::CaseInsensitive) == 0)
-                path = files.find(listed);
-        }
-        QString why;
-        QByteArray picture;
-        if (!path.isEmpty()) {
-            QFile f(path);
-            if (f.open(QIODevice::ReadOnly)) {
-                noteInput(path);
-                picture = pictureFromBmp(f.readAll(), &why);
-            } else {
-                why = f.errorString();
-            }
-        }
-        if (picture.isEmpty()) {
-            missing.insert(key.toStdString());
-            if (path.isEmpty())
-                m_diag.warning(QStringLiteral("image %1 de la rubrique %2 introuvable ; elle est omise.").arg(quoted(name), topic.displayName()));
-            else
-                m_diag.warning(QStringLiteral("image %1 de la rubrique %2 inutilisable (%3) ; elle est omise.")
-                                   .arg(quoted(name), topic.displayName(), why));
-            continue;
-        }
-        m_input.pictureIndex.insert(key, static_cast<int>(m_input.pictures.size()));
-        m_input.pictures.push_back(picture);
-    }
+    PictureLoader loader(m_project, m_doc, m_diag, files);
+    loader.load(m_pictureFirstUse, m_project.compress, m_input.pictures, m_input.pictureNumber);
+    m_newestInput = qMax(m_newestInput, loader.newestInput());
 }
 
 void Build::loadIcon(ProjectFiles& files)
@@ -236,6 +315,42 @@ void Build::loadIcon(ProjectFiles& files)
     }
     if (m_input.icon.isEmpty())
         m_diag.warning(QStringLiteral("icône %1 inutilisable (%2) ; l'aide n'aura pas d'icône.").arg(quoted(m_project.icon), why));
+}
+
+// [BAGGAGE]: files stored in the help file as they are, under their own name.
+void Build::loadBaggage(ProjectFiles& files)
+{
+    std::unordered_set<std::string> names;
+    for (const QString& listed : m_project.baggage) {
+        QString bare = listed;
+        bare.replace(QLatin1Char('\\'), QLatin1Char('/'));
+        bare = bare.section(QLatin1Char('/'), -1);
+        const QByteArray internal = m_diag.codePage().encode(bare);
+        if (internal.isEmpty() || internal.startsWith('|')) {
+            m_diag.error(QStringLiteral("[BAGGAGE] : le nom %1 ne peut pas nommer un fichier du fichier d'aide.").arg(quoted(listed)));
+            continue;
+        }
+        bool digits = internal.size() > 2 && internal.left(2).toLower() == "bm";
+        for (int i = 2; digits && i < internal.size(); ++i)
+            digits = std::isdigit(static_cast<unsigned char>(internal[i]));
+        if (digits) {
+            m_diag.error(QStringLiteral("[BAGGAGE] : le fichier %1 porte le nom d'une image du fichier d'aide ; renommez-le.")
+                             .arg(quoted(listed)));
+            continue;
+        }
+        if (!names.insert(internal.toLower().toStdString()).second) {
+            m_diag.warning(QStringLiteral("[BAGGAGE] : le fichier %1 est nommé deux fois ; il n'est stocké qu'une fois.").arg(quoted(listed)));
+            continue;
+        }
+        const QString path = files.find(listed, m_project.rootFolders);
+        QFile f(path);
+        if (path.isEmpty() || !f.open(QIODevice::ReadOnly)) {
+            m_diag.error(QStringLiteral("[BAGGAGE] : le fichier %1 est introuvable ou illisible.").arg(quoted(listed)));
+            continue;
+        }
+        noteInput(path);
+        m_input.baggage.emplace_back(internal, f.readAll());
+    }
 }
 
 int Build::contentsTopic()
@@ -272,11 +387,11 @@ void Build::finish(bool written)
     m_result.written = written;
     m_result.errorCount = m_diag.errorCount();
     m_result.topicCount = written ? static_cast<int>(m_doc.topics.size()) : 0;
-    const QString name = QFileInfo(m_result.hlpPath).fileName();
+    const QString file = QFileInfo(m_result.hlpPath).fileName();
     if (written)
-        m_diag.note(QStringLiteral("%1 écrit : %2 rubrique(s), %3 erreur(s).").arg(name).arg(m_doc.topics.size()).arg(m_diag.errorCount()));
+        m_diag.note(QStringLiteral("%1 écrit : %2 rubrique(s), %3 erreur(s).").arg(file).arg(m_doc.topics.size()).arg(m_diag.errorCount()));
     else
-        m_diag.note(QStringLiteral("%1 n'a pas été écrit.").arg(name));
+        m_diag.note(QStringLiteral("%1 n'a pas été écrit.").arg(file));
     m_result.diagnostics = m_diag.lines();
 }
 
@@ -294,15 +409,20 @@ void Build::run()
         finish(false);
         return;
     }
+    chooseCodePage();
     checkContexts();
+    resolveAliases();
     checkLinks();
     checkMap();
     loadPictures(files);
+    checkHotspots();
     loadIcon(files);
+    loadBaggage(files);
 
     m_input.project = &m_project;
     m_input.document = &m_doc;
     m_input.contentsTopic = contentsTopic();
+    m_input.compress = m_project.compress;
     m_input.generationDate = static_cast<std::uint32_t>(m_newestInput);
     const QByteArray bytes = writeHlp(m_input);
 

@@ -1,5 +1,8 @@
-// Writes a sample project with the program's own build and prints the .hpj file's path:
+// Writes a sample project with the program's own build, or one of the feature projects, and
+// prints the .hpj file's path:
 //   tyx_sample_project demo|generated FOLDER [COUNT]
+//   tyx_sample_project feature NAME FOLDER
+#include "FeatureProjects.h"
 #include "SampleProject.h"
 
 #include <QCoreApplication>
@@ -12,8 +15,17 @@ int main(int argc, char** argv)
     const QStringList args = QCoreApplication::arguments();
     QTextStream err(stderr);
     QTextStream out(stdout);
+    if (args.size() == 4 && args[1] == QLatin1String("feature")) {
+        const QString hpj = hlptest::writeFeatureProject(args[2], args[3]);
+        if (hpj.isEmpty()) {
+            err << "cannot write the feature project " << args[2] << "\n";
+            return 1;
+        }
+        out << hpj << '\n';
+        return 0;
+    }
     if (args.size() < 3 || (args[1] != QLatin1String("demo") && args[1] != QLatin1String("generated"))) {
-        err << "usage: tyx_sample_project demo|generated FOLDER [COUNT]\n";
+        err << "usage: tyx_sample_project demo|generated FOLDER [COUNT] | feature NAME FOLDER\n";
         return 2;
     }
     const QString folder = args[2];

@@ -1,9 +1,14 @@
 // Pictures and icons as the help file stores them.
+#include "FeatureProjects.h"
 #include "SampleProject.h"
-#include "winhelp/project/HlpBitmap.h"
+#include "winhelp/format/HelpPicture.h"
 #include "winhelp/format/HlpBytes.h"
+#include "winhelp/format/Lz77.h"
+#include "winhelp/project/HlpBitmap.h"
 #include "support/TestRegistry.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QTest>
 
 namespace {
@@ -100,8 +105,8 @@ private Q_SLOTS:
         QByteArray sixteen = hlptest::sampleBmp(8, 8, 24);
         hlp::putU16(sixteen, 28, 16);
         QTest::newRow("not a bmp") << QByteArray("GIF89a......................") << QStringLiteral("ce n'est pas un fichier .bmp");
-        QTest::newRow("compressed") << rle << QStringLiteral("bitmap compressé, non pris en charge");
-        QTest::newRow("16 bits") << sixteen << QStringLiteral("16 bits par pixel, non pris en charge");
+        QTest::newRow("compressed") << rle << QStringLiteral("bitmap compressé : enregistrez-le sans compression");
+        QTest::newRow("16 bits") << sixteen << QStringLiteral("bitmap de 16 bits par pixel : enregistrez-le en 1, 4, 8 ou 24 bits");
         QTest::newRow("truncated") << hlptest::sampleBmp(40, 40, 24).left(500) << QStringLiteral("données d'image tronquées");
     }
     void unusableFiles()
@@ -111,6 +116,135 @@ private Q_SLOTS:
         QString why;
         QVERIFY(hlp::pictureFromBmp(data, &why).isEmpty());
         QCOMPARE(why, reason);
+    }
+
+    // The bitmap of RTF \\dibitmap0 is a .bmp without its file header.
+    void packedBitmapIsABmpWithoutItsHeader()
+    {
+        const QByteArray bmp = hlptest::sampleBmp(13, 5, 8);
+        hlp::Dib fromFile, fromRtf;
+        QString why;
+        QVERIFY(hlp::dibFromBmp(bmp, fromFile, &why));
+        QVERIFY2(hlp::dibFromPacked(bmp.mid(14), fromRtf, &why), qPrintable(why));
+        QCOMPARE(fromRtf.pixels, fromFile.pixels);
+        QCOMPARE(fromRtf.palette, fromFile.palette);
+        QCOMPARE(fromRtf.width, 13);
+        QCOMPARE(hlp::pictureFromDib(fromRtf, false), hlp::pictureFromBmp(bmp, &why));
+    }
+
+    void deviceBitmaps_data()
+    {
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<QByteArray>("rows");   // top-down, widthBytes 2
+        QTest::addColumn<QByteArray>("pixels"); // bottom-up, rows of 4 bytes
+        QTest::addColumn<QByteArray>("firstColours");
+        QTest::newRow("monochrome") << 1 << QByteArray("\xF0\x0F\x00\xFF", 4) << QByteArray("\x00\xFF\0\0\xF0\x0F\0\0", 8)
+                                    << QByteArray("\0\0\0\0\xFF\xFF\xFF\0", 8);
+        QTest::newRow("16 colours") << 4 << QByteArray("\x12\x34\x56\x78", 4) << QByteArray("\x56\x78\0\0\x12\x34\0\0", 8)
+                                    << QByteArray("\0\0\0\0\0\0\x80\0", 8);
+    }
+    void deviceBitmaps()
+    {
+        QFETCH(int, bits);
+        QFETCH(QByteArray, rows);
+        QFETCH(QByteArray, pixels);
+        QFETCH(QByteArray, firstColours);
+        hlp::Dib dib;
+        QString why;
+        QVERIFY2(hlp::dibFromDdb(rows, 16 / bits, 2, bits, 1, 2, dib, &why), qPrintable(why));
+        QCOMPARE(dib.pixels, pixels);
+        QCOMPARE(dib.palette.left(8), firstColours);
+        QVERIFY(!hlp::dibFromDdb(rows, 16 / bits, 2, bits, 4, 2, dib, &why)); // several planes
+        QVERIFY(!hlp::dibFromDdb(rows, 16 / bits, 3, bits, 1, 2, dib, &why)); // too few bytes
+    }
+
+    void decodedImages_data()
+    {
+        QTest::addColumn<int>("colours");
+        QTest::addColumn<bool>("alpha");
+        QTest::addColumn<int>("bits");
+        QTest::newRow("three colours") << 3 << false << 4;
+        QTest::newRow("a hundred colours") << 100 << false << 8;
+        QTest::newRow("photo") << 400 << false << 24;
+        QTest::newRow("transparent on white") << 2 << true << 4;
+    }
+    void decodedImages()
+    {
+        QFETCH(int, colours);
+        QFETCH(bool, alpha);
+        QFETCH(int, bits);
+        QImage image(40, 20, QImage::Format_ARGB32);
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 40; ++x)
+                image.setPixel(x, y, alpha ? (x < 20 ? qRgba(0, 0, 0, 0) : qRgba(255, 0, 0, 255)) : qRgb((x * 20 + y) % colours % 256, (x * 20 + y) % colours / 256, 7));
+        QByteArray png;
+        QBuffer buffer(&png);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG"));
+        hlp::Dib dib;
+        QString why;
+        QVERIFY2(hlp::dibFromImage(png, "PNG", dib, &why), qPrintable(why));
+        QCOMPARE(int(dib.bits), bits);
+        QCOMPARE(dib.width, 40);
+        QCOMPARE(dib.height, 20);
+        const QByteArray picture = hlp::pictureFromDib(dib, true);
+        hlp::HelpPictureInfo info;
+        QVERIFY2(hlp::readHelpPicture(picture, info, nullptr, &why), qPrintable(why));
+        QCOMPARE(info.bitCount, bits);
+        QVERIFY(info.packing != 0); // compression is asked for and pays
+        if (alpha) {
+            // The left half, transparent, is white; rows run bottom-up.
+            const int white = static_cast<unsigned char>(dib.pixels[0]) >> 4;
+            QCOMPARE(dib.palette.mid(white * 4, 3), QByteArray("\xFF\xFF\xFF"));
+        }
+        QVERIFY(!hlp::dibFromImage("not a picture", "PNG", dib, &why));
+    }
+
+    void metafiles()
+    {
+        // A placeable header (bounding box 0,0 to 1440,720 at 1440 units an inch), then the records.
+        hlp::ByteWriter w;
+        w.u32(0x9AC6CDD7u);
+        w.u16(0);
+        w.i16(0);
+        w.i16(0);
+        w.i16(1440);
+        w.i16(720);
+        w.u16(1440);
+        w.u32(0);
+        w.u16(0);
+        const QByteArray records = QByteArray("\x01\x00\x09\x00\x00\x03\x0C\x00\x00\x00\x00\x00\x03\x00\x00\x00\x00\x00"
+                                              "\x03\x00\x00\x00\x00\x00", 24);
+        w.raw(records);
+        QByteArray got;
+        int width = 0, height = 0;
+        QString why;
+        QVERIFY2(hlp::metafileRecords(w.bytes, got, width, height, &why), qPrintable(why));
+        QCOMPARE(got, records);
+        QCOMPARE(width, 2540);
+        QCOMPARE(height, 1270);
+        QVERIFY(hlp::metafileRecords(records, got, width, height, &why));
+        QVERIFY(!hlp::metafileRecords("BM not a metafile", got, width, height, &why));
+        hlp::HelpPictureInfo info;
+        QVERIFY(hlp::readHelpPicture(hlp::pictureFromMetafile(records, 8, width, height, true), info, nullptr, &why));
+        QCOMPARE(info.type, 8);
+        QCOMPARE(info.dataSize, records.size());
+    }
+
+    void shgHotspotsAreRead()
+    {
+        const QByteArray shg = hlptest::sampleShg();
+        hlp::HelpPictureInfo info;
+        int pictures = 0;
+        QString why;
+        QVERIFY2(hlp::readHelpPicture(shg, info, &pictures, &why), qPrintable(why));
+        QCOMPARE(pictures, 1);
+        QCOMPARE(info.hotspots.size(), size_t(4));
+        QCOMPARE(info.hotspots[1].code[0], std::uint8_t(0xE6));
+        QCOMPARE(info.hotspots[1].x, 48);
+        QCOMPARE(info.hotspots[1].name, QByteArray("note"));
+        QCOMPARE(info.hotspots[3].target, QByteArray("JI(`',`IDH_CIBLE')"));
+        QVERIFY(!hlp::readHelpPicture(shg.left(shg.size() - 20), info, nullptr, &why));
+        QVERIFY(!hlp::readHelpPicture(shg.left(60), info, nullptr, &why));
     }
 
     void iconKeepsOneImage()

@@ -14,8 +14,6 @@
 
 namespace {
 
-const QChar kMark(0xB6);
-
 QByteArray readAll(const QString& path)
 {
     QFile f(path);
@@ -174,16 +172,25 @@ private Q_SLOTS:
     void manyTopicsReadBack_data()
     {
         QTest::addColumn<int>("count");
-        QTest::newRow("one") << 1;
-        QTest::newRow("300") << 300;
-        QTest::newRow("2500") << 2500;
+        QTest::addColumn<bool>("compress");
+        QTest::newRow("one") << 1 << false;
+        QTest::newRow("300") << 300 << false;
+        QTest::newRow("2500") << 2500 << false;
+        QTest::newRow("one compressed") << 1 << true;
+        QTest::newRow("2500 compressed") << 2500 << true;
     }
     void manyTopicsReadBack()
     {
         QFETCH(int, count);
+        QFETCH(bool, compress);
         QTemporaryDir dir;
         const QString hpj = hlptest::generatedProject(count).writeWithBuild(dir.path(), QStringLiteral("GENERE"));
         QVERIFY(!hpj.isEmpty());
+        if (compress) {
+            QFile f(hpj);
+            QVERIFY(f.open(QIODevice::Append));
+            f.write("[OPTIONS]\r\nCOMPRESS=HIGH\r\n");
+        }
         const hlp::CompileResult r = hlp::HlpCompiler().compile(hpj);
         QVERIFY2(r.written && r.errorCount == 0, qPrintable(r.diagnostics.join('\n')));
         hlp::HlpFile f;
@@ -196,19 +203,71 @@ private Q_SLOTS:
             QCOMPARE(f.keywordOffsets("mot" + key), QList<std::uint32_t>{offset});
             QCOMPARE(f.mapOffset(static_cast<std::uint32_t>(k + 1)), std::optional<std::uint32_t>(offset));
             QCOMPARE(f.titleAt(offset), "Sujet " + key);
+            QVERIFY(allText(f.topics()[static_cast<size_t>(k)]).contains(QByteArray("Texte du sujet " + QByteArray::number(k + 1) + " : ")));
         }
+        QCOMPARE(f.system().flags, compress ? 4u : 0u);
     }
 
+    // The same project compressed and not: the same help, in fewer bytes.
+    void compressionKeepsEverything()
+    {
+        QTemporaryDir dir;
+        QVERIFY(hlptest::writeDemoPictures(dir.path()));
+        const QString hpj = hlptest::demoProject().writeWithBuild(dir.path(), QStringLiteral("DEMO"));
+        const hlp::CompileResult plain = hlp::HlpCompiler().compile(hpj);
+        QVERIFY(plain.written);
+        const QByteArray plainBytes = readAll(plain.hlpPath);
+        QFile f(hpj);
+        QVERIFY(f.open(QIODevice::Append));
+        f.write("[OPTIONS]\r\nCOMPRESS=MEDIUM\r\n");
+        f.close();
+        const hlp::CompileResult packed = hlp::HlpCompiler().compile(hpj);
+        QCOMPARE(packed.diagnostics, plain.diagnostics);
+        hlp::HlpFile a, b;
+        QVERIFY(a.load(plainBytes));
+        QVERIFY2(b.load(readAll(packed.hlpPath)), qPrintable(b.problems().join('\n')));
+        QVERIFY(readAll(packed.hlpPath).size() < plainBytes.size());
+        QCOMPARE(b.topics().size(), a.topics().size());
+        for (size_t t = 0; t < a.topics().size(); ++t) {
+            QCOMPARE(b.topics()[t].title, a.topics()[t].title);
+            QCOMPARE(allText(b.topics()[t]), allText(a.topics()[t]));
+            QCOMPARE(b.topics()[t].links.size(), a.topics()[t].links.size());
+        }
+        QCOMPARE(b.keywords(), a.keywords());
+        QCOMPARE(b.fileNames(), a.fileNames());
+        QCOMPARE(b.picture(0)->width, a.picture(0)->width);
+        QVERIFY(b.picture(0)->packing != 0);
+    }
+
+    void longParagraphCrossesBlocks_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QByteArray>("compress");
+        QByteArray words;
+        for (int i = 0; i < 900; ++i)
+            words += "mot" + QByteArray::number(i) + ' ';
+        // Letters in no order: LZ77 finds little in them, so they fill several compressed blocks.
+        QByteArray letters;
+        quint32 seed = 12345;
+        for (int i = 0; i < 30000; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            letters += static_cast<char>('a' + (seed >> 16) % 26);
+        }
+        QTest::newRow("uncompressed") << words << QByteArray("OFF");
+        QTest::newRow("compressed, one block") << words << QByteArray("HIGH");
+        QTest::newRow("compressed, over 16 KB of text") << words + words + words + words + words << QByteArray("HIGH");
+        QTest::newRow("compressed, blocks filled to the byte") << letters << QByteArray("HIGH");
+        QTest::newRow("uncompressed, many blocks") << letters << QByteArray("OFF");
+    }
     void longParagraphCrossesBlocks()
     {
-        // One paragraph longer than a topic block, with a jump after it.
+        // One long paragraph, with a jump after it.
+        QFETCH(QByteArray, body);
+        QFETCH(QByteArray, compress);
         QTemporaryDir dir;
-        QByteArray body;
-        for (int i = 0; i < 900; ++i)
-            body += "mot" + QByteArray::number(i) + ' ';
         const QByteArray rtf = "{\\rtf1\\ansi #{\\footnote A}${\\footnote Un}" + body + "\\par {\\uldb B}{\\v B}\\par\\page "
                                "#{\\footnote B}${\\footnote Deux}Fin\\par}";
-        const QString hpj = writeProject(dir, "[OPTIONS]\nTITLE=T\n[FILES]\nP.RTF\n", rtf);
+        const QString hpj = writeProject(dir, "[OPTIONS]\nTITLE=T\nCOMPRESS=" + compress + "\n[FILES]\nP.RTF\n", rtf);
         const hlp::CompileResult r = hlp::HlpCompiler().compile(hpj);
         QVERIFY2(r.written, qPrintable(r.diagnostics.join('\n')));
         hlp::HlpFile f;
@@ -216,7 +275,9 @@ private Q_SLOTS:
         QCOMPARE(f.topics().size(), size_t(2));
         QCOMPARE(f.topics()[0].paragraphs[0].text, body);
         QCOMPARE(f.contextOffset("B"), std::optional<std::uint32_t>(f.topics()[1].offset));
-        QVERIFY(f.topics()[1].offset >= 0x8000); // the second topic starts in a later block
+        QCOMPARE(f.system().flags, compress == "OFF" ? 0u : 4u);
+        if (compress == "OFF" || body.size() > 20000)
+            QVERIFY(f.topics()[1].offset >= 0x8000); // the second topic starts in a later block
     }
 
     void sharedKeywordListsEveryTopic()
@@ -263,6 +324,29 @@ private Q_SLOTS:
                                         << QStringLiteral("[MAP] : la chaîne de contexte « IDH_B » (numéro 2) ne correspond à aucune rubrique.");
         QTest::newRow("accented context") << files << QByteArray("{\\rtf1 #{\\footnote \\'E9t\\'E9}${\\footnote Un}x\\par}") << true
                                           << QStringLiteral("la chaîne de contexte « été » de la rubrique « Un » contient « é »");
+        const QByteArray one = "{\\rtf1 #{\\footnote A}${\\footnote Un}x\\par}";
+        QTest::newRow("alias to nowhere") << QByteArray("[ALIAS]\nx=IDH_Rien\n") + files << one << true
+                                          << QStringLiteral("[ALIAS] : l'alias « x » (ligne 2) mène à « IDH_Rien », qu'aucune rubrique ne définit.");
+        QTest::newRow("alias named like a context") << QByteArray("[ALIAS]\nA=B\n") + files
+                                                    << QByteArray("{\\rtf1 #{\\footnote A}x\\par\\page #{\\footnote B}y\\par}") << true
+                                                    << QStringLiteral("l'alias « A » (ligne 2) porte le nom de la chaîne de contexte ou de l'alias « A »");
+        QTest::newRow("alias loop") << QByteArray("[ALIAS]\nx=y\ny=x\n") + files << one << true
+                                    << QStringLiteral("l'alias « y » (ligne 3) mène à « x »");
+        QTest::newRow("jump to an alias") << QByteArray("[ALIAS]\nsommaire=A\n") + files
+                                          << QByteArray("{\\rtf1 #{\\footnote A}{\\uldb Haut}{\\v sommaire}\\par}") << true << QStringLiteral("P.hlp écrit : 1 rubrique(s), 0 erreur(s).");
+        QTest::newRow("baggage named like a picture") << QByteArray("[BAGGAGE]\nBM3\n") + files << one << true
+                                                      << QStringLiteral("[BAGGAGE] : le fichier « BM3 » porte le nom d'une image du fichier d'aide");
+        QTest::newRow("missing baggage") << QByteArray("[BAGGAGE]\nabsent.dat\n") + files << one << true
+                                         << QStringLiteral("[BAGGAGE] : le fichier « absent.dat » est introuvable ou illisible.");
+        QTest::newRow("macro opens an undefined window")
+            << files << QByteArray("{\\rtf1 #{\\footnote A}${\\footnote Un}{\\uldb a}{\\v !JI(`>nulle',`A')}\\par}") << true
+            << QStringLiteral("la macro « JI(`>nulle',`A') » de la rubrique « Un » ouvre la fenêtre « nulle », qui n'est pas définie dans [WINDOWS].");
+        QTest::newRow("picture of the RTF that cannot be read")
+            << files << QByteArray("{\\rtf1 #{\\footnote A}${\\footnote Un}{\\pict\\pngblip 0102}\\par}") << true
+            << QStringLiteral("une image de la rubrique « Un » est illisible (image PNG illisible) ; elle est omise.");
+        QTest::newRow("picture file of another kind")
+            << files << QByteArray("{\\rtf1 #{\\footnote A}${\\footnote Un}\\{bmc p.rtf\\}\\par}") << true
+            << QStringLiteral("image « p.rtf » de la rubrique « Un » inutilisable (ni .bmp, ni .shg, ni .mrb, ni .wmf)");
     }
     void diagnostics()
     {
@@ -280,6 +364,30 @@ private Q_SLOTS:
             hlp::HlpFile f;
             QVERIFY2(f.load(readAll(r.hlpPath)), qPrintable(f.problems().join('\n')));
         }
+    }
+
+    // A placeable metafile named by {bmc}: stored as a metafile, its size taken from its header.
+    void metafileFileBecomesAPicture()
+    {
+        QTemporaryDir dir;
+        hlp::ByteWriter w;
+        w.u32(0x9AC6CDD7u);
+        w.zeros(6);
+        w.i16(720);
+        w.i16(360);
+        w.u16(1440);
+        w.zeros(6);
+        w.raw(QByteArray("\x01\x00\x09\x00\x00\x03\x0C\x00\x00\x00\x00\x00\x03\x00\x00\x00\x00\x00\x03\x00\x00\x00\x00\x00", 24));
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("Dessin.WMF")), w.bytes));
+        const hlp::CompileResult r = hlp::HlpCompiler().compile(
+            writeProject(dir, "[FILES]\np.rtf\n", "{\\rtf1 #{\\footnote A}Voici \\{bmc dessin.wmf\\}\\par}"));
+        QVERIFY2(r.written && r.diagnostics.size() == 1, qPrintable(r.diagnostics.join('\n')));
+        hlp::HlpFile f;
+        QVERIFY2(f.load(readAll(r.hlpPath)), qPrintable(f.problems().join('\n')));
+        QCOMPARE(f.topics()[0].paragraphs[0].pictures, QList<int>{0});
+        QCOMPARE(f.picture(0)->type, 8);
+        QCOMPARE(f.picture(0)->width, 1270);
+        QCOMPARE(f.picture(0)->height, 635);
     }
 
     void missingProjectFileIsNoSuccess()

@@ -1,5 +1,9 @@
 #pragma once
-// The compiler's messages to the author, in French, in the order they were found.
+// The compiler's messages to the author, in French, in the order they were found. Names taken
+// from the project (titles, context strings) are bytes in the project's code page: text() turns
+// them into characters, so that a Russian project's titles read as Cyrillic.
+#include "winhelp/format/CodePage.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -18,9 +22,14 @@ public:
     const QStringList& lines() const { return m_lines; }
     int errorCount() const { return m_errors; }
 
+    void setCodePage(const CodePage& codePage) { m_codePage = codePage; }
+    const CodePage& codePage() const { return m_codePage; }
+    QString text(const QByteArray& bytes) const { return m_codePage.decode(bytes); }
+
 private:
     QStringList m_lines;
     int m_errors = 0;
+    CodePage m_codePage;
 };
 
 // « text », as the messages quote names.

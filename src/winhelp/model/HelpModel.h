@@ -1,7 +1,17 @@
 #pragma once
-// What the readers make of the project and its topic files, and what the writer turns into a
-// .hlp file. Help text is kept as code page 1252 bytes; file names as QString.
+// What the readers make of the project and its topic files, and what the writers turn into a help
+// file. Everything a help file shows is here, in the order the author wrote it: topics made of
+// paragraphs (some of them cells of table rows), the characters of each paragraph with their
+// format, hot spots with their targets and windows, pictures (files, or pictures the RTF holds)
+// with the hot spots of .shg pictures, and the project's options and windows.
+//
+// Help text is kept as bytes in the project's code page (HelpProject::charset, usually 1252:
+// CodePage turns them into characters); file names as QString. Lengths are twips as RTF gives
+// them unless a member says otherwise.
+#include "winhelp/format/CodePage.h"
+
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -58,6 +68,7 @@ struct ParaFormat {
 };
 
 enum class ItemKind : std::uint8_t { Text, LineBreak, Tab, NbSpace, Picture, HotspotBegin, HotspotEnd };
+// A hot spot leads to a topic (Jump: in place of the current one; Popup: over it) or runs macros.
 enum class LinkKind : std::uint8_t { Jump, Popup, Macro };
 enum class Placement : std::uint8_t { Character, Left, Right };
 
@@ -70,7 +81,10 @@ struct Item {
     Placement placement = Placement::Character;
     CharFormat format;
     int linkTarget = -1; // HotspotBegin: index into Topic::links when the link names a window or file
-    QByteArray text; // Text: the characters; Picture: the file name; HotspotBegin: target or macro
+    int picture = -1;    // Picture: index into HelpDocument::pictures
+    // Text: the characters; Picture: the file name ({bmc name}), empty for a picture of the RTF;
+    // HotspotBegin: the context string, or the macros (without the leading '!', ';' between them)
+    QByteArray text;
 };
 
 // Where a link opens, besides its context string.
@@ -79,10 +93,29 @@ struct LinkTarget {
     QByteArray file;   // other help file, if any
 };
 
+// One row of a table: where its cells end. The texts of two neighbouring cells are 2 * gap
+// apart; the first cell's text starts at left + gap.
+struct TableCell {
+    int right = 0;           // \cellx: the cell's right edge, from the left margin
+    std::uint8_t border = 0; // BorderBits of the cell (\clbrdrt ...); 0: none
+    bool operator==(const TableCell&) const = default;
+};
+
+struct TableRow {
+    int left = 0; // \trleft
+    int gap = 0;  // \trgaph
+    std::vector<TableCell> cells;
+    bool operator==(const TableRow&) const = default;
+};
+
 struct Paragraph {
     ParaFormat format;
     CharFormat markFormat; // the character format at the paragraph mark: the height of an empty line
     std::vector<Item> items;
+    // In a table: index into Topic::rows, and the cell (0-based). A row's paragraphs follow each
+    // other in cell order, every cell with at least one paragraph. -1: not in a table.
+    int row = -1;
+    int cell = 0;
 };
 
 struct Topic {
@@ -94,6 +127,7 @@ struct Topic {
     QList<QByteArray> macros;
     std::vector<Paragraph> paragraphs;
     std::vector<LinkTarget> links; // see Item::linkTarget
+    std::vector<TableRow> rows;    // see Paragraph::row
     QString sourceFile;
 
     // The window and file a HotspotBegin item of this topic names; both empty for most links.
@@ -103,8 +137,9 @@ struct Topic {
         return item.linkTarget >= 0 ? links[static_cast<size_t>(item.linkTarget)] : none;
     }
 
-    // How diagnostics name the topic: its title, else its first context string.
-    QString displayName() const;
+    // How diagnostics name the topic: its title, else its first context string, in the
+    // project's code page.
+    QString displayName(const CodePage& codePage) const;
 };
 
 struct FontFace {
@@ -112,24 +147,76 @@ struct FontFace {
     std::uint8_t family = 3; // 1 modern, 2 roman, 3 swiss, 4 script, 5 decorative
 };
 
+// A hot spot of a .shg picture: a rectangle of the picture that jumps, pops up or runs macros.
+struct PictureHotspot {
+    LinkKind link = LinkKind::Jump;
+    bool plain = false;      // no visible mark (the .shg's "invisible" hot spots)
+    int x = 0, y = 0, width = 0, height = 0; // pixels from the picture's top-left corner
+    QByteArray name;         // the hot spot's own name in the drawing tool
+    QByteArray target;       // context string, or the macro (without '!')
+    QByteArray window;       // for a jump into a secondary window
+    QByteArray file;         // for a jump into another help file
+    std::uint8_t code[3] = {0, 0, 0}; // how the .shg stores the kind
+};
+
+enum class PictureSource : std::uint8_t {
+    File,     // a file named by {bmc name}: .bmp, or .shg/.mrb (already a help file picture)
+    Dib,      // \dibitmap0: a device-independent bitmap (BITMAPINFOHEADER, palette, pixels)
+    Ddb,      // \wbitmapN: the bits of a device-dependent bitmap (see the ddb members)
+    Metafile, // \wmetafileN: Windows metafile records (METAHEADER first, no placeable header)
+    Png,      // \pngblip: the bytes of a PNG file
+    Jpeg,     // \jpegblip: the bytes of a JPEG file
+};
+
+struct Picture {
+    PictureSource source = PictureSource::File;
+    QByteArray name; // File: the name as the text writes it
+    // The picture's bytes as its source holds them. File: the whole file, filled in by the
+    // compiler when it finds the file (empty while it is not read or not found).
+    QByteArray data;
+    int width = 0, height = 0;         // \picw, \pich: pixels, for a metafile 0.01 mm
+    int goalWidth = 0, goalHeight = 0; // \picwgoal, \pichgoal: the size shown in the document
+    int mapMode = 8;                   // Metafile: the N of \wmetafileN (8 anisotropic)
+    int ddbBitsPerPixel = 1, ddbPlanes = 1, ddbWidthBytes = 0; // Ddb
+    std::vector<PictureHotspot> hotspots; // of a .shg/.mrb file, once read
+};
+
 struct HelpDocument {
     std::vector<FontFace> faces;
     std::vector<Topic> topics;
+    std::vector<Picture> pictures; // see Item::picture
+    int fontCharset = -1; // \fcharset of the first topic file's default font; -1 when not given
 
     int faceIndex(const QByteArray& name, std::uint8_t family);
+    // The picture for a file name (without regard to case), added when it is new.
+    int pictureFile(const QByteArray& name);
+
+private:
+    QHash<QByteArray, int> m_pictureFiles; // lower-cased name -> index
 };
 
+// A [WINDOWS] line: name = "caption", (x, y, width, height), state, (colour), (colour), flags.
+// Every field may be left empty; the has... members tell which were given.
 struct WindowDef {
-    QByteArray name;
+    QByteArray name;    // "main" for the main window, else a secondary window (jumps name it: ctx>name)
     QByteArray caption;
-    bool hasPosition = false;
-    int x = 0, y = 0, width = 0, height = 0;
-    int maximize = 0;
+    bool hasX = false, hasY = false, hasWidth = false, hasHeight = false;
+    int x = 0, y = 0, width = 0, height = 0; // 0 to 1023: fractions of the screen
+    int maximize = 0;   // the state number as written (1 maximized; larger values carry more bits)
     bool hasColour = false;
     std::uint32_t colour = 0;         // 0x00BBGGRR, scrolling region
     bool hasNonScrollColour = false;
     std::uint32_t nonScrollColour = 0;
     bool onTop = false;
+    bool autoSizeHeight = false;
+    bool hasPosition() const { return hasX || hasY || hasWidth || hasHeight; }
+};
+
+// An [ALIAS] line: another name for a context string.
+struct Alias {
+    QByteArray alias;
+    QByteArray context;
+    int line = 0;
 };
 
 struct MapEntry {
@@ -147,6 +234,12 @@ struct HelpProject {
     QString icon;
     bool hasLcid = false;
     std::uint16_t lcid = 0;
+    std::uint16_t lcidExtra[2] = {0, 0}; // the second and third numbers of LCID=
+    int charset = -1;            // CHARSET=, or -1 when the project does not say it
+    // The character set the help text is in (0 Western, 204 Cyrillic ...): CHARSET=, else the
+    // language of LCID=, else the topic files' fonts. Decided by the compiler.
+    int textCharset = 0;
+    bool compress = false;       // COMPRESS= asks for compression (LZ77 of topics and pictures)
     QStringList rootFolders;     // ROOT=, relative to the project folder
     QStringList bitmapFolders;   // BMROOT=
     QStringList files;           // [FILES]
@@ -154,6 +247,8 @@ struct HelpProject {
     QList<QByteArray> configMacros;
     std::vector<WindowDef> windows;
     std::vector<MapEntry> map;
+    std::vector<Alias> aliases;
+    QStringList baggage;         // [BAGGAGE]: files stored in the help file as they are
 };
 
 } // namespace hlp

@@ -1,21 +1,37 @@
 #include "winhelp/project/HlpBitmap.h"
 
 #include "winhelp/format/HlpBytes.h"
+#include "winhelp/format/Lz77.h"
+
+#include <QHash>
+#include <QImage>
 
 namespace hlp {
 
-QByteArray pictureFromBmp(const QByteArray& bmp, QString* why)
+namespace {
+
+bool fail(QString* why, const QString& reason)
 {
-    auto fail = [why](const QString& reason) {
-        if (why)
-            *why = reason;
-        return QByteArray();
-    };
-    if (bmp.size() < 26 || bmp[0] != 'B' || bmp[1] != 'M')
-        return fail(QStringLiteral("ce n'est pas un fichier .bmp"));
-    ByteReader r(bmp);
-    r.seek(10);
-    const std::uint32_t pixelOffset = r.u32();
+    if (why)
+        *why = reason;
+    return false;
+}
+
+qsizetype strideOf(int width, unsigned bits)
+{
+    return ((qsizetype(width) * bits + 31) / 32) * 4;
+}
+
+std::uint32_t dpiOf(std::int32_t pixelsPerMetre)
+{
+    return pixelsPerMetre > 0 ? static_cast<std::uint32_t>((pixelsPerMetre * 254 + 5000) / 10000) : 96;
+}
+
+// The bitmap described by a BITMAPINFOHEADER (or a BITMAPCOREHEADER) at `header` in `data`, whose
+// pixels start at `pixelOffset` (-1: right after the palette).
+bool readDib(const QByteArray& data, qsizetype header, qsizetype pixelOffset, Dib& dib, QString* why)
+{
+    ByteReader r(data, static_cast<int>(header));
     const std::uint32_t headerSize = r.u32();
     std::int32_t width = 0, height = 0;
     unsigned bitCount = 0, compression = 0;
@@ -39,40 +55,42 @@ QByteArray pictureFromBmp(const QByteArray& bmp, QString* why)
         yppm = r.i32();
         colorsUsed = r.u32();
     } else {
-        return fail(QStringLiteral("en-tête de bitmap inconnu"));
+        return fail(why, QStringLiteral("en-tête de bitmap inconnu"));
     }
     if (!r.ok() || width <= 0 || height == 0 || width > 32767 || height > 32767 || height < -32767)
-        return fail(QStringLiteral("dimensions illisibles"));
+        return fail(why, QStringLiteral("dimensions illisibles"));
     if (compression != 0)
-        return fail(QStringLiteral("bitmap compressé, non pris en charge"));
+        return fail(why, QStringLiteral("bitmap compressé : enregistrez-le sans compression"));
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24 && bitCount != 32)
-        return fail(QStringLiteral("%1 bits par pixel, non pris en charge").arg(bitCount));
+        return fail(why, QStringLiteral("bitmap de %1 bits par pixel : enregistrez-le en 1, 4, 8 ou 24 bits").arg(bitCount));
 
     const bool topDown = height < 0;
     const int rows = topDown ? -height : height;
     int paletteCount = 0;
     if (bitCount <= 8)
         paletteCount = colorsUsed ? static_cast<int>(qMin<std::uint32_t>(colorsUsed, 1u << bitCount)) : (1 << bitCount);
-    const qsizetype paletteStart = 14 + static_cast<qsizetype>(headerSize);
-    if (paletteStart + qsizetype(paletteCount) * paletteEntrySize > bmp.size())
-        return fail(QStringLiteral("palette tronquée"));
-    QByteArray palette;
+    const qsizetype paletteStart = header + static_cast<qsizetype>(headerSize);
+    if (paletteStart + qsizetype(paletteCount) * paletteEntrySize > data.size())
+        return fail(why, QStringLiteral("palette tronquée"));
+    dib.palette.clear();
     for (int i = 0; i < paletteCount; ++i) {
-        const char* e = bmp.constData() + paletteStart + qsizetype(i) * paletteEntrySize;
-        palette.append(e[0]).append(e[1]).append(e[2]).append('\0');
+        const char* e = data.constData() + paletteStart + qsizetype(i) * paletteEntrySize;
+        dib.palette.append(e[0]).append(e[1]).append(e[2]).append('\0');
     }
+    if (pixelOffset < 0)
+        pixelOffset = paletteStart + qsizetype(paletteCount) * paletteEntrySize;
 
-    const qsizetype inStride = ((qsizetype(width) * bitCount + 31) / 32) * 4;
-    if (qsizetype(pixelOffset) + inStride * rows > bmp.size())
-        return fail(QStringLiteral("données d'image tronquées"));
+    const qsizetype inStride = strideOf(width, bitCount);
+    if (pixelOffset + inStride * rows > data.size())
+        return fail(why, QStringLiteral("données d'image tronquées"));
     const unsigned outBits = bitCount == 32 ? 24 : bitCount;
-    const qsizetype outStride = ((qsizetype(width) * outBits + 31) / 32) * 4;
-    QByteArray pixels(outStride * rows, '\0');
+    const qsizetype outStride = strideOf(width, outBits);
+    dib.pixels = QByteArray(outStride * rows, '\0');
     for (int y = 0; y < rows; ++y) {
         // Stored bottom-up, as a .bmp normally is.
         const int srcRow = topDown ? rows - 1 - y : y;
-        const char* src = bmp.constData() + pixelOffset + inStride * srcRow;
-        char* dst = pixels.data() + outStride * y;
+        const char* src = data.constData() + pixelOffset + inStride * srcRow;
+        char* dst = dib.pixels.data() + outStride * y;
         if (bitCount == 32) {
             for (int x = 0; x < width; ++x) {
                 dst[3 * x] = src[4 * x];
@@ -83,22 +101,172 @@ QByteArray pictureFromBmp(const QByteArray& bmp, QString* why)
             memcpy(dst, src, static_cast<size_t>(inStride));
         }
     }
+    dib.width = width;
+    dib.height = rows;
+    dib.bits = outBits;
+    dib.xdpi = dpiOf(xppm);
+    dib.ydpi = dpiOf(yppm);
+    return true;
+}
 
-    auto dpi = [](std::int32_t ppm) -> std::uint32_t { return ppm > 0 ? static_cast<std::uint32_t>((ppm * 254 + 5000) / 10000) : 96; };
+// The colours of the standard VGA palette, for the 4-bit device bitmaps of old projects.
+const unsigned char kVga[16][3] = {{0, 0, 0}, {128, 0, 0}, {0, 128, 0}, {128, 128, 0}, {0, 0, 128}, {128, 0, 128},
+                                   {0, 128, 128}, {192, 192, 192}, {128, 128, 128}, {255, 0, 0}, {0, 255, 0},
+                                   {255, 255, 0}, {0, 0, 255}, {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
+
+// Picks the smallest packing: none, run lengths, LZ77, or run lengths then LZ77.
+QByteArray packed(const QByteArray& data, bool compress, int& packing)
+{
+    packing = 0;
+    if (!compress)
+        return data;
+    QByteArray best = data;
+    const QByteArray rle = rleEncode(data);
+    const QByteArray lz = lz77Encode(data);
+    const QByteArray both = lz77Encode(rle);
+    const QByteArray* candidates[3] = {&rle, &lz, &both};
+    for (int i = 0; i < 3; ++i) {
+        if (candidates[i]->size() < best.size()) {
+            best = *candidates[i];
+            packing = i + 1;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+bool dibFromBmp(const QByteArray& bmp, Dib& dib, QString* why)
+{
+    if (bmp.size() < 26 || bmp[0] != 'B' || bmp[1] != 'M')
+        return fail(why, QStringLiteral("ce n'est pas un fichier .bmp"));
+    return readDib(bmp, 14, ByteReader(bmp, 10).u32(), dib, why);
+}
+
+bool dibFromPacked(const QByteArray& packed, Dib& dib, QString* why)
+{
+    return readDib(packed, 0, -1, dib, why);
+}
+
+bool dibFromDdb(const QByteArray& bits, int width, int height, int bitsPerPixel, int planes, int widthBytes, Dib& dib,
+                QString* why)
+{
+    if (planes != 1)
+        return fail(why, QStringLiteral("bitmap de %1 plans").arg(planes));
+    if (bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8 && bitsPerPixel != 24)
+        return fail(why, QStringLiteral("bitmap de périphérique de %1 bits par pixel, sans équivalent").arg(bitsPerPixel));
+    if (width <= 0 || height <= 0 || width > 32767 || height > 32767)
+        return fail(why, QStringLiteral("dimensions illisibles"));
+    const qsizetype rowBytes = (qsizetype(width) * bitsPerPixel + 7) / 8;
+    const qsizetype inStride = widthBytes > 0 ? widthBytes : ((rowBytes + 1) / 2) * 2;
+    if (inStride < rowBytes || inStride * height > bits.size())
+        return fail(why, QStringLiteral("données d'image tronquées"));
+    dib = Dib{};
+    dib.width = width;
+    dib.height = height;
+    dib.bits = static_cast<unsigned>(bitsPerPixel);
+    if (bitsPerPixel == 1) {
+        dib.palette = QByteArray("\0\0\0\0\xFF\xFF\xFF\0", 8);
+    } else if (bitsPerPixel == 4) {
+        for (const auto& c : kVga)
+            dib.palette.append(static_cast<char>(c[2])).append(static_cast<char>(c[1])).append(static_cast<char>(c[0])).append('\0');
+    } else if (bitsPerPixel == 8) {
+        // A grey ramp: a device palette is not in the file.
+        for (int i = 0; i < 256; ++i)
+            dib.palette.append(static_cast<char>(i)).append(static_cast<char>(i)).append(static_cast<char>(i)).append('\0');
+    }
+    const qsizetype outStride = strideOf(width, dib.bits);
+    dib.pixels = QByteArray(outStride * height, '\0');
+    for (int y = 0; y < height; ++y) // device bitmaps run top-down
+        memcpy(dib.pixels.data() + outStride * (height - 1 - y), bits.constData() + inStride * y, static_cast<size_t>(rowBytes));
+    return true;
+}
+
+bool dibFromImage(const QByteArray& file, const char* format, Dib& dib, QString* why)
+{
+    QImage image;
+    if (!image.loadFromData(file, format) || image.isNull())
+        return fail(why, QStringLiteral("image %1 illisible").arg(QString::fromLatin1(format)));
+    if (image.width() > 32767 || image.height() > 32767)
+        return fail(why, QStringLiteral("image trop grande"));
+    if (image.hasAlphaChannel()) {
+        const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+        QImage flat(image.size(), QImage::Format_RGB32);
+        for (int y = 0; y < image.height(); ++y) {
+            const QRgb* src = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+            QRgb* dst = reinterpret_cast<QRgb*>(flat.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                const int a = qAlpha(src[x]);
+                auto mix = [a](int c) { return (c * a + 255 * (255 - a)) / 255; };
+                dst[x] = qRgb(mix(qRed(src[x])), mix(qGreen(src[x])), mix(qBlue(src[x])));
+            }
+        }
+        image = flat;
+    }
+    image = image.convertToFormat(QImage::Format_RGB32);
+    dib = Dib{};
+    dib.width = image.width();
+    dib.height = image.height();
+    dib.xdpi = dpiOf(image.dotsPerMeterX());
+    dib.ydpi = dpiOf(image.dotsPerMeterY());
+    // Few colours (drawings, screenshots): a palette of 16 or 256 keeps them exact and small.
+    QHash<QRgb, int> colours;
+    for (int y = 0; y < image.height() && colours.size() <= 256; ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width() && colours.size() <= 256; ++x)
+            colours.insert(line[x] | 0xFF000000u, 0);
+    }
+    if (colours.size() <= 256) {
+        dib.bits = colours.size() <= 16 ? 4 : 8;
+        int n = 0;
+        for (auto it = colours.begin(); it != colours.end(); ++it) {
+            it.value() = n++;
+            dib.palette.append(static_cast<char>(qBlue(it.key()))).append(static_cast<char>(qGreen(it.key())))
+                .append(static_cast<char>(qRed(it.key()))).append('\0');
+        }
+    } else {
+        dib.bits = 24;
+    }
+    const qsizetype stride = strideOf(dib.width, dib.bits);
+    dib.pixels = QByteArray(stride * dib.height, '\0');
+    for (int y = 0; y < dib.height; ++y) {
+        const QRgb* src = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        auto* dst = reinterpret_cast<unsigned char*>(dib.pixels.data() + stride * (dib.height - 1 - y));
+        for (int x = 0; x < dib.width; ++x) {
+            const QRgb c = src[x] | 0xFF000000u;
+            if (dib.bits == 24) {
+                dst[3 * x] = static_cast<unsigned char>(qBlue(c));
+                dst[3 * x + 1] = static_cast<unsigned char>(qGreen(c));
+                dst[3 * x + 2] = static_cast<unsigned char>(qRed(c));
+            } else if (dib.bits == 8) {
+                dst[x] = static_cast<unsigned char>(colours.value(c));
+            } else {
+                const int index = colours.value(c);
+                dst[x / 2] |= static_cast<unsigned char>(x % 2 ? index : index << 4);
+            }
+        }
+    }
+    return true;
+}
+
+QByteArray pictureFromDib(const Dib& dib, bool compress)
+{
+    int packing = 0;
+    const QByteArray data = packed(dib.pixels, compress, packing);
     ByteWriter head;
     head.u8(6); // device-independent bitmap
-    head.u8(0); // no packing
-    head.culong(dpi(xppm));
-    head.culong(dpi(yppm));
+    head.u8(static_cast<unsigned>(packing));
+    head.culong(dib.xdpi);
+    head.culong(dib.ydpi);
     head.cushort(1);
-    head.cushort(outBits);
-    head.culong(static_cast<std::uint32_t>(width));
-    head.culong(static_cast<std::uint32_t>(rows));
-    head.culong(static_cast<std::uint32_t>(paletteCount));
+    head.cushort(dib.bits);
+    head.culong(static_cast<std::uint32_t>(dib.width));
+    head.culong(static_cast<std::uint32_t>(dib.height));
+    head.culong(static_cast<std::uint32_t>(dib.palette.size() / 4));
     head.culong(0); // 1 would mean a transparent bitmap
-    head.culong(static_cast<std::uint32_t>(pixels.size()));
+    head.culong(static_cast<std::uint32_t>(data.size()));
     head.culong(0); // no hot spots
-    const std::uint32_t dataOffset = static_cast<std::uint32_t>(head.size() + 8 + palette.size());
+    const std::uint32_t dataOffset = static_cast<std::uint32_t>(head.size() + 8 + dib.palette.size());
     head.u32(dataOffset);
     head.u32(0);
 
@@ -107,31 +275,89 @@ QByteArray pictureFromBmp(const QByteArray& bmp, QString* why)
     out.u16(1);
     out.u32(8);
     out.raw(head.bytes);
-    out.raw(palette);
-    out.raw(pixels);
+    out.raw(dib.palette);
+    out.raw(data);
     return out.bytes;
+}
+
+QByteArray pictureFromMetafile(const QByteArray& records, int mapMode, int width, int height, bool compress)
+{
+    int packing = 0;
+    const QByteArray data = packed(records, compress, packing);
+    ByteWriter head;
+    head.u8(8);
+    head.u8(static_cast<unsigned>(packing));
+    head.cushort(static_cast<unsigned>(qBound(1, mapMode, 8)));
+    head.u16(static_cast<unsigned>(qBound(0, width, 0xFFFF)));
+    head.u16(static_cast<unsigned>(qBound(0, height, 0xFFFF)));
+    head.culong(static_cast<std::uint32_t>(records.size()));
+    head.culong(static_cast<std::uint32_t>(data.size()));
+    head.culong(0);
+    head.u32(static_cast<std::uint32_t>(head.size() + 8));
+    head.u32(0);
+    ByteWriter out;
+    out.u16(0x506C);
+    out.u16(1);
+    out.u32(8);
+    out.raw(head.bytes);
+    out.raw(data);
+    return out.bytes;
+}
+
+bool metafileRecords(const QByteArray& file, QByteArray& records, int& width, int& height, QString* why)
+{
+    QByteArray body = file;
+    ByteReader r(file);
+    if (r.u32() == 0x9AC6CDD7u) {
+        // Placeable header: handle, bounding box, units per inch, reserved, checksum.
+        r.u16();
+        const int left = r.i16(), top = r.i16(), right = r.i16(), bottom = r.i16();
+        const int inch = static_cast<int>(r.u16());
+        if (inch > 0) {
+            width = static_cast<int>(qint64(right - left) * 2540 / inch);
+            height = static_cast<int>(qint64(bottom - top) * 2540 / inch);
+        }
+        body = file.mid(22);
+    }
+    ByteReader h(body);
+    const unsigned type = h.u16();
+    const unsigned headerWords = h.u16();
+    h.u16();
+    const std::uint32_t sizeWords = h.u32();
+    if (!h.ok() || (type != 1 && type != 2) || headerWords != 9 || qsizetype(sizeWords) * 2 > body.size() || sizeWords < 9)
+        return fail(why, QStringLiteral("ce n'est pas un métafichier Windows"));
+    records = body.left(qsizetype(sizeWords) * 2);
+    return true;
+}
+
+QByteArray pictureFromBmp(const QByteArray& bmp, QString* why)
+{
+    Dib dib;
+    if (!dibFromBmp(bmp, dib, why))
+        return {};
+    return pictureFromDib(dib, false);
 }
 
 QByteArray singleImageIcon(const QByteArray& ico, QString* why)
 {
-    auto fail = [why](const QString& reason) {
+    auto failed = [why](const QString& reason) {
         if (why)
             *why = reason;
         return QByteArray();
     };
     ByteReader r(ico);
     if (r.u16() != 0 || r.u16() != 1)
-        return fail(QStringLiteral("ce n'est pas un fichier .ico"));
+        return failed(QStringLiteral("ce n'est pas un fichier .ico"));
     const int count = static_cast<int>(r.u16());
     if (count < 1 || !r.ok())
-        return fail(QStringLiteral("icône vide"));
+        return failed(QStringLiteral("icône vide"));
     int chosen = -1;
     for (int i = 0; i < count; ++i) {
         r.seek(6 + 16 * i);
         const unsigned w = r.u8();
         const unsigned h = r.u8();
         if (!r.ok())
-            return fail(QStringLiteral("répertoire d'icône tronqué"));
+            return failed(QStringLiteral("répertoire d'icône tronqué"));
         if (chosen < 0 || (w == 32 && h == 32 && chosen >= 0)) {
             if (chosen < 0 || !(static_cast<unsigned char>(ico[6 + 16 * chosen]) == 32
                                 && static_cast<unsigned char>(ico[7 + 16 * chosen]) == 32))
@@ -143,7 +369,7 @@ QByteArray singleImageIcon(const QByteArray& ico, QString* why)
     const std::uint32_t size = r.u32();
     const std::uint32_t offset = r.u32();
     if (!r.ok() || qsizetype(offset) + qsizetype(size) > ico.size() || size == 0)
-        return fail(QStringLiteral("image d'icône tronquée"));
+        return failed(QStringLiteral("image d'icône tronquée"));
     ByteWriter out;
     out.u16(0);
     out.u16(1);

@@ -2,7 +2,10 @@
 // Reads a .hlp file back and checks its structure the way a viewer depends on it: the internal
 // directory, every B+ tree (sorted, index keys matching their children, leaf chain complete),
 // TOPICPOS and TOPICOFFSET of every topic link, and the cross references between |TOPIC and the
-// indexes. The tests use it; it knows only what this compiler writes (no compression).
+// indexes, table records, pictures and their hot spots, LZ77-compressed topic blocks. The tests
+// use it; it knows what this compiler writes (no phrase compression).
+#include "winhelp/format/HelpPicture.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QStringList>
@@ -11,6 +14,8 @@
 #include <vector>
 
 namespace hlp {
+
+class ByteReader;
 
 class HlpFile {
 public:
@@ -23,11 +28,20 @@ public:
     struct Paragraph {
         unsigned bits = 0;        // paragraph info bits (0x0800 centred, 0x0100 border ...)
         std::uint8_t border = 0;
-        QByteArray text;          // the strings, tabs as '\t', line breaks as '\n'
+        QByteArray text;          // the strings, tabs as '\t', line breaks as '\n', a paragraph end
+                                  // inside a table cell's shared format as '\r'
         QList<int> fonts;         // descriptors switched to, in order
         QList<int> pictures;      // |bmN numbers
         QList<std::uint8_t> pictureCommands;
+        QList<int> pictureHotspots; // hot spots each picture command announces
         bool nonScroll = false;
+        int row = -1;             // in a table: index into Topic::rows
+        int column = -1;
+    };
+    struct TableRow {
+        int columns = 0;
+        int type = 0;             // 0/2 variable width, 1/3 fixed
+        std::vector<std::pair<int, int>> widths; // the two values of each column
     };
     struct Topic {
         std::int32_t pos = 0;
@@ -38,6 +52,7 @@ public:
         std::int32_t browseBack = -1, browseFor = -1;
         std::vector<Paragraph> paragraphs;
         std::vector<Link> links;
+        std::vector<TableRow> rows;
     };
     struct Font {
         std::uint8_t attrs = 0, halfPoints = 0, family = 0;
@@ -48,6 +63,7 @@ public:
         unsigned flags = 0;
         QByteArray type, name, caption;
         int x = 0, y = 0, width = 0, height = 0;
+        unsigned maximize = 0;
         std::uint32_t colour = 0, nonScrollColour = 0;
     };
     struct System {
@@ -58,6 +74,8 @@ public:
         std::vector<Window> windows;
         QByteArray icon;
         std::optional<unsigned> lcid;
+        unsigned lcidExtra[2] = {0, 0};
+        std::optional<unsigned> charset;
     };
 
     // Reads the file and checks everything; false when anything is wrong (see problems()).
@@ -79,6 +97,10 @@ public:
     QByteArray titleAt(std::uint32_t offset) const; // through |TTLBTREE
     QList<QByteArray> keywords() const;             // the |KWBTREE leaf chain, in order
     const Topic* topicAt(std::uint32_t offset) const;
+    // The first picture of |bmN, as read and checked.
+    const HelpPictureInfo* picture(int n) const;
+    // Bytes of the topic blocks once unpacked (compressed files), or stored.
+    qsizetype topicBytes() const { return m_topicBytes; }
 
 private:
     enum class KeyKind { String, Signed, Unsigned, Keyword };
@@ -100,6 +122,9 @@ private:
     void readSystem();
     void readFonts();
     void readTopics();
+    QByteArray unpackTopic(const QByteArray& stored, std::vector<qsizetype>& blockStart, std::vector<qsizetype>& blockSize);
+    bool readParagraph(ByteReader& p, const QByteArray& ld2, int& text, Paragraph& para, Topic& topic, std::int32_t pos, int& hotspots);
+    void readPictures();
     void checkIndexes();
     void problem(const QString& text) { m_problems << text; }
 
@@ -110,6 +135,8 @@ private:
     std::vector<Font> m_fonts;
     std::vector<Topic> m_topics;
     std::vector<std::uint32_t> m_allHeaderOffsets; // terminator included
+    std::vector<std::pair<int, HelpPictureInfo>> m_pictures;
+    qsizetype m_topicBytes = 0;
 };
 
 } // namespace hlp
