@@ -1,8 +1,14 @@
 // Measures the store's operations on a synthetic project and prints one line per operation:
 // name, median in milliseconds, ratio to the raw read+write of the same bytes.
+#include "BenchTiming.h"
+#include "PopupBench.h"
 #include "SyntheticProject.h"
 
+#include "editor/core/SearchReplace.h"
 #include "publish/core/RtfWriter.h"
+#include "publish/core/TextExport.h"
+#include "publish/windows/Printing.h"
+#include "publish/windows/TFichTxt.h"
 #include "winhelp/HlpCompiler.h"
 #include "editor/windows/LienAussi.h"
 #include "editor/windows/PagesHlp.h"
@@ -18,6 +24,7 @@
 #include <QFile>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -26,26 +33,13 @@
 
 namespace {
 
-double medianMs(int runs, const std::function<void()>& prepare, const std::function<void()>& op)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        if (prepare)
-            prepare();
-        QElapsedTimer t;
-        t.start();
-        op();
-        times.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
+using bench::medianMs;
 
 // The modal seam closes every dialog at once: the benchmark measures the commands, not a person.
 class ClosingPrompts final : public Prompts {
 public:
     Answer ask(QWidget*, const QString&, Buttons, Kind) override { return Answer::No; }
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString openFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
     QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     int showModal(QDialog&) override { return 0; }
     bool chooseFont(QWidget*, QFont&, QColor&) override { return false; }
@@ -93,6 +87,7 @@ int main(int argc, char** argv)
     }, [&] { pages.Suivant(); }), baseline);
     report("Supprime", medianMs(5, [&] { pages.doc().CurrentPage = 0; pages.LitFiche(); }, [&] { pages.Supprime(); }), baseline);
     report("CreMap", medianMs(11, nullptr, [&] { store::CreMap(pages.doc().DocumentLines, pages.doc().PageCount); }), baseline);
+    bench::popupBenchmarks(pages, path, [&](const char* name, double ms) { report(name, ms, baseline); });
 
     // Page index, renumbering, hierarchy and properties on the loaded project.
     {
@@ -130,6 +125,52 @@ int main(int argc, char** argv)
     // The help build of the same project: topic file, then the compile of the .hpj written with it.
     pages.Charge(path);
     const auto& doc = pages.doc();
+
+    // Search and replace over every topic: a text found nowhere is a whole sweep; the word replaced
+    // occurs in every body line of every topic.
+    report("SearchSweep", medianMs(11, nullptr, [&] {
+        editor::SearchPosition pos = editor::searchStart(doc.DocumentLines);
+        if (editor::searchStep(doc.DocumentLines, pos, QStringLiteral("introuvable")))
+            std::fprintf(stderr, "SearchSweep: trouvé ?\n");
+    }), baseline);
+    QStringList replaced;
+    // The editor's lines are its own: a copy sharing them would make the sweep pay for fresh
+    // memory the real command never asks for, so each run works on a deep copy.
+    report("ReplaceAll", medianMs(5, [&] {
+        replaced.clear();
+        replaced.reserve(doc.DocumentLines.size());
+        for (const QString& l : doc.DocumentLines)
+            replaced.append(QString(l.constData(), l.size()));
+    }, [&] {
+        editor::replaceAll(replaced, QString::fromUtf8("élève"), QStringLiteral("auteur"));
+    }), baseline);
+    replaced.clear();
+    const QString textPath = dir.filePath(QStringLiteral("pages.txt"));
+    report("ExportText", medianMs(5, nullptr, [&] {
+        textfile::writeBytes(textPath, publish::exportText(doc.DocumentLines, doc.PageCount));
+    }), baseline);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("titres.pdf")));
+    report("PrintTitles", medianMs(3, nullptr, [&] {
+        Printing::printLines(printer, pages.bodyLook(), publish::titleListLines(doc.DocumentLines, doc.PageCount), nullptr);
+    }), baseline);
+    // The text viewer on a 50 MB log: read, decode, rows; the window lays out only what it shows.
+    {
+        const QString log = dir.filePath(QStringLiteral("journal.log"));
+        QFile out(log);
+        out.open(QIODevice::WriteOnly);
+        QByteArray chunk;
+        for (int i = 0; chunk.size() < (1 << 20); ++i)
+            chunk += "2024-01-01 12:00:00 [info] ligne de journal n\xB0" + QByteArray::number(i) + " : tout va bien\r\n";
+        while (out.size() < 50 * (1 << 20))
+            out.write(chunk);
+        out.close();
+        TFichTxt viewer;
+        report("ViewLargeText", medianMs(3, nullptr, [&] { viewer.Ouvre(log); }), baseline);
+        QFile::remove(log);
+    }
+
     const QString rtfPath = dir.filePath(QStringLiteral("synthese.rtf"));
     const double rtf = medianMs(5, nullptr, [&] {
         publish::ExportRtf(doc.DocumentLines, doc.PageCount, doc.PopupCount, pages.titleLook(), pages.bodyLook(), rtfPath);

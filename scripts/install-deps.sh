@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl1-mesa-dev
   qt6-qpa-plugins libxkbcommon-dev qt6-translations-l10n
   fonts-dejavu-core
+  poppler-utils # pdftotext, pdftoppm: the printing tests read their PDF back
 )
 # Install and package checks: .deb build and lint, desktop entry and MIME type validation, icons.
 if [ "${TYX_WITH_PACKAGING:-1}" = 1 ]; then

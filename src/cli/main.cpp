@@ -131,6 +131,8 @@ int main(int argc, char** argv)
         err(QStringLiteral("impossible d'écrire ") + quoted(r.hpjPath) + QStringLiteral(" : ") + r.hpjError);
         status = FileError;
     }
+    for (const QString& warning : r.warnings)
+        err(QStringLiteral("avertissement : ") + warning);
     if (r.rtfWritten) {
         err(QStringLiteral("fichier ") + quoted(r.rtfPath) + QStringLiteral(" écrit."));
     } else {

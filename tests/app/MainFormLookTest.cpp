@@ -3,6 +3,7 @@
 #include "app/windows/TSplash.h"
 #include "publish/windows/EditHpj.h"
 #include "publish/windows/FixerHcp.h"
+#include "editor/windows/TPopUp.h"
 #include "platform/core/TimeSource.h"
 #include "support/TestRegistry.h"
 
@@ -285,16 +286,16 @@ private Q_SLOTS:
         QTest::addColumn<QRect>("geometry"); // left, top, width, height
         QTest::addColumn<bool>("wrapChecked");
         QTest::addColumn<bool>("bodyWraps");
-        QTest::addColumn<QString>("places"); // text viewer, project file editor (empty: untouched), popup editor
+        QTest::addColumn<QString>("places"); // text viewer, project file editor (empty: untouched), popup editor (its own colour)
         QTest::newRow("no settings file") << QStringList{} << "" << QRect(-1, -1, 469, 352) << false << true
-                                          << "330 70 -2147483643//330 70 -2147483643";
+                                          << "330 70 -2147483643//330 70 -2147483633";
         QTest::newRow("main window out of bounds") << QStringList{"hcw.exe", "300 300 0 5000", "", "1", "", ""} << "hcw.exe"
-                                                   << QRect(0, 0, 600, 400) << true << true << "330 70 0/330 70 0/330 70 0";
+                                                   << QRect(0, 0, 600, 400) << true << true << "330 70 0/330 70 0/330 70 -2147483633";
         QTest::newRow("five lines") << QStringList{"C:\\hcw.exe", "10 20 300 350", "400 100 255", "0", "500 200 12"}
                                     << "C:\\hcw.exe" << QRect(10, 20, 350, 300) << false << false
-                                    << "400 100 255/500 200 12/330 70 0";
+                                    << "400 100 255/500 200 12/330 70 -2147483633";
         QTest::newRow("garbage") << QStringList{"", "x y z", "\x01\x02", "oui", "-"} << "" << QRect(0, 0, 600, 400)
-                                 << false << false << "330 70 0/330 70 0/330 70 0";
+                                 << false << false << "330 70 0/330 70 0/330 70 -2147483633";
     }
     void settingsAtFirstShowing()
     {
@@ -326,7 +327,10 @@ private Q_SLOTS:
         QStringList expected = places.split('/');
         if (expected[1].isEmpty())
             expected[1] = hpjBefore;
-        QCOMPARE(text(f.main->TextViewerPlace) + '/' + hpj + '/' + text(f.main->PopupEditorPlace), expected.join('/'));
+        int popupLeft = 0, popupTop = 0, popupColour = 0;
+        f.main->PopUp->GetIni(popupLeft, popupTop, popupColour);
+        const QString popup = QStringLiteral("%1 %2 %3").arg(popupLeft).arg(popupTop).arg(popupColour);
+        QCOMPARE(text(f.main->TextViewerPlace) + '/' + hpj + '/' + popup, expected.join('/'));
         QVERIFY(f.prompts.asked.isEmpty());
     }
 
@@ -342,7 +346,7 @@ private Q_SLOTS:
         QVERIFY(f.main->close());
         QVERIFY(!QFile::exists(elsewhere.filePath("TyxHelp.ini")));
         QCOMPARE(f.bytes("TyxHelp.ini"), QByteArray("D:\\Outils \xE9\\hcw.exe\r\n15 25 310 420\r\n400 100 255\r\n1\r\n"
-                                                     "340 80 7\r\n350 90 0\r\n"));
+                                                     "340 80 7\r\n350 90 -2147483633\r\n"));
     }
 
     void compilerPathIsSetByItsDialog_data()

@@ -191,6 +191,20 @@ private Q_SLOTS:
     }
 
     // The compiler cannot find the topic file its project names: a failure, with its reasons.
+    void unbalancedBracesAreWarned()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString hpa = dir.filePath(u8("demo.hpa"));
+        QStringList lines = workedexample::projectLines();
+        lines[lines.indexOf(u8("Texte de la note.") + QChar(0xB6))] = u8("Texte { de la note.");
+        QVERIFY(writeProject(hpa, lines));
+        const Run r = tyxbuild({u8("--sans-hlp"), hpa});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY2(r.err.contains(u8("avertissement : PopUp « Note » : accolades non équilibrées")), qPrintable(r.err));
+        QVERIFY(!r.err.contains(u8("Rubrique « ")));
+    }
+
     void compileFailure()
     {
         QTemporaryDir dir;

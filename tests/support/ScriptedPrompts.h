@@ -21,6 +21,8 @@ public:
     QStringList asked;                // every text shown through ask()/tell()
     QStringList filters;              // every filter of a file dialog
     QStringList initialNames;         // every preset name of a file dialog
+    QStringList titles;               // every caption given to an open dialog (empty: the usual one)
+    QStringList defaultExts;          // every default extension of an open dialog
     QStringList shownDialogs;         // objectName or class of every dialog shown
 
     Answer ask(QWidget*, const QString& text, Buttons buttons, Kind) override
@@ -30,8 +32,11 @@ public:
             return answers.dequeue();
         return buttons == Buttons::Ok || buttons == Buttons::OkCancel ? Answer::Ok : Answer::No;
     }
-    QString openFileName(QWidget*, const QString& filter, const QString& initial, const QString&) override
+    QString openFileName(QWidget*, const QString& filter, const QString& initial, const QString& defaultExt,
+        const QString& title) override
     {
+        titles << title;
+        defaultExts << defaultExt;
         filters << filter;
         initialNames << initial;
         return fileNames.isEmpty() ? QString() : fileNames.dequeue();

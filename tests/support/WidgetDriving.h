@@ -2,9 +2,12 @@
 // Driving a dialog as the author does: keys go to the widget that has the focus in the active
 // window, the mouse clicks entries of lists and trees where they are drawn.
 #include <QApplication>
+#include <QDialog>
 #include <QListWidget>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
+#include <functional>
 
 namespace driving {
 
@@ -41,6 +44,18 @@ inline void clickNode(QTreeWidget* tree, const QString& title)
     }
     tree->scrollToItem(found.front());
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(found.front()).center());
+}
+
+// Shows a dialog as the program does (exec) and, once it is up, runs `act` on it; a dialog that
+// `act` left open is cancelled. For drivers of ScriptedPrompts::dialogs.
+inline int runDialog(QDialog& d, const std::function<void(QDialog&)>& act)
+{
+    QTimer::singleShot(0, &d, [&d, act] {
+        act(d);
+        if (d.isVisible())
+            d.reject();
+    });
+    return d.exec();
 }
 
 } // namespace driving

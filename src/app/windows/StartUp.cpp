@@ -7,14 +7,20 @@
 #include "publish/windows/CompileJob.h"
 #include "publish/windows/Options.h"
 #include "publish/windows/TCompileReport.h"
+#include "publish/windows/TFichTxt.h"
+#include "app/windows/ShellPictures.h"
 #include "editor/windows/LienAussi.h"
 #include "editor/windows/PagesHlp.h"
 #include "editor/windows/Propriete.h"
 #include "store/windows/PageListe.h"
 #include "store/windows/PageOut.h"
+#include "editor/windows/TLstPopUp.h"
+#include "editor/windows/TPopUp.h"
 #include "tools/windows/TCalendrier.h"
 #include "tools/windows/THorloge.h"
 #include "tools/windows/TPocket.h"
+
+#include <QToolButton>
 
 std::unique_ptr<TMainForm> createWindows()
 {
@@ -30,11 +36,18 @@ std::unique_ptr<TMainForm> createWindows()
     m->PageListe = new TPageListe(m);
     m->PageOut = new TPageOut(m);
     m->FixerHcp = new TFixerHcp(m);
+    m->FichTxt = new TFichTxt(m);
+    m->FichTxt->CopyBtn->setIcon(shellpictures::glyph(shellpictures::Glyph::Copy));
     m->Options = new TOptions(m);
     m->EditHpj = new TEditHpj(m);
     m->LienAussi = new TLienAussi(m);
     m->Propriete = new TPropriete(m);
     pages->setLinkDialogs({m->PageListe, m->PageOut, m->LienAussi, m->Propriete});
+    // Popup editor and popup list, after the properties dialog.
+    m->PopUp = new TPopUp(m);
+    m->LstPopUp = new TLstPopUp(m);
+    pages->PopUp = m->PopUp;
+    pages->LstPopUp = m->LstPopUp;
     m->CompileReport = new TCompileReport(m);
     m->Compilation = new CompileJob(m);
     QObject::connect(m->Compilation, &CompileJob::finished, m, [m](const hlp::CompileResult& r) { m->compileFinished(r); });

@@ -6,6 +6,7 @@
 #include "app/windows/ShellPictures.h"
 #include "publish/core/OwnHelp.h"
 #include "publish/windows/BuildCommands.h"
+#include "publish/windows/Printing.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -29,6 +30,7 @@ class QProgressDialog;
 class TAboutBox;
 class TCompileReport;
 class TEditHpj;
+class TFichTxt;
 class TFixerHcp;
 class TOptions;
 class TPagesHlp;
@@ -36,6 +38,8 @@ class TPageListe;
 class TPageOut;
 class TLienAussi;
 class TPropriete;
+class TLstPopUp;
+class TPopUp;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -67,8 +71,13 @@ public:
     TPropriete* Propriete = nullptr;
 
     // Popup editor and popup list.
+    TPopUp* PopUp = nullptr;
+    TLstPopUp* LstPopUp = nullptr;
 
-    // Find and replace dialogs, text viewer, printing.
+    // Find and replace dialogs, text viewer, printing. The find and replace dialogs belong to the
+    // topic editor (PagesHlp->FindDialog1, PagesHlp->ReplaceDialog1).
+    TFichTxt* FichTxt = nullptr;
+    Printing Printer;
 
 
     // The build, view and help commands; `Build` runs the built-in compiler through `Compilation`.
@@ -76,10 +85,9 @@ public:
     CompileJob* Compilation = nullptr;
 
     // Settings lines of the remembered windows, kept as read (bounds applied) and written back at
-    // exit while the window itself is not there to give and take them.
+    // exit while the window itself is not there to give and take them (the popup editor takes its own).
     shellsettings::WindowPlace TextViewerPlace;
     shellsettings::WindowPlace HpjEditorPlace;
-    shellsettings::WindowPlace PopupEditorPlace;
 
     // The built-in compiler is done: status line, and the messages window when there is anything to read.
     void compileFinished(const hlp::CompileResult& result);
@@ -303,6 +311,7 @@ private:
     void status(const QString& message);
 
     QProgressDialog* progress_ = nullptr;
+    QStringList buildWarnings_; // the last build's warnings, shown with the compiler's messages
 
     QMdiSubWindow* pagesWindow_ = nullptr;
     bool shown_ = false;

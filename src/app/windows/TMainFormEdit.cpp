@@ -58,13 +58,22 @@ void TMainForm::Retouralaligneauto()
         PagesHlp->setWordWrap(WordWrap->isChecked());
 }
 
-// ---- Search and replace: not wired yet, the entries do nothing ----
+// ---- Search and replace ----
 
-void TMainForm::Rechercher1Click() { }
+void TMainForm::Rechercher1Click()
+{
+    editorCommand([this] { PagesHlp->Chercher(); });
+}
 
-void TMainForm::Continuer1Click() { }
+void TMainForm::Continuer1Click()
+{
+    editorCommand([this] { PagesHlp->Continuer(); });
+}
 
-void TMainForm::Remplacer1Click() { }
+void TMainForm::Remplacer1Click()
+{
+    editorCommand([this] { PagesHlp->Remplacer(); });
+}
 
 // ---- Rubriques ----
 
@@ -135,10 +144,19 @@ void TMainForm::Supprimervoiraussi1Click()
     editorCommand([this] { PagesHlp->SupVa(); });
 }
 
-// ---- Popups: not wired yet, the entries do nothing ----
+// ---- Popups ----
 
-void TMainForm::LienPopUp1Click() { }
+void TMainForm::LienPopUp1Click()
+{
+    editorCommand([this] { PagesHlp->LienPopUp(); });
+}
 
-void TMainForm::ModifierPopUp1Click() { }
+void TMainForm::ModifierPopUp1Click()
+{
+    editorCommand([this] { PagesHlp->ModifPopUp(); });
+}
 
-void TMainForm::VoirPopups1Click() { }
+void TMainForm::VoirPopups1Click()
+{
+    editorCommand([this] { PagesHlp->ListePopUp(); });
+}

@@ -7,7 +7,10 @@
 #include "publish/windows/CompileJob.h"
 #include "publish/windows/TCompileReport.h"
 #include "publish/windows/EditHpj.h"
+#include "publish/windows/ExportCommand.h"
+#include "publish/windows/TFichTxt.h"
 #include "editor/windows/PagesHlp.h"
+#include "editor/windows/TPopUp.h"
 #include "platform/core/FrenchFormat.h"
 #include "platform/core/TimeSource.h"
 #include "platform/windows/Prompts.h"
@@ -121,15 +124,44 @@ void TMainForm::ExitItemClick()
     close();
 }
 
-// ---- Import, export and printing: not wired yet, the entries do nothing ----
+// ---- Import, export and printing ----
 
-void TMainForm::Importer1Click() { }
+void TMainForm::Importer1Click()
+{
+    editorCommand([this] { PagesHlp->Importer(); });
+}
 
-void TMainForm::Exporter1Click() { }
+void TMainForm::Exporter1Click()
+{
+    editorCommand([this] {
+        auto& d = PagesHlp->doc();
+        ExportSource source;
+        source.lines = &d.DocumentLines;
+        source.pageCount = d.PageCount;
+        source.popupCount = d.PopupCount;
+        source.title = PagesHlp->titleLook();
+        source.body = PagesHlp->bodyLook();
+        source.projectFile = CurrentFileName.isEmpty() ? d.ProjectFileName
+                                                       : store::forceExtension(CurrentFileName, ProjectExtension);
+        source.storePage = [this] { PagesHlp->EcritFiche(); };
+        Exporter(this, source);
+    });
+}
 
-void TMainForm::Imprimer1Click() { }
+void TMainForm::Imprimer1Click()
+{
+    // What the author sees is what prints: the page on screen is stored first.
+    editorCommand([this] {
+        PagesHlp->EcritFiche();
+        const auto& d = PagesHlp->doc();
+        Printer.Imprimer(this, d.DocumentLines, d.PageCount, PagesHlp->bodyLook());
+    });
+}
 
-void TMainForm::Configurationimprimante1Click() { }
+void TMainForm::Configurationimprimante1Click()
+{
+    modalCommand([this] { Printer.Configurationimprimante(this); });
+}
 
 // ---- Closing and the settings file ----
 
@@ -170,13 +202,16 @@ void TMainForm::ChargeIni()
     move(s.left, s.top);
     resize(s.width, s.height);
     TextViewerPlace = s.textViewer;
+    if (FichTxt)
+        FichTxt->SetIni(s.textViewer.left, s.textViewer.top, s.textViewer.colour);
     WordWrap->setChecked(s.wordWrap);
     if (PagesHlp)
         PagesHlp->setWordWrap(s.wordWrap);
     HpjEditorPlace = s.hpjEditor;
     if (EditHpj)
         EditHpj->SetIni(s.hpjEditor.left, s.hpjEditor.top, s.hpjEditor.colour);
-    PopupEditorPlace = s.popupEditor;
+    if (PopUp)
+        PopUp->SetIni(s.popupEditor.left, s.popupEditor.top, s.popupEditor.colour);
 }
 
 void TMainForm::SauveIni()
@@ -190,6 +225,11 @@ void TMainForm::SauveIni()
     s.height = height();
     s.width = width();
     s.textViewer = TextViewerPlace;
+    if (FichTxt) {
+        int colour = 0;
+        FichTxt->GetIni(s.textViewer.left, s.textViewer.top, colour);
+        s.textViewer.colour = colour;
+    }
     s.wordWrap = WordWrap->isChecked();
     s.hpjEditor = HpjEditorPlace;
     if (EditHpj) {
@@ -197,6 +237,10 @@ void TMainForm::SauveIni()
         EditHpj->GetIni(s.hpjEditor.left, s.hpjEditor.top, colour);
         s.hpjEditor.colour = colour;
     }
-    s.popupEditor = PopupEditorPlace;
+    if (PopUp) {
+        int colour = 0;
+        PopUp->GetIni(s.popupEditor.left, s.popupEditor.top, colour);
+        s.popupEditor.colour = colour;
+    }
     shellsettings::write(QDir::currentPath(), s);
 }

@@ -7,6 +7,7 @@
 #include "publish/windows/CompileJob.h"
 #include "publish/windows/TCompileReport.h"
 #include "publish/windows/EditHpj.h"
+#include "publish/windows/TFichTxt.h"
 #include "editor/windows/PagesHlp.h"
 #include "platform/core/FrenchFormat.h"
 #include "platform/core/TimeSource.h"
@@ -50,31 +51,69 @@ void TMainForm::Editerfichierhpj1Click()
     });
 }
 
-// ---- Text viewer and title printing: not wired yet ----
+// ---- Text viewer and title printing ----
 
-void TMainForm::Ouvrirunfichier1Click() { }
+void TMainForm::Ouvrirunfichier1Click()
+{
+    if (FichTxt)
+        modalCommand([this] { OuvreTxt(this, *FichTxt); });
+}
 
-void TMainForm::ImprimerTitresetn1Click() { }
+void TMainForm::ImprimerTitresetn1Click()
+{
+    editorCommand([this] {
+        PagesHlp->EcritFiche();
+        const auto& d = PagesHlp->doc();
+        Printer.ImpTitres(this, d.DocumentLines, d.PageCount, PagesHlp->bodyLook());
+    });
+}
 
-// ---- Style and pictures: not wired yet, the entries do nothing ----
+// ---- Style and pictures ----
 
-void TMainForm::Insreruneimage1Click() { }
+void TMainForm::Insreruneimage1Click()
+{
+    editorCommand([this] { PagesHlp->Image(); });
+}
 
-void TMainForm::Gras1Click() { }
+void TMainForm::Gras1Click()
+{
+    editorCommand([this] { PagesHlp->Gras(); });
+}
 
-void TMainForm::Italique1Click() { }
+void TMainForm::Italique1Click()
+{
+    editorCommand([this] { PagesHlp->Ital(); });
+}
 
-void TMainForm::Soulign1Click() { }
+void TMainForm::Soulign1Click()
+{
+    editorCommand([this] { PagesHlp->Souligne(); });
+}
 
-void TMainForm::Encadrer1Click() { }
+void TMainForm::Encadrer1Click()
+{
+    editorCommand([this] { PagesHlp->Encadrer(); });
+}
 
-void TMainForm::Centrer1Click() { }
+void TMainForm::Centrer1Click()
+{
+    editorCommand([this] { PagesHlp->Centre(); });
+}
 
-void TMainForm::Imagegauche1Click() { }
+void TMainForm::Imagegauche1Click()
+{
+    editorCommand([this] { PagesHlp->Habiller(1); });
+}
 
-void TMainForm::Imagedroite1Click() { }
+void TMainForm::Imagedroite1Click()
+{
+    editorCommand([this] { PagesHlp->Habiller(2); });
+}
 
-void TMainForm::Imagecommecaractre1Click() { }
+void TMainForm::Imagecommecaractre1Click()
+{
+    editorCommand([this] { PagesHlp->Habiller(3); });
+}
 
 // ---- Compiler ----
 
@@ -95,11 +134,17 @@ void TMainForm::Compiler2Click()
         return true;
     };
     const BuildOutcome outcome = Build.Compiler2Click(d.DocumentLines, d.PageCount, d.PopupCount,
-        PagesHlp->titleLook(), PagesHlp->bodyLook(), CurrentFileName, HelpCompilerPath);
+        PagesHlp->titleLook(), PagesHlp->bodyLook(), CurrentFileName, HelpCompilerPath, &buildWarnings_);
     Build.builtInCompiler = nullptr;
     status(outcome.message);
-    if (hpjToCompile.isEmpty() || !Compilation)
+    if (hpjToCompile.isEmpty() || !Compilation) {
+        if (!buildWarnings_.isEmpty() && CompileReport) {
+            CompileReport->InitWarnings(buildWarnings_);
+            CompileReport->show();
+            CompileReport->raise();
+        }
         return;
+    }
     Compilation->start(hpjToCompile);
     status(QStringLiteral("Compilation de %1 en cours...").arg(store::fileNamePart(hpjToCompile)));
     if (!progress_) {
@@ -124,11 +169,11 @@ void TMainForm::compileFinished(const hlp::CompileResult& result)
     status(result.written ? QStringLiteral("Fichier d'aide %1 écrit (%2).").arg(name, topics)
                           : QStringLiteral("Le fichier d'aide %1 n'a pas été écrit : voir les messages.").arg(name));
     // The summary line alone means a clean build: no window then.
-    if (result.written && result.diagnostics.size() <= 1)
+    if (result.written && result.diagnostics.size() <= 1 && buildWarnings_.isEmpty())
         return;
     if (!CompileReport)
         return;
-    CompileReport->Init(result.hlpPath, result.diagnostics, result.written);
+    CompileReport->Init(result.hlpPath, result.diagnostics, result.written, buildWarnings_);
     CompileReport->show();
     CompileReport->raise();
 }

@@ -1,5 +1,6 @@
 #include "editor/windows/PagesHlp.h"
 
+#include "editor/windows/BodyText.h"
 #include "platform/core/Cp1252.h"
 #include "platform/windows/ColourWords.h"
 #include "platform/windows/Prompts.h"
@@ -40,11 +41,6 @@ void applyLook(QWidget* w, const FieldLook& look)
     p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
     p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
     w->setPalette(p);
-}
-
-bool isLineBreakChar(QChar c)
-{
-    return c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == u'\n';
 }
 
 } // namespace
@@ -110,6 +106,7 @@ TPagesHlp::TPagesHlp(QWidget* parent)
     applyLook(Memo1, bodyLook_);
     applyLook(Edit2, FieldLook{});
     setWordWrap(true);
+    createSearchDialogs();
     FormCreate();
     LitFiche();
 }
@@ -135,6 +132,7 @@ bool TPagesHlp::Charge(const QString& fileName)
     if (!missing)
         Memo1->document()->setModified(false);
     store_.countBlocks();
+    search_ = editor::SearchPosition{};
     const bool repaired = Verif();
     litHeader();
     store_.CurrentPage = 0;
@@ -233,7 +231,13 @@ void TPagesHlp::LitFiche()
 
 void TPagesHlp::EcritFiche()
 {
+    // A write takes the page's block out of its place: the saved search position must follow.
+    const bool writes = store_.PageModified || Memo1->document()->isModified();
+    const int open = writes ? store::findTag(store_.DocumentLines, store::topicOpenTag(store_.CurrentPage)) : -1;
+    const int end = open >= 0 ? store::blockEnd(store_.DocumentLines, open, store::topicCloseTag(store_.CurrentPage)) : -1;
     store_.writePage(fields(), Memo1->document()->isModified(), &syncedBlock_);
+    if (open >= 0)
+        editor::blockRemoved(search_, open, end - open + 1);
 }
 
 bool TPagesHlp::TestModif()
@@ -313,6 +317,7 @@ void TPagesHlp::Nouveau()
     store_.CurrentPage = 0;
     store_.PageLevel = 1;
     applyLooks(FieldLook{}, FieldLook{});
+    search_ = editor::SearchPosition{};
     store::EcritHpj(store_.DocumentLines, store_.ProjectFileName);
     EcritHeader();
     LitFiche();
@@ -428,28 +433,7 @@ void TPagesHlp::Edit2Exit()
 
 void TPagesHlp::enterInBody()
 {
-    QTextCursor c = Memo1->textCursor();
-    c.beginEditBlock();
-    c.insertText(QString(store::ParagraphMark));
-    const int caretBlock = c.blockNumber();
-    int caretPos = c.positionInBlock();
-    const QString pair(2, store::ParagraphMark);
-    QTextDocument* d = Memo1->document();
-    for (QTextBlock b = d->begin(); b.isValid(); b = b.next()) {
-        const QString text = b.text();
-        const qsizetype at = text.indexOf(pair);
-        if (at < 0)
-            continue;
-        QTextCursor del(b);
-        del.setPosition(b.position() + int(at));
-        del.deleteChar();
-        if (b.blockNumber() == caretBlock)
-            caretPos = b.length() - 1; // the caret's line was replaced: caret at its end
-    }
-    c.setPosition(d->findBlockByNumber(caretBlock).position() + caretPos);
-    c.insertBlock();
-    c.endEditBlock();
-    Memo1->setTextCursor(c);
+    bodytext::enterWithParagraphMark(Memo1);
 }
 
 bool TPagesHlp::FormKeyDown(int key)
@@ -479,7 +463,11 @@ bool TPagesHlp::eventFilter(QObject* watched, QEvent* event)
         return false;
     }
     if (event->type() == QEvent::FocusIn && (watched == Edit1 || watched == Edit2)) {
-        // The fields do not select all their text when the focus comes in.
+        // The fields do not select all their text when the focus comes in by the keyboard; a
+        // selection made before (a search match) stays when the window comes back.
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason && reason != Qt::ShortcutFocusReason)
+            return QWidget::eventFilter(watched, event);
         auto* edit = static_cast<QLineEdit*>(watched);
         edit->event(event);
         edit->deselect();
@@ -530,21 +518,7 @@ void TPagesHlp::sanitizeLine(QLineEdit* edit)
 
 void TPagesHlp::sanitizeBody(int position, int added)
 {
-    if (sanitizing_ || added <= 0)
-        return;
-    QTextDocument* d = Memo1->document();
-    sanitizing_ = true;
-    const int end = qMin(position + added, d->characterCount());
-    for (int i = position; i < end; ++i) {
-        const QChar ch = d->characterAt(i);
-        if (isLineBreakChar(ch) || cp1252::representable(ch))
-            continue;
-        QTextCursor c(d);
-        c.setPosition(i);
-        c.setPosition(i + 1, QTextCursor::KeepAnchor);
-        c.insertText(QStringLiteral("?"));
-    }
-    sanitizing_ = false;
+    bodytext::replaceUnrepresentable(Memo1->document(), position, added, sanitizing_);
 }
 
 // ---------------------------------------------------------------- layout

@@ -1,5 +1,6 @@
 #pragma once
 // The topic editor window: shows page `CurrentPage` in three fields and owns the document store.
+#include "editor/core/SearchReplace.h"
 #include "store/core/DocumentStore.h"
 
 #include <QWidget>
@@ -8,6 +9,8 @@
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class TFindDialog;
+class TReplaceDialog;
 class TLienAussi;
 class TPageListe;
 class TPageOut;
@@ -15,6 +18,8 @@ class TPropriete;
 namespace store {
 struct Renumbering;
 }
+class TLstPopUp;
+class TPopUp;
 
 class TPagesHlp : public QWidget {
     Q_OBJECT
@@ -66,8 +71,31 @@ public:
     void setLinkDialogs(const LinkDialogs& dialogs) { linkDialogs_ = dialogs; }
 
     // Markup, pictures and popups (PagesHlpMarkup.cpp, PagesHlpPopups.cpp).
+    void Gras();
+    void Ital();
+    void Souligne();
+    void Centre();
+    void Encadrer();
+    void Habiller(int placement); // 1 left, 2 right, 3 as a character
+    void Image();
+    void LienPopUp();
+    void ListePopUp();
+    void ModifPopUp();
+    // The popup editor and the popup list, made at start-up after this window.
+    TPopUp* PopUp = nullptr;
+    TLstPopUp* LstPopUp = nullptr;
+    // After a popup was removed: the page on screen shows its links renumbered, caret kept.
+    void showRenumberedLinks();
 
     // Search and replace, import (PagesHlpSearch.cpp).
+    void Chercher();
+    void Continuer();
+    void Remplacer();
+    void RemplacerTout();
+    void Importer();
+    const editor::SearchPosition& searchPosition() const { return search_; }
+    TFindDialog* FindDialog1 = nullptr;
+    TReplaceDialog* ReplaceDialog1 = nullptr;
 
     void setWordWrap(bool on);
     bool wordWrap() const;
@@ -109,6 +137,9 @@ Q_SIGNALS:
     void pageShown(int currentPage);
 
 public Q_SLOTS:
+    void FindDialog1Find();
+    void ReplaceDialog1Find();
+    void ReplaceDialog1Replace(bool replaceAll);
     void FormActivate();
     void FormDeactivate();
     void Edit2Exit();
@@ -127,6 +158,9 @@ private:
     void sanitizeBody(int position, int added);
     void sanitizeLine(QLineEdit* edit);
     bool blockChangedUnderFields() const;
+    void createSearchDialogs();
+    // One search step with the fields stored first; false when nothing more was found.
+    bool Search(const QString& text);
     // After a renumbering the fields follow their topic to its new number, reloaded when its block
     // changed under them, so the next store never lands on another topic.
     void followOwnTopic(const store::Renumbering& renumbered);
@@ -139,6 +173,7 @@ private:
     OptionsHook optionsHook_;
     LinkDialogs linkDialogs_;
     QStringList syncedBlock_; // the page's block as the fields were last read from or written to
+    editor::SearchPosition search_;
     int commandDepth_ = 0;
     bool sanitizing_ = false;
 };

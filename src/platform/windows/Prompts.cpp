@@ -45,9 +45,10 @@ public:
     }
 
     QString openFileName(QWidget* parent, const QString& filter, const QString& initial,
-        const QString& defaultExt) override
+        const QString& defaultExt, const QString& title) override
     {
-        return fileName(parent, QStringLiteral("Ouvrir"), QFileDialog::AcceptOpen, filter, initial, defaultExt);
+        return fileName(parent, title.isEmpty() ? QStringLiteral("Ouvrir") : title, QFileDialog::AcceptOpen, filter,
+            initial, defaultExt);
     }
 
     QString saveFileName(QWidget* parent, const QString& filter, const QString& initial,

@@ -21,9 +21,10 @@ public:
     {
         ask(parent, text, Buttons::Ok, kind);
     }
-    // Empty when cancelled. `filter` uses the "Texte|*.ext|Autre|*.*" form.
+    // Empty when cancelled. `filter` uses the "Texte|*.ext|Autre|*.*" form; an empty `title` gives
+    // the dialog its usual caption.
     virtual QString openFileName(QWidget* parent, const QString& filter, const QString& initial,
-        const QString& defaultExt = {}) = 0;
+        const QString& defaultExt = {}, const QString& title = {}) = 0;
     virtual QString saveFileName(QWidget* parent, const QString& filter, const QString& initial,
         const QString& defaultExt = {}) = 0;
     // Returns the dialog's result code (QDialog::Accepted or Rejected).

@@ -1,5 +1,6 @@
 #include "publish/core/ProjectBuild.h"
 
+#include "publish/core/BraceCheck.h"
 #include "publish/core/BuildNames.h"
 #include "publish/core/RtfWriter.h"
 #include "store/core/ProjectBlock.h"
@@ -16,6 +17,7 @@ BuildFiles writeBuildFiles(QStringList& documentLines, int pageCount, int popupC
     r.hpjWritten = store::ExportHpj(documentLines, pageCount, r.hpjPath, &r.hpjError);
     if (!r.hpjWritten)
         r.noProjectBlock = !store::projectFileLines(documentLines).has_value();
+    r.warnings = braceWarnings(documentLines, pageCount, popupCount);
     r.rtfWritten = ExportRtf(documentLines, pageCount, popupCount, title, body, r.rtfPath, &r.rtfError);
     return r;
 }

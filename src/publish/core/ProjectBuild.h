@@ -16,6 +16,7 @@ struct BuildFiles {
     QString hpjError;            // the system's reason when it could not be written
     bool rtfWritten = false;
     QString rtfError;
+    QStringList warnings;        // topics and popups whose braces do not pair up, by title
     bool ok() const { return hpjWritten && rtfWritten; }
 };
 

@@ -57,7 +57,7 @@ QString compilerProgram(const QString& path, QString& reason)
 
 BuildOutcome BuildCommands::Compiler2Click(QStringList& lines, int pageCount, int popupCount,
     const store::FieldLook& title, const store::FieldLook& body, const QString& currentFileName,
-    const QString& helpCompilerPath) const
+    const QString& helpCompilerPath, QStringList* warnings) const
 {
     const publish::BuildNames files = publish::buildNames(currentFileName);
     BuildOutcome out;
@@ -74,6 +74,12 @@ BuildOutcome BuildCommands::Compiler2Click(QStringList& lines, int pageCount, in
         problem(QStringLiteral("Fichier projet « %1 » non écrit : %2").arg(files.hpj, written.hpjError));
     if (!written.rtfWritten)
         problem(QStringLiteral("Fichier RTF « %1 » non écrit : %2").arg(files.rtf, written.rtfError));
+    if (warnings)
+        *warnings = written.warnings;
+    if (!written.warnings.isEmpty())
+        notes << (written.warnings.size() == 1
+                ? QStringLiteral("1 avertissement : voir les messages.")
+                : QStringLiteral("%1 avertissements : voir les messages.").arg(written.warnings.size()));
 
     // The compiler runs even when a file could not be written, on whatever is there.
     if (helpCompilerPath.trimmed().isEmpty()) {

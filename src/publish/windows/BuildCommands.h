@@ -33,9 +33,11 @@ public:
     // and counts, the looks of the title field and the body), then starts `helpCompilerPath` on the
     // .hpj name without folder in the project's folder, without waiting; an empty path runs
     // `builtInCompiler` instead. Files that cannot be written do not stop the compiler; every
-    // problem is in the message.
+    // problem is in the message. `warnings` receives what the author should read although the
+    // files were written (topics whose braces do not pair up).
     BuildOutcome Compiler2Click(QStringList& lines, int pageCount, int popupCount, const store::FieldLook& title,
-        const store::FieldLook& body, const QString& currentFileName, const QString& helpCompilerPath) const;
+        const store::FieldLook& body, const QString& currentFileName, const QString& helpCompilerPath,
+        QStringList* warnings = nullptr) const;
 
     // View ("&Voir fichier HLP"): opens the .hlp named like `currentFileName` with the viewer.
     BuildOutcome voirfichierhlp1Click(const QString& currentFileName) const;

@@ -33,16 +33,24 @@ TCompileReport::TCompileReport(QWidget* parent)
     layout->addLayout(buttons);
 }
 
-void TCompileReport::Init(const QString& hlpPath, const QStringList& diagnostics, bool written)
+void TCompileReport::Init(const QString& hlpPath, const QStringList& diagnostics, bool written,
+    const QStringList& warnings)
 {
     QStringList lines;
     lines << (written ? QStringLiteral("Fichier d'aide écrit : %1").arg(hlpPath)
                       : QStringLiteral("Le fichier d'aide « %1 » n'a PAS été écrit.").arg(hlpPath));
-    lines << diagnostics;
+    lines << warnings << diagnostics;
     Memo1->setPlainText(lines.join(u'\n'));
 }
 
 QString TCompileReport::text() const
 {
     return Memo1->toPlainText();
+}
+
+void TCompileReport::InitWarnings(const QStringList& warnings)
+{
+    QStringList lines{QStringLiteral("Fichiers de l'aide écrits, avec des avertissements :")};
+    lines << warnings;
+    Memo1->setPlainText(lines.join(u'\n'));
 }

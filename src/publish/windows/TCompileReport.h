@@ -10,7 +10,10 @@ class TCompileReport : public QDialog {
 public:
     explicit TCompileReport(QWidget* parent = nullptr);
 
-    void Init(const QString& hlpPath, const QStringList& diagnostics, bool written);
+    // The compiler's messages, after the build's own warnings when there are any.
+    void Init(const QString& hlpPath, const QStringList& diagnostics, bool written, const QStringList& warnings = {});
+    // The build's warnings alone, when no built-in compile follows.
+    void InitWarnings(const QStringList& warnings);
     QString text() const;
 
     QPlainTextEdit* Memo1 = nullptr;

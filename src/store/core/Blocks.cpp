@@ -85,16 +85,23 @@ bool isPopupOpenPrefix(QStringView line) { return hasPrefix(line, u"<POPUP"); }
 
 bool looksLikeTag(QStringView line)
 {
-    const QString folded = foldAscii(line);
-    if (folded.startsWith(u"<BLOC") || folded.startsWith(u"</BLOC") || folded.startsWith(u"<POPUP")
-        || folded.startsWith(u"</POPUP"))
+    // Runs over every changed line of a replace-all: compares in place, allocates nothing.
+    auto startsFolded = [line](QStringView prefix) {
+        if (line.size() < prefix.size())
+            return false;
+        for (qsizetype i = 0; i < prefix.size(); ++i)
+            if (upperAscii(line[i].unicode()) != prefix[i].unicode())
+                return false;
         return true;
-    QStringView t = folded;
+    };
+    if (startsFolded(u"<BLOC") || startsFolded(u"</BLOC") || startsFolded(u"<POPUP") || startsFolded(u"</POPUP"))
+        return true;
+    QStringView t = line;
     while (!t.isEmpty() && t.front() == u' ')
         t = t.sliced(1);
     while (!t.isEmpty() && t.back() == u' ')
         t.chop(1);
-    return t == u"<HEADER>" || t == u"</HEADER>" || t == u"<HPJ>" || t == u"</HPJ>";
+    return sameTag(t, u"<HEADER>") || sameTag(t, u"</HEADER>") || sameTag(t, u"<HPJ>") || sameTag(t, u"</HPJ>");
 }
 
 QString protectBodyLine(const QString& line)

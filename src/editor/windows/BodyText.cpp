@@ -1,0 +1,87 @@
+#include "editor/windows/BodyText.h"
+
+#include "platform/core/Cp1252.h"
+#include "store/core/Blocks.h"
+
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace bodytext {
+
+namespace {
+
+bool isLineBreakChar(QChar c)
+{
+    return c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == u'\n';
+}
+
+} // namespace
+
+QStringList exactLines(const QPlainTextEdit* edit)
+{
+    const QTextDocument* d = edit->document();
+    QStringList lines;
+    if (d->isEmpty())
+        return lines;
+    lines.reserve(d->blockCount());
+    for (QTextBlock b = d->begin(); b.isValid(); b = b.next())
+        lines << b.text();
+    return lines;
+}
+
+QString exactSelection(const QTextCursor& cursor)
+{
+    QString s = cursor.selectedText();
+    for (QChar& c : s)
+        if (isLineBreakChar(c))
+            c = u'\n';
+    return s;
+}
+
+void enterWithParagraphMark(QPlainTextEdit* edit)
+{
+    QTextCursor c = edit->textCursor();
+    c.beginEditBlock();
+    c.insertText(QString(store::ParagraphMark));
+    const int caretBlock = c.blockNumber();
+    int caretPos = c.positionInBlock();
+    const QString pair(2, store::ParagraphMark);
+    QTextDocument* d = edit->document();
+    for (QTextBlock b = d->begin(); b.isValid(); b = b.next()) {
+        const QString text = b.text();
+        const qsizetype at = text.indexOf(pair);
+        if (at < 0)
+            continue;
+        QTextCursor del(b);
+        del.setPosition(b.position() + int(at));
+        del.deleteChar();
+        if (b.blockNumber() == caretBlock)
+            caretPos = b.length() - 1; // the caret's line was replaced: caret at its end
+    }
+    c.setPosition(d->findBlockByNumber(caretBlock).position() + caretPos);
+    c.insertBlock();
+    c.endEditBlock();
+    edit->setTextCursor(c);
+}
+
+void replaceUnrepresentable(QTextDocument* d, int position, int added, bool& busy)
+{
+    if (busy || added <= 0)
+        return;
+    busy = true;
+    const int end = qMin(position + added, d->characterCount());
+    for (int i = position; i < end; ++i) {
+        const QChar ch = d->characterAt(i);
+        if (isLineBreakChar(ch) || cp1252::representable(ch))
+            continue;
+        QTextCursor c(d);
+        c.setPosition(i);
+        c.setPosition(i + 1, QTextCursor::KeepAnchor);
+        c.insertText(QStringLiteral("?"));
+    }
+    busy = false;
+}
+
+} // namespace bodytext

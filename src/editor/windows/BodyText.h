@@ -1,0 +1,27 @@
+#pragma once
+// What the topic body and the popup text have in common as edit fields: their text read exactly
+// (a no-break space stays one), the Enter rule with the paragraph mark, and text that code page
+// 1252 cannot hold replaced visibly as it enters.
+#include <QString>
+#include <QStringList>
+
+class QPlainTextEdit;
+class QTextCursor;
+class QTextDocument;
+
+namespace bodytext {
+
+// The lines of the field as they stand (no line at all when it is empty).
+QStringList exactLines(const QPlainTextEdit* edit);
+// The selected text, line breaks as "\n".
+QString exactSelection(const QTextCursor& cursor);
+
+// Enter: the paragraph mark at the caret (replacing the selection), the first doubled mark of each
+// line reduced to one, then the line break.
+void enterWithParagraphMark(QPlainTextEdit* edit);
+
+// Replaces each character from `position` on (`added` of them) that the code page cannot hold by
+// "?". `busy` guards against the change notifications this makes.
+void replaceUnrepresentable(QTextDocument* document, int position, int added, bool& busy);
+
+} // namespace bodytext

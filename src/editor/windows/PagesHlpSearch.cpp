@@ -1,0 +1,158 @@
+// Search and replace across the stored topics, and the import of a text file into the body.
+#include "editor/windows/PagesHlp.h"
+
+#include "editor/core/ImportText.h"
+#include "editor/windows/SearchDialogs.h"
+#include "platform/core/TextDecode.h"
+#include "platform/windows/Prompts.h"
+
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+
+namespace {
+
+const char* const NotFound = "Chaîne not trouvée";
+const char* const ReplaceDone = "Remplacement terminé";
+
+void openModeless(QDialog* d)
+{
+    d->show();
+    d->raise();
+    d->activateWindow();
+}
+
+} // namespace
+
+void TPagesHlp::createSearchDialogs()
+{
+    FindDialog1 = new TFindDialog(this);
+    ReplaceDialog1 = new TReplaceDialog(this);
+    connect(FindDialog1, &TFindDialog::Find, this, &TPagesHlp::FindDialog1Find);
+    connect(ReplaceDialog1, &TFindDialog::Find, this, &TPagesHlp::ReplaceDialog1Find);
+    connect(ReplaceDialog1, &TReplaceDialog::Replace, this, &TPagesHlp::ReplaceDialog1Replace);
+}
+
+void TPagesHlp::Chercher()
+{
+    search_ = editor::searchStart(store_.DocumentLines);
+    openModeless(FindDialog1);
+}
+
+void TPagesHlp::Remplacer()
+{
+    search_ = editor::searchStart(store_.DocumentLines);
+    openModeless(ReplaceDialog1);
+}
+
+void TPagesHlp::Continuer()
+{
+    // Nothing searched yet: there is no text to go on with, so ask for one.
+    if (FindDialog1->FindText().isEmpty()) {
+        Chercher();
+        return;
+    }
+    runCommand([this] { Search(FindDialog1->FindText()); });
+}
+
+void TPagesHlp::FindDialog1Find()
+{
+    runCommand([this] { Search(FindDialog1->FindText()); });
+}
+
+void TPagesHlp::ReplaceDialog1Find()
+{
+    runCommand([this] { Search(ReplaceDialog1->FindText()); });
+}
+
+bool TPagesHlp::Search(const QString& text)
+{
+    Edit1->deselect();
+    QTextCursor none = Memo1->textCursor();
+    none.clearSelection();
+    Memo1->setTextCursor(none);
+    // The page on screen is stored first, so loading the match never drops an edit.
+    EcritFiche();
+    const auto match = editor::searchStep(store_.DocumentLines, search_, text);
+    if (!match) {
+        prompts().tell(this, QString::fromUtf8(NotFound));
+        FindDialog1->hide();
+        return false;
+    }
+    store_.CurrentPage = match->page;
+    LitFiche();
+    if (match->inTitle) {
+        Edit1->setFocus();
+        Edit1->setSelection(match->start, match->length);
+    } else {
+        QTextCursor c(Memo1->document());
+        c.setPosition(match->start);
+        c.setPosition(match->start + match->length, QTextCursor::KeepAnchor);
+        Memo1->setFocus();
+        Memo1->setTextCursor(c);
+    }
+    return true;
+}
+
+void TPagesHlp::ReplaceDialog1Replace(bool replaceAll)
+{
+    if (replaceAll) {
+        RemplacerTout();
+        return;
+    }
+    runCommand([this] {
+        // The selection is what the last step found, or what the author chose since.
+        const QString with = ReplaceDialog1->ReplaceText();
+        if (Edit1->hasSelectedText())
+            Edit1->insert(with);
+        QTextCursor c = Memo1->textCursor();
+        if (c.hasSelection()) {
+            c.insertText(with);
+            Memo1->setTextCursor(c);
+        }
+        Memo1->document()->setModified(true);
+        store_.DocumentModified = true;
+        EcritFiche();
+        search_ = editor::searchStart(store_.DocumentLines);
+        Search(ReplaceDialog1->FindText());
+    });
+}
+
+void TPagesHlp::RemplacerTout()
+{
+    runCommand([this] {
+        EcritFiche();
+        editor::replaceAll(store_.DocumentLines, ReplaceDialog1->FindText(), ReplaceDialog1->ReplaceText());
+        ReplaceDialog1->hide();
+        LitFiche();
+        prompts().tell(this, QString::fromUtf8(ReplaceDone));
+        store_.DocumentModified = true;
+    });
+}
+
+void TPagesHlp::Importer()
+{
+    runCommand([this] {
+        const QString name = prompts().openFileName(this, textdecode::textFileFilter(), QStringLiteral("*.txt"));
+        if (name.isEmpty() || !QFileInfo(name).isFile())
+            return;
+        textdecode::Decoded decoded;
+        QString error;
+        if (!textdecode::readFile(name, decoded, &error)) {
+            prompts().tell(this, QStringLiteral("Impossible de lire le fichier « %1 » : %2").arg(name, error),
+                Prompts::Kind::Error);
+            return;
+        }
+        const editor::ImportedText imported = editor::importedText(decoded.text);
+        decoded = {};
+        if (!imported.text.isEmpty()) {
+            QTextCursor c = Memo1->textCursor();
+            c.insertText(imported.text);
+            Memo1->setTextCursor(c);
+            Memo1->setFocus();
+        }
+        if (imported.replaced > 0)
+            prompts().tell(this, editor::replacedMessage(imported.replaced), Prompts::Kind::Warning);
+    });
+}

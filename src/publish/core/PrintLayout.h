@@ -1,0 +1,30 @@
+#pragma once
+// The printer's text stream as a layout: lines placed top-down from the top-left corner of the
+// printable area, no margin, header or page number; a line wider than the page goes on on the next
+// row, broken after the last character that fits; a tab goes to the next multiple of the tab width;
+// a new page starts when the next row does not fit. Widths come from the caller (the printer's font).
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace publish {
+
+struct PrintRun {
+    int x = 0; // from the left edge of the printable area, in the measure's units
+    QString text;
+    bool operator==(const PrintRun&) const = default;
+};
+using PrintRow = QList<PrintRun>; // an empty row prints nothing
+using PrintPage = QList<PrintRow>;
+
+struct PrintMeasure {
+    int pageWidth = 0;
+    int rowsPerPage = 1;
+    int tabWidth = 8;                      // eight average character widths
+    std::function<int(QChar)> charWidth;   // advance of one character
+};
+
+QList<PrintPage> layoutPages(const QStringList& lines, const PrintMeasure& measure);
+
+} // namespace publish

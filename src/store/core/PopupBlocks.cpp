@@ -1,0 +1,233 @@
+#include "store/core/PopupBlocks.h"
+
+#include "store/core/Blocks.h"
+
+#include <vector>
+
+namespace store {
+
+namespace {
+
+// A character is escaped when an odd number of backslashes stands right before it.
+bool escaped(QStringView text, qsizetype at)
+{
+    qsizetype slashes = 0;
+    while (at - slashes - 1 >= 0 && text[at - slashes - 1] == u'\\')
+        ++slashes;
+    return slashes % 2 == 1;
+}
+
+bool isBrace(QChar c) { return c == u'{' || c == u'}'; }
+
+// The first unescaped "}" at or after `from`, or -1 when an unescaped "{" or the end comes first.
+qsizetype groupClose(QStringView text, qsizetype from)
+{
+    for (qsizetype i = from; i < text.size(); ++i) {
+        if (!isBrace(text[i]) || escaped(text, i))
+            continue;
+        return text[i] == u'}' ? i : -1;
+    }
+    return -1;
+}
+
+// Where the anchor "{\ul word}" in front of a hidden part at `at` begins, or -1.
+qsizetype anchorStart(QStringView text, qsizetype at)
+{
+    const qsizetype close = at - 1;
+    if (close < 0 || text[close] != u'}' || escaped(text, close))
+        return -1;
+    const qsizetype open = text.first(close).lastIndexOf(u"{\\ul ");
+    if (open < 0 || escaped(text, open))
+        return -1;
+    for (qsizetype i = open + 5; i < close; ++i)
+        if (isBrace(text[i]) && !escaped(text, i))
+            return -1;
+    return open;
+}
+
+constexpr qsizetype HiddenLength = 10; // "{\v Pp" and four digits
+
+// Rewrites the links of one line for the removal of popup `n`; counts the links made plain.
+bool rewriteLinks(QString& line, int n, int& plain)
+{
+    bool changed = false;
+    qsizetype pos = 0;
+    int m = -1;
+    for (qsizetype at; (at = findHiddenLink(line, pos, m)) >= 0;) {
+        if (m < n) {
+            pos = at + HiddenLength;
+            continue;
+        }
+        changed = true;
+        if (m > n) {
+            line.replace(at + 6, 4, BlockNumber(m - 1));
+            pos = at + HiddenLength;
+            continue;
+        }
+        const qsizetype close = groupClose(line, at + HiddenLength);
+        const qsizetype end = close >= 0 ? close + 1 : at + HiddenLength;
+        qsizetype start = anchorStart(line, at);
+        QString word;
+        if (start >= 0)
+            word = line.mid(start + 5, at - 1 - (start + 5));
+        else
+            start = at;
+        line.replace(start, end - start, word);
+        pos = start + word.size();
+        ++plain;
+    }
+    return changed;
+}
+
+} // namespace
+
+QString PopupLink(const QString& anchor, int n)
+{
+    return QStringLiteral("{\\ul ") + anchor + QStringLiteral("}{\\v Pp") + BlockNumber(n) + QLatin1Char('}');
+}
+
+QString popupTitleLine(int n, const QString& firstLine)
+{
+    QString title = firstLine;
+    if (title.endsWith(ParagraphMark))
+        title.chop(1);
+    return title + BlockNumber(n) + TitleEndMark;
+}
+
+QStringList popupBlock(int n, const QStringList& text)
+{
+    QStringList out;
+    out.reserve(text.size() + 3);
+    out << popupOpenTag(n) << QString();
+    for (const QString& line : text)
+        out << protectBodyLine(line);
+    // The title follows the first line as stored, protection included.
+    out[1] = popupTitleLine(n, out.size() > 2 ? out[2] : QString());
+    out << popupCloseTag(n);
+    return out;
+}
+
+QStringList popupText(const QStringList& lines, int open, QStringView closeTag)
+{
+    QStringList out;
+    for (qsizetype i = open + 2; i < lines.size() && lines[i] != closeTag; ++i)
+        out << lines[i];
+    return out;
+}
+
+QString popupTitle(const QStringList& lines, int open)
+{
+    QString title = open + 1 < lines.size() ? lines[open + 1] : QString();
+    title.chop(5);
+    return title;
+}
+
+int countPopupBlocks(const QStringList& lines)
+{
+    int count = 0;
+    for (const QString& l : lines)
+        if (isPopupOpenPrefix(l))
+            ++count;
+    return count;
+}
+
+QStringList popupTitles(const QStringList& lines)
+{
+    // One pass for the popup open tags alone (first occurrence wins, letter case folded, as a
+    // lookup finds them): the list of a large project fills without indexing every tag line.
+    std::vector<int> open(MaxBlocks, -1);
+    const qsizetype tagLength = popupOpenTag(0).size();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString& l = lines[i];
+        if (l.size() != tagLength || l.front() != u'<')
+            continue;
+        const int n = tagNumber(l, u"<POPUP", true);
+        if (n >= 0 && open[n] < 0)
+            open[n] = int(i);
+    }
+    QStringList titles;
+    for (int n = 0; n < MaxBlocks && open[n] >= 0; ++n)
+        titles << popupTitle(lines, open[n]);
+    return titles;
+}
+
+qsizetype findHiddenLink(QStringView text, qsizetype from, int& number)
+{
+    for (qsizetype at = text.indexOf(u'{', qMax<qsizetype>(0, from)); at >= 0; at = text.indexOf(u'{', at + 1)) {
+        if (at + HiddenLength > text.size() || escaped(text, at))
+            continue;
+        const QStringView s = text.sliced(at, HiddenLength);
+        if (s[1] != u'\\' || (s[2] != u'v' && s[2] != u'V') || s[3] != u' ' || (s[4] != u'P' && s[4] != u'p')
+            || (s[5] != u'P' && s[5] != u'p'))
+            continue;
+        int value = 0;
+        bool digits = true;
+        for (qsizetype i = 6; i < HiddenLength && digits; ++i) {
+            digits = s[i] >= u'0' && s[i] <= u'9';
+            value = value * 10 + (s[i].unicode() - u'0');
+        }
+        if (!digits)
+            continue;
+        number = value;
+        return at;
+    }
+    return -1;
+}
+
+PopupRemoval planPopupRemoval(const QStringList& lines, int n)
+{
+    PopupRemoval plan;
+    plan.popup = n;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString& l = lines[i];
+        if (l.size() > 3 && l.front() == u'<' && l.back() == u'>'
+            && (tagNumber(l, u"<POPUP", true) > n || tagNumber(l, u"</POPUP", true) > n)) {
+            plan.lines << int(i);
+            continue;
+        }
+        bool touched = false;
+        int m = -1;
+        for (qsizetype at = 0; (at = findHiddenLink(l, at, m)) >= 0; at += HiddenLength) {
+            touched = touched || m >= n;
+            plan.plainLinks += m == n;
+        }
+        if (touched)
+            plan.lines << int(i);
+    }
+    return plan;
+}
+
+int removePopup(QStringList& lines, const PopupRemoval& plan)
+{
+    const int n = plan.popup;
+    const int open = findTag(lines, popupOpenTag(n));
+    if (open < 0)
+        return -1;
+    // Where the block ends is read before a later popup's close tag takes its number.
+    const int end = blockEnd(lines, open, popupCloseTag(n));
+    int plain = 0;
+    for (const int i : plan.lines) {
+        const QString& l = lines[i];
+        if (const int m = tagNumber(l, u"<POPUP", true); m > n) {
+            lines[i] = popupOpenTag(m - 1);
+            // The title line carries the number too.
+            if (i + 1 < lines.size()) {
+                QString& title = lines[i + 1];
+                const QString old = BlockNumber(m) + TitleEndMark;
+                if (title.endsWith(old))
+                    title.replace(title.size() - old.size(), 4, BlockNumber(m - 1));
+            }
+        } else if (const int c = tagNumber(l, u"</POPUP", true); c > n) {
+            lines[i] = popupCloseTag(c - 1);
+        } else {
+            QString copy = l;
+            if (rewriteLinks(copy, n, plain))
+                lines[i] = copy;
+        }
+    }
+    // Last, so that the planned line numbers held until here.
+    lines.remove(open, end - open + 1);
+    return plain;
+}
+
+} // namespace store

@@ -1,0 +1,239 @@
+// The main window's entries for search, import, export, printing and the text viewer.
+#include "ShellFixture.h"
+#include "editor/windows/SearchDialogs.h"
+#include "publish/windows/TFichTxt.h"
+#include "publish/windows/TextLinesView.h"
+#include "support/WidgetDriving.h"
+#include "support/TestRegistry.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QToolButton>
+
+using Answer = Prompts::Answer;
+Q_DECLARE_METATYPE(Prompts::Answer)
+
+namespace {
+
+const QString Exists = QString::fromUtf8("Ce fichier existe déjà");
+
+QString fileText(const ShellFixture& f, const QString& name)
+{
+    return QString::fromLatin1(f.bytes(name));
+}
+
+void writeFile(const ShellFixture& f, const QString& name, const QByteArray& bytes)
+{
+    QFile out(f.path(name));
+    out.open(QIODevice::WriteOnly);
+    out.write(bytes);
+}
+
+} // namespace
+
+class MainFormSideTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void f3GoesOnWithTheSearch()
+    {
+        ShellFixture f;
+        f.writeProject("p.hpa", {"Un", "Deux", "Trois"});
+        f.prompts.fileNames << f.path("p.hpa");
+        f.main->OpenItem->trigger();
+        f.main->show();
+        QVERIFY(QTest::qWaitForWindowActive(f.main.get()));
+        f.main->Rechercher1->trigger();
+        TFindDialog* find = f.pages->FindDialog1;
+        QVERIFY(find->isVisible());
+        QTest::keyClicks(find->FindEdit, "CORPS");
+        QTest::keyClick(find->FindEdit, Qt::Key_Return);
+        QCOMPARE(f.pages->doc().CurrentPage, 0);
+        find->hide();
+        f.main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.main.get()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
+        QCOMPARE(f.pages->doc().CurrentPage, 1);
+        QCOMPARE(f.pages->Memo1->textCursor().selectedText(), QStringLiteral("corps"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
+        QCOMPARE(f.prompts.asked, QStringList{QString::fromUtf8("Chaîne not trouvée")});
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
+        QCOMPARE(f.prompts.asked.size(), 2);
+        QCOMPARE(f.pages->doc().CurrentPage, 2);
+    }
+
+    void exportWritesTitlesAndBodies()
+    {
+        ShellFixture f;
+        f.writeProject("p.hpa", {"A", "B"});
+        f.prompts.fileNames << f.path("p.hpa");
+        f.main->OpenItem->trigger();
+        f.typeInBody(" vu"); // unsaved: the export stores the page first
+        f.prompts.fileNames << f.path("pages.txt");
+        f.main->Exporter1->trigger();
+        QCOMPARE(f.prompts.filters.last(), QStringLiteral("Fichier texte (*.txt)|*.txt|Fichier rtf (*.rtf)|*.rtf"));
+        QCOMPARE(f.prompts.initialNames.last(), QStringLiteral("*.txt"));
+        QCOMPARE(fileText(f, "pages.txt"), QStringLiteral("A\r\ncorps A vu\r\nB\r\ncorps B\r\n"));
+        QVERIFY(f.prompts.asked.isEmpty());
+    }
+
+    void exportAsksBeforeReplacing_data()
+    {
+        QTest::addColumn<Answer>("answer");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("OK") << Answer::Ok << true;
+        QTest::newRow("Annuler") << Answer::Cancel << false;
+    }
+    void exportAsksBeforeReplacing()
+    {
+        QFETCH(Answer, answer);
+        QFETCH(bool, replaced);
+        ShellFixture f;
+        f.writeProject("p.hpa", {"A"});
+        f.prompts.fileNames << f.path("p.hpa");
+        f.main->OpenItem->trigger();
+        writeFile(f, "old.txt", "ancien\r\n");
+        f.prompts.fileNames << f.path("old.txt");
+        f.prompts.answers << answer;
+        f.main->Exporter1->trigger();
+        QCOMPARE(f.prompts.asked, QStringList{Exists});
+        QCOMPARE(fileText(f, "old.txt"), replaced ? QStringLiteral("A\r\ncorps A\r\n") : QStringLiteral("ancien\r\n"));
+    }
+
+    void exportNeverWritesOverTheProject()
+    {
+        ShellFixture f;
+        f.writeProject("p.hpa", {"A"});
+        const QByteArray before = f.bytes("p.hpa");
+        f.prompts.fileNames << f.path("p.hpa");
+        f.main->OpenItem->trigger();
+        f.prompts.fileNames << f.path("p.hpa");
+        f.prompts.answers << Answer::Ok;
+        f.main->Exporter1->trigger();
+        QCOMPARE(f.prompts.asked.size(), 1);
+        QVERIFY(f.prompts.asked.first().contains(QString::fromUtf8("fichier du projet ouvert")));
+        QCOMPARE(f.bytes("p.hpa"), before);
+    }
+
+    void exportToRtfInAnyLetterCase()
+    {
+        ShellFixture f;
+        f.writeProject("p.hpa", {"Accueil", "Suite"});
+        f.prompts.fileNames << f.path("p.hpa");
+        f.main->OpenItem->trigger();
+        f.typeInBody(" neuf");
+        f.prompts.fileNames << f.path("sortie.RtF");
+        f.main->Exporter1->trigger();
+        const QByteArray rtf = f.bytes("sortie.RtF");
+        QVERIFY(rtf.startsWith("{\\rtf1"));
+        QVERIFY(rtf.contains("corps Accueil neuf"));
+        QVERIFY(rtf.contains("IDH_Suite"));
+    }
+
+    void exportFailureIsReported()
+    {
+        ShellFixture f;
+        f.writeProject("p.hpa", {"A"});
+        f.prompts.fileNames << f.path("p.hpa");
+        f.main->OpenItem->trigger();
+        QDir(f.dir.path()).mkdir("dossier.txt"); // a folder where the file should go
+        f.prompts.fileNames << f.path("dossier.txt");
+        f.prompts.answers << Answer::Ok;
+        f.main->Exporter1->trigger();
+        QCOMPARE(f.prompts.asked.size(), 2);
+        QVERIFY(f.prompts.asked.last().startsWith(QString::fromUtf8("Impossible d'écrire le fichier")));
+        QVERIFY(QFileInfo(f.path("dossier.txt")).isDir());
+    }
+
+    void importReplacesTheSelection_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("inserted");
+        QTest::addColumn<int>("messages");
+        QTest::newRow("code page 1252") << QByteArray("un\r\nd\xE9j\xE0\r\ntrois") << QString::fromUtf8("un\ndéjà\ntrois\n") << 0;
+        QTest::newRow("UTF-8") << QString::fromUtf8("un\ndéjà → ★\ntrois\n").toUtf8() << QString::fromUtf8("un\ndéjà ? ?\ntrois\n") << 1;
+        QTest::newRow("empty") << QByteArray() << QString() << 0;
+    }
+    void importReplacesTheSelection()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, inserted);
+        QFETCH(int, messages);
+        ShellFixture f;
+        f.writeProject("p.hpa", {"A"});
+        f.prompts.fileNames << f.path("p.hpa");
+        f.main->OpenItem->trigger();
+        writeFile(f, "in.txt", bytes);
+        // "corps A": select "rps" and import over it.
+        QTextCursor c = f.pages->Memo1->textCursor();
+        c.setPosition(2);
+        c.setPosition(5, QTextCursor::KeepAnchor);
+        f.pages->Memo1->setTextCursor(c);
+        f.prompts.fileNames << f.path("in.txt");
+        f.main->Importer1->trigger();
+        QCOMPARE(f.prompts.filters.last(), QStringLiteral("Fichiers texte (*.txt)|*.txt|Tous les fichirs (*.*)|*.*"));
+        QCOMPARE(f.prompts.initialNames.last(), QStringLiteral("*.txt"));
+        const QString expected = inserted.isEmpty() ? QStringLiteral("corps A") : "co" + inserted + " A";
+        QCOMPARE(f.pages->Memo1->toPlainText(), expected);
+        QCOMPARE(f.pages->Memo1->textCursor().position(), inserted.isEmpty() ? 5 : 2 + int(inserted.size()));
+        QCOMPARE(f.pages->Memo1->document()->isModified(), !inserted.isEmpty());
+        QCOMPARE(f.prompts.asked.size(), messages);
+        if (messages)
+            QCOMPARE(f.prompts.asked.first(),
+                QString::fromUtf8("2 caractères que le projet ne peut pas contenir ont été remplacés par « ? »."));
+    }
+
+    void printStoresThePageFirst()
+    {
+        ShellFixture f;
+        f.writeProject("p.hpa", {"A", "B"});
+        f.prompts.fileNames << f.path("p.hpa");
+        f.main->OpenItem->trigger();
+        f.typeInBody(" neuf");
+        f.main->Printer.printer().setOutputFormat(QPrinter::PdfFormat);
+        f.main->Printer.printer().setOutputFileName(f.path("p.pdf"));
+        f.prompts.dialogs << [](QDialog& dialog) {
+            return driving::runDialog(dialog, [](QDialog& d) {
+                d.findChild<QRadioButton*>("printAll")->setChecked(true);
+                d.accept();
+            });
+        };
+        f.main->Imprimer1->trigger();
+        QProcess p;
+        p.start("pdftotext", {f.path("p.pdf"), "-"});
+        QVERIFY(p.waitForFinished(20000));
+        const QString text = QString::fromUtf8(p.readAllStandardOutput());
+        QVERIFY2(text.contains("corps A neuf") && text.contains("corps B"), qPrintable(text));
+    }
+
+    void viewerFromTheMenuAndItsSettingsLine()
+    {
+        ShellFixture f;
+        textfile::writeLines(f.path("TyxHelp.ini"), {"", "10 80 400 600", "0 10 255", "1", "", ""});
+        f.main->FormShow();
+        int left = 0, top = 0, colour = 0;
+        f.main->FichTxt->GetIni(left, top, colour);
+        QCOMPARE(QPoint(left, top), QPoint(330, 70));
+        QCOMPARE(colour, 255);
+        writeFile(f, "notes.txt", "bonjour\r\n");
+        f.prompts.fileNames << f.path("notes.txt");
+        f.main->Ouvrirunfichier1->trigger();
+        QVERIFY(f.main->FichTxt->isVisible());
+        QCOMPARE(f.main->FichTxt->windowTitle(), QStringLiteral("notes.txt"));
+        QCOMPARE(f.main->FichTxt->Memo1->text(), QStringLiteral("bonjour\n"));
+        QVERIFY(!f.main->FichTxt->CopyBtn->icon().isNull());
+        f.main->FichTxt->SetIni(400, 300, 65280);
+        f.main->FormClose();
+        QStringList ini;
+        textfile::readLines(f.path("TyxHelp.ini"), ini);
+        QCOMPARE(ini.value(2), QStringLiteral("400 300 65280"));
+    }
+};
+
+TYX_TEST(MainFormSideTest);
+#include "MainFormSideTest.moc"
