@@ -303,6 +303,7 @@ private Q_SLOTS:
         QTest::newRow("project options") << "Options1" << "IDH_MenuProjet";
         QTest::newRow("calculator") << "Calculatrice1" << "IDH_MenuUtilitaires";
         QTest::newRow("about box") << "About1" << "IDH_MenuAide";
+        QTest::newRow("popup list") << "VoirPopups1" << "IDH_MenuRubriques";
     }
     void f1InADialogOpensItsMenusContext()
     {
@@ -320,6 +321,39 @@ private Q_SLOTS:
         };
         f.main->findChild<QAction*>(command)->trigger();
         QCOMPARE(f.prompts.shownDialogs.size(), 1);
+        QCOMPARE(recorder.started.size(), 1);
+        QCOMPARE(recorder.started[0].arguments, (QStringList{"-i", context, "TyxHelp.hlp"}));
+    }
+
+    void f1InAWindowThatStaysOpen_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("context");
+        QTest::newRow("find") << "Rechercher1" << "FindDialog1" << "IDH_MenuEdition";
+        QTest::newRow("replace") << "Remplacer1" << "ReplaceDialog1" << "IDH_MenuEdition";
+        QTest::newRow("text viewer") << "Ouvrirunfichier1" << "FichTxt" << "IDH_MenuProjet";
+    }
+    void f1InAWindowThatStaysOpen()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, window);
+        QFETCH(QString, context);
+        DesktopFixture f;
+        QVERIFY(QFile::copy(QStringLiteral(TYX_HELP_HLP), f.path("TyxHelp.hlp")));
+        f.main->Build.probe = onPath({"winhlp32"});
+        f.main->show();
+        QFile text(f.path("lisez-moi.txt"));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("Bonjour\r\n");
+        text.close();
+        f.prompts.fileNames << text.fileName(); // the text viewer's file
+        f.main->findChild<QAction*>(command)->trigger();
+        QWidget* w = f.main->findChild<QWidget*>(window);
+        QVERIFY(w);
+        QTRY_VERIFY(w->isVisible());
+        StartRecorder recorder;
+        QTest::keyClick(w->focusWidget() ? w->focusWidget() : w, Qt::Key_F1);
         QCOMPARE(recorder.started.size(), 1);
         QCOMPARE(recorder.started[0].arguments, (QStringList{"-i", context, "TyxHelp.hlp"}));
     }

@@ -9,6 +9,10 @@
 #include "publish/windows/TCompileReport.h"
 #include "app/windows/TAboutBox.h"
 #include "editor/windows/LienAussi.h"
+#include "editor/windows/PagesHlp.h"
+#include "editor/windows/SearchDialogs.h"
+#include "editor/windows/TLstPopUp.h"
+#include "editor/windows/TPopUp.h"
 #include "editor/windows/Propriete.h"
 #include "store/windows/PageListe.h"
 #include "store/windows/PageOut.h"
@@ -49,8 +53,11 @@ void TMainForm::helpOnContext(int context)
 
 void TMainForm::assignHelpContexts()
 {
+    QWidget* find = PagesHlp ? PagesHlp->FindDialog1 : nullptr;
+    QWidget* replace = PagesHlp ? PagesHlp->ReplaceDialog1 : nullptr;
     const std::pair<QWidget*, int> dialogs[] = {
-        {PageListe, 8}, {PageOut, 8}, {LienAussi, 8}, {Propriete, 8},
+        {find, 7}, {replace, 7},
+        {PageListe, 8}, {PageOut, 8}, {LienAussi, 8}, {Propriete, 8}, {PopUp, 8}, {LstPopUp, 8},
         {FixerHcp, 10}, {CompileReport, 10}, {Options, 9}, {EditHpj, 9},
         {Calendrier, 12}, {Horloge, 12}, {Pocket, 12}, {AboutBox, 13},
     };
