@@ -4,12 +4,16 @@
 #include "PopupBench.h"
 #include "SyntheticProject.h"
 
+#include "publish/core/HtmlBuild.h"
 #include "editor/core/SearchReplace.h"
 #include "publish/core/RtfWriter.h"
 #include "publish/core/TextExport.h"
 #include "publish/windows/Printing.h"
 #include "publish/windows/TFichTxt.h"
 #include "winhelp/HlpCompiler.h"
+#include "winhelp/html/HtmlHelp.h"
+#include "winhelp/model/Diagnostics.h"
+#include "winhelp/project/RtfReader.h"
 #include "editor/windows/LienAussi.h"
 #include "editor/windows/PagesHlp.h"
 #include "editor/windows/Propriete.h"
@@ -209,5 +213,37 @@ int main(int argc, char** argv)
     std::printf("# compile_hlp_compressed / ExportRtf = %.2f ; .hlp %lld octets, compressé %lld octets (%.2f)%s\n",
         rtf > 0 ? packed / rtf : 0.0, static_cast<long long>(plainSize), static_cast<long long>(packedSize),
         plainSize > 0 ? double(packedSize) / double(plainSize) : 0.0, written ? "" : " (aide NON écrite)");
-    return written ? 0 : 1;
+
+    // The same project as HTML help, from the same .hpj and topic file.
+    const QString projectFile = dir.filePath(QStringLiteral("synthese.hpa"));
+    bool htmlWritten = true;
+    const double html = medianMs(3, nullptr, [&] {
+        htmlWritten = publish::writeHtmlHelp(lines, doc.PageCount, projectFile).written && htmlWritten;
+    });
+    report("html", html, baseline);
+    // The median is a rebuild over the earlier site; the first write of a site makes every file.
+    QElapsedTimer fresh;
+    fresh.start();
+    hlp::html::HtmlOptions options;
+    options.contents = publish::htmlContents(lines, doc.PageCount);
+    htmlWritten = hlp::html::writeHtmlHelp(hpjPath, dir.filePath(QStringLiteral("neuf-html")), options).written && htmlWritten;
+    std::printf("# html dans un dossier neuf : %.0f ms\n", double(fresh.nsecsElapsed()) / 1e6);
+    // The search index against the text it indexes (titles and text, as the topic file gives them).
+    hlp::HelpDocument model;
+    hlp::Diagnostics diag;
+    QFile rtfFile(rtfPath);
+    rtfFile.open(QIODevice::ReadOnly);
+    hlp::RtfReader(model, diag).read(rtfFile.readAll(), QStringLiteral("synthese.rtf"));
+    qint64 text = 0;
+    for (const auto& t : model.topics) {
+        text += t.title.size();
+        for (const auto& p : t.paragraphs)
+            for (const auto& it : p.items)
+                text += it.kind == hlp::ItemKind::Text ? it.text.size() : 0;
+    }
+    const qint64 index = QFile(dir.filePath(QStringLiteral("synthese-html/recherche.js"))).size();
+    std::printf("# html / compile_hlp = %.2f ; index de recherche %lld octets = %.1f %% du texte (%lld octets)%s\n",
+        compile > 0 ? html / compile : 0.0, static_cast<long long>(index), text > 0 ? 100.0 * double(index) / double(text) : 0.0,
+        static_cast<long long>(text), htmlWritten ? "" : " (aide HTML NON écrite)");
+    return written && htmlWritten ? 0 : 1;
 }

@@ -18,6 +18,12 @@ fi
 if [ "${TYX_WITH_WINE:-1}" = 1 ]; then
   packages+=(xvfb xauth wine wine64 imagemagick)
 fi
+# The HTML help check opens the help site in Chromium, driven from node (packages from npm ci).
+if [ "${TYX_WITH_BROWSER:-1}" = 1 ]; then
+  packages+=(chromium)
+  command -v node >/dev/null 2>&1 || packages+=(nodejs)
+  command -v npm >/dev/null 2>&1 || packages+=(npm)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

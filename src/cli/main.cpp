@@ -1,6 +1,7 @@
 // tyxbuild: builds a help project without the window. Loads the .hpa file as Open does, then
 // writes the .hpj and .rtf files beside it exactly as the Build command does, and compiles the
-// .hlp file with the built-in compiler. Never writes the .hpa.
+// .hlp file with the built-in compiler, or writes the HTML help with --html. Never writes the .hpa.
+#include "publish/core/HtmlBuild.h"
 #include "publish/core/ProjectBuild.h"
 #include "winhelp/HlpCompiler.h"
 #include "store/core/DocumentStore.h"
@@ -27,7 +28,7 @@ void err(const QString& text) { say(stderr, QStringLiteral("tyxbuild : ") + text
 
 QString quoted(const QString& s) { return QStringLiteral("« ") + s + QStringLiteral(" »"); }
 
-QString usageLine() { return QStringLiteral("Usage : tyxbuild [--help] [--version] [--sans-hlp] PROJET.hpa"); }
+QString usageLine() { return QStringLiteral("Usage : tyxbuild [--help] [--version] [--sans-hlp | --html] PROJET.hpa"); }
 
 QString helpText()
 {
@@ -41,6 +42,9 @@ QString helpText()
         "  --help      affiche cette aide\n"
         "  --version   affiche la version\n"
         "  --sans-hlp  écrit les fichiers .hpj et .rtf sans compiler le fichier .hlp\n"
+        "  --html      écrit l'aide en HTML dans le dossier PROJET-html à côté du projet au lieu\n"
+        "              de compiler le fichier .hlp : index.html (le sommaire), une page par rubrique,\n"
+        "              l'index, la recherche et les images\n"
         "\n"
         "Code de sortie : 0 en cas de succès, 1 si un fichier ne peut être lu ou écrit,\n"
         "2 si la ligne de commande est incorrecte.");
@@ -63,6 +67,7 @@ int main(int argc, char** argv)
 
     QString project;
     bool compile = true;
+    bool html = false;
     bool optionsEnded = false;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -76,6 +81,8 @@ int main(int argc, char** argv)
             return Success;
         } else if (!optionsEnded && a == u"--sans-hlp") {
             compile = false;
+        } else if (!optionsEnded && a == u"--html") {
+            html = true;
         } else if (!optionsEnded && a.startsWith(u'-') && a.size() > 1) {
             return usageError(QStringLiteral("option inconnue ") + quoted(a) + QLatin1Char('.'));
         } else if (!project.isEmpty()) {
@@ -88,6 +95,8 @@ int main(int argc, char** argv)
     }
     if (project.isEmpty())
         return usageError(QStringLiteral("aucun projet indiqué."));
+    if (html && !compile)
+        return usageError(QStringLiteral("--html et --sans-hlp ne vont pas ensemble."));
 
     QString hpaPath = store::forceExtension(project, QStringLiteral(".hpa"));
     // On a file system that tells letter cases apart, DEMO.HPA is not DEMO.hpa: take the name as
@@ -143,8 +152,18 @@ int main(int argc, char** argv)
         return status;
     if (status != Success) {
         // Compiling stale or missing input would give a help file that does not match the project.
-        err(QStringLiteral("le fichier .hlp n'est pas compilé."));
+        err(html ? QStringLiteral("l'aide HTML n'est pas écrite.") : QStringLiteral("le fichier .hlp n'est pas compilé."));
         return status;
+    }
+    if (html) {
+        const hlp::CompileResult h = publish::writeHtmlHelp(doc.DocumentLines, doc.PageCount, hpaPath);
+        for (const QString& line : h.diagnostics)
+            say(stderr, line);
+        if (!h.written) {
+            err(QStringLiteral("l'aide HTML ") + quoted(h.hlpPath) + QStringLiteral(" n'a pas été écrite."));
+            return FileError;
+        }
+        return Success;
     }
 
     const hlp::CompileResult c = hlp::HlpCompiler().compile(r.hpjPath);

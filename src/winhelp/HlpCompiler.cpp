@@ -30,7 +30,10 @@ struct Definition {
 
 class Build {
 public:
-    Build(const QString& hpjPath, CompileResult& result) : m_hpjPath(hpjPath), m_result(result) {}
+    Build(const QString& hpjPath, CompileResult& result, const QString& outputPath = {}, const HelpOutput& output = {})
+        : m_hpjPath(hpjPath), m_result(result), m_outputPath(outputPath), m_output(output)
+    {
+    }
     void run();
 
 private:
@@ -54,6 +57,8 @@ private:
 
     QString m_hpjPath;
     CompileResult& m_result;
+    QString m_outputPath;
+    HelpOutput m_output; // another output instead of the .hlp file
     Diagnostics m_diag;
     HelpProject m_project;
     HelpDocument m_doc;
@@ -398,7 +403,7 @@ void Build::finish(bool written)
 void Build::run()
 {
     const QFileInfo hpj(m_hpjPath);
-    m_result.hlpPath = hpj.absoluteDir().filePath(hpj.completeBaseName() + QStringLiteral(".hlp"));
+    m_result.hlpPath = m_output ? m_outputPath : hpj.absoluteDir().filePath(hpj.completeBaseName() + QStringLiteral(".hlp"));
     if (!HpjReader::read(m_hpjPath, m_project, m_diag)) {
         finish(false);
         return;
@@ -416,6 +421,10 @@ void Build::run()
     checkMap();
     loadPictures(files);
     checkHotspots();
+    if (m_output) {
+        finish(m_output(ReadHelp{m_project, m_doc, contentsTopic(), m_input.aliases, m_diag}));
+        return;
+    }
     loadIcon(files);
     loadBaggage(files);
 
@@ -441,6 +450,14 @@ CompileResult HlpCompiler::compile(const QString& hpjPath)
 {
     CompileResult result;
     Build build(hpjPath, result);
+    build.run();
+    return result;
+}
+
+CompileResult HlpCompiler::compile(const QString& hpjPath, const QString& outputPath, const HelpOutput& output)
+{
+    CompileResult result;
+    Build build(hpjPath, result, outputPath, output);
     build.run();
     return result;
 }

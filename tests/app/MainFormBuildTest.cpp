@@ -5,11 +5,15 @@
 #include "publish/windows/CompileJob.h"
 #include "publish/windows/TCompileReport.h"
 #include "platform/core/Launcher.h"
+#include "platform/windows/DesktopOpen.h"
 #include "store/core/ProjectBlock.h"
 #include "support/TestRegistry.h"
 
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QStatusBar>
+#include <QUrl>
+#include <tuple>
 
 class MainFormBuildTest : public QObject {
     Q_OBJECT
@@ -65,6 +69,56 @@ private Q_SLOTS:
         QCOMPARE(started[0].arguments, QStringList{"DEMO.hpj"});
         QCOMPARE(QDir(started[0].workingDirectory).canonicalPath(), QDir(f.dir.path()).canonicalPath());
         QVERIFY(!f.exists("DEMO.hlp"));
+    }
+
+    void htmlHelpIsWrittenAndOpened()
+    {
+        ShellFixture f;
+        QList<QUrl> opened;
+        desktop::setRecorder([&](const QUrl& u) {
+            opened << u;
+            return true;
+        });
+        QStringList lines;
+        store::EcritHpj(lines, f.path("DEMO.hpa"));
+        for (const auto& [n, level, title] : {std::tuple{0, "1", "Accueil"}, std::tuple{1, "2", "Suite"}})
+            lines << store::topicOpenTag(n) << QString(level) + "\\" << QString(title) + store::TitleEndMark << "corps"
+                  << store::topicCloseTag(n);
+        textfile::writeLines(f.path("DEMO.hpa"), lines);
+        f.main->CurrentFileName = f.path("DEMO.hpa");
+        f.pages->Charge(f.main->CurrentFileName);
+        // The page on screen goes into the site, as into the .hlp.
+        f.pages->Memo1->setFocus();
+        f.pages->Memo1->moveCursor(QTextCursor::End);
+        QTest::keyClicks(f.pages->Memo1, " et plus");
+        QVERIFY(f.main->Compiler1->actions().contains(f.main->CreerAideHtml1));
+        QCOMPARE(f.main->CreerAideHtml1->text(), QString::fromUtf8("Créer l'aide &HTML"));
+        f.main->CreerAideHtml1->trigger();
+        f.main->Compilation->wait();
+        desktop::setRecorder(nullptr);
+        QVERIFY(f.exists("DEMO.hpj"));
+        QVERIFY(!f.exists("DEMO.hlp"));
+        QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(f.path("DEMO-html/index.html"))});
+        QVERIFY(f.bytes("DEMO-html/index.html").contains("corps et plus"));
+        QVERIFY(f.bytes("DEMO-html/sommaire.js").contains("[\"Suite\",\"IDH_Suite\",1]"));
+        QVERIFY2(f.main->StatusBar->currentMessage().contains(QString::fromUtf8("Aide HTML DEMO-html écrite (2 rubriques)")),
+            qPrintable(f.main->StatusBar->currentMessage()));
+    }
+
+    void htmlHelpOfAProjectNeverSaved()
+    {
+        ShellFixture f;
+        QList<QUrl> opened;
+        desktop::setRecorder([&](const QUrl& u) {
+            opened << u;
+            return true;
+        });
+        f.main->CurrentFileName.clear();
+        f.main->CreerAideHtml1->trigger();
+        desktop::setRecorder(nullptr);
+        QVERIFY(!f.main->Compilation->running());
+        QVERIFY(opened.isEmpty());
+        QVERIFY(f.main->StatusBar->currentMessage().contains(QString::fromUtf8("Enregistrez d'abord le projet")));
     }
 
     void optionsCommandShowsTheOptionsDialog()

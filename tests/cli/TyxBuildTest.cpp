@@ -66,6 +66,8 @@ private Q_SLOTS:
         QTest::newRow("two projects") << QStringList{u8("a.hpa"), u8("b.hpa")} << 2 << QString() << u8("un seul projet");
         QTest::newRow("help") << QStringList{u8("--help")} << 0 << u8("Usage : tyxbuild") << QString();
         QTest::newRow("version") << QStringList{u8("--version")} << 0 << u8("tyxbuild 2.0\n") << QString();
+        QTest::newRow("html without a build") << QStringList{u8("--html"), u8("--sans-hlp"), u8("a.hpa")} << 2 << QString()
+                                              << u8("ne vont pas ensemble");
     }
     void usage()
     {
@@ -119,6 +121,21 @@ private Q_SLOTS:
                        "[MAP]\r\nIDH_Accueil\t1\r\nIDH_Dmarrage\t2\r\n"));
         QVERIFY(QFileInfo(dir.filePath(u8("demo.hlp"))).size() > 0);
         QCOMPARE(bytesOf(hpa), before);
+    }
+
+    void htmlHelpBesideTheProject()
+    {
+        QTemporaryDir dir;
+        const QString hpa = dir.filePath(u8("demo.hpa"));
+        QStringList lines = workedexample::projectLines();
+        QVERIFY(writeProject(hpa, lines));
+        const Run r = tyxbuild({u8("--html"), hpa});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY(QFile::exists(dir.filePath(u8("demo.hpj"))));
+        QVERIFY(!QFile::exists(dir.filePath(u8("demo.hlp"))));
+        QVERIFY(bytesOf(dir.filePath(u8("demo-html/index.html"))).contains("<title>Accueil \xE2\x80\x93 Aide de demo.hpa</title>"));
+        QVERIFY(bytesOf(dir.filePath(u8("demo-html/sommaire.js"))).contains("[\"Accueil\",\"index\",0]"));
+        QVERIFY2(r.err.contains(u8("demo-html écrit")), qPrintable(r.err));
     }
 
     // The same bytes as the Build command: the document opened as Open does (tags checked and

@@ -2,6 +2,7 @@
 #include "RunProgram.h"
 #include "support/TestRegistry.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -42,6 +43,10 @@ private Q_SLOTS:
         QTest::newRow("help") << QStringList{u8("--help")} << 0 << u8("Usage : tyxhlpc") << QString();
         QTest::newRow("version") << QStringList{u8("--version")} << 0 << u8("tyxhlpc 2.0\n") << QString();
         QTest::newRow("missing project") << QStringList{u8("/nulle/part/P.hpj")} << 1 << QString() << u8("n'existe pas");
+        QTest::newRow("html without folder") << QStringList{u8("--html")} << 2 << QString() << u8("--html demande le dossier");
+        QTest::newRow("html twice") << QStringList{u8("--html=a"), u8("--html"), u8("b"), u8("P.hpj")} << 2 << QString()
+                                    << u8("deux fois");
+        QTest::newRow("html empty folder name") << QStringList{u8("--html="), u8("P.hpj")} << 2 << QString() << u8("vide");
     }
     void usage()
     {
@@ -87,6 +92,35 @@ private Q_SLOTS:
             QVERIFY(f.open(QIODevice::ReadOnly));
             QCOMPARE(f.read(4), QByteArray("\x3F\x5F\x03\x00", 4)); // the .hlp magic number
         }
+    }
+
+    void writesAHelpSite_data()
+    {
+        QTest::addColumn<bool>("foreignFolder");
+        QTest::addColumn<int>("code");
+        QTest::newRow("new folder") << false << 0;
+        QTest::newRow("folder of other files") << true << 1;
+    }
+    void writesAHelpSite()
+    {
+        QFETCH(bool, foreignFolder);
+        QFETCH(int, code);
+        QTemporaryDir dir;
+        QVERIFY(writeFile(dir.filePath(u8("P.hpj")), "[OPTIONS]\r\nTITLE=Essai\r\n[FILES]\r\np.rtf\r\n"));
+        QVERIFY(writeFile(dir.filePath(u8("p.rtf")), kRtf));
+        const QString site = dir.filePath(u8("sortie/aide"));
+        if (foreignFolder) {
+            QVERIFY(QDir().mkpath(site));
+            QVERIFY(writeFile(site + u8("/lettre.txt"), "x"));
+        }
+        const clitest::Run r = tyxhlpc({u8("--html"), site, dir.filePath(u8("P.hpj"))});
+        QCOMPARE(r.code, code);
+        QCOMPARE(QFile::exists(site + u8("/index.html")), code == 0);
+        QVERIFY(!QFile::exists(dir.filePath(u8("P.hlp")))); // the site instead of the .hlp
+        if (code == 0)
+            QVERIFY2(r.err.contains(u8("aide écrit : 1 rubrique(s), 0 erreur(s).")), qPrintable(r.err));
+        else
+            QVERIFY2(r.err.contains(u8("n'est pas vide")) && r.err.contains(u8("l'aide HTML « ")), qPrintable(r.err));
     }
 };
 

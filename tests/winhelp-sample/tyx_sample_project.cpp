@@ -2,8 +2,10 @@
 // prints the .hpj file's path:
 //   tyx_sample_project demo|generated FOLDER [COUNT]
 //   tyx_sample_project feature NAME FOLDER
+// A demo or generated project's file (.hpa) is written beside it, for tyxbuild.
 #include "FeatureProjects.h"
 #include "SampleProject.h"
+#include "platform/core/TextFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -40,8 +42,10 @@ int main(int argc, char** argv)
     } else {
         project = hlptest::generatedProject(args.value(3, QStringLiteral("300")).toInt());
     }
-    const QString hpj = project.writeWithBuild(folder, args[1] == QLatin1String("demo") ? QStringLiteral("DEMO") : QStringLiteral("GENERE"));
-    if (hpj.isEmpty()) {
+    const QString base = args[1] == QLatin1String("demo") ? QStringLiteral("DEMO") : QStringLiteral("GENERE");
+    const QString hpj = project.writeWithBuild(folder, base);
+    if (hpj.isEmpty()
+        || !textfile::writeLines(QDir(folder).filePath(base + QStringLiteral(".hpa")), project.documentLines(base.toLower() + QStringLiteral(".rtf")))) {
         err << "cannot write the project\n";
         return 1;
     }

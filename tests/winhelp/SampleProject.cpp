@@ -50,7 +50,7 @@ QStringList SampleProject::documentLines(const QString& topicFile) const
     for (size_t k = 0; k < topics.size(); ++k) {
         const SampleTopic& t = topics[k];
         lines << QStringLiteral("<BLOC") + number4(int(k)) + QLatin1Char('>');
-        lines << QStringLiteral("1") + t.keywords + QLatin1Char('\\') + t.seeAlso;
+        lines << QString::number(t.level) + t.keywords + QLatin1Char('\\') + t.seeAlso;
         lines << t.title + kTitleEnd;
         lines << t.body;
         lines << QStringLiteral("</BLOC") + number4(int(k)) + QLatin1Char('>');
@@ -114,6 +114,7 @@ SampleProject generatedProject(int count)
         t.title = QStringLiteral("Sujet %1").arg(k + 1, 4, 10, QLatin1Char('0'));
         t.keywords = QStringLiteral("mot%1").arg(k + 1, 4, 10, QLatin1Char('0'));
         t.seeAlso = k + 1 < count ? QStringLiteral("Sujet%1").arg(k + 2, 4, 10, QLatin1Char('0')) : QString();
+        t.level = k % 5 == 0 ? 1 : 2;
         t.body << QStringLiteral("Texte du sujet %1 : \\b gras\\b0 et \\i italique\\i0 , ").arg(k + 1)
                << QStringLiteral("sur deux lignes de l'éditeur.") + m
                << QStringLiteral("Deuxième paragraphe du sujet %1.").arg(k + 1) + m;

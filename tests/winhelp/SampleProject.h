@@ -13,6 +13,7 @@ struct SampleTopic {
     QString keywords; // as typed in the keyword field
     QString seeAlso;  // ContextKey of the linked topic's title, or empty
     QStringList body; // editor lines; a paragraph ends with the mark ¶
+    int level = 1;    // 2: under the level-1 topic before it in the contents
 };
 
 struct SampleProject {
@@ -34,7 +35,8 @@ struct SampleProject {
 // pictures, a popup link, a see-also jump, keywords.
 SampleProject demoProject();
 
-// `count` topics with a keyword each and a jump to the next one.
+// `count` topics with a keyword each and a jump to the next one; every fifth topic is at level 1,
+// the four after it at level 2.
 SampleProject generatedProject(int count);
 
 // Writes the pictures and the icon the demo project names (logo.bmp, PRINT.BMP, demo.ico).

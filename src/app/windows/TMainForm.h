@@ -177,6 +177,7 @@ public:
     QAction* Editerfichierhpj1 = nullptr;
     QAction* Fixerlecompilateur1 = nullptr;
     QAction* Compiler2 = nullptr;
+    QAction* CreerAideHtml1 = nullptr;
     QAction* voirfichierhlp1 = nullptr;
     QAction* Gras1 = nullptr;
     QAction* Italique1 = nullptr;
@@ -255,6 +256,7 @@ public Q_SLOTS:
     void Fixerlecompilateur1Click();
     void Compiler2Click();
     void voirfichierhlp1Click();
+    void CreerAideHtml1Click();
     // "&Style"
     void Gras1Click();
     void Italique1Click();
@@ -310,7 +312,10 @@ private:
     void rememberProject();
     void status(const QString& message);
 
+    // Shown while the built-in compiler or the HTML help runs, when it takes more than a moment.
+    void showProgress(const QString& text);
     QProgressDialog* progress_ = nullptr;
+    QString htmlSite_; // the HTML help being written: opened in the browser once written
     QStringList buildWarnings_; // the last build's warnings, shown with the compiler's messages
 
     QMdiSubWindow* pagesWindow_ = nullptr;

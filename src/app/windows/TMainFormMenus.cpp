@@ -136,6 +136,8 @@ void TMainForm::createMenus()
         QStringLiteral("Créer le fichier d'aide"), &TMainForm::Compiler2Click);
     voirfichierhlp1 = entry(Compiler1, QStringLiteral("voirfichierhlp1"), QStringLiteral("&Voir fichier HLP"), S(),
         QStringLiteral("voir avec Winhelp"), &TMainForm::voirfichierhlp1Click);
+    CreerAideHtml1 = entry(Compiler1, QStringLiteral("CreerAideHtml1"), QStringLiteral("Créer l'aide &HTML"), S(),
+        QStringLiteral("Créer l'aide en HTML et l'ouvrir dans le navigateur"), &TMainForm::CreerAideHtml1Click);
 
     Style1 = menu(QStringLiteral("Style1"), QStringLiteral("&Style"), 11);
     Gras1 = entry(Style1, QStringLiteral("Gras1"), QStringLiteral("&Gras"), S(), QStringLiteral("Caractère gras"),

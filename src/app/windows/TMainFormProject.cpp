@@ -3,6 +3,7 @@
 
 #include "app/windows/ShellPictures.h"
 #include "app/windows/TAboutBox.h"
+#include "publish/core/BuildNames.h"
 #include "publish/windows/BuildCommands.h"
 #include "publish/windows/CompileJob.h"
 #include "publish/windows/TCompileReport.h"
@@ -32,6 +33,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <utility>
 
 void TMainForm::Options1Click()
 {
@@ -145,19 +147,48 @@ void TMainForm::Compiler2Click()
         }
         return;
     }
+    htmlSite_.clear();
     Compilation->start(hpjToCompile);
     status(QStringLiteral("Compilation de %1 en cours...").arg(store::fileNamePart(hpjToCompile)));
+    showProgress(QStringLiteral("Compilation du fichier d'aide..."));
+}
+
+void TMainForm::showProgress(const QString& text)
+{
     if (!progress_) {
-        progress_ = new QProgressDialog(QStringLiteral("Compilation du fichier d'aide..."), QString(), 0, 0, this);
+        progress_ = new QProgressDialog(text, QString(), 0, 0, this);
         progress_->setObjectName(QStringLiteral("CompileProgress"));
         progress_->setWindowTitle(QStringLiteral("Compilation"));
         progress_->setCancelButton(nullptr);
         progress_->setWindowModality(Qt::NonModal);
         progress_->setMinimumDuration(500); // shown only when it takes longer than a moment
     }
+    progress_->setLabelText(text);
     progress_->reset();
     progress_->setRange(0, 0);
     progress_->setValue(0);
+}
+
+void TMainForm::CreerAideHtml1Click()
+{
+    if (!PagesHlp || !Compilation)
+        return;
+    if (Compilation->running()) {
+        status(QStringLiteral("Une compilation est déjà en cours."));
+        return;
+    }
+    PagesHlp->EcritFiche();
+    auto& d = PagesHlp->doc();
+    std::function<hlp::CompileResult()> job;
+    const BuildOutcome outcome = Build.CreerAideHtml1Click(d.DocumentLines, d.PageCount, d.PopupCount,
+        PagesHlp->titleLook(), PagesHlp->bodyLook(), CurrentFileName, &job, &buildWarnings_);
+    status(outcome.message);
+    if (!job)
+        return;
+    htmlSite_ = publish::buildNames(CurrentFileName).html;
+    Compilation->start(std::move(job));
+    status(QStringLiteral("Écriture de l'aide HTML %1 en cours...").arg(store::fileNamePart(htmlSite_)));
+    showProgress(QStringLiteral("Écriture de l'aide HTML..."));
 }
 
 void TMainForm::compileFinished(const hlp::CompileResult& result)
@@ -166,8 +197,17 @@ void TMainForm::compileFinished(const hlp::CompileResult& result)
         progress_->reset();
     const QString name = store::fileNamePart(result.hlpPath);
     const QString topics = result.topicCount == 1 ? QStringLiteral("1 rubrique") : QStringLiteral("%1 rubriques").arg(result.topicCount);
-    status(result.written ? QStringLiteral("Fichier d'aide %1 écrit (%2).").arg(name, topics)
-                          : QStringLiteral("Le fichier d'aide %1 n'a pas été écrit : voir les messages.").arg(name));
+    const QString site = std::exchange(htmlSite_, QString());
+    if (site.isEmpty())
+        status(result.written ? QStringLiteral("Fichier d'aide %1 écrit (%2).").arg(name, topics)
+                              : QStringLiteral("Le fichier d'aide %1 n'a pas été écrit : voir les messages.").arg(name));
+    else if (!result.written)
+        status(QStringLiteral("L'aide HTML %1 n'a pas été écrite : voir les messages.").arg(name));
+    else {
+        const BuildOutcome opened = BuildCommands::openHtmlHelp(site);
+        status(opened.ok ? QStringLiteral("Aide HTML %1 écrite (%2) et ouverte dans le navigateur.").arg(name, topics)
+                         : QStringLiteral("Aide HTML %1 écrite (%2). ").arg(name, topics) + opened.message);
+    }
     // The summary line alone means a clean build: no window then.
     if (result.written && result.diagnostics.size() <= 1 && buildWarnings_.isEmpty())
         return;

@@ -9,13 +9,14 @@ struct BuildNames {
     QString rtf;    // topic file with ".rtf"
     QString hlp;    // compiled help file with ".hlp"
     QString folder; // folder part with its final separator, or empty
+    QString html;   // folder of the HTML help: the project's name with "-html" for its extension
 
     QString hpjName() const; // without folder: the compiler's argument
     QString hlpName() const; // without folder: the viewer's argument
 };
 
-// D:\AIDE\DEMO.HPA gives D:\AIDE\DEMO.hpj, DEMO.rtf, DEMO.hlp and D:\AIDE\ ; an empty name gives
-// ".hpj", ".rtf", ".hlp" and an empty folder.
+// D:\AIDE\DEMO.HPA gives D:\AIDE\DEMO.hpj, DEMO.rtf, DEMO.hlp, D:\AIDE\ and D:\AIDE\DEMO-html ; an
+// empty name gives ".hpj", ".rtf", ".hlp", an empty folder and "-html".
 BuildNames buildNames(const QString& currentFileName);
 
 } // namespace publish

@@ -1,18 +1,21 @@
 #include "publish/windows/BuildCommands.h"
 
 #include "publish/core/BuildNames.h"
+#include "publish/core/HtmlBuild.h"
 #include "publish/core/OwnHelp.h"
 #include "publish/core/ProjectBuild.h"
 #include "publish/windows/EditHpj.h"
 #include "publish/windows/FixerHcp.h"
 #include "publish/windows/Options.h"
 #include "platform/core/Launcher.h"
+#include "platform/windows/DesktopOpen.h"
 #include "platform/windows/Prompts.h"
 #include "store/core/ProjectBlock.h"
 #include "store/core/TextRules.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QUrl>
 
 namespace {
 
@@ -102,6 +105,46 @@ BuildOutcome BuildCommands::Compiler2Click(QStringList& lines, int pageCount, in
     }
     out.message = notes.join(QLatin1Char(' '));
     return out;
+}
+
+BuildOutcome BuildCommands::CreerAideHtml1Click(QStringList& lines, int pageCount, int popupCount,
+    const store::FieldLook& title, const store::FieldLook& body, const QString& currentFileName,
+    std::function<hlp::CompileResult()>* job, QStringList* warnings) const
+{
+    if (warnings)
+        warnings->clear();
+    if (currentFileName.trimmed().isEmpty())
+        return {false, QStringLiteral("Enregistrez d'abord le projet : l'aide HTML s'écrit dans un dossier à côté de lui.")};
+    const publish::BuildNames files = publish::buildNames(currentFileName);
+    const publish::BuildFiles written = publish::writeBuildFiles(lines, pageCount, popupCount, title, body, currentFileName);
+    if (warnings)
+        *warnings = written.warnings;
+    QStringList problems;
+    if (written.noProjectBlock)
+        problems << QStringLiteral("Le document n'a pas de bloc projet : « %1 » n'a pas été écrit.").arg(files.hpj);
+    else if (!written.hpjWritten)
+        problems << QStringLiteral("Fichier projet « %1 » non écrit : %2").arg(files.hpj, written.hpjError);
+    if (!written.rtfWritten)
+        problems << QStringLiteral("Fichier RTF « %1 » non écrit : %2").arg(files.rtf, written.rtfError);
+    if (!problems.isEmpty()) {
+        // A site made from files the build could not write would not be this project.
+        problems << QStringLiteral("L'aide HTML n'a pas été écrite.");
+        return {false, problems.join(QLatin1Char(' '))};
+    }
+    if (job)
+        *job = publish::htmlHelpJob(lines, pageCount, currentFileName);
+    return {true, QString()};
+}
+
+BuildOutcome BuildCommands::openHtmlHelp(const QString& folder)
+{
+    const QString index = QDir(folder).filePath(QStringLiteral("index.html"));
+    if (!QFileInfo::exists(index))
+        return {false, QStringLiteral("L'aide HTML « %1 » n'existe pas.").arg(QDir::toNativeSeparators(index))};
+    QString error;
+    if (!desktop::open(QUrl::fromLocalFile(index), &error))
+        return {false, error};
+    return {true, QString()};
 }
 
 BuildOutcome BuildCommands::startViewer(const QString& file, const QStringList& arguments, const QString& folder,

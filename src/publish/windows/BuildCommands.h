@@ -4,6 +4,7 @@
 // storing the page on screen (EcritFiche) before a build is the caller's part.
 #include "publish/core/HlpViewer.h"
 #include "store/core/HeaderBlock.h"
+#include "winhelp/HlpCompiler.h"
 
 #include <QString>
 #include <QStringList>
@@ -38,6 +39,17 @@ public:
     BuildOutcome Compiler2Click(QStringList& lines, int pageCount, int popupCount, const store::FieldLook& title,
         const store::FieldLook& body, const QString& currentFileName, const QString& helpCompilerPath,
         QStringList* warnings = nullptr) const;
+
+    // "Créer l'aide &HTML", after the caller's EcritFiche: writes the .hpj and the .rtf as the build
+    // does; when both are written, `job` receives the writing of the help site into the folder
+    // PROJET-html beside the project (the caller runs it, then openHtmlHelp). A project never saved
+    // has no place for the site; files that could not be written stop the command.
+    // `warnings` receives the build's warnings, as for F9.
+    BuildOutcome CreerAideHtml1Click(QStringList& lines, int pageCount, int popupCount, const store::FieldLook& title,
+        const store::FieldLook& body, const QString& currentFileName, std::function<hlp::CompileResult()>* job,
+        QStringList* warnings = nullptr) const;
+    // Opens index.html of the site in `folder` with the desktop's browser.
+    static BuildOutcome openHtmlHelp(const QString& folder);
 
     // View ("&Voir fichier HLP"): opens the .hlp named like `currentFileName` with the viewer.
     BuildOutcome voirfichierhlp1Click(const QString& currentFileName) const;

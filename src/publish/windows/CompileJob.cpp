@@ -15,9 +15,14 @@ CompileJob::~CompileJob()
 
 bool CompileJob::start(const QString& hpjPath)
 {
+    return start([hpjPath] { return hlp::HlpCompiler().compile(hpjPath); });
+}
+
+bool CompileJob::start(std::function<hlp::CompileResult()> job)
+{
     if (thread_)
         return false;
-    thread_ = QThread::create([this, hpjPath] { result_ = hlp::HlpCompiler().compile(hpjPath); });
+    thread_ = QThread::create([this, job = std::move(job)] { result_ = job(); });
     connect(thread_, &QThread::finished, this, [this] {
         QThread* done = thread_;
         thread_ = nullptr;

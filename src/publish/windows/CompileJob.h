@@ -1,10 +1,12 @@
 #pragma once
-// Runs the built-in compiler on a worker thread so the window stays alive during a long build.
+// Runs the built-in compiler (or the HTML help) on a worker thread so the window stays alive during
+// a long build.
 // The compiler reads only the files on disk, never the document in memory.
 #include "winhelp/HlpCompiler.h"
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 
 class QThread;
 
@@ -17,6 +19,8 @@ public:
     bool running() const { return thread_ != nullptr; }
     // Starts compiling `hpjPath`; false when a compile is already running.
     bool start(const QString& hpjPath);
+    // Starts another job on the project's files (the HTML help); false when one is running.
+    bool start(std::function<hlp::CompileResult()> job);
     // Waits for the running compile (tests, closing the program).
     void wait();
 

@@ -123,12 +123,16 @@ bool readHelpPicture(const QByteArray& bytes, HelpPictureInfo& info, int* pictur
         return fail(why, QStringLiteral("en-tête d'image tronqué"));
     if (info.type == 6 && p.pos() + 4 * info.colours > bytes.size())
         return fail(why, QStringLiteral("palette tronquée"));
+    if (info.type == 6)
+        info.palette = bytes.mid(p.pos(), 4 * info.colours);
     const qsizetype data = qsizetype(start) + dataAt;
     if (data + storedSize > bytes.size() || dataAt < static_cast<std::uint32_t>(p.pos() - start))
         return fail(why, QStringLiteral("données d'image hors du fichier"));
     const QByteArray unpacked = unpack(bytes.mid(data, storedSize), info.packing);
     if (unpacked.size() != info.dataSize)
         return fail(why, QStringLiteral("données d'image de %1 octets au lieu de %2").arg(unpacked.size()).arg(info.dataSize));
+    if (info.type != 8)
+        info.pixels = unpacked;
     if (hotspotSize > 0 && !readHotspots(bytes, qsizetype(start) + hotspotAt, hotspotSize, info, why))
         return false;
     return true;

@@ -31,6 +31,10 @@ struct HelpPictureInfo {
     int colours = 0;   // palette entries stored
     qsizetype dataSize = 0;  // bytes of picture data once unpacked
     std::vector<HelpPictureHotspot> hotspots;
+    // Bitmaps (type 5 and 6): the palette (RGBQUAD entries) and the unpacked pixels, rows
+    // bottom-up, each padded to 4 bytes.
+    QByteArray palette;
+    QByteArray pixels;
 };
 
 // Reads the first picture of a container and its hot spots, unpacking the data to check its

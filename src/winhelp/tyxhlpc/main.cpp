@@ -1,6 +1,8 @@
 // tyxhlpc: compiles a WinHelp project (.hpj with its RTF topic files and pictures) into the .hlp
-// file beside it, with the built-in compiler. Diagnostics go to stderr, in French.
+// file beside it, with the built-in compiler, or into a help site with --html. Diagnostics go to
+// stderr, in French.
 #include "winhelp/HlpCompiler.h"
+#include "winhelp/html/HtmlHelp.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -22,7 +24,7 @@ void err(const QString& text) { say(stderr, QStringLiteral("tyxhlpc : ") + text)
 
 QString quoted(const QString& s) { return QStringLiteral("« ") + s + QStringLiteral(" »"); }
 
-QString usageLine() { return QStringLiteral("Usage : tyxhlpc [--help] [--version] PROJET.hpj"); }
+QString usageLine() { return QStringLiteral("Usage : tyxhlpc [--help] [--version] [--html DOSSIER] PROJET.hpj"); }
 
 QString helpText()
 {
@@ -32,10 +34,14 @@ QString helpText()
         "en un fichier d'aide PROJET.hlp écrit à côté du projet. Les fichiers sont cherchés dans le\n"
         "dossier du projet sans tenir compte de la casse des noms.\n"
         "\n"
-        "  --help      affiche cette aide\n"
-        "  --version   affiche la version\n"
+        "  --help            affiche cette aide\n"
+        "  --version         affiche la version\n"
+        "  --html DOSSIER    écrit l'aide en HTML dans DOSSIER au lieu du fichier .hlp : index.html\n"
+        "                    (le sommaire), une page par rubrique, l'index, la recherche et les images ;\n"
+        "                    un dossier existant n'est remplacé que s'il est vide ou contient déjà une\n"
+        "                    aide HTML écrite par ce programme\n"
         "\n"
-        "Code de sortie : 0 si le fichier .hlp a été écrit, 1 sinon,\n"
+        "Code de sortie : 0 si le fichier .hlp (ou l'aide HTML) a été écrit, 1 sinon,\n"
         "2 si la ligne de commande est incorrecte.");
 }
 
@@ -55,6 +61,8 @@ int main(int argc, char** argv)
     const QStringList args = QCoreApplication::arguments();
 
     QString project;
+    QString htmlFolder;
+    bool html = false;
     bool optionsEnded = false;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -66,6 +74,19 @@ int main(int argc, char** argv)
         } else if (!optionsEnded && a == u"--version") {
             say(stdout, QStringLiteral("tyxhlpc 2.0"));
             return Success;
+        } else if (!optionsEnded && (a == u"--html" || a.startsWith(u"--html="))) {
+            if (html)
+                return usageError(QStringLiteral("--html est donné deux fois."));
+            html = true;
+            if (a == u"--html") {
+                if (i + 1 >= args.size())
+                    return usageError(QStringLiteral("--html demande le dossier où écrire l'aide HTML."));
+                htmlFolder = args[++i];
+            } else {
+                htmlFolder = a.mid(7);
+            }
+            if (htmlFolder.isEmpty())
+                return usageError(QStringLiteral("le dossier de l'aide HTML est vide."));
         } else if (!optionsEnded && a.startsWith(u'-') && a.size() > 1) {
             return usageError(QStringLiteral("option inconnue ") + quoted(a) + QLatin1Char('.'));
         } else if (!project.isEmpty()) {
@@ -85,11 +106,12 @@ int main(int argc, char** argv)
         return NotWritten;
     }
 
-    const hlp::CompileResult c = hlp::HlpCompiler().compile(project);
+    const hlp::CompileResult c = html ? hlp::html::writeHtmlHelp(project, htmlFolder) : hlp::HlpCompiler().compile(project);
     for (const QString& line : c.diagnostics)
         say(stderr, line);
     if (!c.written) {
-        err(QStringLiteral("le fichier ") + quoted(c.hlpPath) + QStringLiteral(" n'a pas été écrit."));
+        err((html ? QStringLiteral("l'aide HTML ") : QStringLiteral("le fichier ")) + quoted(c.hlpPath)
+            + QStringLiteral(" n'a pas été écrit") + (html ? QStringLiteral("e.") : QStringLiteral(".")));
         return NotWritten;
     }
     return Success;

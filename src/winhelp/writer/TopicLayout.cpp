@@ -2,6 +2,8 @@
 // headers that point at other records, and |TOPIC in uncompressed 4 KB blocks.
 #include "winhelp/writer/WriterParts.h"
 
+#include "winhelp/model/BrowseSequence.h"
+
 #include "winhelp/format/HlpBytes.h"
 
 #include <algorithm>
@@ -82,26 +84,12 @@ void Writer::positionalHeaderFields()
     // Browse sequences: topics with a '+' footnote, chained within their group in sequence order.
     m_browseBack.assign(static_cast<size_t>(n), -1);
     m_browseFor.assign(static_cast<size_t>(n), -1);
-    {
-        std::map<QByteArray, std::vector<int>> groups;
-        for (int t = 0; t < n; ++t) {
-            const Topic& topic = m_doc.topics[static_cast<size_t>(t)];
-            if (!topic.hasBrowse)
-                continue;
-            const int colon = static_cast<int>(topic.browse.indexOf(':'));
-            groups[colon >= 0 ? topic.browse.left(colon).toLower() : QByteArray()].push_back(t);
-        }
-        for (auto& [group, members] : groups) {
-            std::stable_sort(members.begin(), members.end(), [this](int a, int b) {
-                const QByteArray& x = m_doc.topics[static_cast<size_t>(a)].browse;
-                const QByteArray& y = m_doc.topics[static_cast<size_t>(b)].browse;
-                return x.mid(x.indexOf(':') + 1).toLower() < y.mid(y.indexOf(':') + 1).toLower();
-            });
-            for (size_t i = 0; i + 1 < members.size(); ++i) {
-                m_browseFor[static_cast<size_t>(members[i])] = static_cast<std::int32_t>(m_topicOffset[static_cast<size_t>(members[i + 1])]);
-                m_browseBack[static_cast<size_t>(members[i + 1])] = static_cast<std::int32_t>(m_topicOffset[static_cast<size_t>(members[i])]);
-            }
-        }
+    const std::vector<BrowseNeighbours> browse = browseSequences(m_doc);
+    for (size_t t = 0; t < browse.size(); ++t) {
+        if (browse[t].next >= 0)
+            m_browseFor[t] = static_cast<std::int32_t>(m_topicOffset[static_cast<size_t>(browse[t].next)]);
+        if (browse[t].previous >= 0)
+            m_browseBack[t] = static_cast<std::int32_t>(m_topicOffset[static_cast<size_t>(browse[t].previous)]);
     }
 
     m_nonScroll.assign(static_cast<size_t>(n) + 1, -1);
