@@ -1,6 +1,6 @@
 # What `cmake --install` puts where (GNUInstallDirs; CMAKE_INSTALL_PREFIX and DESTDIR apply):
 # the three programs, the desktop entry, the icons, the MIME type of project files, the manual
-# pages, the program's help and the package's documentation.
+# pages, the program's help (.hlp and HTML) and the package's documentation.
 set(TYX_DATA ${CMAKE_SOURCE_DIR}/data)
 
 install(TARGETS tyxplumet tyxbuild tyxhlpc RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -39,3 +39,4 @@ set(TYX_DOC_DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tyxplumet)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/debian/copyright ${changelog} DESTINATION ${TYX_DOC_DESTINATION})
 
 install(FILES ${TYX_HELP_HLP} DESTINATION ${TYX_DATA_DESTINATION})
+install(DIRECTORY ${TYX_HELP_HTML} DESTINATION ${TYX_DATA_DESTINATION})

@@ -3,6 +3,7 @@
 #include "ShellFixture.h"
 
 #include "platform/core/Launcher.h"
+#include "platform/windows/DesktopOpen.h"
 #include "publish/windows/FixerHcp.h"
 #include "support/TestRegistry.h"
 
@@ -45,6 +46,26 @@ publish::hlpviewer::Probe onPath(const QStringList& programs, const QString& des
     };
     p.queryOutput = [desktopDefault](const QString&, const QStringList&) { return desktopDefault; };
     return p;
+}
+
+// Records what the desktop would open instead of opening it.
+struct OpenRecorder {
+    OpenRecorder() { desktop::setRecorder([this](const QUrl& u) { opened << u; return true; }); }
+    ~OpenRecorder() { desktop::setRecorder(nullptr); }
+    QList<QUrl> opened;
+};
+
+bool copyFolder(const QString& from, const QString& to)
+{
+    if (!QDir().mkpath(to))
+        return false;
+    const QDir source(from);
+    for (const QFileInfo& e : source.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QString target = QDir(to).filePath(e.fileName());
+        if (e.isDir() ? !copyFolder(e.filePath(), target) : !QFile::copy(e.filePath(), target))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -393,6 +414,55 @@ private Q_SLOTS:
         }
         QCOMPARE(recorder.started.size(), 1);
         QCOMPARE(QDir(recorder.started[0].workingDirectory).canonicalPath(), QDir(folder).canonicalPath());
+    }
+
+    void withoutWinHelpF1OpensTheHtmlHelpsPage_data()
+    {
+        QTest::addColumn<QStringList>("programs"); // what the system has
+        QTest::addColumn<QString>("desktopDefault");
+        QTest::newRow("no viewer at all") << QStringList{} << "";
+        QTest::newRow("a desktop viewer cannot go to a topic")
+            << QStringList{"xdg-mime", "xdg-open"} << "visionneuse.desktop";
+        QTest::newRow("Wine's viewer and no help file") << QStringList{"winhlp32"} << "";
+    }
+    void withoutWinHelpF1OpensTheHtmlHelpsPage()
+    {
+        QFETCH(QStringList, programs);
+        QFETCH(QString, desktopDefault);
+        DesktopFixture f;
+        QVERIFY(copyFolder(QStringLiteral(TYX_HELP_HTML), f.path("TyxHelp-html")));
+        if (!programs.contains("winhlp32"))
+            QVERIFY(QFile::copy(QStringLiteral(TYX_HELP_HLP), f.path("TyxHelp.hlp")));
+        f.main->Build.probe = onPath(programs, desktopDefault);
+        f.main->show();
+        f.pages->Edit2->setFocus();
+        StartRecorder started;
+        OpenRecorder browser;
+        QTest::keyClick(f.pages->Edit2, Qt::Key_F1);
+        QVERIFY(started.started.isEmpty());
+        QCOMPARE(browser.opened, QList<QUrl>{QUrl::fromLocalFile(f.path("TyxHelp-html/IDH_Motscls.html"))});
+    }
+
+    void helpMenuWithoutAViewer_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("page");
+        QTest::newRow("Index") << "HelpContents" << "index.html";
+        QTest::newRow("Rechercher: the keyword index") << "HelpSearch" << "motscles.html";
+        QTest::newRow("Utiliser l'aide") << "HelpHowToUse" << "index.html";
+    }
+    void helpMenuWithoutAViewer()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, page);
+        DesktopFixture f;
+        QVERIFY(copyFolder(QStringLiteral(TYX_HELP_HTML), f.path("TyxHelp-html")));
+        QVERIFY(QFile::copy(QStringLiteral(TYX_HELP_HLP), f.path("TyxHelp.hlp")));
+        f.main->Build.probe = onPath({});
+        f.main->show();
+        OpenRecorder browser;
+        f.main->findChild<QAction*>(command)->trigger();
+        QCOMPARE(browser.opened, QList<QUrl>{QUrl::fromLocalFile(f.path("TyxHelp-html/" + page))});
     }
 
     void withoutWinHelpTheDesktopViewerGetsTheFile()

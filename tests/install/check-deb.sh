@@ -27,7 +27,8 @@ for f in ./usr/bin/tyxplumet ./usr/bin/tyxbuild ./usr/bin/tyxhlpc \
          ./usr/share/icons/hicolor/scalable/apps/tyxplumet.svg ./usr/share/icons/hicolor/48x48/apps/tyxplumet.png \
          ./usr/share/icons/hicolor/scalable/mimetypes/application-x-tyxplumet-project.svg \
          ./usr/share/man/man1/tyxbuild.1.gz ./usr/share/man/man1/tyxhlpc.1.gz ./usr/share/man/man1/tyxplumet.1.gz \
-         ./usr/share/tyxplumet/TyxHelp.hlp ./usr/share/doc/tyxplumet/copyright ./usr/share/doc/tyxplumet/changelog.gz; do
+         ./usr/share/tyxplumet/TyxHelp.hlp ./usr/share/tyxplumet/TyxHelp-html/index.html \
+         ./usr/share/tyxplumet/TyxHelp-html/contextes.json ./usr/share/doc/tyxplumet/copyright ./usr/share/doc/tyxplumet/changelog.gz; do
   grep -qx "$f" "$tmp/contents" || fail "$f absent du paquet"
 done
 # Owned by root, programs executable, nothing writable by others.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # cmake --install into a temporary DESTDIR: every file lands where the desktop and man look for
-# it, the prefix is honoured, and the installed programs work from there (tyxbuild builds the demo).
+# it (the help as .hlp and HTML included), the prefix is honoured, and the installed programs work from there (tyxbuild builds the demo).
 set -euo pipefail
 build=$1
 source=$2
@@ -31,7 +31,7 @@ for p in tyxplumet tyxbuild tyxhlpc; do
   [ -x "$usr/bin/$p" ] || fail "$p n'est pas exécutable"
 done
 # Nothing else than what is listed: no build leftovers, no static libraries, no headers.
-installed=$(cd "$usr" && find . -type f | sed 's|^\./||' | sort)
+installed=$(cd "$usr" && find . -type f | sed 's|^\./||' | grep -v '^share/tyxplumet/TyxHelp-html/' | sort)
 listed=$(printf '%s\n' "${expected[@]}" | sort)
 [ "$installed" = "$listed" ] || fail "fichiers installés en trop ou en moins : $(diff <(echo "$listed") <(echo "$installed") | grep '^[<>]' | tr '\n' ' ')"
 
@@ -44,6 +44,10 @@ for page in tyxplumet tyxbuild tyxhlpc; do
   zcat "$usr/share/man/man1/$page.1.gz" | grep -q "^\.SH NOM" || fail "page de manuel $page sans section NOM"
 done
 cmp -s "$usr/share/tyxplumet/TyxHelp.hlp" "$build/docs/aide/TyxHelp.hlp" || fail "l'aide installée n'est pas celle de la construction"
+diff -r "$usr/share/tyxplumet/TyxHelp-html" "$build/docs/aide/TyxHelp-html" > /dev/null || fail "l'aide HTML installée n'est pas celle de la construction"
+for f in index.html contextes.json motscles.html IDH_Motscls.html; do
+  [ -f "$usr/share/tyxplumet/TyxHelp-html/$f" ] || fail "aide HTML : $f absent"
+done
 
 # The installed programs, run from the installed tree.
 "$usr/bin/tyxplumet" --version | grep -qx "tyxplumet 2.0" || fail "tyxplumet --version"

@@ -88,7 +88,12 @@ private Q_SLOTS:
         const auto offset = help.mapOffset(std::uint32_t(number));
         QVERIFY(offset);
         QCOMPARE(cp1252::decode(help.titleAt(*offset)), title);
-        QCOMPARE(publish::ownhelp::contextString(QStringLiteral(TYX_HELP_HLP), number), "IDH_" + store::ContextKey(title));
+        const QString context = "IDH_" + store::ContextKey(title);
+        QCOMPARE(publish::ownhelp::contextString(QStringLiteral(TYX_HELP_HLP), number), context);
+        // The HTML help built from the same project opens the same topic for the number.
+        const QString page = publish::ownhelp::htmlPage(QStringLiteral(TYX_HELP_HTML), number);
+        QCOMPARE(QFileInfo(page).fileName(), number == 1 ? QStringLiteral("index.html") : context + ".html");
+        QVERIFY2(readAll(page).contains(title.toHtmlEscaped().toUtf8()), qPrintable(page));
     }
 
     void numbersWithoutATopicNameNone()

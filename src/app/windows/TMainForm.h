@@ -116,6 +116,8 @@ public:
     publish::ownhelp::Places HelpPlaces;
     // The program's own help file as found, or its name in the start directory when none is.
     QString ownHelpFile() const;
+    // The folder of its HTML help as found, or empty.
+    QString ownHtmlHelp() const;
     // F1: the own help at `context` (0: its contents).
     void helpOnContext(int context);
     // The dialogs made at start-up take the help context of the menu that opens them.

@@ -38,17 +38,31 @@ void TMainForm::createHelpKey()
     new HelpKey([this](int context) { helpOnContext(context); }, this);
 }
 
+namespace {
+
+QStringList helpFolders(publish::ownhelp::Places places, const QString& startDirectory)
+{
+    places.startDirectory = startDirectory.isEmpty() ? QDir::currentPath() : startDirectory;
+    return publish::ownhelp::searchFolders(places);
+}
+
+} // namespace
+
 QString TMainForm::ownHelpFile() const
 {
-    publish::ownhelp::Places places = HelpPlaces;
-    places.startDirectory = StartDirectory.isEmpty() ? QDir::currentPath() : StartDirectory;
-    const QString found = publish::ownhelp::find(publish::ownhelp::searchFolders(places), publish::ownhelp::HlpName);
-    return found.isEmpty() ? BuildCommands::ownHelpFile(places.startDirectory) : found;
+    const QStringList folders = helpFolders(HelpPlaces, StartDirectory);
+    const QString found = publish::ownhelp::find(folders, publish::ownhelp::HlpName);
+    return found.isEmpty() ? BuildCommands::ownHelpFile(folders.value(0)) : found;
+}
+
+QString TMainForm::ownHtmlHelp() const
+{
+    return publish::ownhelp::find(helpFolders(HelpPlaces, StartDirectory), publish::ownhelp::HtmlFolderName, true);
 }
 
 void TMainForm::helpOnContext(int context)
 {
-    status(Build.HelpContext(ownHelpFile(), context).message);
+    status(Build.HelpContext(ownHelpFile(), ownHtmlHelp(), context).message);
 }
 
 void TMainForm::assignHelpContexts()

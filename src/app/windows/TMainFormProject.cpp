@@ -233,17 +233,17 @@ void TMainForm::Fixerlecompilateur1Click()
 
 void TMainForm::HContents()
 {
-    status(Build.HContents(ownHelpFile()).message);
+    status(Build.HContents(ownHelpFile(), ownHtmlHelp()).message);
 }
 
 void TMainForm::HSearch()
 {
-    status(Build.HSearch(ownHelpFile()).message);
+    status(Build.HSearch(ownHelpFile(), ownHtmlHelp()).message);
 }
 
 void TMainForm::HowToUse()
 {
-    status(Build.HowToUse(ownHelpFile()).message);
+    status(Build.HowToUse(ownHelpFile(), ownHtmlHelp()).message);
 }
 
 // ---- Utilitaires and A propos ----
