@@ -27,6 +27,8 @@ QString menuLayout(const QMenu* menu)
 {
     QStringList out;
     for (const QAction* a : menu->actions()) {
+        if (!a->isVisible()) // what the menu shows
+            continue;
         if (a->isSeparator())
             out << QStringLiteral("-");
         else

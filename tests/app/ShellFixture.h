@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -20,6 +21,8 @@ struct ShellFixture {
         : previousDirectory(QDir::currentPath())
     {
         QDir::setCurrent(dir.path());
+        // No last projects from an earlier test (they live in the tests' own settings folder).
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, "tyxplumet", "tyxplumet").clear();
         main = createWindows();
         pages = main->PagesHlp;
     }

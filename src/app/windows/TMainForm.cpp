@@ -52,6 +52,8 @@ TMainForm::TMainForm(QWidget* parent)
     createMenus();
     createSpeedPanel();
     createStatusLine();
+    createRecentEntries();
+    createHelpKey();
     FormCreate();
 
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {

@@ -70,16 +70,7 @@ void TMainForm::Nouveau1Click()
 void TMainForm::OpenItemClick()
 {
     editorCommand([this] {
-        const QString chosen = prompts().openFileName(this, ProjectFilter, ProjectPattern);
-        if (chosen.isEmpty())
-            return;
-        // The name and the caption change only with what is shown: a file that is missing or
-        // unreadable leaves the open document, its name and its caption as they were.
-        const QString name = store::projectFilePath(chosen);
-        if (!PagesHlp->Charge(name))
-            return;
-        CurrentFileName = name;
-        setFileCaption();
+        openProject(prompts().openFileName(this, ProjectFilter, ProjectPattern));
     });
 }
 
@@ -94,7 +85,10 @@ TMainForm::SaveResult TMainForm::Save()
         return SaveAs();
     CurrentFileName = store::projectFilePath(CurrentFileName);
     // A failure has shown the system's reason; nothing more to say.
-    return PagesHlp->Sauve(CurrentFileName) ? SaveResult::Saved : SaveResult::Failed;
+    if (!PagesHlp->Sauve(CurrentFileName))
+        return SaveResult::Failed;
+    rememberProject();
+    return SaveResult::Saved;
 }
 
 void TMainForm::Enregistrersous1Click()
@@ -121,6 +115,8 @@ TMainForm::SaveResult TMainForm::SaveAs()
     if (write)
         result = PagesHlp->Sauve(CurrentFileName) ? SaveResult::Saved : SaveResult::Failed;
     setFileCaption();
+    if (result == SaveResult::Saved)
+        rememberProject();
     return result;
 }
 

@@ -235,17 +235,17 @@ void TMainForm::Fixerlecompilateur1Click()
 
 void TMainForm::HContents()
 {
-    status(Build.HContents(BuildCommands::ownHelpFile(StartDirectory)).message);
+    status(Build.HContents(ownHelpFile(), ownHtmlHelp()).message);
 }
 
 void TMainForm::HSearch()
 {
-    status(Build.HSearch(BuildCommands::ownHelpFile(StartDirectory)).message);
+    status(Build.HSearch(ownHelpFile(), ownHtmlHelp()).message);
 }
 
 void TMainForm::HowToUse()
 {
-    status(Build.HowToUse(BuildCommands::ownHelpFile(StartDirectory)).message);
+    status(Build.HowToUse(ownHelpFile(), ownHtmlHelp()).message);
 }
 
 // ---- Utilitaires and A propos ----

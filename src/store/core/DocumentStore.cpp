@@ -41,9 +41,15 @@ void DocumentStore::createEmpty(const FieldLook& title, const FieldLook& body)
 
 bool DocumentStore::load(const QString& path, bool* missing, QString* error)
 {
-    *missing = !QFileInfo::exists(path);
+    const QFileInfo info(path);
+    *missing = !info.exists();
     if (*missing)
         return true;
+    if (info.isDir()) { // the system's own words for this one are not French
+        if (error)
+            *error = QStringLiteral("c'est un dossier, pas un fichier de projet.");
+        return false;
+    }
     QStringList lines;
     if (!textfile::readLines(path, lines, error))
         return false;
