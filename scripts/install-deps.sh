@@ -14,6 +14,10 @@ packages=(
 if [ "${TYX_WITH_FUZZ:-0}" = 1 ]; then
   packages+=(clang-14 libclang-rt-14-dev)
 fi
+# Install and package checks: .deb build and lint, desktop entry and MIME type validation, icons.
+if [ "${TYX_WITH_PACKAGING:-1}" = 1 ]; then
+  packages+=(dpkg-dev fakeroot file lintian desktop-file-utils libxml2-utils shared-mime-info librsvg2-bin)
+fi
 # The WinHelp viewer check needs Wine and a virtual display.
 if [ "${TYX_WITH_WINE:-1}" = 1 ]; then
   packages+=(xvfb xauth wine wine64 imagemagick)

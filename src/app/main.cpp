@@ -1,3 +1,4 @@
+#include "app/core/StartArguments.h"
 #include "app/windows/StartUp.h"
 #include "app/windows/TMainForm.h"
 #include "app/windows/TSplash.h"
@@ -5,11 +6,24 @@
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QTimer>
 #include <QTranslator>
+#include <cstdio>
 #include <exception>
 
 int main(int argc, char** argv)
 {
+    // --help and --version answer on the terminal, before any window (or display) is needed.
+    QStringList given;
+    for (int i = 1; i < argc; ++i)
+        given << QString::fromLocal8Bit(argv[i]);
+    const startarguments::Request asked = startarguments::parse(given);
+    if (asked.help || asked.version) {
+        const QByteArray text = ((asked.help ? startarguments::usage() : startarguments::version()) + QLatin1Char('\n')).toLocal8Bit();
+        std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+        return 0;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tyx Plumet"));
     // The platform's own dialogs speak French when Qt's French texts are installed.
@@ -36,5 +50,9 @@ int main(int argc, char** argv)
         return 1;
     }
     mainForm->show();
+    // The project named on the command line opens once the window is up, as Open would.
+    const QStringList arguments = QApplication::arguments().mid(1);
+    if (!arguments.isEmpty())
+        QTimer::singleShot(0, mainForm.get(), [&mainForm, arguments] { mainForm->openAtStart(arguments); });
     return app.exec();
 }

@@ -57,13 +57,15 @@ private Q_SLOTS:
         QCOMPARE(f.main->CurrentFileName, f.path("a.hpa"));
         QCOMPARE(f.main->windowTitle(), QStringLiteral("Tyx Plumet - a.hpa"));
 
-        // A name without a file: the name and caption change, the document shown stays.
+        QVERIFY(f.prompts.asked.isEmpty());
+
+        // A name without a file: said, and nothing changes, neither the name nor the caption.
         f.prompts.fileNames << f.path("absent");
         f.main->OpenItemClick();
-        QCOMPARE(f.main->CurrentFileName, f.path("absent.hpa"));
-        QCOMPARE(f.main->windowTitle(), QStringLiteral("Tyx Plumet - absent.hpa"));
+        QCOMPARE(f.main->CurrentFileName, f.path("a.hpa"));
+        QCOMPARE(f.main->windowTitle(), QStringLiteral("Tyx Plumet - a.hpa"));
         QCOMPARE(f.pages->Edit1->text(), QStringLiteral("Premier"));
-        QVERIFY(f.prompts.asked.isEmpty());
+        QCOMPARE(f.prompts.asked, QStringList{QString::fromUtf8("Le fichier « %1 » n'existe pas.").arg(f.path("absent.hpa"))});
     }
 
     void newCommand_data()

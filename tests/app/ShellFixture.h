@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -21,6 +22,8 @@ struct ShellFixture {
         : previousDirectory(QDir::currentPath())
     {
         QDir::setCurrent(dir.path());
+        // No last projects from an earlier test (they live in the tests' own settings folder).
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, "tyxplumet", "tyxplumet").clear();
         main = createWindows();
         pages = main->PagesHlp;
     }

@@ -229,7 +229,24 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(dir.filePath(base + u8(".hpj"))));
     }
 
-    // The compiler cannot find the topic file its project names: a failure, with its reasons.
+    // A project whose block was made for another name (demo.rtf) still compiles the topics it
+    // holds: the .hpj the build writes names the topic file the build writes.
+    void blockOfAnotherNameCompilesThisProject()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString hpa = dir.filePath(u8("autre.hpa"));
+        QVERIFY(writeProject(hpa, workedexample::projectLines()));
+        const Run r = tyxbuild({hpa});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY(QFile::exists(dir.filePath(u8("autre.hlp"))));
+        const QByteArray hpj = bytesOf(dir.filePath(u8("autre.hpj")));
+        QVERIFY2(hpj.contains("[FILES]\r\nautre.rtf\r\n"), hpj.constData());
+        QVERIFY2(hpj.contains("TITLE=Aide de autre.hpa\r\n"), hpj.constData());
+        QCOMPARE(bytesOf(dir.filePath(u8("autre.rtf"))), workedexample::expectedRtf());
+    }
+
+    // Unbalanced braces in a popup are a warning, and the build still succeeds.
     void unbalancedBracesAreWarned()
     {
         QTemporaryDir dir;
@@ -244,21 +261,23 @@ private Q_SLOTS:
         QVERIFY(!r.err.contains(u8("Rubrique « ")));
     }
 
+    // The compiler cannot write the help file: a failure, with its reasons.
     void compileFailure()
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        const QString hpa = dir.filePath(u8("autre.hpa")); // the project block names demo.rtf
+        const QString hpa = dir.filePath(u8("demo.hpa"));
         QVERIFY(writeProject(hpa, workedexample::projectLines()));
+        QVERIFY(QDir(dir.path()).mkdir(u8("demo.hlp"))); // a folder where the help file goes
         const Run r = tyxbuild({hpa});
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(u8("Erreur : ")), qPrintable(r.err));
-        QVERIFY2(r.err.contains(dir.filePath(u8("autre.hlp"))), qPrintable(r.err));
-        QVERIFY(!QFile::exists(dir.filePath(u8("autre.hlp"))));
+        QVERIFY2(r.err.contains(dir.filePath(u8("demo.hlp"))), qPrintable(r.err));
+        QVERIFY(!QFileInfo(dir.filePath(u8("demo.hlp"))).isFile());
         // The three files are one set: without the .hlp, the .hpj and .rtf are not left either.
         QVERIFY2(r.err.contains(u8("sont remis tels qu'ils étaient")), qPrintable(r.err));
-        QVERIFY(!QFile::exists(dir.filePath(u8("autre.rtf"))));
-        QVERIFY(!QFile::exists(dir.filePath(u8("autre.hpj"))));
+        QVERIFY(!QFile::exists(dir.filePath(u8("demo.rtf"))));
+        QVERIFY(!QFile::exists(dir.filePath(u8("demo.hpj"))));
     }
 
     // The files that once lost or garbled text build whole: the compiler's own reader finds every

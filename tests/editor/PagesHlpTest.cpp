@@ -81,13 +81,13 @@ private Q_SLOTS:
         QVERIFY(p.doc().DocumentModified);
         p.Precedent();
         QCOMPARE(p.Memo1->toPlainText(), QStringLiteral("corps 1 ajout"));
-        // Only the title changed: stored, but no unsaved change.
+        // Only the title changed: stored, and an unsaved change like any other.
         TPagesHlp q;
         QTemporaryDir d2;
         loadPages(q, d2, 2);
         q.Edit1->setText("Autre titre");
         q.Suivant();
-        QVERIFY(!q.TestModif());
+        QVERIFY(q.TestModif());
         q.Premier();
         QCOMPARE(q.Edit1->text(), QStringLiteral("Autre titre"));
     }
@@ -454,10 +454,14 @@ private Q_SLOTS:
         p.Memo1->setPlainText("b");
         p.Memo1->document()->setModified(true);
         p.EcritFiche();
+        p.Memo1->moveCursor(QTextCursor::End);
+        QTest::keyClicks(p.Memo1, " tape"); // typed, not written back yet
         QTemporaryDir dir;
-        p.Charge(dir.filePath("absent"));
+        QVERIFY(!p.Charge(dir.filePath("absent")));
+        QCOMPARE(prompts.asked, QStringList{QString::fromUtf8("Le fichier « %1 » n'existe pas.").arg(dir.filePath("absent.hpa"))});
         QVERIFY(p.TestModif());
         QCOMPARE(p.Edit1->text(), QStringLiteral("T"));
+        QCOMPARE(p.Memo1->toPlainText(), QStringLiteral("b tape"));
     }
 
     void optionsApplyFontsAndWriteTheHeader_data()

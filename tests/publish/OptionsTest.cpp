@@ -1,5 +1,6 @@
 #include "publish/windows/BuildCommands.h"
 #include "publish/windows/Options.h"
+#include "platform/core/Cp1252.h"
 #include "platform/core/TextFile.h"
 #include "store/core/ProjectBlock.h"
 #include "store/core/TopicRecord.h"
@@ -361,6 +362,43 @@ private Q_SLOTS:
         QVERIFY(BuildCommands::Opt(d, lines, Project, title, body));
         QCOMPARE(d.confirmed(), confirms);
         QCOMPARE(lines != before, confirms);
+    }
+
+    // Whatever title the dialog writes, it reads back: quotes, brackets and every character of
+    // the code page, fifty at a time (the field's length).
+    void titleReadsBackAsWritten_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::newRow("quotes and brackets") << QString::fromUtf8("Aide \"Démo (v2)\"");
+        QTest::newRow("quote before the numbers") << "Aide \",(1,2,3,4)";
+        QByteArray bytes;
+        for (int b = 1; b < 256; ++b)
+            if (b != '\r' && b != '\n')
+                bytes.append(char(b));
+        // Blanks and controls at both ends are trimmed as the block is read: letters frame each piece.
+        for (int from = 0; from < bytes.size(); from += 48)
+            QTest::newRow(qPrintable(QStringLiteral("bytes from %1").arg(from)))
+                << "<" + cp1252::decode(bytes.mid(from, 48)) + ">";
+    }
+    void titleReadsBackAsWritten()
+    {
+        QFETCH(QString, title);
+        ScriptedPrompts p;
+        QStringList lines = demoDocument();
+        FieldLook titleLook = look(0x00FFFFFF), body = look(0x00FFFFFF);
+        p.dialogs.enqueue([title](QDialog& dlg) {
+            child<QLineEdit>(dlg, "Edit1")->setText(title);
+            child<QPushButton>(dlg, "Button1")->click();
+            return dlg.result();
+        });
+        TOptions d;
+        QVERIFY(BuildCommands::Opt(d, lines, Project, titleLook, body));
+        QVERIFY(lines.contains("TITLE=" + title));
+        QVERIFY(d.Init(lines, Project, titleLook, body));
+        QCOMPARE(d.Edit1->text(), title);
+        QCOMPARE(d.SpinEdit3->value(), 100);
+        QCOMPARE(d.SpinEdit2->value(), 800);
+        QVERIFY(p.asked.isEmpty());
     }
 
     void emptyTitleOnLeaving()

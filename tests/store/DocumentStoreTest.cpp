@@ -137,6 +137,30 @@ private Q_SLOTS:
         QCOMPARE(s.tagBalance(), 0);
     }
 
+    void repairKeepsTagLikeLinesOfAClosedTopic_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::newRow("<HPJ>") << "<HPJ>";
+        QTest::newRow("<HEADER>") << "<HEADER>";
+        QTest::newRow("</HPJ>") << "</HPJ>";
+        QTest::newRow("</header> with spaces") << " </header> ";
+    }
+    void repairKeepsTagLikeLinesOfAClosedTopic()
+    {
+        QFETCH(QString, line);
+        DocumentStore s;
+        const QStringList hpj{"<HPJ>", "[OPTIONS]", "TITLE=Mon aide", "</HPJ>"};
+        const QStringList body{"avant", line, "après", "fin"};
+        s.DocumentLines = header() + hpj + topic(0, "1\\", "Zéro", body) + popup(0, "P0", {line, "p0"})
+            + QStringList{"<BLOC0001>", "1\\", "Un\x01", "sans fin"}; // unclosed: the repair runs
+        s.countBlocks();
+        QVERIFY(s.tagBalance() != 0);
+        s.repair(FieldLook{}, FieldLook{});
+        QCOMPARE(s.DocumentLines, header() + hpj + topic(0, "1\\", "Zéro", body)
+                + topic(1, "1\\", "Un", {"sans fin"}) + popup(0, "P0", {line, "p0"}));
+        QCOMPARE(s.PageCount, 2);
+    }
+
     void repairBuildsMissingBlocks()
     {
         DocumentStore s;
@@ -190,12 +214,15 @@ private Q_SLOTS:
         const QStringList before = s.DocumentLines;
         s.writePage(f, false); // nothing changed: nothing written
         QCOMPARE(s.DocumentLines, before);
-        s.PageModified = true; // title or keywords changed: block moves to the end, no unsaved change
-        f.title = " Nouveau ";
+        s.PageModified = true; // a field touched but left as it was: the block moves, nothing to save
+        s.writePage(f, false);
+        QVERIFY(!s.DocumentModified);
+        f.title = " Nouveau "; // the title changed: block moves to the end, an unsaved change
         s.writePage(f, false);
         QCOMPARE(s.DocumentLines.mid(s.DocumentLines.size() - 5),
             topic(0, "2mots\\Cible", " Nouveau ", {"b"}));
-        QVERIFY(!s.DocumentModified);
+        QVERIFY(s.DocumentModified);
+        s.DocumentModified = false;
         f.title = "   "; // spaces only: the page loses its block
         s.writePage(f, true);
         QVERIFY(s.DocumentModified);

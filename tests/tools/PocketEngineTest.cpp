@@ -90,6 +90,12 @@ private Q_SLOTS:
         QTest::newRow("1,5 squared") << "1,5*=" << "2,25";
         QTest::newRow("sqr 2 shortened") << "2S" << "1,4142135623731";
         QTest::newRow("typed entries are not limited") << "12345678901234567890" << "12345678901234567890";
+        // A shortened result is the next operand with all its digits.
+        QTest::newRow("1/3 times 3") << "1/3=*3=" << "3";
+        QTest::newRow("2/3 times 3") << "2/3=*3=" << "3";
+        QTest::newRow("sqr 2 squared") << "2S*=" << "2";
+        QTest::newRow("1/x of a shortened result") << "3X" << "0,33333333333333";
+        QTest::newRow("1/x of it again") << "3XX" << "3";
     }
     void results()
     {

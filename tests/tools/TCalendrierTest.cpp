@@ -5,6 +5,8 @@
 #include "tools/windows/TCalendrier.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QWheelEvent>
 #include <QCalendarWidget>
 #include <QLabel>
 #include <QPushButton>
@@ -124,6 +126,41 @@ private Q_SLOTS:
         QTest::keyClick(keyTarget(calendar, QStringLiteral("Calendar1")), Qt::Key_Return);
         QCOMPARE(calendar.selectedDate(), QDate(1999, 3, 31));
         QVERIFY(calendar.isVisible());
+    }
+
+    // The mouse wheel over the grid turns the month: the heading and the selected date go with it,
+    // and the month buttons step on from there.
+    void wheelKeepsHeadingGridAndDateTogether_data()
+    {
+        QTest::addColumn<int>("delta");
+        QTest::addColumn<QDate>("after");
+        QTest::addColumn<QString>("heading");
+        QTest::addColumn<QDate>("afterNextMonth");
+        QTest::newRow("towards the user: next month") << -120 << QDate(2000, 2, 29) << "février  2000" << QDate(2000, 3, 29);
+        QTest::newRow("away: previous month") << 120 << QDate(1999, 12, 31) << "décembre  1999" << QDate(2000, 1, 31);
+    }
+    void wheelKeepsHeadingGridAndDateTogether()
+    {
+        QFETCH(int, delta);
+        QFETCH(QDate, after);
+        QFETCH(QString, heading);
+        QFETCH(QDate, afterNextMonth);
+        TCalendrier calendar;
+        calendar.setSelectedDate(QDate(2000, 1, 31));
+        calendar.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&calendar));
+        auto* grid = calendar.findChild<QCalendarWidget*>(QStringLiteral("Calendar1"));
+        auto* view = grid->findChild<QAbstractItemView*>();
+        const QPoint at = view->viewport()->rect().center();
+        QWheelEvent wheel(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+            Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view->viewport(), &wheel);
+        QCOMPARE(QDate(grid->yearShown(), grid->monthShown(), 1), QDate(after.year(), after.month(), 1));
+        QCOMPARE(calendar.selectedDate(), after);
+        QCOMPARE(calendar.heading(), heading);
+        QTest::mouseClick(calendar.findChild<QPushButton*>(QStringLiteral("BitBtn2")), Qt::LeftButton);
+        QCOMPARE(calendar.selectedDate(), afterNextMonth);
+        QCOMPARE(grid->monthShown(), afterNextMonth.month());
     }
 
     void theDateSurvivesClosing()

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QApplication>
 #include <QTest>
 #include <QToolButton>
 
@@ -158,17 +159,35 @@ private Q_SLOTS:
         QCOMPARE(clock.itemIndex(), 4); // the field choice stays
     }
 
+    // Escape closes the clock from whichever control has the focus.
+    void escape_data()
+    {
+        QTest::addColumn<QString>("control");
+        for (const char* name : {"RadioGroup1_Hr", "RadioGroup1_An", "SpinButton1", "Button2", "Button1"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
     void escape()
+    {
+        QFETCH(QString, control);
+        THorloge clock;
+        clock.show();
+        QVERIFY(QTest::qWaitForWindowActive(&clock));
+        auto* w = clock.findChild<QWidget*>(control);
+        QVERIFY(w);
+        w->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), w);
+        QTest::keyClick(w, Qt::Key_Escape);
+        QVERIFY(!clock.isVisible());
+        QCOMPARE(clock.result(), int(QDialog::Rejected));
+    }
+
+    void escapeAtOpening()
     {
         THorloge clock;
         clock.show();
-        QTest::keyClick(clock.findChild<QRadioButton*>(QStringLiteral("RadioGroup1_Hr")), Qt::Key_Escape);
-        QTest::keyClick(button(clock, "Button2"), Qt::Key_Escape);
-        QVERIFY(clock.isVisible()); // FormKeyPress is bound to the window and "Fermer" only
-        QTest::keyClick(button(clock, "Button1"), Qt::Key_Escape);
-        QVERIFY(!clock.isVisible());
-        clock.show();
-        QTest::keyClick(&clock, Qt::Key_Escape);
+        QVERIFY(QTest::qWaitForWindowActive(&clock));
+        QVERIFY(QApplication::focusWidget());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QVERIFY(!clock.isVisible());
     }
 

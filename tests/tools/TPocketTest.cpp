@@ -4,6 +4,7 @@
 #include "support/TestRegistry.h"
 #include "tools/windows/TPocket.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -82,6 +83,27 @@ private Q_SLOTS:
         QCOMPARE(pocket.display(), QStringLiteral("14"));
         QTest::keyClick(&pocket, Qt::Key_Escape);
         QVERIFY(!pocket.isVisible());
+    }
+
+    // Keys typed as a person does, on the focused button: the shortened display of a result is
+    // never the next operand.
+    void shortenedResultsCountWhole_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::newRow("1/3") << "1/3=*3=";
+        QTest::newRow("2/3") << "2/3=*3=";
+    }
+    void shortenedResultsCountWhole()
+    {
+        QFETCH(QString, keys);
+        TPocket pocket;
+        pocket.show();
+        QVERIFY(QTest::qWaitForWindowActive(&pocket));
+        QCOMPARE(QApplication::focusWidget(), button(pocket, 11));
+        QTest::keyClicks(QApplication::focusWidget(), keys.left(4));
+        QCOMPARE(pocket.display().size(), 16); // shown shortened
+        QTest::keyClicks(QApplication::focusWidget(), keys.mid(4));
+        QCOMPARE(pocket.display(), QStringLiteral("3"));
     }
 
     void escapeOnEqualsCloses()

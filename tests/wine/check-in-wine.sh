@@ -2,11 +2,11 @@
 # Independent check of the built-in WinHelp compiler: Wine's WinHelp viewer opens the compiled
 # files under a private virtual display, and its +winhelp trace tells what it read.
 #
-#   check-in-wine.sh TYXBUILD EXAMPLES_DIR
+#   check-in-wine.sh TYXBUILD EXAMPLES_DIR [MORE_PROJECT_DIRS...]
 #
 # Projects checked: the demo project and a generated project of 300 topics, both written by the
 # program's own build (through the test tool tyx_sample_project) and compiled by tyxhlpc, and every
-# EXAMPLES_DIR/*.hpa that tyxbuild can build. For each, the trace must show every topic as a page
+# EXAMPLES_DIR/*.hpa (and MORE_PROJECT_DIRS/*.hpa, such as the program's own help) that tyxbuild can build. For each, the trace must show every topic as a page
 # with its title, the body text of every page, every keyword of the index, and no "not found" or
 # "Invalid" error. The body text is read by walking the browse sequence with Next() from the
 # [CONFIG] section of a copy of the project; Finder() then lists the keywords.
@@ -16,6 +16,7 @@ set -u
 
 TYXBUILD=${1:-}
 EXAMPLES=${2:-}
+MORE_PROJECTS=("${@:3}")
 
 if ! command -v wine >/dev/null 2>&1 || ! command -v Xvfb >/dev/null 2>&1; then
     echo "wine or Xvfb is not installed: check skipped"
@@ -137,7 +138,11 @@ done >"$WORK/gen-contexts"
 
 # The examples, once tyxbuild builds them: the viewer must open each without error.
 if [ -n "$EXAMPLES" ] && [ -d "$EXAMPLES" ] && [ -x "$TYXBUILD" ]; then
-    for hpa in "$EXAMPLES"/*.hpa "$EXAMPLES"/*/*.hpa; do
+    projects=("$EXAMPLES"/*.hpa "$EXAMPLES"/*/*.hpa)
+    for dir in "${MORE_PROJECTS[@]}"; do
+        projects+=("$dir"/*.hpa)
+    done
+    for hpa in "${projects[@]}"; do
         [ -e "$hpa" ] || continue
         base=$(basename "${hpa%.*}")
         rm -rf "$WORK/examples"

@@ -58,5 +58,6 @@ std::unique_ptr<TMainForm> createWindows()
             pages->doc().DocumentModified = true;
         return started;
     });
+    m->assignHelpContexts();
     return mainForm;
 }

@@ -1,6 +1,7 @@
 #include "app/windows/TAboutBox.h"
 
 #include "app/windows/ShellPictures.h"
+#include "platform/windows/FixedDialog.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -9,7 +10,7 @@
 #include <QVBoxLayout>
 
 TAboutBox::TAboutBox(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("A propos de Tyx Help"));
@@ -58,7 +59,7 @@ TAboutBox::TAboutBox(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Panel1);
     layout->addWidget(Button1, 0, Qt::AlignHCenter);
-    setFixedSize(sizeHint().expandedTo(QSize(300, 200)));
+    fixeddialog::apply(this, sizeHint().expandedTo(QSize(300, 200)));
 }
 
 void TAboutBox::Button1Click()

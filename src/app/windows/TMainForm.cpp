@@ -52,6 +52,8 @@ TMainForm::TMainForm(QWidget* parent)
     createMenus();
     createSpeedPanel();
     createStatusLine();
+    createRecentEntries();
+    createHelpKey();
     FormCreate();
 
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
@@ -128,7 +130,7 @@ void TMainForm::attachPagesHlp(TPagesHlp* pages)
     pagesWindow_->installEventFilter(this);
     ClientArea->addSubWindow(pagesWindow_);
     pagesWindow_->showMaximized();
-    pages->setWordWrap(true); // the body wraps until the settings say otherwise
+    pages->setWordWrap(WordWrap->isChecked()); // the body follows the menu's check mark
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)

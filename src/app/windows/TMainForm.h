@@ -1,8 +1,10 @@
 #pragma once
 // The main frame window: menus, toolbar, status line with its clock, the topic editor as its one
 // maximised child, the file commands, the unsaved-changes question and the settings file.
+#include "app/core/RecentProjects.h"
 #include "app/core/ShellSettings.h"
 #include "app/windows/ShellPictures.h"
+#include "publish/core/OwnHelp.h"
 #include "publish/windows/BuildCommands.h"
 #include "publish/windows/Printing.h"
 
@@ -100,6 +102,26 @@ public:
     void FormClose();
     // Runs once when the window is first shown (also callable by tests).
     void FormShow();
+
+    // The command line's project, opened as Open opens a chosen file; further names are answered.
+    void openAtStart(const QStringList& arguments);
+    // The last projects opened or saved, listed in "&Fichier" above "&Quitter".
+    RecentProjects Recent;
+    QAction* RecentItems[RecentProjects::Capacity] = {};
+    QAction* RecentSeparator = nullptr;
+    void refreshRecent();
+    void openRecent(int index);
+
+    // Where the program's own help is looked for; the start directory is added when it is known.
+    publish::ownhelp::Places HelpPlaces;
+    // The program's own help file as found, or its name in the start directory when none is.
+    QString ownHelpFile() const;
+    // The folder of its HTML help as found, or empty.
+    QString ownHtmlHelp() const;
+    // F1: the own help at `context` (0: its contents).
+    void helpOnContext(int context);
+    // The dialogs made at start-up take the help context of the menu that opens them.
+    void assignHelpContexts();
 
     // Controls.
     QMenuBar* MainMenu = nullptr;
@@ -285,6 +307,11 @@ private:
     // The unsaved-changes question; Yes saves. False when the user cancelled.
     bool askToSave();
     void setFileCaption();
+    void createRecentEntries();
+    void createHelpKey();
+    // Open's steps after the dialog: the name takes ".hpa", the file is loaded, the caption follows.
+    void openProject(const QString& chosen);
+    void rememberProject();
     void status(const QString& message);
 
     // Shown while the built-in compiler or the HTML help runs, when it takes more than a moment.

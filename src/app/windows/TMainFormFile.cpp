@@ -14,6 +14,7 @@
 #include "platform/core/FrenchFormat.h"
 #include "platform/core/TimeSource.h"
 #include "platform/windows/Prompts.h"
+#include "store/core/DocumentStore.h"
 #include "store/core/TextRules.h"
 
 #include <QAction>
@@ -39,7 +40,6 @@ namespace {
 
 const QString ProjectFilter = QStringLiteral("Pages d'aide (*.hpa)|*.hpa|Tous les fichiers (*.*)|*.*");
 const QString ProjectPattern = QStringLiteral("*.hpa");
-const QString ProjectExtension = QStringLiteral(".hpa");
 
 } // namespace
 
@@ -70,12 +70,7 @@ void TMainForm::Nouveau1Click()
 void TMainForm::OpenItemClick()
 {
     editorCommand([this] {
-        const QString chosen = prompts().openFileName(this, ProjectFilter, ProjectPattern);
-        if (chosen.isEmpty())
-            return;
-        CurrentFileName = store::forceExtension(chosen, ProjectExtension);
-        PagesHlp->Charge(CurrentFileName);
-        setFileCaption();
+        openProject(prompts().openFileName(this, ProjectFilter, ProjectPattern));
     });
 }
 
@@ -88,9 +83,12 @@ TMainForm::SaveResult TMainForm::Save()
 {
     if (CurrentFileName.isEmpty())
         return SaveAs();
-    CurrentFileName = store::forceExtension(CurrentFileName, ProjectExtension);
+    CurrentFileName = store::projectFilePath(CurrentFileName);
     // A failure has shown the system's reason; nothing more to say.
-    return PagesHlp->Sauve(CurrentFileName) ? SaveResult::Saved : SaveResult::Failed;
+    if (!PagesHlp->Sauve(CurrentFileName))
+        return SaveResult::Failed;
+    rememberProject();
+    return SaveResult::Saved;
 }
 
 void TMainForm::Enregistrersous1Click()
@@ -108,7 +106,8 @@ TMainForm::SaveResult TMainForm::SaveAs()
         return SaveResult::Declined;
     CurrentFileName = chosen;
     bool write = true;
-    if (QFileInfo::exists(store::forceExtension(CurrentFileName, ProjectExtension)))
+    // The file the save writes: PROJET.HPA on disk is the one "projet" or "PROJET.hpa" replaces.
+    if (QFileInfo::exists(store::projectFilePath(CurrentFileName)))
         write = prompts().ask(this, QStringLiteral("Ce fichier existe déjà"), Prompts::Buttons::OkCancel,
                     Prompts::Kind::Warning)
             == Prompts::Answer::Ok;
@@ -116,6 +115,8 @@ TMainForm::SaveResult TMainForm::SaveAs()
     if (write)
         result = PagesHlp->Sauve(CurrentFileName) ? SaveResult::Saved : SaveResult::Failed;
     setFileCaption();
+    if (result == SaveResult::Saved)
+        rememberProject();
     return result;
 }
 
@@ -142,7 +143,7 @@ void TMainForm::Exporter1Click()
         source.title = PagesHlp->titleLook();
         source.body = PagesHlp->bodyLook();
         source.projectFile = CurrentFileName.isEmpty() ? d.ProjectFileName
-                                                       : store::forceExtension(CurrentFileName, ProjectExtension);
+                                                       : store::projectFilePath(CurrentFileName);
         source.storePage = [this] { PagesHlp->EcritFiche(); };
         Exporter(this, source);
     });

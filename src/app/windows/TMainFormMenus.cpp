@@ -82,6 +82,7 @@ void TMainForm::createMenus()
     WordWrap = entry(Edition1, QStringLiteral("WordWrap"), QStringLiteral("Retour à la ligne &auto"), S(),
         QStringLiteral("Valider retour à la ligne"), &TMainForm::Retouralaligneauto);
     WordWrap->setCheckable(true); // the entry reverses its own mark before the handler runs
+    WordWrap->setChecked(true);   // the body wraps until the settings say otherwise: mark and body agree
 
     Rubriques1 = menu(QStringLiteral("Rubriques1"), QStringLiteral("&Rubriques"), 8);
     Prcdent1 = entry(Rubriques1, QStringLiteral("Prcdent1"), QStringLiteral("&Précédent           PgUp"), S(),
@@ -196,6 +197,7 @@ QToolButton* TMainForm::button(const QString& name, const QString& hint, shellpi
     b->setIconSize(QSize(16, 16));
     b->setToolTip(hint);
     b->setStatusTip(hint);
+    b->setAccessibleName(hint); // a picture alone says nothing to a screen reader
     connect(b, &QToolButton::clicked, this, handler);
     SpeedPanel->addWidget(b);
     return b;

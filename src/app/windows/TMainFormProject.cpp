@@ -139,6 +139,8 @@ void TMainForm::Compiler2Click()
     const BuildOutcome outcome = Build.Compiler2Click(d.DocumentLines, d.PageCount, d.PopupCount,
         PagesHlp->titleLook(), PagesHlp->bodyLook(), CurrentFileName, HelpCompilerPath, &buildWarnings_);
     Build.builtInCompiler = nullptr;
+    if (outcome.documentChanged)
+        d.DocumentModified = true;
     status(outcome.message);
     if (hpjToCompile.isEmpty() || !Compilation || !outcome.ok) {
         if (!buildWarnings_.isEmpty() && CompileReport) {
@@ -240,17 +242,17 @@ void TMainForm::Fixerlecompilateur1Click()
 
 void TMainForm::HContents()
 {
-    status(Build.HContents(BuildCommands::ownHelpFile(StartDirectory)).message);
+    status(Build.HContents(ownHelpFile(), ownHtmlHelp()).message);
 }
 
 void TMainForm::HSearch()
 {
-    status(Build.HSearch(BuildCommands::ownHelpFile(StartDirectory)).message);
+    status(Build.HSearch(ownHelpFile(), ownHtmlHelp()).message);
 }
 
 void TMainForm::HowToUse()
 {
-    status(Build.HowToUse(BuildCommands::ownHelpFile(StartDirectory)).message);
+    status(Build.HowToUse(ownHelpFile(), ownHtmlHelp()).message);
 }
 
 // ---- Utilitaires and A propos ----

@@ -1,6 +1,7 @@
 #include "editor/windows/BodyText.h"
 
 #include "platform/core/Cp1252.h"
+#include "platform/windows/FieldText.h"
 #include "store/core/Blocks.h"
 
 #include <QPlainTextEdit>
@@ -21,14 +22,7 @@ bool isLineBreakChar(QChar c)
 
 QStringList exactLines(const QPlainTextEdit* edit)
 {
-    const QTextDocument* d = edit->document();
-    QStringList lines;
-    if (d->isEmpty())
-        return lines;
-    lines.reserve(d->blockCount());
-    for (QTextBlock b = d->begin(); b.isValid(); b = b.next())
-        lines << b.text();
-    return lines;
+    return fieldtext::exactLines(edit);
 }
 
 QString exactSelection(const QTextCursor& cursor)
@@ -74,12 +68,16 @@ void replaceUnrepresentable(QTextDocument* d, int position, int added, bool& bus
     const int end = qMin(position + added, d->characterCount());
     for (int i = position; i < end; ++i) {
         const QChar ch = d->characterAt(i);
-        if (isLineBreakChar(ch) || cp1252::representable(ch))
+        if (ch == QChar::ParagraphSeparator || ch == u'\n' || cp1252::representable(ch))
             continue;
         QTextCursor c(d);
         c.setPosition(i);
         c.setPosition(i + 1, QTextCursor::KeepAnchor);
-        c.insertText(QStringLiteral("?"));
+        // A line separator (pasted, or Shift+Enter) ends the line as it shows: one line, one block.
+        if (ch == QChar::LineSeparator)
+            c.insertBlock();
+        else
+            c.insertText(QStringLiteral("?"));
     }
     busy = false;
 }

@@ -11,7 +11,7 @@ class QTextDocument;
 
 namespace bodytext {
 
-// The lines of the field as they stand (no line at all when it is empty).
+// The lines of the field as they stand (no line at all when it is empty): fieldtext::exactLines.
 QStringList exactLines(const QPlainTextEdit* edit);
 // The selected text, line breaks as "\n".
 QString exactSelection(const QTextCursor& cursor);

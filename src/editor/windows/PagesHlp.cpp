@@ -3,6 +3,7 @@
 #include "editor/windows/BodyText.h"
 #include "platform/core/Cp1252.h"
 #include "platform/windows/ColourWords.h"
+#include "platform/windows/FieldText.h"
 #include "platform/windows/Prompts.h"
 #include "store/core/Blocks.h"
 #include "store/core/ProjectBlock.h"
@@ -61,6 +62,8 @@ TPagesHlp::TPagesHlp(QWidget* parent)
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setProperty("helpContext", 7);
     Edit1->move(130, 10);
+    Edit1->setAccessibleName(Label1->text());
+    fieldtext::keepOnOneLine(Edit1);
     Label2 = new QLabel(QStringLiteral("P. 1"), Panel1);
     Label2->setObjectName(QStringLiteral("Label2"));
     QFont bold(QStringLiteral("MS Sans Serif"));
@@ -74,6 +77,7 @@ TPagesHlp::TPagesHlp(QWidget* parent)
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setTabChangesFocus(false);
+    Memo1->setAccessibleName(QStringLiteral("Texte de la rubrique"));
 
     Panel3 = new QWidget(this);
     Panel3->setObjectName(QStringLiteral("Panel3"));
@@ -85,6 +89,8 @@ TPagesHlp::TPagesHlp(QWidget* parent)
     Edit2->setObjectName(QStringLiteral("Edit2"));
     Edit2->setProperty("helpContext", 5);
     Edit2->move(130, 9);
+    Edit2->setAccessibleName(Label3->text());
+    fieldtext::keepOnOneLine(Edit2);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -118,19 +124,22 @@ void TPagesHlp::FormCreate()
     store_.createEmpty(titleLook_, bodyLook_);
 }
 
-void TPagesHlp::Charge(const QString& fileName)
+bool TPagesHlp::Charge(const QString& fileName)
 {
-    const QString name = store::forceExtension(fileName, QStringLiteral(".hpa"));
-    const bool wasModified = store_.DocumentModified;
+    const QString name = store::projectFilePath(fileName);
     bool missing = false;
     QString error;
     if (!store_.load(name, &missing, &error)) {
         prompts().tell(this, QStringLiteral("Impossible de lire le fichier « %1 » : %2").arg(name, error),
             Prompts::Kind::Error);
-        return;
+        return false;
     }
-    if (!missing)
-        Memo1->document()->setModified(false);
+    // Nothing to read: the document on screen, typed text and all, stays as it is.
+    if (missing) {
+        prompts().tell(this, QStringLiteral("Le fichier « %1 » n'existe pas.").arg(name), Prompts::Kind::Error);
+        return false;
+    }
+    Memo1->document()->setModified(false);
     store_.countBlocks();
     search_ = editor::SearchPosition{};
     const bool repaired = Verif();
@@ -139,15 +148,15 @@ void TPagesHlp::Charge(const QString& fileName)
     LitFiche();
     Memo1->document()->setModified(false);
     store_.PageModified = false;
-    // With no file nothing was read: the open document keeps its unsaved changes.
     if (!repaired)
-        store_.DocumentModified = missing ? wasModified : false;
+        store_.DocumentModified = false;
+    return true;
 }
 
 bool TPagesHlp::Sauve(const QString& fileName)
 {
     EcritFiche();
-    const QString name = store::forceExtension(fileName, QStringLiteral(".hpa"));
+    const QString name = store::projectFilePath(fileName);
     QString error;
     bool lossy = false;
     if (!store_.save(name, &error, &lossy)) {
@@ -206,9 +215,7 @@ TopicFields TPagesHlp::fields() const
     f.keywords = Edit2->text();
     f.level = store_.PageLevel;
     f.seeAlso = store_.SeeAlsoTarget;
-    const QString text = Memo1->toPlainText();
-    if (!text.isEmpty())
-        f.body = text.split(u'\n');
+    f.body = fieldtext::exactLines(Memo1);
     return f;
 }
 
@@ -222,7 +229,11 @@ void TPagesHlp::LitFiche()
     Memo1->setPlainText(f.body.join(u'\n'));
     Memo1->moveCursor(QTextCursor::Start);
     Memo1->document()->setModified(false);
+    // The keyword field may lose the focus here: its clean-up belongs to the page just left,
+    // never to the keywords just read.
+    readingPage_ = true;
     Edit1->setFocus();
+    readingPage_ = false;
     if (found)
         store_.PageModified = false;
     Q_EMIT pageShown(store_.CurrentPage);
@@ -239,44 +250,55 @@ void TPagesHlp::EcritFiche()
         editor::blockRemoved(search_, open, end - open + 1);
 }
 
+void TPagesHlp::leavePage()
+{
+    // Leaving from the keyword field: its clean-up runs on this page before it is written back.
+    if (Edit2->hasFocus())
+        Edit2Exit();
+    EcritFiche();
+}
+
 bool TPagesHlp::TestModif()
 {
     if (Memo1->document()->isModified())
+        store_.DocumentModified = true;
+    // A changed title or keyword list is a change too, written back or not yet.
+    if (store_.PageModified && store_.pageDiffers(fields()))
         store_.DocumentModified = true;
     return store_.DocumentModified;
 }
 
 void TPagesHlp::Precedent()
 {
-    EcritFiche();
+    leavePage();
     store_.CurrentPage = qMax(0, store_.CurrentPage - 1);
     LitFiche();
 }
 
 void TPagesHlp::Suivant()
 {
-    EcritFiche();
+    leavePage();
     store_.CurrentPage = qMax(0, qMin(store_.CurrentPage + 1, store_.PageCount - 1));
     LitFiche();
 }
 
 void TPagesHlp::Premier()
 {
-    EcritFiche();
+    leavePage();
     store_.CurrentPage = 0;
     LitFiche();
 }
 
 void TPagesHlp::Dernier()
 {
-    EcritFiche();
+    leavePage();
     store_.CurrentPage = qMax(0, store_.PageCount - 1);
     LitFiche();
 }
 
 bool TPagesHlp::Ajout()
 {
-    EcritFiche();
+    leavePage();
     if (!store_.canAddPage()) {
         prompts().tell(this,
             QString::fromUtf8("Le projet compte déjà %1 pages : impossible d'en ajouter une autre.")
@@ -364,16 +386,7 @@ void TPagesHlp::runCommand(const std::function<void()>& command)
 
 bool TPagesHlp::blockChangedUnderFields() const
 {
-    const int open = store::findTag(store_.DocumentLines, store::topicOpenTag(store_.CurrentPage));
-    if (open < 0)
-        return !syncedBlock_.isEmpty();
-    const int end = store::blockEnd(store_.DocumentLines, open, store::topicCloseTag(store_.CurrentPage));
-    if (end - open + 1 != syncedBlock_.size())
-        return true;
-    for (int i = open; i <= end; ++i)
-        if (store_.DocumentLines[i] != syncedBlock_[i - open])
-            return true;
-    return false;
+    return store_.pageBlockDiffers(syncedBlock_);
 }
 
 void TPagesHlp::FormActivate()
@@ -412,6 +425,8 @@ void TPagesHlp::Edit1Change()
 
 void TPagesHlp::Edit2Exit()
 {
+    if (readingPage_)
+        return;
     QString k = store::TrimSpaces(Edit2->text());
     if (k.isEmpty()) {
         if (!Edit2->text().isEmpty())

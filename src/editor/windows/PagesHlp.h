@@ -30,7 +30,7 @@ public:
     const store::DocumentStore& doc() const { return store_; }
 
     // Store operations.
-    void Charge(const QString& fileName);
+    bool Charge(const QString& fileName); // false when nothing was loaded (the reason was shown)
     bool Sauve(const QString& fileName); // false when the file could not be written
     bool Verif();                         // true when the document was repaired
     void litHeader();
@@ -153,6 +153,7 @@ private:
     void FormResize();
     bool FormKeyDown(int key);
     void Edit1Change();
+    void leavePage(); // before navigation: the keyword clean-up, then EcritFiche
     void enterInBody();
     void sanitizeBody(int position, int added);
     void sanitizeLine(QLineEdit* edit);
@@ -175,4 +176,5 @@ private:
     editor::SearchPosition search_;
     int commandDepth_ = 0;
     bool sanitizing_ = false;
+    bool readingPage_ = false;
 };

@@ -1,6 +1,7 @@
 #include "editor/windows/SearchDialogs.h"
 
 #include "platform/core/Cp1252.h"
+#include "platform/windows/FieldText.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -17,6 +18,7 @@ TFindDialog::TFindDialog(QWidget* parent)
     Label1 = new QLabel(QStringLiteral("&Rechercher :"), this);
     FindEdit = new QLineEdit(this);
     FindEdit->setObjectName(QStringLiteral("FindEdit"));
+    fieldtext::keepOnOneLine(FindEdit); // a topic line holds no line break: neither does what is sought
     FindEdit->setMinimumWidth(220);
     Label1->setBuddy(FindEdit);
     FindButton = new QPushButton(QStringLiteral("&Suivant"), this);
@@ -75,6 +77,7 @@ TReplaceDialog::TReplaceDialog(QWidget* parent)
     Label2 = new QLabel(QStringLiteral("R&emplacer par :"), this);
     ReplaceEdit = new QLineEdit(this);
     ReplaceEdit->setObjectName(QStringLiteral("ReplaceEdit"));
+    fieldtext::keepOnOneLine(ReplaceEdit);
     Label2->setBuddy(ReplaceEdit);
     ReplaceButton = new QPushButton(QStringLiteral("&Remplacer"), this);
     ReplaceButton->setObjectName(QStringLiteral("ReplaceButton"));

@@ -5,6 +5,7 @@
 #include "publish/core/BuildNames.h"
 #include "publish/core/RtfWriter.h"
 #include "store/core/ProjectBlock.h"
+#include "store/core/TextRules.h"
 
 namespace publish {
 
@@ -15,14 +16,17 @@ BuildFiles writeBuildFiles(QStringList& documentLines, int pageCount, int popupC
     const BuildNames names = buildNames(projectFile);
     r.hpjPath = names.hpj;
     r.rtfPath = names.rtf;
+    // The compiler must read the topic file this build writes, whatever the block was made for.
+    r.blockFollowed = store::followProjectName(documentLines, projectFile);
     store::CreMap(documentLines, pageCount);
-    const auto hpj = store::projectFileLines(documentLines);
+    auto hpj = store::projectFileLines(documentLines);
     if (!hpj) {
         r.noProjectBlock = true;
         r.failedPath = r.hpjPath;
         r.error = QStringLiteral("le document n'a pas de bloc de projet <HPJ>");
         return r;
     }
+    store::nameTopicFile(*hpj, store::fileNamePart(names.rtf));
     r.warnings = braceWarnings(documentLines, pageCount, popupCount);
     auto set = std::make_shared<safefile::FileSet>();
     if (!set->add(r.hpjPath, textfile::joinLines(*hpj))

@@ -13,6 +13,7 @@ namespace publish {
 struct BuildFiles {
     QString hpjPath;
     QString rtfPath;
+    bool blockFollowed = false;  // the project block was made to name this project (the document changed)
     bool written = false;        // both files are new and whole
     bool noProjectBlock = false; // nothing was written: the document has no project block
     QString failedPath;          // the file that could not be written
@@ -25,7 +26,9 @@ struct BuildFiles {
 };
 
 // Writes the .hpj file (refreshing the [MAP] section of `documentLines`, as a build does) and the
-// RTF topic file together: either both are new, or both stay as they were.
+// RTF topic file together: either both are new, or both stay as they were. The project block is
+// first made to name this project's topic file (store::followProjectName), so the compiler always
+// reads the topic file this build writes.
 BuildFiles writeBuildFiles(QStringList& documentLines, int pageCount, int popupCount, const store::FieldLook& title,
     const store::FieldLook& body, const QString& projectFile);
 

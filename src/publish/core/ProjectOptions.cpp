@@ -2,6 +2,7 @@
 
 #include "store/core/Blocks.h"
 #include "store/core/HeaderBlock.h"
+#include "store/core/ProjectBlock.h"
 #include "store/core/TextRules.h"
 
 #include <climits>
@@ -16,7 +17,7 @@ QString defaultHelpTitle(const QString& projectFileName)
 
 QString topicFileName(const QString& projectFileName)
 {
-    return store::forceExtension(store::fileNamePart(projectFileName).toLower(), QStringLiteral(".rtf"));
+    return store::topicFileName(projectFileName);
 }
 
 namespace {
@@ -46,13 +47,15 @@ QString notAnInteger(const QString& line, QStringView piece)
         .arg(line, piece.toString());
 }
 
-// The numbers follow the first "(" after the window's caption; a caption in quotes may hold "(".
+// The numbers follow the first "(" after the window's caption. The caption is the text between
+// the first and the last double quote: a title may itself hold quotes and brackets, and what the
+// dialog wrote must read back.
 qsizetype numbersStart(const QString& line)
 {
     qsizetype from = 0;
     if (line.size() > 5 && line[5] == u'"') {
-        const qsizetype close = line.indexOf(u'"', 6);
-        if (close > 0)
+        const qsizetype close = line.lastIndexOf(u'"');
+        if (close > 5)
             from = close + 1;
     }
     const qsizetype paren = line.indexOf(u'(', from);

@@ -2,6 +2,7 @@
 
 #include "publish/core/BuildNames.h"
 #include "publish/core/HtmlBuild.h"
+#include "publish/core/OwnHelp.h"
 #include "publish/core/ProjectBuild.h"
 #include "publish/windows/EditHpj.h"
 #include "publish/windows/FixerHcp.h"
@@ -70,6 +71,7 @@ BuildOutcome BuildCommands::Compiler2Click(QStringList& lines, int pageCount, in
     };
     // The same writer as the command-line build, so both give the same bytes.
     const publish::BuildFiles written = publish::writeBuildFiles(lines, pageCount, popupCount, title, body, currentFileName);
+    out.documentChanged = written.blockFollowed;
     if (!written.ok()) {
         // Compiling stale or missing input would give a help file that does not match the project.
         if (written.noProjectBlock)
@@ -189,27 +191,64 @@ QString BuildCommands::ownHelpFile(const QString& startDirectory)
     return QDir(startDirectory).filePath(QStringLiteral("TyxHelp.hlp"));
 }
 
-BuildOutcome BuildCommands::HContents(const QString& helpFile) const
+BuildOutcome BuildCommands::openHtmlPage(const QString& page)
+{
+    if (page.isEmpty())
+        return {false, QString()};
+    QString error;
+    if (!desktop::open(QUrl::fromLocalFile(page), &error))
+        return {false, error};
+    return {true, QString()};
+}
+
+BuildOutcome BuildCommands::HContents(const QString& helpFile, const QString& htmlFolder) const
 {
     BuildOutcome out = startViewer(helpFile, {store::fileNamePart(helpFile)}, store::folderPart(helpFile), false);
-    if (!out.ok && out.message.isEmpty())
+    if (out.ok)
+        return out;
+    const BuildOutcome html = openHtmlPage(publish::ownhelp::htmlPage(htmlFolder, 0));
+    if (html.ok || !html.message.isEmpty())
+        return html;
+    if (out.message.isEmpty())
         out.message = QStringLiteral("Le fichier d'aide « %1 » est introuvable.").arg(helpFile);
     return out;
 }
 
-BuildOutcome BuildCommands::HSearch(const QString& helpFile) const
+BuildOutcome BuildCommands::HelpContext(const QString& helpFile, const QString& htmlFolder, int number) const
 {
-    // No viewer takes an empty keyword on its command line: the file opens and the viewer's own
-    // search button is at hand.
-    return HContents(helpFile);
+    if (publish::hlpviewer::find(probe).kind == publish::hlpviewer::Kind::WinHelp && QFileInfo::exists(helpFile)) {
+        const QString context = publish::ownhelp::contextString(helpFile, number);
+        if (context.isEmpty())
+            return HContents(helpFile, htmlFolder);
+        return startViewer(helpFile, {QStringLiteral("-i"), context, store::fileNamePart(helpFile)},
+            store::folderPart(helpFile), false);
+    }
+    // Only the WinHelp viewer goes to a topic: the HTML help's page of that number does it as well.
+    const BuildOutcome html = openHtmlPage(publish::ownhelp::htmlPage(htmlFolder, number));
+    if (html.ok || !html.message.isEmpty())
+        return html;
+    return HContents(helpFile, htmlFolder);
 }
 
-BuildOutcome BuildCommands::HowToUse(const QString& helpFile) const
+BuildOutcome BuildCommands::HSearch(const QString& helpFile, const QString& htmlFolder) const
+{
+    // No viewer takes an empty keyword on its command line: the file opens and the viewer's own
+    // search button is at hand. The HTML help has a page of its keywords.
+    BuildOutcome out = startViewer(helpFile, {store::fileNamePart(helpFile)}, store::folderPart(helpFile), false);
+    if (out.ok)
+        return out;
+    const QString keywords = QDir(htmlFolder).filePath(QStringLiteral("motscles.html"));
+    if (!htmlFolder.isEmpty() && QFileInfo(keywords).isFile())
+        return openHtmlPage(keywords);
+    return HContents(helpFile, htmlFolder);
+}
+
+BuildOutcome BuildCommands::HowToUse(const QString& helpFile, const QString& htmlFolder) const
 {
     // The WinHelp viewer without a file offers its own help; a desktop viewer gets our file.
     if (publish::hlpviewer::find(probe).kind == publish::hlpviewer::Kind::WinHelp)
         return startViewer(QString(), {}, QString(), true);
-    return HContents(helpFile);
+    return HContents(helpFile, htmlFolder);
 }
 
 bool BuildCommands::Fixerlecompilateur1Click(TFixerHcp& dialog, QString& helpCompilerPath)

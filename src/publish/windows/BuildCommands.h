@@ -24,7 +24,8 @@ struct BuildOutcome {
     QString message;
     // After a build whose built-in compile goes on elsewhere: the new .hpj and .rtf, to revert()
     // when that compile fails (dropping it keeps them).
-    std::shared_ptr<safefile::FileSet> files;
+    std::shared_ptr<safefile::FileSet> files = nullptr;
+    bool documentChanged = false; // the project block was made to name this project
 };
 
 class BuildCommands {
@@ -63,12 +64,18 @@ public:
     // View ("&Voir fichier HLP"): opens the .hlp named like `currentFileName` with the viewer.
     BuildOutcome voirfichierhlp1Click(const QString& currentFileName) const;
 
-    // The three commands of the help menu on the program's own help file (full name).
-    BuildOutcome HContents(const QString& helpFile) const;
-    BuildOutcome HSearch(const QString& helpFile) const;
-    BuildOutcome HowToUse(const QString& helpFile) const;
+    // The three commands of the help menu on the program's own help file (full name); when no
+    // viewer can show it, the HTML help in `htmlFolder` (if any) opens in the browser instead: its
+    // contents, or for HSearch its keyword index.
+    BuildOutcome HContents(const QString& helpFile, const QString& htmlFolder = {}) const;
+    BuildOutcome HSearch(const QString& helpFile, const QString& htmlFolder = {}) const;
+    BuildOutcome HowToUse(const QString& helpFile, const QString& htmlFolder = {}) const;
     // The program's own help file in the start directory.
     static QString ownHelpFile(const QString& startDirectory);
+    // F1: the program's own help opened at help context `number` (0: at its contents). The WinHelp
+    // viewer is sent to the topic itself; without it the HTML help's page of that number opens in
+    // the browser; without both, the help file goes to a desktop viewer as HContents does.
+    BuildOutcome HelpContext(const QString& helpFile, const QString& htmlFolder, int number) const;
 
     // "&Fixer compilateur...": Init, modal showing, Result. True when OK was pressed.
     static bool Fixerlecompilateur1Click(TFixerHcp& dialog, QString& helpCompilerPath);
@@ -87,6 +94,8 @@ public:
         store::FieldLook& body, bool* documentChanged = nullptr);
 
 private:
+    // `page` of the HTML help in the desktop's browser; not ok when there is none or it cannot open.
+    static BuildOutcome openHtmlPage(const QString& page);
     BuildOutcome startViewer(const QString& file, const QStringList& arguments, const QString& folder,
         bool withoutFile) const;
 };

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <functional>
+#include <memory>
 
 class QThread;
 
@@ -28,6 +29,9 @@ Q_SIGNALS:
     void finished(const hlp::CompileResult& result);
 
 private:
+    void collect(const hlp::CompileResult& result);
+
     QThread* thread_ = nullptr;
-    hlp::CompileResult result_;
+    quint64 run_ = 0;
+    std::shared_ptr<hlp::CompileResult> result_;
 };

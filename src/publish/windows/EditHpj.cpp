@@ -4,6 +4,7 @@
 #include "platform/core/TextFile.h"
 #include "platform/core/WindowPlace.h"
 #include "platform/windows/ColourWords.h"
+#include "platform/windows/FieldText.h"
 #include "platform/windows/Prompts.h"
 #include "store/core/Blocks.h"
 #include "store/core/TextRules.h"
@@ -48,6 +49,7 @@ TEditHpj::TEditHpj(QWidget* parent)
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setTabChangesFocus(false);
+    Memo1->setAccessibleName(QStringLiteral("Fichier projet"));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -78,10 +80,7 @@ bool TEditHpj::Init(const QString& fileName)
 
 QStringList TEditHpj::editedLines() const
 {
-    const QString text = Memo1->toPlainText();
-    if (text.isEmpty())
-        return {};
-    return text.split(QLatin1Char('\n'));
+    return fieldtext::exactLines(Memo1);
 }
 
 void TEditHpj::Result(QStringList& lines, bool& confirmed) const

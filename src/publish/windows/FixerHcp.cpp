@@ -1,5 +1,6 @@
 #include "publish/windows/FixerHcp.h"
 
+#include "platform/windows/FixedDialog.h"
 #include "platform/windows/Prompts.h"
 
 #include <QGuiApplication>
@@ -25,7 +26,7 @@ TFixerHcp::TFixerHcp(QWidget* parent)
 {
     setObjectName(QStringLiteral("TFixerHcp"));
     setWindowTitle(QStringLiteral("Fixer le compilateur"));
-    setFixedSize(440, 160);
+    fixeddialog::apply(this, QSize(440, 160));
 
     Label1 = new QLabel(QStringLiteral("Chemin du compilateur"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -39,6 +40,7 @@ TFixerHcp::TFixerHcp(QWidget* parent)
     Button1 = plainButton(QStringLiteral("..."), "Button1", this);
     Button1->setGeometry(384, 34, 40, 24);
     Button1->setToolTip(QStringLiteral("Choisir le programme du compilateur"));
+    Button1->setAccessibleName(Button1->toolTip());
 
     Label2 = new QLabel(QStringLiteral("Laisser le chemin vide pour utiliser le compilateur intégré."), this);
     Label2->setObjectName(QStringLiteral("Label2"));

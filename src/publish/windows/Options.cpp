@@ -1,7 +1,10 @@
 #include "publish/windows/Options.h"
 
 #include "platform/windows/ColourWords.h"
+#include "platform/windows/FieldText.h"
+#include "platform/windows/FixedDialog.h"
 #include "platform/windows/Prompts.h"
+#include "store/core/ProjectBlock.h"
 #include "store/core/TextRules.h"
 
 #include <QCheckBox>
@@ -80,20 +83,23 @@ TOptions::TOptions(QWidget* parent)
 {
     setObjectName(QStringLiteral("TOptions"));
     setWindowTitle(QStringLiteral("Options du projet"));
-    setFixedSize(467, 341);
+    fixeddialog::apply(this, QSize(467, 341));
 
-    label(QStringLiteral("Titre de l'aide"), this, {14, 16, 110, 20});
+    QLabel* titleLabel = label(QStringLiteral("Titre de l'aide"), this, {14, 16, 110, 20});
     Edit1 = new QLineEdit(this);
+    titleLabel->setBuddy(Edit1);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setMaxLength(publish::MaxTitleLength);
     Edit1->setGeometry(126, 14, 327, 24);
     Edit1->installEventFilter(this);
+    fieldtext::keepOnOneLine(Edit1);
 
     auto* titleGroup = new QGroupBox(QStringLiteral("Fenêtre de titre"), this);
     titleGroup->setGeometry(14, 52, 214, 100);
     label(QStringLiteral("Police"), titleGroup, {10, 28, 44, 20});
     titleFontName_ = label(QString(), titleGroup, {56, 28, 112, 20});
     Button3 = plainButton(QStringLiteral("..."), "Button3", titleGroup, {172, 26, 32, 24});
+    Button3->setAccessibleName(QStringLiteral("Police de la fenêtre de titre"));
     label(QStringLiteral("Couleur fond"), titleGroup, {10, 64, 90, 20});
     Panel1 = swatch("Panel1", titleGroup, {112, 62, 92, 24});
 
@@ -102,26 +108,30 @@ TOptions::TOptions(QWidget* parent)
     label(QStringLiteral("Police"), mainGroup, {10, 28, 44, 20});
     bodyFontName_ = label(QString(), mainGroup, {56, 28, 112, 20});
     Button4 = plainButton(QStringLiteral("..."), "Button4", mainGroup, {171, 26, 32, 24});
+    Button4->setAccessibleName(QStringLiteral("Police de la fenêtre principale"));
     label(QStringLiteral("Couleur fond"), mainGroup, {10, 64, 90, 20});
     Panel3 = swatch("Panel3", mainGroup, {111, 62, 92, 24});
-    label(QStringLiteral("Largeur"), mainGroup, {10, 102, 90, 20});
     SpinEdit2 = spin("SpinEdit2", 800, mainGroup, {111, 100, 92, 24});
-    label(QStringLiteral("Hauteur"), mainGroup, {10, 134, 90, 20});
+    label(QStringLiteral("Largeur"), mainGroup, {10, 102, 90, 20})->setBuddy(SpinEdit2);
     SpinEdit1 = spin("SpinEdit1", 800, mainGroup, {111, 132, 92, 24});
-    label(QStringLiteral("Gauche"), mainGroup, {10, 166, 90, 20});
+    label(QStringLiteral("Hauteur"), mainGroup, {10, 134, 90, 20})->setBuddy(SpinEdit1);
     SpinEdit3 = spin("SpinEdit3", 100, mainGroup, {111, 164, 92, 24});
-    label(QStringLiteral("Haut"), mainGroup, {10, 198, 90, 20});
+    label(QStringLiteral("Gauche"), mainGroup, {10, 166, 90, 20})->setBuddy(SpinEdit3);
     SpinEdit4 = spin("SpinEdit4", 5, mainGroup, {111, 196, 92, 24});
+    label(QStringLiteral("Haut"), mainGroup, {10, 198, 90, 20})->setBuddy(SpinEdit4);
 
     CheckBox1 = new QCheckBox(QStringLiteral("Boutons [«] et [»]"), this);
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
     CheckBox1->setGeometry(16, 168, 212, 22);
 
-    label(QStringLiteral("Icône"), this, {16, 206, 100, 20});
+    QLabel* iconLabel = label(QStringLiteral("Icône"), this, {16, 206, 100, 20});
     Edit2 = new QLineEdit(this);
+    iconLabel->setBuddy(Edit2);
     Edit2->setObjectName(QStringLiteral("Edit2"));
     Edit2->setGeometry(16, 228, 172, 24);
+    fieldtext::keepOnOneLine(Edit2);
     Button5 = plainButton(QStringLiteral("..."), "Button5", this, {196, 228, 32, 24});
+    Button5->setAccessibleName(QStringLiteral("Choisir l'icône"));
 
     Button1 = plainButton(QStringLiteral("OK"), "Button1", this, {280, 300, 80, 28});
     Button2 = plainButton(QStringLiteral("Annuler"), "Button2", this, {373, 300, 80, 28});
@@ -183,6 +193,9 @@ void TOptions::Result(QStringList& lines, store::FieldLook& title, store::FieldL
         return;
     const QStringList block = publish::optionsBlock(fields(), TopicFileName, bodyLook_.background,
         titleLook_.background, [](quint32 word) { return colourwords::fromColor(colourwords::toColor(word)); });
+    // The same options: the block stays, its [MAP] section with it, and the document unchanged.
+    if (store::projectBlockWithoutMap(lines) == block)
+        return;
     publish::replaceProjectBlock(lines, block);
 }
 

@@ -25,7 +25,8 @@ public:
     bool Init(const QStringList& lines, const QString& projectFileName, const store::FieldLook& title,
         const store::FieldLook& body);
     // Hands back the fonts and swatch colours whether confirmed or not; rewrites the project
-    // block of `lines` only after a confirmation.
+    // block of `lines` only after a confirmation, and only when the block would read otherwise
+    // ([MAP] aside): OK on the block the dialog wrote changes nothing.
     void Result(QStringList& lines, store::FieldLook& title, store::FieldLook& body) const;
     bool confirmed() const { return confirmed_; }
 

@@ -5,12 +5,30 @@
 #include "store/core/ProjectBlock.h"
 #include "store/core/TextRules.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <deque>
 #include <map>
 #include <vector>
 
 namespace store {
+
+QString projectFilePath(const QString& chosen)
+{
+    const QString forced = forceExtension(chosen, QStringLiteral(".hpa"));
+    if (QFileInfo::exists(forced))
+        return forced;
+    const QFileInfo info(forced);
+    const QString wanted = info.fileName();
+    const QStringList entries = info.dir().entryList(QDir::Files | QDir::Hidden);
+    for (const QString& name : entries) {
+        // Only the extension may differ in case: the base name is the author's.
+        if (name.size() == wanted.size() && name.startsWith(info.completeBaseName() + u'.')
+            && name.endsWith(u".hpa", Qt::CaseInsensitive))
+            return folderPart(forced) + name;
+    }
+    return forced;
+}
 
 void DocumentStore::createEmpty(const FieldLook& title, const FieldLook& body)
 {
@@ -25,9 +43,15 @@ void DocumentStore::createEmpty(const FieldLook& title, const FieldLook& body)
 
 bool DocumentStore::load(const QString& path, bool* missing, QString* error)
 {
-    *missing = !QFileInfo::exists(path);
+    const QFileInfo info(path);
+    *missing = !info.exists();
     if (*missing)
         return true;
+    if (info.isDir()) { // the system's own words for this one are not French
+        if (error)
+            *error = QStringLiteral("c'est un dossier, pas un fichier de projet.");
+        return false;
+    }
     QStringList lines;
     if (!textfile::readLines(path, lines, error))
         return false;
@@ -241,15 +265,41 @@ void DocumentStore::repair(const FieldLook& title, const FieldLook& body)
         current.clear();
         openKind = Kind::None;
     };
-    for (const QString& line : std::as_const(DocumentLines)) {
+    // Inside a topic or popup that is closed further down, a line reading as a header or project
+    // tag is a line of its text (a file from elsewhere): the block keeps it, and every line after it.
+    // Looked up once per block, so a file full of such lines is still read in one pass.
+    int closedState = -1; // unknown, 0 not closed, 1 closed
+    auto closedFurtherDown = [&](qsizetype from) {
+        if (closedState < 0) {
+            closedState = 0;
+            for (qsizetype j = from; j < DocumentLines.size(); ++j) {
+                const Tag ahead = classify(DocumentLines[j]);
+                if (ahead.kind == closeOf(openKind) && ahead.number == openNumber) {
+                    closedState = 1;
+                    break;
+                }
+                if (ahead.kind == Kind::TopicOpen || ahead.kind == Kind::PopupOpen)
+                    break;
+            }
+        }
+        return closedState == 1;
+    };
+    for (qsizetype i = 0; i < DocumentLines.size(); ++i) {
+        const QString& line = DocumentLines[i];
         const Tag t = classify(line);
         if (openKind != Kind::None && t.kind == closeOf(openKind)
             && (t.number == openNumber || t.number < 0)) {
             finish();
             continue;
         }
+        if ((openKind == Kind::TopicOpen || openKind == Kind::PopupOpen) && t.kind != Kind::None
+            && t.number < 0 && closedFurtherDown(i + 1)) {
+            current << line;
+            continue;
+        }
         if (isOpen(t.kind)) {
             finish();
+            closedState = -1;
             openKind = t.kind;
             openNumber = t.number;
             current << openTagText(t.kind, t.number);
@@ -314,6 +364,45 @@ bool DocumentStore::readPage(TopicFields& f, QStringList* block)
     return true;
 }
 
+QStringList DocumentStore::pageBlock(const TopicFields& f) const
+{
+    if (TrimSpaces(f.title).isEmpty())
+        return {};
+    TopicFields stored = f;
+    stored.level = PageLevel;
+    stored.seeAlso = SeeAlsoTarget;
+    return topicBlock(CurrentPage, stored);
+}
+
+namespace {
+
+// Whether the block opened at `open` (or no block, -1) reads other than `written`.
+bool blockDiffers(const QStringList& lines, int open, const QString& closeTag, const QStringList& written)
+{
+    if (open < 0)
+        return !written.isEmpty();
+    const int end = blockEnd(lines, open, closeTag);
+    if (end - open + 1 != written.size())
+        return true;
+    for (int i = open; i <= end; ++i)
+        if (lines[i] != written[i - open])
+            return true;
+    return false;
+}
+
+} // namespace
+
+bool DocumentStore::pageBlockDiffers(const QStringList& block) const
+{
+    return blockDiffers(DocumentLines, findTag(DocumentLines, topicOpenTag(CurrentPage)), topicCloseTag(CurrentPage),
+        block);
+}
+
+bool DocumentStore::pageDiffers(const TopicFields& f) const
+{
+    return pageBlockDiffers(pageBlock(f));
+}
+
 void DocumentStore::writePage(const TopicFields& f, bool bodyModified, QStringList* block)
 {
     if (bodyModified) {
@@ -322,22 +411,20 @@ void DocumentStore::writePage(const TopicFields& f, bool bodyModified, QStringLi
     }
     if (!PageModified)
         return;
+    const QString close = topicCloseTag(CurrentPage);
     const int open = findTag(DocumentLines, topicOpenTag(CurrentPage));
+    const QStringList written = pageBlock(f);
+    // Any field that reads otherwise is a change to save, not only the body.
+    if (blockDiffers(DocumentLines, open, close, written))
+        DocumentModified = true;
     if (open >= 0)
-        removeBlock(DocumentLines, open, topicCloseTag(CurrentPage));
-    if (block)
-        block->clear();
-    if (TrimSpaces(f.title).isEmpty())
-        return;
-    TopicFields stored = f;
-    stored.level = PageLevel;
-    stored.seeAlso = SeeAlsoTarget;
-    const QStringList written = topicBlock(CurrentPage, stored);
+        removeBlock(DocumentLines, open, close);
     const int at = int(DocumentLines.size());
     DocumentLines << written;
     if (block)
         *block = written;
-    unshadow(at);
+    if (!written.isEmpty())
+        unshadow(at);
 }
 
 void DocumentStore::unshadow(int at)
@@ -380,6 +467,8 @@ QByteArray DocumentStore::saveBytes(bool* lossy)
 
 bool DocumentStore::save(const QString& path, QString* error, bool* lossy)
 {
+    // A new name: the project block that still names the old one (or none) follows it.
+    followProjectName(DocumentLines, path, ProjectFileName);
     if (!textfile::writeBytes(path, saveBytes(lossy), error))
         return false;
     DocumentModified = false;

@@ -9,6 +9,11 @@
 
 namespace store {
 
+// The project file a chosen name stands for: the name with the extension ".hpa", or the existing
+// file whose extension differs from it only in letter case (PROJET.HPA), so that such a file
+// opens and a save onto it asks before replacing it.
+QString projectFilePath(const QString& chosen);
+
 class DocumentStore {
 public:
     QStringList DocumentLines;
@@ -47,7 +52,13 @@ public:
     // (then the fields are empty and `PageLevel` keeps its value). `block` receives the page's block
     // lines as they stand (empty without a block).
     bool readPage(TopicFields& f, QStringList* block = nullptr);
-    // Writes the page back when it changed; `bodyModified` is the body editor's own flag. When it
+    // The block page `CurrentPage` gets from these fields (empty when the title is blank), and
+    // whether it differs from the block the document holds now.
+    QStringList pageBlock(const TopicFields& f) const;
+    bool pageDiffers(const TopicFields& f) const;
+    // Whether the page's block in the document (none: empty) reads other than `block`.
+    bool pageBlockDiffers(const QStringList& block) const;
+    // Writes the page back when it changed (any field: a new block is an unsaved change); `bodyModified` is the body editor's own flag. When it
     // wrote, `block` receives the page's new block lines (empty when the page lost its block).
     void writePage(const TopicFields& f, bool bodyModified, QStringList* block = nullptr);
     // Closes the gap left by page `CurrentPage`.
@@ -55,7 +66,8 @@ public:
     // Rebuilds [MAP] and gives the bytes a save writes. `lossy` tells that some character had no
     // byte in the code page and is written as '?'.
     QByteArray saveBytes(bool* lossy = nullptr);
-    // saveBytes, written so that a failure leaves the old file byte for byte; false with the
+    // The project block follows a new name, then saveBytes is written so that a failure leaves the
+    // old file byte for byte; false with the
     // reason (French). The document stays marked modified then.
     bool save(const QString& path, QString* error, bool* lossy = nullptr);
 

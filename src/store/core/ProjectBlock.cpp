@@ -30,6 +30,161 @@ void EcritHpj(QStringList& lines, const QString& projectFileName)
         lines.insert(at + i, block[i]);
 }
 
+QString topicFileName(const QString& projectFileName)
+{
+    return forceExtension(fileNamePart(projectFileName).toLower(), QStringLiteral(".rtf"));
+}
+
+namespace {
+
+struct BlockSpan {
+    int open = -1;
+    int close = -1;
+};
+
+BlockSpan projectBlockSpan(const QStringList& lines)
+{
+    BlockSpan span;
+    span.open = findTag(lines, u"<HPJ>");
+    if (span.open >= 0)
+        span.close = findTag(lines, u"</HPJ>", span.open + 1);
+    return span;
+}
+
+bool isSectionHead(const QString& line)
+{
+    return line.startsWith(u'[') || line.startsWith(u'<');
+}
+
+// The lines between the tags without the [MAP] section, which is derived from the titles.
+QStringList withoutMap(const QStringList& lines, const BlockSpan& span)
+{
+    QStringList out;
+    for (int i = span.open + 1; i < span.close; ++i) {
+        if (sameTag(lines[i], u"[MAP]")) {
+            while (i + 1 < span.close && !isSectionHead(lines[i + 1]))
+                ++i;
+            continue;
+        }
+        out << lines[i];
+    }
+    return out;
+}
+
+// "[FILES]" lines naming `topicFile`, whatever their letter case (the compiler finds files so).
+bool namesFile(const QString& line, const QString& topicFile)
+{
+    return TrimSpaces(line).compare(topicFile, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+QStringList projectBlockWithoutMap(const QStringList& lines)
+{
+    const BlockSpan span = projectBlockSpan(lines);
+    if (span.open < 0 || span.close < 0)
+        return {};
+    return QStringList{lines[span.open]} + withoutMap(lines, span) + QStringList{lines[span.close]};
+}
+
+std::optional<QString> defaultBlockMadeFor(const QStringList& lines)
+{
+    const BlockSpan span = projectBlockSpan(lines);
+    if (span.open < 0 || span.close < 0)
+        return std::nullopt;
+    const QStringList content = withoutMap(lines, span);
+    const QString titlePrefix = QStringLiteral("TITLE=Aide de ");
+    if (content.size() != 8 || !content[1].startsWith(titlePrefix))
+        return std::nullopt;
+    const QString name = content[1].mid(titlePrefix.size());
+    QStringList expected = defaultProjectBlock(name).mid(1, 8);
+    // Blocks made before the topic file line named the file left that line empty.
+    if (content[3].isEmpty())
+        expected[3].clear();
+    if (content != expected)
+        return std::nullopt;
+    return name;
+}
+
+bool followProjectName(QStringList& lines, const QString& projectFileName, const QString& previousFileName)
+{
+    const BlockSpan span = projectBlockSpan(lines);
+    if (span.open < 0 || span.close < 0)
+        return false;
+    const QString name = fileNamePart(projectFileName);
+    if (const auto madeFor = defaultBlockMadeFor(lines)) {
+        if (*madeFor == name && !withoutMap(lines, span)[3].isEmpty())
+            return false;
+        // The default lines of this name, and the [MAP] section as it was (CreMap redoes it).
+        QStringList map;
+        for (int i = span.open + 1; i < span.close; ++i) {
+            if (!sameTag(lines[i], u"[MAP]"))
+                continue;
+            map << lines[i];
+            while (i + 1 < span.close && !isSectionHead(lines[i + 1]))
+                map << lines[++i];
+            break;
+        }
+        QStringList out = lines.mid(0, span.open);
+        out << defaultProjectBlock(projectFileName).mid(0, 9) << map << lines.mid(span.close);
+        lines.swap(out);
+        return true;
+    }
+
+    // The author's block keeps every value; only the topic file named after the old name follows.
+    if (previousFileName.isEmpty() || fileNamePart(previousFileName) == name)
+        return false;
+    const QString previous = topicFileName(previousFileName);
+    bool inFiles = false;
+    for (int i = span.open + 1; i < span.close; ++i) {
+        if (isSectionHead(lines[i])) {
+            inFiles = sameTag(TrimSpaces(lines[i]), u"[FILES]");
+            continue;
+        }
+        if (inFiles && namesFile(lines[i], previous)) {
+            lines[i] = topicFileName(projectFileName);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool nameTopicFile(QStringList& hpjLines, const QString& topicFile)
+{
+    int files = -1;
+    for (int i = 0; i < hpjLines.size() && files < 0; ++i) {
+        if (sameTag(TrimSpaces(hpjLines[i]), u"[FILES]"))
+            files = i;
+    }
+    if (files < 0) {
+        // No [FILES] at all: one goes in before [MAP], or at the end.
+        int at = int(hpjLines.size());
+        for (int i = 0; i < hpjLines.size(); ++i) {
+            if (sameTag(hpjLines[i], u"[MAP]")) {
+                at = i;
+                break;
+            }
+        }
+        hpjLines.insert(at, topicFile);
+        hpjLines.insert(at, QStringLiteral("[FILES]"));
+        return true;
+    }
+    QList<int> topicFiles;
+    for (int i = files + 1; i < hpjLines.size() && !isSectionHead(hpjLines[i]); ++i) {
+        if (namesFile(hpjLines[i], topicFile))
+            return false;
+        if (TrimSpaces(hpjLines[i]).endsWith(u".rtf", Qt::CaseInsensitive))
+            topicFiles << i;
+    }
+    // The one topic file is the project's own, under an older name; among several, none is
+    // known to be, so this one is added to them.
+    if (topicFiles.size() == 1)
+        hpjLines[topicFiles.front()] = topicFile;
+    else
+        hpjLines.insert(files + 1, topicFile);
+    return true;
+}
+
 QString mapLine(const QString& title, int topicNumber)
 {
     return QStringLiteral("IDH_") + ContextKey(title) + QLatin1Char('\t') + QString::number(topicNumber + 1);
@@ -84,15 +239,17 @@ std::optional<QStringList> projectFileLines(const QStringList& lines)
     return std::nullopt;
 }
 
-bool ExportHpj(QStringList& lines, int pageCount, const QString& hpjPath, QString* error)
+bool ExportHpj(QStringList& lines, int pageCount, const QString& hpjPath, QString* error, const QString& topicFile)
 {
     CreMap(lines, pageCount);
-    const auto content = projectFileLines(lines);
+    auto content = projectFileLines(lines);
     if (!content) {
         if (error)
             *error = QStringLiteral("Le projet n'a pas de bloc de projet.");
         return false;
     }
+    if (!topicFile.isEmpty())
+        nameTopicFile(*content, topicFile);
     return textfile::writeLines(hpjPath, *content, error);
 }
 

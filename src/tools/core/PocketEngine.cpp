@@ -51,6 +51,7 @@ QString PocketEngine::notANumberMessage(const QString& text)
 void PocketEngine::reset()
 {
     m_display.clear();
+    m_shownValue.reset();
     m_accumulator = 0;
     m_lastOperand = 0;
     m_hasAccumulator = false;
@@ -62,6 +63,7 @@ QString PocketEngine::digit(int d)
     if (m_startNewEntry)
         m_display.clear();
     m_display += QChar(u'0' + d);
+    m_shownValue.reset();
     m_startNewEntry = false;
     return {};
 }
@@ -69,12 +71,29 @@ QString PocketEngine::digit(int d)
 QString PocketEngine::comma()
 {
     m_display += QLatin1Char(',');
+    m_shownValue.reset();
     return {};
+}
+
+void PocketEngine::showResult(double value)
+{
+    m_display = generalnumber::fitted(value, DisplayWidth);
+    m_shownValue = value;
+}
+
+generalnumber::Parse PocketEngine::displayValue(double& value) const
+{
+    // A result is drawn shortened; as an operand it counts with all its digits.
+    if (m_shownValue) {
+        value = *m_shownValue;
+        return generalnumber::Parse::Ok;
+    }
+    return generalnumber::parse(m_display, value);
 }
 
 QString PocketEngine::readOperand(double& value) const
 {
-    switch (generalnumber::parse(m_display, value)) {
+    switch (displayValue(value)) {
     case generalnumber::Parse::Ok: return {};
     case generalnumber::Parse::Overflow: return overflowMessage();
     case generalnumber::Parse::NotANumber: break;
@@ -87,12 +106,13 @@ QString PocketEngine::equals()
     // 1. The first operand: taken from the display without a message when it is not a number.
     if (!m_hasAccumulator) {
         double value = 0;
-        if (generalnumber::parse(m_display, value) == generalnumber::Parse::Ok) {
+        if (displayValue(value) == generalnumber::Parse::Ok) {
             m_accumulator = value;
             m_hasAccumulator = true;
             m_startNewEntry = true;
         } else {
             m_display.clear();
+            m_shownValue.reset();
         }
         return {};
     }
@@ -121,7 +141,7 @@ QString PocketEngine::equals()
     m_lastOperand = operand;
     m_accumulator = result;
     // 4. and 5.
-    m_display = generalnumber::fitted(m_accumulator, DisplayWidth);
+    showResult(m_accumulator);
     m_startNewEntry = true;
     return {};
 }
@@ -149,7 +169,7 @@ QString PocketEngine::unary(double (*apply)(double, QString&))
         return failed;
     m_lastOperand = operand;
     m_accumulator = result;
-    m_display = generalnumber::fitted(result, DisplayWidth);
+    showResult(result);
     m_hasAccumulator = true;
     m_startNewEntry = true;
     return {};

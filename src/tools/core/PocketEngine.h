@@ -1,6 +1,8 @@
 #pragma once
 // The pocket calculator's state machine: the display text, the running value and the
 // pending operator, with the original's left-to-right evaluation and its error messages.
+#include "tools/core/GeneralNumber.h"
+
 #include <QChar>
 #include <QString>
 #include <optional>
@@ -52,10 +54,15 @@ public:
 private:
     // Reads the display for steps 2 and the 1/x and sqr keys: the number, or the message.
     QString readOperand(double& value) const;
+    // The number the display stands for: the full result while it shows one, else its text read.
+    generalnumber::Parse displayValue(double& value) const;
+    // Shows a result, shortened to the display's width, and keeps its full value.
+    void showResult(double value);
     // Runs a unary function of the display (1/x, sqr).
     QString unary(double (*apply)(double, QString&));
 
     QString m_display;
+    std::optional<double> m_shownValue; // the full value of the result on display, until it is edited
     double m_accumulator = 0;
     double m_lastOperand = 0;
     bool m_hasAccumulator = false;

@@ -5,10 +5,11 @@
 
 namespace {
 
-QToolButton* makeArrow(QWidget* parent, Qt::ArrowType arrow, const QString& name)
+QToolButton* makeArrow(QWidget* parent, Qt::ArrowType arrow, const QString& name, const QString& hint)
 {
     auto* b = new QToolButton(parent);
     b->setObjectName(name);
+    b->setAccessibleName(hint);
     b->setArrowType(arrow);
     b->setAutoRepeat(true);
     b->setAutoRepeatDelay(400);
@@ -21,8 +22,8 @@ QToolButton* makeArrow(QWidget* parent, Qt::ArrowType arrow, const QString& name
 
 SpinButton::SpinButton(QWidget* parent)
     : QWidget(parent)
-    , m_up(makeArrow(this, Qt::UpArrow, QStringLiteral("UpButton")))
-    , m_down(makeArrow(this, Qt::DownArrow, QStringLiteral("DownButton")))
+    , m_up(makeArrow(this, Qt::UpArrow, QStringLiteral("UpButton"), QStringLiteral("Augmenter")))
+    , m_down(makeArrow(this, Qt::DownArrow, QStringLiteral("DownButton"), QStringLiteral("Diminuer")))
 {
     connect(m_up, &QToolButton::clicked, this, &SpinButton::upClick);
     connect(m_down, &QToolButton::clicked, this, &SpinButton::downClick);

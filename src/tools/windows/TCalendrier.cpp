@@ -69,6 +69,14 @@ TCalendrier::TCalendrier(QWidget* parent)
     Calendar1->setSelectedDate(timesource::now().date());
 
     connect(Calendar1, &QCalendarWidget::selectionChanged, this, &TCalendrier::Calendar1Change);
+    // The grid can turn to another month by itself (the mouse wheel): the selected date and the
+    // heading go with it, as with the month buttons.
+    connect(Calendar1, &QCalendarWidget::currentPageChanged, this, [this](int year, int month) {
+        const QDate selected = Calendar1->selectedDate();
+        const int months = (year - selected.year()) * 12 + (month - selected.month());
+        if (months != 0)
+            Calendar1->setSelectedDate(monthstep::step(selected, months));
+    });
     connect(BitBtn1, &QPushButton::clicked, this, &TCalendrier::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TCalendrier::BitBtn2Click);
     connect(Button1, &QPushButton::clicked, this, &TCalendrier::Button1Click);

@@ -231,10 +231,8 @@ bool THorloge::eventFilter(QObject* watched, QEvent* event)
         return QDialog::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Escape) {
-        // FormKeyPress is bound to the window and "Fermer" only: Escape on the field choice, the
-        // spin button or "Set" does nothing.
-        if (watched == Button1)
-            Button1Click();
+        // Escape closes the clock from any of its controls, as it does the other tools.
+        Button1Click();
         return true;
     }
     if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !qobject_cast<QPushButton*>(watched))

@@ -1,5 +1,7 @@
 #include "tools/windows/ToolLook.h"
 
+#include "platform/windows/FixedDialog.h"
+
 #include <QDialog>
 #include <QPainter>
 #include <QPixmap>
@@ -9,8 +11,7 @@ namespace toollook {
 
 void fixedDialog(QDialog* dialog, int clientWidth, int clientHeight)
 {
-    dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    dialog->setFixedSize(clientWidth, clientHeight);
+    fixeddialog::apply(dialog, QSize(clientWidth, clientHeight));
 }
 
 void fill(QWidget* widget, const QColor& colour)

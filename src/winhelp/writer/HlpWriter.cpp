@@ -24,6 +24,9 @@ QByteArray Writer::run()
 
     // |TOPIC, the largest by far, is written in place in the output rather than copied there.
     std::vector<std::pair<QByteArray, QByteArray>> files;
+    // Room for every internal file at once: no reallocation (GCC 12 at -O3 also misreads a first
+    // growth from an empty vector as an out-of-bounds access).
+    files.reserve(16 + m_in.pictures.size());
     files.emplace_back("|TOPIC", QByteArray());
     files.emplace_back("|SYSTEM", systemFile());
     files.emplace_back("|FONT", fontFile());
