@@ -161,9 +161,32 @@ namespace hlp {
 
 bool isRtfDestination(QByteArrayView word)
 {
-    static const QSet<QByteArray> read = {"footnote", "fonttbl", "colortbl", "pict", "shppict", "nonshppict"};
-    const QByteArray w = word.toByteArray();
-    return read.contains(w) || rtf::skippedDestinations().contains(w);
+    // The reader's own table, without a copy of the word: the RTF writer asks this for every
+    // control word of the author's text.
+    using rtf::Word;
+    switch (rtf::wordTable().find(std::string_view(word.data(), static_cast<size_t>(word.size())))) {
+    case Word::Unknown:
+        return false; // every skipped destination is in the table
+    case Word::SkippedDestination:
+    case Word::footnote:
+    case Word::fonttbl:
+    case Word::colortbl:
+    case Word::pict:
+    case Word::shppict:
+    case Word::nonshppict:
+        return true;
+    default: {
+        // A word the reader knows that is also skipped as a destination (none so far).
+        static const QSet<QByteArray> both = [] {
+            QSet<QByteArray> s;
+            for (const QByteArray& d : rtf::skippedDestinations())
+                if (rtf::wordTable().find(std::string_view(d.constData(), static_cast<size_t>(d.size()))) != Word::SkippedDestination)
+                    s.insert(d);
+            return s;
+        }();
+        return !both.isEmpty() && both.contains(word.toByteArray());
+    }
+    }
 }
 
 } // namespace hlp
