@@ -315,6 +315,30 @@ private Q_SLOTS:
                 earlier ? QStringList{"aide"} : QStringList());
         }
     }
+
+    // A link to the folder stays a link, and the new folder is readable as any new folder is.
+    void newFolderKeepsALinkAndUsualPermissions()
+    {
+        QTemporaryDir dir;
+        const QString real = dir.filePath("vrai"), link = dir.filePath("aide");
+        QVERIFY(QDir().mkpath(real) && put(real + "/ancien.html", "ancien"));
+        QVERIFY(QFile::link(real, link));
+        const mode_t mask = ::umask(027);
+        QString why;
+        bool written = false;
+        {
+            safefile::NewFolder folder(link);
+            written = folder.open(&why) && folder.add("index.html", "neuf", &why) && folder.commit(&why);
+        }
+        ::umask(mask);
+        QVERIFY2(written, qPrintable(why));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(faults::folderBytes(real), (QMap<QString, QByteArray>{{"index.html", "neuf"}}));
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(real).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 0777, mode_t(0750));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), (QStringList{"aide", "vrai"}));
+    }
 };
 
 TYX_TEST(SafeFileTest);

@@ -523,9 +523,22 @@ int exchange(const QString& a, const QString& b)
 #endif
 }
 
+// The file-creation mask, read without changing it (umask() would change it for every thread
+// for a moment).
+mode_t creationMask()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("Umask:"))
+                return mode_t(line.mid(6).trimmed().toUInt(nullptr, 8) & 0777);
+    return 022;
+}
+
 } // namespace
 
-NewFolder::NewFolder(const QString& target) : target_(QDir::cleanPath(QDir(target).absolutePath())) {}
+// A link to a folder stays a link: the new folder takes the place of the folder it leads to.
+NewFolder::NewFolder(const QString& target) : target_(resolvedTarget(QDir::cleanPath(QDir(target).absolutePath()))) {}
 
 NewFolder::~NewFolder()
 {
@@ -551,10 +564,8 @@ bool NewFolder::open(QString* error)
     if (!::mkdtemp(pattern.data()))
         return failed(errno);
     work_ = QFile::decodeName(pattern);
-    // mkdtemp makes a private folder; this one is to be read by others (browsers, web servers).
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    (void)::chmod(pattern.constData(), 0777 & ~mask);
+    // mkdtemp makes a private folder; this one is read as any new folder would be (browsers, web servers).
+    (void)::chmod(pattern.constData(), 0777 & ~creationMask());
     return true;
 }
 
