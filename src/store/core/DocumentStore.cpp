@@ -294,7 +294,7 @@ void DocumentStore::repair(const FieldLook& title, const FieldLook& body)
         }
         if ((openKind == Kind::TopicOpen || openKind == Kind::PopupOpen) && t.kind != Kind::None
             && t.number < 0 && closedFurtherDown(i + 1)) {
-            current << line;
+            current << keptLine(line); // text, so the next opening does not take it for a tag
             continue;
         }
         if (isOpen(t.kind)) {
