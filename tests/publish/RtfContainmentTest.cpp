@@ -6,6 +6,7 @@
 #include "publish/core/RtfText.h"
 #include "publish/core/RtfWriter.h"
 #include "store/core/DocumentStore.h"
+#include "store/core/TextRules.h"
 #include "store/core/TopicRecord.h"
 #include "support/TestRegistry.h"
 #include "winhelp/model/Diagnostics.h"
@@ -71,6 +72,24 @@ private Q_SLOTS:
         QStringList lines = topic(0, "Un", {"a" + Mark}) + topic(1, "Deux", body, keywordLine) + topic(2, "Trois", {"c"});
         lines << store::popupOpenTag(0) << "Note0000" + store::TitleEndMark << "Note " + body.last() << store::popupCloseTag(0);
         QCOMPARE(readBack(lines, 3, 1), (QList<QByteArray>{"IDH_Un", "IDH_Deux", "IDH_Trois", "Pp0000"}));
+    }
+
+    // A title also stands in the contents of topic 0, where it is written after the control
+    // characters are dropped: what they hid must not become a page break or a destination there.
+    void titleInTheContentsStaysText_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::newRow("escape byte inside \\page") << QString("x\\par\\p") + QChar(0x1B) + "age";
+        QTest::newRow("line feed inside \\page") << QString("x\\p") + QChar(0x0A) + "age y";
+        QTest::newRow("control byte inside a destination") << QString("a \\tx") + QChar(0x01) + "e b";
+        QTest::newRow("tab stays a tab") << QString("a\\p") + QChar(0x09) + "age";
+    }
+    void titleInTheContentsStaysText()
+    {
+        QFETCH(QString, title);
+        const QStringList lines = topic(0, "Un", {"a" + Mark}) + topic(1, title, {"b"}) + topic(2, "Trois", {"c"});
+        const QByteArray second = "IDH_" + store::ContextKey(title).toLatin1();
+        QCOMPARE(readBack(lines, 3, 0), (QList<QByteArray>{"IDH_Un", second, "IDH_Trois"}));
     }
 
     // What the writer makes of such text: the text shows, nothing else changes.

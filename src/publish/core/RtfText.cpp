@@ -162,10 +162,18 @@ QString RtfTitle(QStringView title)
 
 QString RtfContained(QStringView text)
 {
-    QByteArray bytes = cp1252::encode(text);
+    // The control characters the writer drops go first: checked with them, "\\p", ESC, "age"
+    // would pass and then be written as a page break.
+    QString kept;
+    kept.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.unicode() >= 32 || c == u'\t')
+            kept += c;
+    }
+    QByteArray bytes = cp1252::encode(kept);
     int depth = 0;
     if (!containRtf(bytes, 0, depth) && depth == 0)
-        return text.toString();
+        return kept;
     bytes.append(QByteArray(depth, '}'));
     return cp1252::decode(bytes);
 }
