@@ -164,6 +164,11 @@ private Q_SLOTS:
         QTest::newRow("lines the count takes for tags inside a block")
             << hpj + storetest::topic(0, "1\\", "Un", {"<BLOC000+0>", "</BLOCK>"}) << true << 1;
         QTest::newRow("topic tag inside the project block") << QStringList{"<HPJ>"} + one + QStringList{"</HPJ>"} + two << true << 2;
+        // Stray lines that balance the count, and an open tag the count does not take.
+        QTest::newRow("open tag in other letter case")
+            << hpj + QStringList{"</BLOC", "<BLOC", "<BLOC", "<BLOc0000>", "1\\", storetest::title("Un"), "a", "</BLOC0000>"} << true << 1;
+        QTest::newRow("popup open tag in other letter case")
+            << hpj + one + QStringList{"<popup0000>", storetest::title("P"), "p", "</POPUP0000>"} << true << 1;
     }
     void checkOfOpen()
     {

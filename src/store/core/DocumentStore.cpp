@@ -105,6 +105,10 @@ bool DocumentStore::altered() const
             continue;
         if ((*first)[size_t(n)] >= 0)
             return true; // every reader sees the first block only
+        // An open tag in other letter case is found by the readers but not by the count; an
+        // edit writes it back in capitals and the count would change.
+        if (first == &topics ? !isTopicOpenPrefix(l) : !isPopupOpenPrefix(l))
+            return true;
         (*first)[size_t(n)] = i;
     }
     // Every block as the readers see it has its close tag (it cannot hold another: blockExtent
