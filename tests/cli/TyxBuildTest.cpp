@@ -5,6 +5,7 @@
 #include "store/core/DocumentStore.h"
 #include "winhelp/reader/HlpFileReader.h"
 #include "support/FaultPoints.h"
+#include "support/FileBytes.h"
 #include "support/TestRegistry.h"
 
 #include <QDir>
@@ -21,12 +22,6 @@ namespace {
 using clitest::Run;
 
 Run tyxbuild(const QStringList& args) { return clitest::runProgram(QStringLiteral(TYXBUILD_EXE), args); }
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 bool writeProject(const QString& path, const QStringList& lines)
 {
@@ -132,17 +127,17 @@ private Q_SLOTS:
         QVERIFY(dir.isValid());
         const QString hpa = dir.filePath(u8("demo.hpa"));
         QVERIFY(writeProject(hpa, workedexample::projectLines()));
-        const QByteArray before = bytesOf(hpa);
+        const QByteArray before = testfile::read(hpa);
 
         const Run r = tyxbuild({hpa});
         QVERIFY2(r.code == 0, qPrintable(r.err));
-        QCOMPARE(bytesOf(dir.filePath(u8("demo.rtf"))), workedexample::expectedRtf());
-        QCOMPARE(bytesOf(dir.filePath(u8("demo.hpj"))),
+        QCOMPARE(testfile::read(dir.filePath(u8("demo.rtf"))), workedexample::expectedRtf());
+        QCOMPARE(testfile::read(dir.filePath(u8("demo.hpj"))),
             QByteArray("[OPTIONS]\r\nTITLE=Aide de demo.hpa\r\n[FILES]\r\ndemo.rtf\r\n[CONFIG]\r\n\r\n[WINDOWS]\r\n"
                        "main=\"demo.hpa\",(100,5,800,800),0,(255,255,255),(255,255,255)\r\n"
                        "[MAP]\r\nIDH_Accueil\t1\r\nIDH_Dmarrage\t2\r\n"));
         QVERIFY(QFileInfo(dir.filePath(u8("demo.hlp"))).size() > 0);
-        QCOMPARE(bytesOf(hpa), before);
+        QCOMPARE(testfile::read(hpa), before);
     }
 
     void htmlHelpBesideTheProject()
@@ -155,8 +150,8 @@ private Q_SLOTS:
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QVERIFY(QFile::exists(dir.filePath(u8("demo.hpj"))));
         QVERIFY(!QFile::exists(dir.filePath(u8("demo.hlp"))));
-        QVERIFY(bytesOf(dir.filePath(u8("demo-html/index.html"))).contains("<title>Accueil \xE2\x80\x93 Aide de demo.hpa</title>"));
-        QVERIFY(bytesOf(dir.filePath(u8("demo-html/sommaire.js"))).contains("[\"Accueil\",\"index\",0]"));
+        QVERIFY(testfile::read(dir.filePath(u8("demo-html/index.html"))).contains("<title>Accueil \xE2\x80\x93 Aide de demo.hpa</title>"));
+        QVERIFY(testfile::read(dir.filePath(u8("demo-html/sommaire.js"))).contains("[\"Accueil\",\"index\",0]"));
         QVERIFY2(r.err.contains(u8("demo-html écrit")), qPrintable(r.err));
     }
 
@@ -179,7 +174,7 @@ private Q_SLOTS:
         QVERIFY(QDir(dir.path()).mkdir(u8("cli")) && QDir(dir.path()).mkdir(u8("gui")));
         const QString cliHpa = dir.filePath(u8("cli/Projet.hpa")), guiHpa = dir.filePath(u8("gui/Projet.hpa"));
         QVERIFY(writeProject(cliHpa, lines) && writeProject(guiHpa, lines));
-        const QByteArray before = bytesOf(cliHpa);
+        const QByteArray before = testfile::read(cliHpa);
 
         store::DocumentStore doc;
         bool missing = true;
@@ -196,12 +191,12 @@ private Q_SLOTS:
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QCOMPARE(r.err.contains(u8("réparé")), repaired);
         for (const char* ext : {"hpj", "rtf"}) {
-            const QByteArray cli = bytesOf(dir.filePath(u8("cli/Projet.") + u8(ext)));
+            const QByteArray cli = testfile::read(dir.filePath(u8("cli/Projet.") + u8(ext)));
             QVERIFY(!cli.isEmpty());
-            QCOMPARE(cli, bytesOf(dir.filePath(u8("gui/Projet.") + u8(ext))));
+            QCOMPARE(cli, testfile::read(dir.filePath(u8("gui/Projet.") + u8(ext))));
         }
         QVERIFY(!QFile::exists(dir.filePath(u8("cli/Projet.hlp"))));
-        QCOMPARE(bytesOf(cliHpa), before);
+        QCOMPARE(testfile::read(cliHpa), before);
     }
 
     void fileNames_data()
@@ -225,7 +220,7 @@ private Q_SLOTS:
         QVERIFY(writeProject(dir.filePath(stored), workedexample::projectLines()));
         const Run r = tyxbuild({u8("--sans-hlp"), dir.filePath(argument)});
         QVERIFY2(r.code == 0, qPrintable(r.err));
-        QCOMPARE(bytesOf(dir.filePath(base + u8(".rtf"))), workedexample::expectedRtf());
+        QCOMPARE(testfile::read(dir.filePath(base + u8(".rtf"))), workedexample::expectedRtf());
         QVERIFY(QFile::exists(dir.filePath(base + u8(".hpj"))));
     }
 
@@ -240,10 +235,10 @@ private Q_SLOTS:
         const Run r = tyxbuild({hpa});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QVERIFY(QFile::exists(dir.filePath(u8("autre.hlp"))));
-        const QByteArray hpj = bytesOf(dir.filePath(u8("autre.hpj")));
+        const QByteArray hpj = testfile::read(dir.filePath(u8("autre.hpj")));
         QVERIFY2(hpj.contains("[FILES]\r\nautre.rtf\r\n"), hpj.constData());
         QVERIFY2(hpj.contains("TITLE=Aide de autre.hpa\r\n"), hpj.constData());
-        QCOMPARE(bytesOf(dir.filePath(u8("autre.rtf"))), workedexample::expectedRtf());
+        QCOMPARE(testfile::read(dir.filePath(u8("autre.rtf"))), workedexample::expectedRtf());
     }
 
     // Unbalanced braces in a popup are a warning, and the build still succeeds.
@@ -304,7 +299,7 @@ private Q_SLOTS:
         const Run r = tyxbuild({hpa});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         hlp::HlpFile f;
-        QVERIFY2(f.load(bytesOf(dir.filePath(name + u8(".hlp")))), qPrintable(f.problems().join(u8("\n"))));
+        QVERIFY2(f.load(testfile::read(dir.filePath(name + u8(".hlp")))), qPrintable(f.problems().join(u8("\n"))));
         QCOMPARE(int(f.topics().size()), topics);
     }
 

@@ -1,6 +1,7 @@
 // tyxhlpc, the compiler's own program: arguments, exit codes and the .hlp it writes.
 #include "RunProgram.h"
 #include "support/TestRegistry.h"
+#include "support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,12 +14,6 @@
 namespace {
 
 clitest::Run tyxhlpc(const QStringList& args) { return clitest::runProgram(QStringLiteral(TYXHLPC_EXE), args); }
-
-bool writeFile(const QString& path, const QByteArray& data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
-}
 
 QString u8(const char* s) { return QString::fromUtf8(s); }
 
@@ -81,9 +76,9 @@ private Q_SLOTS:
         QFETCH(QString, err);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        QVERIFY(writeFile(dir.filePath(u8("P.hpj")), hpj));
+        QVERIFY(testfile::write(dir.filePath(u8("P.hpj")), hpj));
         if (withRtf)
-            QVERIFY(writeFile(dir.filePath(u8("p.rtf")), kRtf));
+            QVERIFY(testfile::write(dir.filePath(u8("p.rtf")), kRtf));
         const clitest::Run r = tyxhlpc({dir.filePath(u8("P.hpj"))});
         QCOMPARE(r.code, code);
         QVERIFY2(r.err.contains(err), qPrintable(r.err));
@@ -127,12 +122,12 @@ private Q_SLOTS:
         QFETCH(bool, foreignFolder);
         QFETCH(int, code);
         QTemporaryDir dir;
-        QVERIFY(writeFile(dir.filePath(u8("P.hpj")), "[OPTIONS]\r\nTITLE=Essai\r\n[FILES]\r\np.rtf\r\n"));
-        QVERIFY(writeFile(dir.filePath(u8("p.rtf")), kRtf));
+        QVERIFY(testfile::write(dir.filePath(u8("P.hpj")), "[OPTIONS]\r\nTITLE=Essai\r\n[FILES]\r\np.rtf\r\n"));
+        QVERIFY(testfile::write(dir.filePath(u8("p.rtf")), kRtf));
         const QString site = dir.filePath(u8("sortie/aide"));
         if (foreignFolder) {
             QVERIFY(QDir().mkpath(site));
-            QVERIFY(writeFile(site + u8("/lettre.txt"), "x"));
+            QVERIFY(testfile::write(site + u8("/lettre.txt"), "x"));
         }
         const clitest::Run r = tyxhlpc({u8("--html"), site, dir.filePath(u8("P.hpj"))});
         QCOMPARE(r.code, code);

@@ -2,6 +2,7 @@
 #include "platform/core/TextDecode.h"
 #include "platform/core/TextFile.h"
 #include "support/FaultPoints.h"
+#include "support/FileBytes.h"
 #include "support/TestRegistry.h"
 
 #include <QDir>
@@ -18,12 +19,6 @@
 #include <unistd.h>
 
 namespace {
-
-bool put(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 QByteArray bytesOf(const QString& path)
 {
@@ -62,14 +57,14 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath("projet.hpa");
         const QByteArray old("ancien\r\ncontenu\r\n");
-        QVERIFY(put(path, old));
+        QVERIFY(testfile::write(path, old));
         const QByteArray fresh = bigBytes();
         const QList<faults::Point> points = faults::record([&] { QVERIFY(safefile::write(path, fresh)); });
         QCOMPARE(bytesOf(path), fresh);
         // Create, four pieces, sync, close, rename.
         QCOMPARE(points.size(), 8);
         for (int i = 0; i < points.size(); ++i) {
-            QVERIFY(put(path, old));
+            QVERIFY(testfile::write(path, old));
             const auto before = faults::folderBytes(dir.path());
             QString why;
             {
@@ -88,7 +83,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath("aide.rtf");
         const QByteArray old(100, 'a');
-        QVERIFY(put(path, old));
+        QVERIFY(testfile::write(path, old));
         rlimit saved {};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
         rlimit small = saved;
@@ -154,7 +149,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString real = dir.filePath("vrai.hpa");
         const QString link = dir.filePath("lien.hpa");
-        QVERIFY(put(real, "a"));
+        QVERIFY(testfile::write(real, "a"));
         QVERIFY(QFile::setPermissions(real, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
         QVERIFY(QFile::link(real, link));
         QVERIFY(safefile::write(link, "neuf"));
@@ -171,7 +166,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString a = dir.filePath("p.hpj"), b = dir.filePath("p.rtf"), c = dir.filePath("p.hlp");
-        const auto writeOld = [&] { return put(a, "ancien hpj") && put(b, "ancien rtf") && (QFile::remove(c) || !QFile::exists(c)); };
+        const auto writeOld = [&] { return testfile::write(a, "ancien hpj") && testfile::write(b, "ancien rtf") && (QFile::remove(c) || !QFile::exists(c)); };
         const auto commitSet = [&](QString* why) {
             safefile::FileSet set;
             const bool ok = set.add(a, "nouveau hpj") && set.add(b, bigBytes()) && set.add(c, "nouveau hlp") && set.commit();
@@ -201,7 +196,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString a = dir.filePath("p.hpj"), b = dir.filePath("p.rtf");
-        QVERIFY(put(a, "ancien"));
+        QVERIFY(testfile::write(a, "ancien"));
         const auto before = faults::folderBytes(dir.path());
         {
             safefile::FileSet set;
@@ -226,7 +221,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString a = dir.filePath("p.hpj");
-        QVERIFY(put(a, "ancien"));
+        QVERIFY(testfile::write(a, "ancien"));
         {
             safefile::FileSet set;
             QVERIFY(set.add(a, "neuf") && set.commit());
@@ -245,7 +240,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString a = dir.filePath("p.hpj");
-        QVERIFY(put(a, "ancien"));
+        QVERIFY(testfile::write(a, "ancien"));
         safefile::FileSet set;
         QVERIFY(set.add(a, "neuf") && set.commit());
         safefile::recoverSets(dir.path());
@@ -273,8 +268,8 @@ private Q_SLOTS:
         const auto writeOld = [&] {
             QDir(target).removeRecursively();
             return !earlier
-                || (QDir().mkpath(target + "/images") && put(target + "/index.html", "ancien")
-                    && put(target + "/images/a.png", "ancienne image"));
+                || (QDir().mkpath(target + "/images") && testfile::write(target + "/index.html", "ancien")
+                    && testfile::write(target + "/images/a.png", "ancienne image"));
         };
         const auto writeNew = [&](QString* why) {
             safefile::NewFolder folder(target);
@@ -321,7 +316,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString real = dir.filePath("vrai"), link = dir.filePath("aide");
-        QVERIFY(QDir().mkpath(real) && put(real + "/ancien.html", "ancien"));
+        QVERIFY(QDir().mkpath(real) && testfile::write(real + "/ancien.html", "ancien"));
         QVERIFY(QFile::link(real, link));
         const mode_t mask = ::umask(027);
         QString why;

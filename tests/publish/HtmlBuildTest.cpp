@@ -7,6 +7,7 @@
 #include "store/core/Blocks.h"
 #include "store/core/ProjectBlock.h"
 #include "support/TestRegistry.h"
+#include "support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,12 +25,6 @@ QStringList topics(const QStringList& blocks)
         lines << store::topicOpenTag(n) << blocks[n].section('|', 0, 0) << blocks[n].section('|', 1) + store::TitleEndMark
               << QStringLiteral("corps") << store::topicCloseTag(n);
     return lines;
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace
@@ -84,7 +79,7 @@ private Q_SLOTS:
         const hlp::CompileResult r = job();
         QVERIFY2(r.written, qPrintable(r.diagnostics.join('\n')));
         QCOMPARE(r.hlpPath, dir.filePath(QStringLiteral("AIDE-html")));
-        QVERIFY(readFile(dir.filePath(QStringLiteral("AIDE-html/sommaire.js"))).contains("[\"D\xC3\xA9tails\",\"IDH_Dtails\",1]"));
+        QVERIFY(testfile::read(dir.filePath(QStringLiteral("AIDE-html/sommaire.js"))).contains("[\"D\xC3\xA9tails\",\"IDH_Dtails\",1]"));
 
         QList<QUrl> opened;
         desktop::setRecorder([&](const QUrl& url) {

@@ -7,6 +7,7 @@
 #include "winhelp/HlpCompiler.h"
 #include "winhelp/reader/HlpFileReader.h"
 #include "platform/core/Cp1252.h"
+#include "support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,12 +17,6 @@
 namespace {
 
 const QString HelpSource = QStringLiteral(TYX_SOURCE_DIR "/docs/aide");
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -45,7 +40,7 @@ private Q_SLOTS:
         bool lossy = true;
         QVERIFY(doc.save(dir.filePath("TyxHelp.hpa"), &error, &lossy));
         QVERIFY(!lossy);
-        QCOMPARE(readAll(dir.filePath("TyxHelp.hpa")), readAll(HelpSource + "/TyxHelp.hpa"));
+        QCOMPARE(testfile::read(dir.filePath("TyxHelp.hpa")), testfile::read(HelpSource + "/TyxHelp.hpa"));
     }
 
     void theHelpCompilesWithoutAWarning()
@@ -84,7 +79,7 @@ private Q_SLOTS:
         QFETCH(int, number);
         QFETCH(QString, title);
         hlp::HlpFile help;
-        QVERIFY2(help.load(readAll(QStringLiteral(TYX_HELP_HLP))), qPrintable(help.problems().join('\n')));
+        QVERIFY2(help.load(testfile::read(QStringLiteral(TYX_HELP_HLP))), qPrintable(help.problems().join('\n')));
         const auto offset = help.mapOffset(std::uint32_t(number));
         QVERIFY(offset);
         QCOMPARE(cp1252::decode(help.titleAt(*offset)), title);
@@ -93,7 +88,7 @@ private Q_SLOTS:
         // The HTML help built from the same project opens the same topic for the number.
         const QString page = publish::ownhelp::htmlPage(QStringLiteral(TYX_HELP_HTML), number);
         QCOMPARE(QFileInfo(page).fileName(), number == 1 ? QStringLiteral("index.html") : context + ".html");
-        QVERIFY2(readAll(page).contains(title.toHtmlEscaped().toUtf8()), qPrintable(page));
+        QVERIFY2(testfile::read(page).contains(title.toHtmlEscaped().toUtf8()), qPrintable(page));
     }
 
     void numbersWithoutATopicNameNone()

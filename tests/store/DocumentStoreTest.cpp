@@ -3,6 +3,7 @@
 #include "store/core/ProjectBlock.h"
 #include "store/StoreTestData.h"
 #include "support/TestRegistry.h"
+#include "support/FileBytes.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -16,11 +17,6 @@ namespace {
 QStringList header()
 {
     return headerBlock(FieldLook{}, FieldLook{});
-}
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 } // namespace
 
@@ -98,7 +94,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QStringList doc{"x", " <HPJ> ", "[OPTIONS]", "", "</HPJ>", "y"};
         QVERIFY(ExportHpj(doc, 0, dir.filePath("a.hpj")));
-        QCOMPARE(readAll(dir.filePath("a.hpj")), QByteArray("[OPTIONS]\r\n\r\n"));
+        QCOMPARE(testfile::read(dir.filePath("a.hpj")), QByteArray("[OPTIONS]\r\n\r\n"));
         QStringList none{"a"};
         QVERIFY(!ExportHpj(none, 0, dir.filePath("b.hpj")));
         QVERIFY(!QFile::exists(dir.filePath("b.hpj")));
@@ -252,7 +248,7 @@ private Q_SLOTS:
         QVERIFY(!missing);
         s.countBlocks();
         QVERIFY(s.save(dir.filePath("b.hpa"), nullptr));
-        QCOMPARE(readAll(dir.filePath("b.hpa")), QByteArray(original).replace("[MAP]\r\n", "[MAP]\r\nIDH_T\t1\r\n"));
+        QCOMPARE(testfile::read(dir.filePath("b.hpa")), QByteArray(original).replace("[MAP]\r\n", "[MAP]\r\nIDH_T\t1\r\n"));
     }
 
     void badFilesLoadWithoutHarm_data()

@@ -6,6 +6,7 @@
 #include "winhelp/reader/HlpFileReader.h"
 #include "winhelp/model/HelpModel.h"
 #include "support/TestRegistry.h"
+#include "support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,18 +14,6 @@
 #include <QTest>
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& path, const QByteArray& data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
-}
 
 QByteArray allText(const hlp::HlpFile::Topic& t)
 {
@@ -46,7 +35,7 @@ bool hasLine(const QStringList& lines, const QString& part)
 QString writeProject(const QTemporaryDir& dir, const QByteArray& hpj, const QByteArray& rtf)
 {
     const QString hpjPath = dir.filePath(QStringLiteral("P.hpj"));
-    if (!writeFile(hpjPath, hpj) || !writeFile(dir.filePath(QStringLiteral("p.rtf")), rtf))
+    if (!testfile::write(hpjPath, hpj) || !testfile::write(dir.filePath(QStringLiteral("p.rtf")), rtf))
         return {};
     return hpjPath;
 }
@@ -72,7 +61,7 @@ private Q_SLOTS:
         QCOMPARE(r.topicCount, 4);
 
         hlp::HlpFile f;
-        QVERIFY2(f.load(readAll(r.hlpPath)), qPrintable(f.problems().join('\n')));
+        QVERIFY2(f.load(testfile::read(r.hlpPath)), qPrintable(f.problems().join('\n')));
         QCOMPARE(f.fileNames(), (QList<QByteArray>{"|CONTEXT", "|CTXOMAP", "|FONT", "|KWBTREE", "|KWDATA", "|KWMAP", "|SYSTEM",
                                                    "|TOPIC", "|TTLBTREE", "|bm0", "|bm1"}));
 
@@ -194,7 +183,7 @@ private Q_SLOTS:
         const hlp::CompileResult r = hlp::HlpCompiler().compile(hpj);
         QVERIFY2(r.written && r.errorCount == 0, qPrintable(r.diagnostics.join('\n')));
         hlp::HlpFile f;
-        QVERIFY2(f.load(readAll(r.hlpPath)), qPrintable(f.problems().mid(0, 10).join('\n')));
+        QVERIFY2(f.load(testfile::read(r.hlpPath)), qPrintable(f.problems().mid(0, 10).join('\n')));
         QCOMPARE(f.topics().size(), size_t(count));
         for (int k = 0; k < count; ++k) {
             const QByteArray key = QByteArray::number(k + 1).rightJustified(4, '0');
@@ -216,7 +205,7 @@ private Q_SLOTS:
         const QString hpj = hlptest::demoProject().writeWithBuild(dir.path(), QStringLiteral("DEMO"));
         const hlp::CompileResult plain = hlp::HlpCompiler().compile(hpj);
         QVERIFY(plain.written);
-        const QByteArray plainBytes = readAll(plain.hlpPath);
+        const QByteArray plainBytes = testfile::read(plain.hlpPath);
         QFile f(hpj);
         QVERIFY(f.open(QIODevice::Append));
         f.write("[OPTIONS]\r\nCOMPRESS=MEDIUM\r\n");
@@ -225,8 +214,8 @@ private Q_SLOTS:
         QCOMPARE(packed.diagnostics, plain.diagnostics);
         hlp::HlpFile a, b;
         QVERIFY(a.load(plainBytes));
-        QVERIFY2(b.load(readAll(packed.hlpPath)), qPrintable(b.problems().join('\n')));
-        QVERIFY(readAll(packed.hlpPath).size() < plainBytes.size());
+        QVERIFY2(b.load(testfile::read(packed.hlpPath)), qPrintable(b.problems().join('\n')));
+        QVERIFY(testfile::read(packed.hlpPath).size() < plainBytes.size());
         QCOMPARE(b.topics().size(), a.topics().size());
         for (size_t t = 0; t < a.topics().size(); ++t) {
             QCOMPARE(b.topics()[t].title, a.topics()[t].title);
@@ -271,7 +260,7 @@ private Q_SLOTS:
         const hlp::CompileResult r = hlp::HlpCompiler().compile(hpj);
         QVERIFY2(r.written, qPrintable(r.diagnostics.join('\n')));
         hlp::HlpFile f;
-        QVERIFY2(f.load(readAll(r.hlpPath)), qPrintable(f.problems().join('\n')));
+        QVERIFY2(f.load(testfile::read(r.hlpPath)), qPrintable(f.problems().join('\n')));
         QCOMPARE(f.topics().size(), size_t(2));
         QCOMPARE(f.topics()[0].paragraphs[0].text, body);
         QCOMPARE(f.contextOffset("B"), std::optional<std::uint32_t>(f.topics()[1].offset));
@@ -287,7 +276,7 @@ private Q_SLOTS:
         const hlp::CompileResult r = hlp::HlpCompiler().compile(writeProject(dir, "[FILES]\np.rtf\n", rtf));
         QVERIFY(r.written);
         hlp::HlpFile f;
-        QVERIFY2(f.load(readAll(r.hlpPath)), qPrintable(f.problems().join('\n')));
+        QVERIFY2(f.load(testfile::read(r.hlpPath)), qPrintable(f.problems().join('\n')));
         QCOMPARE(f.keywords(), (QList<QByteArray>{"commun", "Seul"}));
         QCOMPARE(f.keywordOffsets("COMMUN"), (QList<std::uint32_t>{f.topics()[0].offset, f.topics()[1].offset}));
     }
@@ -362,7 +351,7 @@ private Q_SLOTS:
         QVERIFY(r.diagnostics.last().contains(written ? QStringLiteral("P.hlp écrit") : QStringLiteral("P.hlp n'a pas été écrit")));
         if (written) {
             hlp::HlpFile f;
-            QVERIFY2(f.load(readAll(r.hlpPath)), qPrintable(f.problems().join('\n')));
+            QVERIFY2(f.load(testfile::read(r.hlpPath)), qPrintable(f.problems().join('\n')));
         }
     }
 
@@ -378,12 +367,12 @@ private Q_SLOTS:
         w.u16(1440);
         w.zeros(6);
         w.raw(QByteArray("\x01\x00\x09\x00\x00\x03\x0C\x00\x00\x00\x00\x00\x03\x00\x00\x00\x00\x00\x03\x00\x00\x00\x00\x00", 24));
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("Dessin.WMF")), w.bytes));
+        QVERIFY(testfile::write(dir.filePath(QStringLiteral("Dessin.WMF")), w.bytes));
         const hlp::CompileResult r = hlp::HlpCompiler().compile(
             writeProject(dir, "[FILES]\np.rtf\n", "{\\rtf1 #{\\footnote A}Voici \\{bmc dessin.wmf\\}\\par}"));
         QVERIFY2(r.written && r.diagnostics.size() == 1, qPrintable(r.diagnostics.join('\n')));
         hlp::HlpFile f;
-        QVERIFY2(f.load(readAll(r.hlpPath)), qPrintable(f.problems().join('\n')));
+        QVERIFY2(f.load(testfile::read(r.hlpPath)), qPrintable(f.problems().join('\n')));
         QCOMPARE(f.topics()[0].paragraphs[0].pictures, QList<int>{0});
         QCOMPARE(f.picture(0)->type, 8);
         QCOMPARE(f.picture(0)->width, 1270);
@@ -405,10 +394,10 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString hpj = writeProject(dir, "[FILES]\np.rtf\n", "{\\rtf1 #{\\footnote A}x\\par}");
         QVERIFY(hlp::HlpCompiler().compile(hpj).written);
-        const QByteArray before = readAll(dir.filePath(QStringLiteral("P.hlp")));
+        const QByteArray before = testfile::read(dir.filePath(QStringLiteral("P.hlp")));
         QVERIFY(QFile::remove(dir.filePath(QStringLiteral("p.rtf"))));
         QVERIFY(!hlp::HlpCompiler().compile(hpj).written);
-        QCOMPARE(readAll(dir.filePath(QStringLiteral("P.hlp"))), before);
+        QCOMPARE(testfile::read(dir.filePath(QStringLiteral("P.hlp"))), before);
     }
 
     void contentsOptionChoosesTheContentsTopic()
@@ -418,7 +407,7 @@ private Q_SLOTS:
                                          "{\\rtf1 #{\\footnote IDH_A}x\\par\\page #{\\footnote IDH_B}y\\par}");
         const hlp::CompileResult r = hlp::HlpCompiler().compile(hpj);
         hlp::HlpFile f;
-        QVERIFY(f.load(readAll(r.hlpPath)));
+        QVERIFY(f.load(testfile::read(r.hlpPath)));
         QCOMPARE(f.system().contents, std::optional<std::uint32_t>(f.topics()[1].offset));
     }
 
@@ -431,7 +420,7 @@ private Q_SLOTS:
         const hlp::CompileResult r = hlp::HlpCompiler().compile(hpj);
         QVERIFY2(r.written && r.errorCount == 0, qPrintable(r.diagnostics.join('\n')));
         hlp::HlpFile f;
-        QVERIFY2(f.load(readAll(r.hlpPath)), qPrintable(f.problems().join('\n')));
+        QVERIFY2(f.load(testfile::read(r.hlpPath)), qPrintable(f.problems().join('\n')));
         const auto& links = f.topics()[0].links;
         QCOMPARE(links.size(), size_t(3));
         QCOMPARE(links[0].command, std::uint8_t(0xEB));
@@ -459,7 +448,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString hpj = hlptest::generatedProject(3).writeWithBuild(dir.path(), QStringLiteral("G"));
         const hlp::CompileResult r = hlp::HlpCompiler().compile(hpj);
-        QByteArray data = readAll(r.hlpPath);
+        QByteArray data = testfile::read(r.hlpPath);
         hlp::HlpFile good;
         QVERIFY(good.load(data));
         auto fileStart = [&data](const QByteArray& name) {

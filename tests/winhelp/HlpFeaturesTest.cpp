@@ -7,6 +7,7 @@
 #include "winhelp/model/HelpModel.h"
 #include "winhelp/reader/HlpFileReader.h"
 #include "support/TestRegistry.h"
+#include "support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,12 +15,6 @@
 #include <QTest>
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // Compiles a feature project; the file must read back without a problem.
 struct Compiled {
@@ -35,7 +30,7 @@ void compile(const QTemporaryDir& dir, const QString& name, Compiled& c)
     c.result = hlp::HlpCompiler().compile(hpj);
     QVERIFY2(c.result.written, qPrintable(c.result.diagnostics.join('\n')));
     QCOMPARE(c.result.errorCount, 0);
-    QVERIFY2(c.file.load(readAll(c.result.hlpPath)), qPrintable(c.file.problems().join('\n')));
+    QVERIFY2(c.file.load(testfile::read(c.result.hlpPath)), qPrintable(c.file.problems().join('\n')));
     c.ok = true;
 }
 
@@ -213,7 +208,7 @@ private Q_SLOTS:
             commands << l.command;
         QCOMPARE(commands, (QList<std::uint8_t>{0xE3, 0xEB, 0xEB, 0xE6, 0xE3}));
         // Baggage, byte for byte, under its own name.
-        QCOMPARE(f.file("lisezmoi.txt"), readAll(dir.filePath(QStringLiteral("workshop/lisezmoi.txt"))));
+        QCOMPARE(f.file("lisezmoi.txt"), testfile::read(dir.filePath(QStringLiteral("workshop/lisezmoi.txt"))));
         QCOMPARE(f.file("table.dat"), QByteArray("TABLE\x00\x01\x02\xFF", 9));
         // COMPRESS=12 Hall Zeck: LZ77 topic blocks.
         QCOMPARE(f.system().flags, 4u);

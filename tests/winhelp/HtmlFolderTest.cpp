@@ -4,6 +4,7 @@
 #include "winhelp/html/HtmlFolder.h"
 #include "winhelp/html/HtmlHelp.h"
 #include "support/FaultPoints.h"
+#include "support/FileBytes.h"
 #include "support/TestRegistry.h"
 
 #include <QDir>
@@ -15,18 +16,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 ino_t inode(const QString& path)
 {
@@ -51,20 +40,20 @@ private Q_SLOTS:
         const QString hpj = hlptest::generatedProject(3).writeWithBuild(dir.path(), QStringLiteral("GENERE"));
         const QString mine = dir.filePath(QStringLiteral("documents"));
         QVERIFY(QDir().mkpath(mine));
-        QVERIFY(writeFile(QDir(mine).filePath(QStringLiteral("notes.txt")), "à garder"));
+        QVERIFY(testfile::write(QDir(mine).filePath(QStringLiteral("notes.txt")), "à garder"));
         const QStringList before = entries(dir.path());
 
         const hlp::CompileResult r = hlp::html::writeHtmlHelp(hpj, mine);
         QVERIFY(!r.written);
         QVERIFY2(r.diagnostics.join('\n').contains(QStringLiteral("n'est pas vide")), qPrintable(r.diagnostics.join('\n')));
         QCOMPARE(entries(mine), QStringList{"notes.txt"});
-        QCOMPARE(readFile(QDir(mine).filePath(QStringLiteral("notes.txt"))), QByteArray("à garder"));
+        QCOMPARE(testfile::read(QDir(mine).filePath(QStringLiteral("notes.txt"))), QByteArray("à garder"));
         QCOMPARE(entries(dir.path()), before);
 
         const QString file = dir.filePath(QStringLiteral("fichier"));
-        QVERIFY(writeFile(file, "x"));
+        QVERIFY(testfile::write(file, "x"));
         QVERIFY(!hlp::html::writeHtmlHelp(hpj, file).written);
-        QCOMPARE(readFile(file), QByteArray("x"));
+        QCOMPARE(testfile::read(file), QByteArray("x"));
     }
 
     void anEarlierSiteIsReplacedWhole()
@@ -74,7 +63,7 @@ private Q_SLOTS:
         QString hpj = project.writeWithBuild(dir.path(), QStringLiteral("GENERE"));
         const QString site = dir.filePath(QStringLiteral("GENERE-html"));
         QVERIFY(hlp::html::writeHtmlHelp(hpj, site).written);
-        QVERIFY(writeFile(QDir(site).filePath(QStringLiteral("ancien.html")), "reste d'avant"));
+        QVERIFY(testfile::write(QDir(site).filePath(QStringLiteral("ancien.html")), "reste d'avant"));
         const QString second = QDir(site).filePath(QStringLiteral("IDH_Sujet0002.html"));
         const QString third = QDir(site).filePath(QStringLiteral("IDH_Sujet0003.html"));
         const ino_t secondBefore = inode(second), thirdBefore = inode(third);
@@ -85,7 +74,7 @@ private Q_SLOTS:
         const hlp::CompileResult r = hlp::html::writeHtmlHelp(hpj, site);
         QVERIFY2(r.written, qPrintable(r.diagnostics.join('\n')));
         QVERIFY(!QFile::exists(QDir(site).filePath(QStringLiteral("ancien.html"))));
-        QVERIFY(readFile(third).contains("Texte nouveau."));
+        QVERIFY(testfile::read(third).contains("Texte nouveau."));
         QCOMPARE(inode(second), secondBefore);
         QVERIFY(inode(third) != thirdBefore);
         // Nothing hidden is left beside the site.
@@ -112,7 +101,7 @@ private Q_SLOTS:
         const auto putBack = [&] {
             bool ok = QDir(site).removeRecursively();
             for (auto f = earlier.begin(); ok && f != earlier.end(); ++f)
-                ok = QDir().mkpath(QFileInfo(QDir(site).filePath(f.key())).path()) && writeFile(QDir(site).filePath(f.key()), f.value());
+                ok = QDir().mkpath(QFileInfo(QDir(site).filePath(f.key())).path()) && testfile::write(QDir(site).filePath(f.key()), f.value());
             return ok;
         };
         QList<faults::Point> all = faults::record([&] { QVERIFY(hlp::html::writeHtmlHelp(hpj, site).written); });
@@ -149,7 +138,7 @@ private Q_SLOTS:
             QVERIFY(half.add(QStringLiteral("images/a.png"), "png", &error));
             // Abandoned: no commit.
         }
-        QCOMPARE(readFile(QDir(site).filePath(QStringLiteral("index.html"))), QByteArray("avant"));
+        QCOMPARE(testfile::read(QDir(site).filePath(QStringLiteral("index.html"))), QByteArray("avant"));
         QCOMPARE(entries(dir.path()), QStringList{"aide"});
     }
 

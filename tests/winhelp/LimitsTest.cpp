@@ -5,6 +5,7 @@
 #include "winhelp/model/Limits.h"
 #include "winhelp/reader/HlpFileReader.h"
 #include "support/FaultPoints.h"
+#include "support/FileBytes.h"
 #include "support/TestRegistry.h"
 
 #include <QDir>
@@ -16,18 +17,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-bool writeFile(const QString& path, const QByteArray& data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 const QByteArray kHpj = "[OPTIONS]\r\nTITLE=Limites\r\n[FILES]\r\np.rtf\r\n";
 
@@ -87,13 +76,13 @@ private Q_SLOTS:
         QFETCH(QByteArray, keptText);
         QFETCH(QString, warning);
         QTemporaryDir dir;
-        QVERIFY(writeFile(dir.filePath("p.hpj"), kHpj) && writeFile(dir.filePath("p.rtf"), rtf(title, body)));
+        QVERIFY(testfile::write(dir.filePath("p.hpj"), kHpj) && testfile::write(dir.filePath("p.rtf"), rtf(title, body)));
         const hlp::CompileResult r = hlp::HlpCompiler().compile(dir.filePath("p.hpj"));
         QVERIFY2(r.written, qPrintable(r.diagnostics.join('\n')));
         QCOMPARE(r.errorCount, 0);
         QVERIFY2(r.diagnostics.join('\n').contains(warning), qPrintable(r.diagnostics.join('\n')));
         hlp::HlpFile f;
-        QVERIFY2(f.load(readAll(r.hlpPath)), qPrintable(f.problems().join('\n')));
+        QVERIFY2(f.load(testfile::read(r.hlpPath)), qPrintable(f.problems().join('\n')));
         QCOMPARE(f.topics().size(), size_t(2));
         QCOMPARE(f.topics()[0].title, keptTitle);
         QCOMPARE(topicText(f.topics()[0]), keptText);
@@ -106,12 +95,12 @@ private Q_SLOTS:
     void writeFailureKeepsOldHelpFile()
     {
         QTemporaryDir dir;
-        QVERIFY(writeFile(dir.filePath("p.hpj"), kHpj) && writeFile(dir.filePath("p.rtf"), rtf("A", words(200000))));
-        QVERIFY(writeFile(dir.filePath("p.hlp"), "ancienne aide"));
+        QVERIFY(testfile::write(dir.filePath("p.hpj"), kHpj) && testfile::write(dir.filePath("p.rtf"), rtf("A", words(200000))));
+        QVERIFY(testfile::write(dir.filePath("p.hlp"), "ancienne aide"));
         const QList<faults::Point> points = faults::record([&] { QVERIFY(hlp::HlpCompiler().compile(dir.filePath("p.hpj")).written); });
         QVERIFY(points.size() >= 7); // create, several pieces, sync, close, rename
         for (int i = 0; i < points.size(); ++i) {
-            QVERIFY(writeFile(dir.filePath("p.hlp"), "ancienne aide"));
+            QVERIFY(testfile::write(dir.filePath("p.hlp"), "ancienne aide"));
             const auto before = faults::folderBytes(dir.path());
             hlp::CompileResult r;
             {

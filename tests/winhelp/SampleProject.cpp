@@ -2,6 +2,7 @@
 
 #include "publish/core/ProjectBuild.h"
 #include "store/core/HeaderBlock.h"
+#include "support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,12 +28,6 @@ void le32(QByteArray& b, quint32 v)
 {
     le16(b, int(v & 0xFFFF));
     le16(b, int(v >> 16));
-}
-
-bool writeFile(const QString& path, const QByteArray& data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
 }
 
 } // namespace
@@ -206,9 +201,9 @@ QByteArray sampleIcon()
 bool writeDemoPictures(const QString& folder)
 {
     const QDir dir(folder);
-    return writeFile(dir.filePath(QStringLiteral("logo.bmp")), sampleBmp(48, 32, 4))
-        && writeFile(dir.filePath(QStringLiteral("PRINT.BMP")), sampleBmp(24, 24, 24))
-        && writeFile(dir.filePath(QStringLiteral("demo.ico")), sampleIcon());
+    return testfile::write(dir.filePath(QStringLiteral("logo.bmp")), sampleBmp(48, 32, 4))
+        && testfile::write(dir.filePath(QStringLiteral("PRINT.BMP")), sampleBmp(24, 24, 24))
+        && testfile::write(dir.filePath(QStringLiteral("demo.ico")), sampleIcon());
 }
 
 } // namespace hlptest
