@@ -1,5 +1,6 @@
 #include "editor/windows/LienAussi.h"
 
+#include "platform/windows/ListChoice.h"
 #include "store/core/PageOrder.h"
 
 #include <QGuiApplication>
@@ -68,8 +69,7 @@ void TLienAussi::Init(const QStringList& lines)
 
 int TLienAussi::chosenTopic() const
 {
-    const QList<QListWidgetItem*> selected = ListBox1->selectedItems();
-    return selected.isEmpty() ? -1 : ListBox1->row(selected.front());
+    return listchoice::selectedRow(ListBox1);
 }
 
 void TLienAussi::Button1Click()

@@ -1,5 +1,6 @@
 #include "editor/windows/TLstPopUp.h"
 
+#include "platform/windows/ListChoice.h"
 #include "store/core/PopupBlocks.h"
 
 #include <QGuiApplication>
@@ -66,8 +67,7 @@ int TLstPopUp::ItemIndex() const
     // Closed by "Annuler", Escape or the close box: no choice.
     if (result() != QDialog::Accepted)
         return -1;
-    const QList<QListWidgetItem*> chosen = ListBox1->selectedItems();
-    return chosen.isEmpty() ? -1 : ListBox1->row(chosen.first());
+    return listchoice::selectedRow(ListBox1);
 }
 
 void TLstPopUp::Button1Click()

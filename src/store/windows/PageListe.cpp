@@ -1,5 +1,6 @@
 #include "store/windows/PageListe.h"
 
+#include "platform/windows/ListChoice.h"
 #include "store/windows/PageDialogParts.h"
 
 #include <QKeyEvent>
@@ -75,16 +76,14 @@ void TPageListe::exchange(int row, int other)
 
 void TPageListe::SpeedButton3Click()
 {
-    const QList<QListWidgetItem*> selected = ListBox1->selectedItems();
-    const int row = selected.isEmpty() ? -1 : ListBox1->row(selected.front());
+    const int row = listchoice::selectedRow(ListBox1);
     if (row > 0)
         exchange(row, row - 1);
 }
 
 void TPageListe::SpeedButton4Click()
 {
-    const QList<QListWidgetItem*> selected = ListBox1->selectedItems();
-    const int row = selected.isEmpty() ? -1 : ListBox1->row(selected.front());
+    const int row = listchoice::selectedRow(ListBox1);
     if (row >= 0 && row < ListBox1->count() - 1)
         exchange(row, row + 1);
 }
