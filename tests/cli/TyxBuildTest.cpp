@@ -303,6 +303,32 @@ private Q_SLOTS:
         QCOMPARE(int(f.topics().size()), topics);
     }
 
+    // A gap in the topic numbers (a file edited by hand) hid every later topic from the help: the
+    // build closes it in memory, says so, and leaves the project file as it is.
+    void gapInTopicNumbersBuildsEveryTopic()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString whole = dir.filePath(u8("entier.hpa"));
+        const QString gapped = dir.filePath(u8("trou.hpa"));
+        QStringList lines = workedexample::projectLines();
+        QVERIFY(writeProject(whole, lines));
+        QVERIFY(lines.contains(u8("<BLOC0001>")) && lines.contains(u8("</BLOC0001>")));
+        lines.replace(lines.indexOf(u8("<BLOC0001>")), u8("<BLOC0009>"));
+        lines.replace(lines.indexOf(u8("</BLOC0001>")), u8("</BLOC0009>"));
+        QVERIFY(writeProject(gapped, lines));
+        const QByteArray before = testfile::read(gapped);
+        QCOMPARE(tyxbuild({whole}).code, 0);
+        const Run r = tyxbuild({gapped});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY2(r.err.contains(u8("leurs numéros ne se suivent pas")), qPrintable(r.err));
+        hlp::HlpFile a, b;
+        QVERIFY(a.load(testfile::read(dir.filePath(u8("entier.hlp")))));
+        QVERIFY(b.load(testfile::read(dir.filePath(u8("trou.hlp")))));
+        QCOMPARE(b.topics().size(), a.topics().size());
+        QCOMPARE(testfile::read(gapped), before);
+    }
+
     // An output name taken by a folder (or, for the help site, a folder of other files): none of
     // the build's files changes, and nothing says "écrit".
     void writeFailures_data()

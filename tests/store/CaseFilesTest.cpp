@@ -167,6 +167,10 @@ private Q_SLOTS:
         // Stray lines that balance the count, and an open tag the count does not take.
         QTest::newRow("open tag in other letter case")
             << hpj + QStringList{"</BLOC", "<BLOC", "<BLOC", "<BLOc0000>", "1\\", storetest::title("Un"), "a", "</BLOC0000>"} << true << 1;
+        // Pages are reached by number from 0 up to the count: the repair closes the gap.
+        QTest::newRow("gap in the numbers") << hpj + one + storetest::topic(3, "1\\", "Quatre", {"d"}) << true << 2;
+        QTest::newRow("no page 0") << hpj + storetest::topic(2, "1\\", "Trois", {"c"}) + two << true << 2;
+        QTest::newRow("count past the blocks") << hpj + one + QStringList{"<BLOC", "</BLOC"} << true << 1;
         QTest::newRow("popup open tag in other letter case")
             << hpj + one + QStringList{"<popup0000>", storetest::title("P"), "p", "</POPUP0000>"} << true << 1;
     }
@@ -183,6 +187,23 @@ private Q_SLOTS:
         doc.repair(FieldLook(), FieldLook());
         QVERIFY(!doc.altered());
         QCOMPARE(pagesOf(doc).size(), pages);
+    }
+
+    // Topics keep their order and take the numbers from 0; popups keep theirs, which links name.
+    void repairClosesGapsInNumberOrder()
+    {
+        DocumentStore doc;
+        doc.DocumentLines = QStringList{"<HPJ>", "</HPJ>"} + storetest::topic(7, "1\\", "Sept", {"s"})
+            + storetest::popup(4, "P", {"p"}) + storetest::topic(2, "1\\", "Deux", {"d"});
+        doc.countBlocks();
+        QVERIFY(doc.altered());
+        doc.repair(FieldLook(), FieldLook());
+        QVERIFY(!doc.altered());
+        const QMap<int, TopicFields> pages = pagesOf(doc);
+        QCOMPARE(pages.size(), 2);
+        QCOMPARE(pages[0].title, QStringLiteral("Deux"));
+        QCOMPARE(pages[1].title, QStringLiteral("Sept"));
+        QVERIFY(doc.DocumentLines.contains(QStringLiteral("<POPUP0004>")));
     }
 
     // A block whose close tag follows its keyword line has an empty title, and [MAP] says so.

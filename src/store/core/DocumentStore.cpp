@@ -111,6 +111,12 @@ bool DocumentStore::altered() const
             return true;
         (*first)[size_t(n)] = i;
     }
+    // The page keys, the index and the help reach topics by number from 0 up to the count: a block
+    // past a missing number, or a number the count has no block for, hides pages.
+    for (int k = 0; k < MaxBlocks; ++k) {
+        if ((topics[size_t(k)] >= 0) != (k < PageCount))
+            return true;
+    }
     // Every block as the readers see it has its close tag (it cannot hold another: blockExtent
     // ends it before the next block's open tag), and holds no line that the count takes for a
     // tag: an edit would write that line back as text and the count would change.
@@ -239,8 +245,8 @@ void DocumentStore::repair(const FieldLook& title, const FieldLook& body)
 
     // Walk the lines once, cutting them into blocks. A block whose close tag is missing ends
     // before the next tag line; a close tag without its open tag is dropped. The first block of
-    // each number keeps it, as every reader finds the first one; a later one gets a number of its
-    // own after the others, and text between blocks joins the block before it (or stays outside
+    // each number keeps its place, as every reader finds the first one; a later one gets a number of
+    // its own after the others, and text between blocks joins the block before it (or stays outside
     // the blocks, after the project block, when no topic or popup block came before): nothing is
     // lost.
     Kind openKind = Kind::None;
@@ -329,6 +335,16 @@ void DocumentStore::repair(const FieldLook& title, const FieldLook& body)
             blocks.emplace(n, block);
         }
     };
+    // Topics take the numbers from 0 without a gap, in their order (nothing refers to a topic by
+    // its number); popups keep theirs, which the links name.
+    std::map<int, QStringList> numbered;
+    for (auto& [n, block] : topics) {
+        const int k = int(numbered.size());
+        block.first() = topicOpenTag(k);
+        block.last() = topicCloseTag(k);
+        numbered.emplace(k, std::move(block));
+    }
+    topics.swap(numbered);
     renumber(topics, moreTopics, true);
     renumber(popups, morePopups, false);
 
