@@ -161,6 +161,25 @@ private Q_SLOTS:
         QVERIFY(!s.altered());
     }
 
+    // A second block of a number when every number is taken: its lines end the last page as text.
+    void repairWithNoNumberLeftKeepsTheText()
+    {
+        DocumentStore s;
+        s.DocumentLines = QStringList{"<HPJ>", "</HPJ>"};
+        for (int n = 0; n < MaxBlocks; ++n)
+            s.DocumentLines << topic(n, "1\\", "T", {"x"});
+        s.DocumentLines << topic(5, "1\\", "Doublon", {"dernier mot"});
+        s.countBlocks();
+        QVERIFY(s.altered());
+        s.repair(FieldLook{}, FieldLook{});
+        s.countBlocks();
+        QVERIFY(!s.altered());
+        QCOMPARE(s.PageCount, MaxBlocks);
+        const int close = s.DocumentLines.indexOf(topicCloseTag(MaxBlocks - 1));
+        QCOMPARE(s.DocumentLines.mid(close - 4, 4),
+            (QStringList{protectBodyLine(topicOpenTag(5)), "1\\", "Doublon\x01", "dernier mot"}));
+    }
+
     void repairBuildsMissingBlocks()
     {
         DocumentStore s;

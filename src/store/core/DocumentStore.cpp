@@ -328,8 +328,15 @@ void DocumentStore::repair(const FieldLook& title, const FieldLook& body)
     const auto renumber = [](std::map<int, QStringList>& blocks, std::deque<QStringList>& more, bool topic) {
         for (QStringList& block : more) {
             const int n = blocks.empty() ? 0 : blocks.rbegin()->first + 1;
-            if (n >= MaxBlocks)
-                break;
+            if (n >= MaxBlocks) {
+                // No number is left: its lines (tags made text) end the last block, so nothing is lost.
+                QStringList& lastBlock = blocks.rbegin()->second;
+                QStringList text = block.mid(0, block.size() - 1);
+                text.front() = protectBodyLine(text.front());
+                for (qsizetype i = 0; i < text.size(); ++i)
+                    lastBlock.insert(lastBlock.size() - 1, text[i]);
+                continue;
+            }
             block.first() = topic ? topicOpenTag(n) : popupOpenTag(n);
             block.last() = topic ? topicCloseTag(n) : popupCloseTag(n);
             blocks.emplace(n, block);
