@@ -68,13 +68,6 @@ bool isHex(char c)
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-// The bytes the containment looks at; the rest is plain text.
-constexpr std::array<bool, 256> kRtfSpecial = [] {
-    std::array<bool, 256> t{};
-    t['{'] = t['}'] = t['\\'] = true;
-    return t;
-}();
-
 // Characters after the backslash at `i` that its escape takes, or -1 when it is unfinished.
 qsizetype escapeLength(const QByteArray& b, qsizetype i)
 {
@@ -108,20 +101,10 @@ bool containRtf(QByteArray& bytes, qsizetype from, int& depth)
     };
     int d = depth;
     bool groupStart = false; // right after a brace the text opened (and its "\*"): a destination may start there
-    const char* b = bytes.constData(); // read only: a non-const index would check for sharing at each byte
+    // ASCII letters only, as the compiler's reader takes them (the C library's test follows the locale).
     const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
-    const auto named = [](const char* at, qsizetype size, const char* word, qsizetype wordSize) {
-        return size == wordSize && std::memcmp(at, word, size_t(size)) == 0;
-    };
     for (qsizetype i = from; i < n; ++i) {
-        // Runs over the whole topic file: plain text is skipped with one test per byte.
-        if (!kRtfSpecial[static_cast<unsigned char>(b[i])]) {
-            while (i + 1 < n && !kRtfSpecial[static_cast<unsigned char>(b[i + 1])])
-                ++i;
-            groupStart = false;
-            continue;
-        }
-        const char c = b[i];
+        const char c = bytes.at(i);
         if (c == '{') {
             ++d;
             groupStart = true;
@@ -135,18 +118,22 @@ bool containRtf(QByteArray& bytes, qsizetype from, int& depth)
                 --d;
             continue;
         }
+        if (c != '\\') {
+            groupStart = false;
+            continue;
+        }
         const qsizetype take = escapeLength(bytes, i);
         qsizetype word = 0;
-        while (i + 1 + word < n && letter(b[i + 1 + word]))
+        while (i + 1 + word < n && letter(bytes.at(i + 1 + word)))
             ++word;
-        const bool star = take == 1 && b[i + 1] == '*';
+        const bool star = take == 1 && bytes.at(i + 1) == '*';
         // Unfinished, or a destination outside a group of the text's own: it would swallow what
         // follows it (the \page, the next topics); a \bin, whose count of raw bytes could run
         // past the topic; or a \page of its own, which would cut the topic in two. Its backslash
         // becomes a plain one.
-        const char* name = b + i + 1;
-        if (take < 0 || (star && !groupStart) || named(name, word, "page", 4) || named(name, word, "bin", 3)
-            || (word > 0 && !groupStart && hlp::isRtfDestination(QByteArrayView(name, word)))) {
+        const QByteArrayView name(bytes.constData() + i + 1, word);
+        if (take < 0 || (star && !groupStart) || name == "page" || name == "bin"
+            || (word > 0 && !groupStart && hlp::isRtfDestination(name))) {
             change(i, "\\\\", 1);
             groupStart = false;
             continue;

@@ -325,20 +325,23 @@ void DocumentStore::repair(const FieldLook& title, const FieldLook& body)
             loose.append(keptLine(line));
     }
     finish();
-    const auto renumber = [](std::map<int, QStringList>& blocks, std::deque<QStringList>& more, bool topic) {
+    const auto retag = [](QStringList& block, bool topic, int n) {
+        block.first() = topic ? topicOpenTag(n) : popupOpenTag(n);
+        block.last() = topic ? topicCloseTag(n) : popupCloseTag(n);
+    };
+    const auto renumber = [&retag](std::map<int, QStringList>& blocks, std::deque<QStringList>& more, bool topic) {
         for (QStringList& block : more) {
             const int n = blocks.empty() ? 0 : blocks.rbegin()->first + 1;
             if (n >= MaxBlocks) {
                 // No number is left: its lines (tags made text) end the last block, so nothing is lost.
                 QStringList& lastBlock = blocks.rbegin()->second;
-                QStringList text = block.mid(0, block.size() - 1);
-                text.front() = protectBodyLine(text.front());
-                for (qsizetype i = 0; i < text.size(); ++i)
-                    lastBlock.insert(lastBlock.size() - 1, text[i]);
+                const QString close = lastBlock.takeLast();
+                block.removeLast();
+                block.front() = protectBodyLine(block.front());
+                lastBlock << block << close;
                 continue;
             }
-            block.first() = topic ? topicOpenTag(n) : popupOpenTag(n);
-            block.last() = topic ? topicCloseTag(n) : popupCloseTag(n);
+            retag(block, topic, n);
             blocks.emplace(n, block);
         }
     };
@@ -347,8 +350,7 @@ void DocumentStore::repair(const FieldLook& title, const FieldLook& body)
     std::map<int, QStringList> numbered;
     for (auto& [n, block] : topics) {
         const int k = int(numbered.size());
-        block.first() = topicOpenTag(k);
-        block.last() = topicCloseTag(k);
+        retag(block, true, k);
         numbered.emplace(k, std::move(block));
     }
     topics.swap(numbered);
