@@ -131,8 +131,7 @@ bool readHelpPicture(const QByteArray& bytes, HelpPictureInfo& info, int* pictur
     const QByteArray unpacked = unpack(bytes.mid(data, storedSize), info.packing);
     if (unpacked.size() != info.dataSize)
         return fail(why, QStringLiteral("données d'image de %1 octets au lieu de %2").arg(unpacked.size()).arg(info.dataSize));
-    if (info.type != 8)
-        info.pixels = unpacked;
+    info.pixels = unpacked;
     if (hotspotSize > 0 && !readHotspots(bytes, qsizetype(start) + hotspotAt, hotspotSize, info, why))
         return false;
     return true;

@@ -32,7 +32,7 @@ struct HelpPictureInfo {
     qsizetype dataSize = 0;  // bytes of picture data once unpacked
     std::vector<HelpPictureHotspot> hotspots;
     // Bitmaps (type 5 and 6): the palette (RGBQUAD entries) and the unpacked pixels, rows
-    // bottom-up, each padded to 4 bytes.
+    // bottom-up, each padded to 4 bytes. A metafile (type 8): its records, unpacked.
     QByteArray palette;
     QByteArray pixels;
 };

@@ -1,143 +1,12 @@
 #include "winhelp/html/HtmlPictures.h"
 
-#include "winhelp/format/HelpPicture.h"
-#include "winhelp/project/HlpBitmap.h"
+#include "winhelp/render/PictureDecode.h"
 
 #include <QBuffer>
 #include <QFileInfo>
 #include <QImage>
 
 namespace hlp::html {
-
-namespace {
-
-void le16(QByteArray& b, unsigned v)
-{
-    b.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF));
-}
-
-void le32(QByteArray& b, std::uint32_t v)
-{
-    le16(b, v & 0xFFFF);
-    le16(b, v >> 16);
-}
-
-// The .bmp file of a device-independent bitmap, for the image readers.
-QByteArray bmpOf(const Dib& dib)
-{
-    const std::uint32_t offset = 14 + 40 + std::uint32_t(dib.palette.size());
-    QByteArray b;
-    b.reserve(offset + dib.pixels.size());
-    b.append("BM");
-    le32(b, offset + std::uint32_t(dib.pixels.size()));
-    le32(b, 0);
-    le32(b, offset);
-    le32(b, 40);
-    le32(b, std::uint32_t(dib.width));
-    le32(b, std::uint32_t(dib.height));
-    le16(b, 1);
-    le16(b, dib.bits);
-    le32(b, 0);
-    le32(b, std::uint32_t(dib.pixels.size()));
-    le32(b, std::uint32_t(dib.xdpi * 10000 / 254));
-    le32(b, std::uint32_t(dib.ydpi * 10000 / 254));
-    le32(b, std::uint32_t(dib.palette.size() / 4));
-    le32(b, 0);
-    return b + dib.palette + dib.pixels;
-}
-
-// The first bitmap of a .shg or .mrb file.
-bool dibFromContainer(const QByteArray& container, Dib& dib, QString* why)
-{
-    HelpPictureInfo info;
-    if (!readHelpPicture(container, info, nullptr, why))
-        return false;
-    if (info.type == 8) {
-        if (why)
-            *why = QStringLiteral("métafichier");
-        return false;
-    }
-    dib = Dib{};
-    dib.width = info.width;
-    dib.height = info.height;
-    dib.bits = static_cast<unsigned>(info.bitCount);
-    dib.palette = info.palette;
-    dib.pixels = info.pixels;
-    if (dib.palette.isEmpty() && dib.bits <= 8) {
-        // A device bitmap has no palette: the one a device bitmap of the RTF gets.
-        Dib device;
-        dibFromDdb(QByteArray(4, '\0'), 1, 1, info.bitCount, 1, 0, device, nullptr);
-        dib.palette = device.palette;
-    }
-    return true;
-}
-
-enum class Kind { Bitmap, Png, Jpeg, Metafile, Unreadable };
-
-struct Decoded {
-    Kind kind = Kind::Unreadable;
-    QByteArray bytes; // Bitmap: a .bmp file; Png, Jpeg: the file itself
-    QString why;
-};
-
-Decoded decode(const Picture& p)
-{
-    Decoded d;
-    Dib dib;
-    switch (p.source) {
-    case PictureSource::File:
-        if (p.data.startsWith("BM")) {
-            d.kind = Kind::Bitmap;
-            d.bytes = p.data;
-        } else if (p.data.startsWith("lP") || p.data.startsWith("lp")) {
-            if (dibFromContainer(p.data, dib, &d.why)) {
-                d.kind = Kind::Bitmap;
-                d.bytes = bmpOf(dib);
-            } else if (d.why == QLatin1String("métafichier")) {
-                d.kind = Kind::Metafile;
-            }
-        } else if (p.data.startsWith("\x89PNG")) {
-            d.kind = Kind::Png;
-            d.bytes = p.data;
-        } else if (p.data.startsWith("\xFF\xD8")) {
-            d.kind = Kind::Jpeg;
-            d.bytes = p.data;
-        } else if (p.data.startsWith("\xD7\xCD\xC6\x9A") || p.data.startsWith(QByteArray("\x01\x00\x09\x00", 4))
-                   || p.data.startsWith(QByteArray("\x02\x00\x09\x00", 4))) {
-            d.kind = Kind::Metafile; // .wmf, with or without its placeable header
-        } else if (!p.data.isEmpty()) {
-            d.kind = Kind::Bitmap; // any other picture the image readers know
-            d.bytes = p.data;
-        }
-        break;
-    case PictureSource::Dib:
-        if (dibFromPacked(p.data, dib, &d.why)) {
-            d.kind = Kind::Bitmap;
-            d.bytes = bmpOf(dib);
-        }
-        break;
-    case PictureSource::Ddb:
-        if (dibFromDdb(p.data, p.width, p.height, p.ddbBitsPerPixel, p.ddbPlanes, p.ddbWidthBytes, dib, &d.why)) {
-            d.kind = Kind::Bitmap;
-            d.bytes = bmpOf(dib);
-        }
-        break;
-    case PictureSource::Png:
-        d.kind = Kind::Png;
-        d.bytes = p.data;
-        break;
-    case PictureSource::Jpeg:
-        d.kind = Kind::Jpeg;
-        d.bytes = p.data;
-        break;
-    case PictureSource::Metafile:
-        d.kind = Kind::Metafile;
-        break;
-    }
-    return d;
-}
-
-} // namespace
 
 QString pictureAlt(const QString& fileName)
 {
@@ -169,8 +38,8 @@ bool convertPictures(const HelpDocument& document, SiteNames& names, const SiteS
         pic.alt = name.isEmpty() ? QStringLiteral("image %1").arg(i + 1) : pictureAlt(name);
         if (picture.source == PictureSource::File && picture.data.isEmpty())
             continue; // not found or unreadable: said when the project was read
-        const Decoded d = decode(picture);
-        if (d.kind == Kind::Metafile) {
+        const DecodedPicture d = decodePicture(picture);
+        if (d.kind == PictureKind::Metafile) {
             diagnostics.warning(QStringLiteral("l'image %1 de la rubrique %2 est un métafichier Windows, que les navigateurs "
                                                "n'affichent pas ; l'aide HTML montre son nom à sa place.")
                                     .arg(name.isEmpty() ? QStringLiteral("n° %1").arg(i + 1) : quoted(name),
@@ -179,10 +48,10 @@ bool convertPictures(const HelpDocument& document, SiteNames& names, const SiteS
             continue;
         }
         QImage image;
-        if (d.kind != Kind::Unreadable)
-            image.loadFromData(d.bytes, d.kind == Kind::Png ? "PNG" : d.kind == Kind::Jpeg ? "JPEG" : nullptr);
+        if (d.kind != PictureKind::Unreadable)
+            image.loadFromData(d.bytes, d.kind == PictureKind::Png ? "PNG" : d.kind == PictureKind::Jpeg ? "JPEG" : nullptr);
         QByteArray bytes = d.bytes;
-        if (d.kind == Kind::Bitmap && !image.isNull()) {
+        if (d.kind == PictureKind::Bitmap && !image.isNull()) {
             bytes.clear();
             QBuffer buffer(&bytes);
             buffer.open(QIODevice::WriteOnly);
@@ -196,7 +65,7 @@ bool convertPictures(const HelpDocument& document, SiteNames& names, const SiteS
             continue;
         }
         const QString base = name.isEmpty() ? QStringLiteral("image-%1").arg(i + 1) : QFileInfo(name).completeBaseName();
-        pic.file = names.pictureFile(base, d.kind == Kind::Jpeg ? QStringLiteral(".jpg") : QStringLiteral(".png"));
+        pic.file = names.pictureFile(base, d.kind == PictureKind::Jpeg ? QStringLiteral(".jpg") : QStringLiteral(".png"));
         pic.width = image.width();
         pic.height = image.height();
         if (!site(pic.file, bytes))

@@ -1,74 +1,11 @@
 #include "winhelp/html/HtmlTopic.h"
 
+#include "winhelp/model/Macros.h"
+
 #include <QUrl>
 #include <unordered_map>
 
 namespace hlp::html {
-
-namespace {
-
-QList<QByteArray> macroArguments(const QByteArray& macro, QByteArray& name)
-{
-    QList<QByteArray> args;
-    const qsizetype open = macro.indexOf('(');
-    name = (open < 0 ? macro : macro.left(open)).trimmed();
-    if (open < 0)
-        return args;
-    const qsizetype close = macro.lastIndexOf(')');
-    const QByteArray inner = macro.mid(open + 1, (close > open ? close : macro.size()) - open - 1);
-    QByteArray cur;
-    char quote = 0;
-    for (const char c : inner) {
-        if (quote) {
-            if ((quote == '"' && c == '"') || (quote == '`' && c == '\''))
-                quote = 0;
-            else
-                cur += c;
-        } else if (c == '"' || c == '`') {
-            quote = c;
-        } else if (c == ',') {
-            args << cur.trimmed();
-            cur.clear();
-        } else {
-            cur += c;
-        }
-    }
-    if (!cur.trimmed().isEmpty() || !args.isEmpty())
-        args << cur.trimmed();
-    return args;
-}
-
-// Macros written one after the other, split at the ';' outside quotes and parentheses.
-QList<QByteArray> splitMacros(const QByteArray& text)
-{
-    QList<QByteArray> out;
-    QByteArray cur;
-    int depth = 0;
-    char quote = 0;
-    for (const char c : text) {
-        if (quote) {
-            if ((quote == '"' && c == '"') || (quote == '`' && c == '\''))
-                quote = 0;
-        } else if (c == '"' || c == '`') {
-            quote = c;
-        } else if (c == '(') {
-            ++depth;
-        } else if (c == ')') {
-            --depth;
-        } else if (c == ';' && depth <= 0) {
-            if (!cur.trimmed().isEmpty())
-                out << cur.trimmed();
-            cur.clear();
-            continue;
-        }
-        cur += c;
-    }
-    if (!cur.trimmed().isEmpty())
-        out << cur.trimmed();
-    return out;
-}
-
-} // namespace
 
 MacroLink macroLink(const QByteArray& macro, const SiteNames& names, const BrowseNeighbours& browse, const TextCodec* codec)
 {
@@ -88,9 +25,9 @@ MacroLink macroLink(const QByteArray& macro, const SiteNames& names, const Brows
         }
         return leading == 1 ? link : MacroLink{};
     }
-    QByteArray name;
-    const QList<QByteArray> args = macroArguments(macro, name);
-    const QByteArray n = name.toLower();
+    const MacroCall call = parseMacro(macro);
+    const QList<QByteArray>& args = call.args;
+    const QByteArray n = call.lowerName();
     bool numberOk = false;
     if ((n == "jumpid" || n == "ji" || n == "popupid" || n == "pi") && args.size() >= 2) {
         link.topic = names.topic(args[1]);
