@@ -23,6 +23,11 @@ int main(int argc, char** argv)
         std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
         return 0;
     }
+    if (!asked.error.isEmpty()) {
+        const QByteArray text = (asked.error + QLatin1Char('\n')).toLocal8Bit();
+        std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+        return 2;
+    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tyx Plumet"));
@@ -31,6 +36,9 @@ int main(int argc, char** argv)
     if (platformTexts.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&platformTexts);
+
+    if (!asked.helpFile.isEmpty())
+        return showHelpAlone(asked.helpFile, asked.context);
 
     auto splash = std::make_unique<TSplash>();
     splash->showNow();

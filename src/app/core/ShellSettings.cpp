@@ -92,6 +92,10 @@ Settings parse(const QStringList& lines)
     s.wordWrap = readNumbers(line(3), 1)[0] == 1;
     s.hpjEditor = placeFrom(line(4));
     s.popupEditor = placeFrom(line(5));
+    // Written by later versions only: an older file leaves both as they start.
+    const QString preview = line(6).trimmed();
+    s.preview = preview == u"1" ? 1 : preview == u"0" ? 0 : -1;
+    s.outsideViewer = line(7).trimmed() == u"1";
     return s;
 }
 
@@ -105,6 +109,8 @@ QStringList format(const Settings& s)
         QString::number(s.wordWrap ? 1 : 0),
         placeLine(s.hpjEditor),
         placeLine(s.popupEditor),
+        s.preview < 0 ? QString() : QString::number(s.preview),
+        QString::number(s.outsideViewer ? 1 : 0),
     };
 }
 

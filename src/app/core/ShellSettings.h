@@ -1,6 +1,6 @@
 #pragma once
-// The six-line settings file "TyxHelp.ini": parsing with every bound, formatting, and where the file
-// lives. Reading never reports an error (bad values take their bound's replacement); a failed
+// The settings file "TyxHelp.ini" (six lines, and two more for the preview and the help viewer):
+// parsing with every bound, formatting, and where the file lives. Reading never reports an error (bad values take their bound's replacement); a failed
 // write says why.
 #include <QString>
 #include <QStringList>
@@ -28,6 +28,8 @@ struct Settings {
     bool wordWrap = false;
     WindowPlace hpjEditor;
     WindowPlace popupEditor;
+    int preview = -1;           // the preview beside the editor: 1 shown, 0 not, -1 never chosen
+    bool outsideViewer = false; // help files open in an outside viewer instead of the program's own
     bool operator==(const Settings&) const = default;
 };
 
@@ -38,9 +40,9 @@ QList<qint64> readNumbers(const QString& line, int count);
 // The bounds of the remembered windows' SetIni: a left below 5 becomes 330, a top below 70 becomes 70.
 WindowPlace boundedPlace(int left, int top, qint64 colour);
 
-// The six lines, short files and garbage included, with every bound applied.
+// The lines, short files and garbage included, with every bound applied.
 Settings parse(const QStringList& lines);
-// The six lines to write.
+// The lines to write.
 QStringList format(const Settings& s);
 
 inline const QString FileName = QStringLiteral("TyxHelp.ini");

@@ -6,7 +6,17 @@ Request parse(const QStringList& arguments)
 {
     Request r;
     bool optionsEnded = false;
-    for (const QString& a : arguments) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (!optionsEnded && (a == u"--aide" || a == u"--contexte")) {
+            if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty()) {
+                r.error = a == u"--aide" ? QStringLiteral("L'option --aide attend le nom d'un fichier d'aide.")
+                                         : QStringLiteral("L'option --contexte attend un numéro ou une chaîne de contexte.");
+                continue;
+            }
+            (a == u"--aide" ? r.helpFile : r.context) = arguments[++i];
+            continue;
+        }
         if (!optionsEnded && a == u"--") {
             optionsEnded = true;
             continue;
@@ -23,11 +33,15 @@ Request parse(const QStringList& arguments)
         // a dash; an empty one, from a launcher's empty %f, is no name).
         if (a.isEmpty())
             continue;
-        if (r.project.isEmpty())
+        if (a.endsWith(QLatin1String(".hlp"), Qt::CaseInsensitive) && r.helpFile.isEmpty() && r.project.isEmpty())
+            r.helpFile = a;
+        else if (r.project.isEmpty())
             r.project = a;
         else
             r.ignored << a;
     }
+    if (!r.context.isEmpty() && r.helpFile.isEmpty() && r.error.isEmpty())
+        r.error = QStringLiteral("L'option --contexte va avec un fichier d'aide : --aide FICHIER.hlp --contexte N.");
     return r;
 }
 
@@ -35,12 +49,17 @@ QString usage()
 {
     return QStringLiteral(
         "Usage : tyxplumet [--help] [--version] [PROJET.hpa]\n"
+        "        tyxplumet [--aide] AIDE.hlp [--contexte N]\n"
         "\n"
         "Ouvre Tyx Plumet, l'outil d'écriture de fichiers d'aide WinHelp. Le projet d'aide\n"
         "PROJET.hpa, s'il est donné, est ouvert au démarrage comme par la commande « Ouvrir ».\n"
+        "Un fichier d'aide AIDE.hlp s'ouvre seul dans la visionneuse d'aide de Tyx Plumet.\n"
         "\n"
-        "  --help      affiche cette aide\n"
-        "  --version   affiche la version");
+        "  --aide AIDE.hlp   montre le fichier d'aide dans la visionneuse\n"
+        "  --contexte N      à la rubrique de ce numéro de contexte ([MAP]) ou de cette\n"
+        "                    chaîne de contexte (IDH_...)\n"
+        "  --help            affiche cette aide\n"
+        "  --version         affiche la version");
 }
 
 QString version()

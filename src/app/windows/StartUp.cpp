@@ -19,7 +19,9 @@
 #include "tools/windows/TCalendrier.h"
 #include "tools/windows/THorloge.h"
 #include "tools/windows/TPocket.h"
+#include "viewer/windows/HelpViewer.h"
 
+#include <QApplication>
 #include <QToolButton>
 
 std::unique_ptr<TMainForm> createWindows()
@@ -60,4 +62,15 @@ std::unique_ptr<TMainForm> createWindows()
     });
     m->assignHelpContexts();
     return mainForm;
+}
+
+int showHelpAlone(const QString& file, const QString& context)
+{
+    HelpViewer viewer;
+    if (!viewer.openFile(file))
+        return 1;
+    if (!context.isEmpty())
+        viewer.showContext(context);
+    viewer.show();
+    return QApplication::exec();
 }

@@ -54,6 +54,7 @@ TMainForm::TMainForm(QWidget* parent)
     createStatusLine();
     createRecentEntries();
     createHelpKey();
+    createPreview();
     FormCreate();
 
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
@@ -84,6 +85,7 @@ void TMainForm::FormShow()
     StartDirectory = QDir::currentPath();
     qApp->setProperty("helpFile", QDir(StartDirectory).filePath(QStringLiteral("TyxHelp.hlp")));
     ChargeIni();
+    applyPreviewChoice();
 }
 
 void TMainForm::showEvent(QShowEvent* event)
@@ -131,6 +133,7 @@ void TMainForm::attachPagesHlp(TPagesHlp* pages)
     ClientArea->addSubWindow(pagesWindow_);
     pagesWindow_->showMaximized();
     pages->setWordWrap(WordWrap->isChecked()); // the body follows the menu's check mark
+    previewFollowsEditor();
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)

@@ -13,6 +13,7 @@
 
 class QAction;
 class QDialog;
+class QDockWidget;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -40,6 +41,8 @@ class TLienAussi;
 class TPropriete;
 class TLstPopUp;
 class TPopUp;
+class HelpPreview;
+class HelpViewer;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -123,6 +126,23 @@ public:
     // The dialogs made at start-up take the help context of the menu that opens them.
     void assignHelpContexts();
 
+    // The program's help viewer, made at first use; it shows any help file, the program's own
+    // and the project's once built (TMainFormViewer.cpp).
+    HelpViewer* Viewer = nullptr;
+    HelpViewer* helpViewer();
+    // Opens `file` in it at `context` (a [MAP] number or a context string; empty: its contents
+    // topic). False when the file could not be read (said in French).
+    bool viewHelp(const QString& file, const QString& context = {});
+    // Help files go to an outside viewer (Wine's or the desktop's) instead of the program's own.
+    bool OutsideViewer = false;
+    // The preview of the topic being written, beside the editor.
+    QDockWidget* PreviewDock = nullptr;
+    HelpPreview* Preview = nullptr;
+    // The preview's state as the settings keep it: -1 while the author never chose.
+    int PreviewChoice = -1;
+    // The topic of the editor whose context string is `context` ("IDH_..."): the editor shows it.
+    void goToContext(const QByteArray& context);
+
     // Controls.
     QMenuBar* MainMenu = nullptr;
     QToolBar* SpeedPanel = nullptr;
@@ -134,6 +154,7 @@ public:
     // Menus.
     QMenu* Fichier1 = nullptr;
     QMenu* Edition1 = nullptr;
+    QMenu* Affichage1 = nullptr;
     QMenu* Rubriques1 = nullptr;
     QMenu* Projet1 = nullptr;
     QMenu* Compiler1 = nullptr;
@@ -145,6 +166,7 @@ public:
     // Entries.
     QAction* Nouveau1 = nullptr;
     QAction* OpenItem = nullptr;
+    QAction* OuvrirAide1 = nullptr;
     QAction* SaveItem = nullptr;
     QAction* Enregistrersous1 = nullptr;
     QAction* Importer1 = nullptr;
@@ -160,6 +182,8 @@ public:
     QAction* Continuer1 = nullptr;
     QAction* Remplacer1 = nullptr;
     QAction* WordWrap = nullptr;
+    QAction* Apercu1 = nullptr;
+    QAction* VisionneuseExterne1 = nullptr;
     QAction* Prcdent1 = nullptr;
     QAction* Suivant1 = nullptr;
     QAction* Ajouter1 = nullptr;
@@ -219,6 +243,7 @@ public Q_SLOTS:
     // "&Fichier"
     void Nouveau1Click();
     void OpenItemClick();
+    void OuvrirAide1Click();
     void SaveItemClick();
     void Enregistrersous1Click();
     void Importer1Click();
@@ -235,6 +260,9 @@ public Q_SLOTS:
     void Continuer1Click();
     void Remplacer1Click();
     void Retouralaligneauto();
+    // "&Affichage"
+    void Apercu1Click();
+    void VisionneuseExterne1Click();
     // "&Rubriques"
     void Button1Click();
     void Button2Click();
@@ -309,6 +337,15 @@ private:
     void setFileCaption();
     void createRecentEntries();
     void createHelpKey();
+    void createPreview();
+    // The preview is drawn again after every change of the editor's fields and page.
+    void previewFollowsEditor();
+    // The preview's first state: the author's choice, else shown when the window is wide enough.
+    void applyPreviewChoice();
+    // The source the preview draws: the topic on screen as the build would write it.
+    void previewSource(QByteArray& rtf, QString& folder, QStringList& problems, QList<QPoint>& places) const;
+    // The help viewer shows `file` again after a build wrote it, at the topic it showed.
+    void reloadViewer(const QString& file);
     // Open's steps after the dialog: the name takes ".hpa", the file is loaded, the caption follows.
     void openProject(const QString& chosen);
     void rememberProject();

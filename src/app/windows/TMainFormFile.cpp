@@ -213,6 +213,9 @@ void TMainForm::ChargeIni()
         EditHpj->SetIni(s.hpjEditor.left, s.hpjEditor.top, s.hpjEditor.colour);
     if (PopUp)
         PopUp->SetIni(s.popupEditor.left, s.popupEditor.top, s.popupEditor.colour);
+    PreviewChoice = s.preview;
+    OutsideViewer = s.outsideViewer;
+    VisionneuseExterne1->setChecked(OutsideViewer);
 }
 
 void TMainForm::SauveIni()
@@ -243,6 +246,8 @@ void TMainForm::SauveIni()
         PopUp->GetIni(s.popupEditor.left, s.popupEditor.top, colour);
         s.popupEditor.colour = colour;
     }
+    s.preview = PreviewChoice;
+    s.outsideViewer = OutsideViewer;
     // Settings lost without a word would come back wrong at the next start: say so.
     QString error;
     if (!shellsettings::write(QDir::currentPath(), s, &error))

@@ -19,6 +19,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QDialog>
 #include <QStatusBar>
 #include <utility>
@@ -62,7 +63,11 @@ QString TMainForm::ownHtmlHelp() const
 
 void TMainForm::helpOnContext(int context)
 {
-    status(Build.HelpContext(ownHelpFile(), ownHtmlHelp(), context).message);
+    if (OutsideViewer || !QFileInfo::exists(ownHelpFile())) {
+        status(Build.HelpContext(ownHelpFile(), ownHtmlHelp(), context).message);
+        return;
+    }
+    viewHelp(ownHelpFile(), context > 0 ? QString::number(context) : QString());
 }
 
 void TMainForm::assignHelpContexts()

@@ -43,6 +43,8 @@ void TMainForm::createMenus()
         QStringLiteral("Nouveau projet d'aide"), &TMainForm::Nouveau1Click);
     OpenItem = entry(Fichier1, QStringLiteral("OpenItem"), QStringLiteral("&Ouvrir..."), S(Qt::CTRL | Qt::Key_O),
         QStringLiteral("Ouvrir un fichier"), &TMainForm::OpenItemClick);
+    OuvrirAide1 = entry(Fichier1, QStringLiteral("OuvrirAide1"), QStringLiteral("Ouvrir une &aide .hlp..."), S(),
+        QStringLiteral("Montrer un fichier d'aide dans la visionneuse"), &TMainForm::OuvrirAide1Click);
     SaveItem = entry(Fichier1, QStringLiteral("SaveItem"), QStringLiteral("&Enregistrer"), S(Qt::CTRL | Qt::Key_S),
         QStringLiteral("Enregistrer le fichier en cours"), &TMainForm::SaveItemClick);
     Enregistrersous1 = entry(Fichier1, QStringLiteral("Enregistrersous1"), QStringLiteral("Enregistrer &sous..."), S(),
@@ -83,6 +85,16 @@ void TMainForm::createMenus()
         QStringLiteral("Valider retour à la ligne"), &TMainForm::Retouralaligneauto);
     WordWrap->setCheckable(true); // the entry reverses its own mark before the handler runs
     WordWrap->setChecked(true);   // the body wraps until the settings say otherwise: mark and body agree
+
+    Affichage1 = menu(QStringLiteral("Affichage1"), QStringLiteral("Affic&hage"), 3);
+    Apercu1 = entry(Affichage1, QStringLiteral("Apercu1"), QStringLiteral("&Aperçu"), S(Qt::Key_F5),
+        QStringLiteral("Montrer la rubrique telle que le lecteur la verra"), &TMainForm::Apercu1Click);
+    Apercu1->setCheckable(true);
+    VisionneuseExterne1 = entry(Affichage1, QStringLiteral("VisionneuseExterne1"),
+        QStringLiteral("Visionneuse d'aide &externe"), S(),
+        QStringLiteral("Montrer les fichiers d'aide avec WinHelp (Wine) ou la visionneuse du bureau"),
+        &TMainForm::VisionneuseExterne1Click);
+    VisionneuseExterne1->setCheckable(true);
 
     Rubriques1 = menu(QStringLiteral("Rubriques1"), QStringLiteral("&Rubriques"), 8);
     Prcdent1 = entry(Rubriques1, QStringLiteral("Prcdent1"), QStringLiteral("&Précédent           PgUp"), S(),

@@ -4,6 +4,8 @@
 #include "app/windows/ShellPictures.h"
 #include "app/windows/TAboutBox.h"
 #include "publish/core/BuildNames.h"
+#include "publish/core/OwnHelp.h"
+#include "viewer/windows/HelpViewer.h"
 #include "publish/windows/BuildCommands.h"
 #include "publish/windows/CompileJob.h"
 #include "publish/windows/TCompileReport.h"
@@ -207,6 +209,8 @@ void TMainForm::compileFinished(const hlp::CompileResult& result)
         restored = files->revert() ? QStringLiteral(" Les fichiers .hpj et .rtf sont remis tels qu'ils étaient.")
                                    : QString(QLatin1Char(' ') + files->error());
     const QString site = std::exchange(htmlSite_, QString());
+    if (site.isEmpty() && result.written)
+        reloadViewer(result.hlpPath); // the viewer showing this help shows the new one
     if (site.isEmpty())
         status(result.written ? QStringLiteral("Fichier d'aide %1 écrit (%2).").arg(name, topics)
                               : QString(QStringLiteral("Le fichier d'aide %1 n'a pas été écrit : voir les messages.").arg(name) + restored));
@@ -229,7 +233,16 @@ void TMainForm::compileFinished(const hlp::CompileResult& result)
 
 void TMainForm::voirfichierhlp1Click()
 {
-    status(Build.voirfichierhlp1Click(CurrentFileName).message);
+    if (OutsideViewer) {
+        status(Build.voirfichierhlp1Click(CurrentFileName).message);
+        return;
+    }
+    const publish::BuildNames files = publish::buildNames(CurrentFileName);
+    if (!QFileInfo::exists(files.hlp)) {
+        status(QStringLiteral("Le fichier « %1 » n'existe pas encore : créez-le d'abord (F9).").arg(files.hlp));
+        return;
+    }
+    viewHelp(files.hlp);
 }
 
 void TMainForm::Fixerlecompilateur1Click()
@@ -240,19 +253,36 @@ void TMainForm::Fixerlecompilateur1Click()
 
 // ---- Aide ----
 
+// "&Index": the keyword index of the program's own help.
 void TMainForm::HContents()
 {
-    status(Build.HContents(ownHelpFile(), ownHtmlHelp()).message);
+    if (OutsideViewer || !QFileInfo::exists(ownHelpFile())) {
+        status(Build.HContents(ownHelpFile(), ownHtmlHelp()).message);
+        return;
+    }
+    if (viewHelp(ownHelpFile()))
+        Viewer->showIndex();
 }
 
+// "&Rechercher": the full-text search of the program's own help.
 void TMainForm::HSearch()
 {
-    status(Build.HSearch(ownHelpFile(), ownHtmlHelp()).message);
+    if (OutsideViewer || !QFileInfo::exists(ownHelpFile())) {
+        status(Build.HSearch(ownHelpFile(), ownHtmlHelp()).message);
+        return;
+    }
+    if (viewHelp(ownHelpFile()))
+        Viewer->showSearch();
 }
 
+// "&Utiliser l'aide": the topic of the program's own help on how to use a help.
 void TMainForm::HowToUse()
 {
-    status(Build.HowToUse(ownHelpFile(), ownHtmlHelp()).message);
+    if (OutsideViewer || !QFileInfo::exists(ownHelpFile())) {
+        status(Build.HowToUse(ownHelpFile(), ownHtmlHelp()).message);
+        return;
+    }
+    viewHelp(ownHelpFile(), publish::ownhelp::HowToUseContext);
 }
 
 // ---- Utilitaires and A propos ----

@@ -69,4 +69,35 @@ QStringList braceWarnings(const QStringList& documentLines, int pageCount, int p
     return out;
 }
 
+QList<TextProblem> textProblems(const QStringList& body)
+{
+    QList<TextProblem> out;
+    const auto place = [](int line, int column) {
+        return QStringLiteral("ligne %1, colonne %2").arg(line + 1).arg(column + 1);
+    };
+    QList<QPair<int, int>> open; // the braces still open, in order
+    for (int l = 0; l < body.size(); ++l) {
+        const QString& line = body[l];
+        for (int i = 0; i < line.size(); ++i) {
+            const QChar c = line[i];
+            if (c == u'\\') {
+                ++i;
+            } else if (c == u'{') {
+                open.append({l, i});
+            } else if (c == u'}') {
+                if (!open.isEmpty()) {
+                    open.removeLast();
+                    continue;
+                }
+                out.append({l, i, QStringLiteral("Accolade « } » sans « { » avant elle (%1) : elle est écrite comme du texte.").arg(place(l, i))});
+            }
+        }
+    }
+    if (!open.isEmpty())
+        out.append({open.first().first, open.first().second,
+            QStringLiteral("Accolade « { » jamais fermée (%1) : elle est fermée à la fin de la rubrique.")
+                .arg(place(open.first().first, open.first().second))});
+    return out;
+}
+
 } // namespace publish

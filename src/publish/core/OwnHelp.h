@@ -7,6 +7,8 @@
 namespace publish::ownhelp {
 
 inline const QString HlpName = QStringLiteral("TyxHelp.hlp");
+// The topic of the program's help on how to use a help (Aide > Utiliser l'aide).
+inline const QString HowToUseContext = QStringLiteral("IDH_Utiliserlaide");
 // The HTML help built from the same project: a folder with one page per topic.
 inline const QString HtmlFolderName = QStringLiteral("TyxHelp-html");
 

@@ -4,6 +4,8 @@
 #include "platform/core/Cp1252.h"
 #include "platform/core/TextFile.h"
 #include "store/core/Blocks.h"
+#include "store/core/PopupBlocks.h"
+#include "store/core/TopicRecord.h"
 #include "store/core/TextRules.h"
 
 namespace publish {
@@ -115,38 +117,87 @@ QStringList Sommaire(const QStringList& lines, const BlockWalk& walk, int pageCo
     return links;
 }
 
+namespace {
+
+void writePopup(RtfOut& out, const QStringList& lines, const BlockSpan& s, int p)
+{
+    out.line(PopupFootnote(p));
+    int depth = 0;
+    for (int i = s.open + 2; i < s.end; ++i) {
+        // Fixed 10 points here, the body font is not used; the first line is the bold heading.
+        const bool first = i == s.open + 2;
+        out.piece(first ? "\\fs20 \\b " : "\\fs20 ");
+        const bool paragraphEnd = out.escapedLine(lines[i], &depth);
+        out.piece(first ? "\\b0 " : " ");
+        if (paragraphEnd) {
+            out.lineBreak();
+            out.piece("\\par ");
+        }
+    }
+    out.piece(QByteArray(depth, '}'));
+    out.lineBreak();
+    out.line("\\par \\page ");
+    out.line("\\par }");
+}
+
+Selectors selectors(const store::FieldLook& title, const store::FieldLook& body)
+{
+    Selectors sel{SizeSelector(title.fontSize), SizeSelector(body.fontSize), {}, ColourCode(title.fontColour)};
+    sel.bodyPiece = (sel.bodySize + QLatin1Char(' ')).toLatin1();
+    return sel;
+}
+
+} // namespace
+
 void EcritPopUp(RtfOut& out, const QStringList& lines, const BlockWalk& walk, int popupCount)
 {
     for (int p = 0; p < popupCount; ++p) {
         const BlockSpan s = walk.popup(p);
         if (!s.found())
             break;
-        out.line(PopupFootnote(p));
-        int depth = 0;
-        for (int i = s.open + 2; i < s.end; ++i) {
-            // Fixed 10 points here, the body font is not used; the first line is the bold heading.
-            const bool first = i == s.open + 2;
-            out.piece(first ? "\\fs20 \\b " : "\\fs20 ");
-            const bool paragraphEnd = out.escapedLine(lines[i], &depth);
-            out.piece(first ? "\\b0 " : " ");
-            if (paragraphEnd) {
-                out.lineBreak();
-                out.piece("\\par ");
-            }
-        }
-        out.piece(QByteArray(depth, '}'));
-        out.lineBreak();
-        out.line("\\par \\page ");
-        out.line("\\par }");
+        writePopup(out, lines, s, p);
     }
+}
+
+QByteArray topicRtf(const QStringList& documentLines, int page, const store::TopicFields& fields, int pageCount,
+    const store::FieldLook& title, const store::FieldLook& body)
+{
+    const QStringList block = store::topicBlock(page, fields);
+    RtfOut out;
+    for (const QString& l : RtfHeader())
+        out.line(l);
+    if (!block.isEmpty()) {
+        // Topic 0 ends with the contents links, which name every topic.
+        QStringList contents;
+        if (page == 0)
+            contents = Sommaire(documentLines, BlockWalk(documentLines), pageCount, body);
+        writeTopic(out, block, BlockSpan{0, int(block.size()) - 1, true}, contents, page, selectors(title, body));
+    }
+    out.line("\\par }");
+    if (block.isEmpty())
+        return out.take();
+    // The popups the text opens, each once, found by their tags without walking every block.
+    QList<int> popups;
+    for (const QString& line : fields.body) {
+        int n = -1;
+        for (qsizetype at = store::findHiddenLink(line, 0, n); at >= 0; at = store::findHiddenLink(line, at + 1, n))
+            if (!popups.contains(n))
+                popups << n;
+    }
+    for (const int p : popups) {
+        const int open = store::findTag(documentLines, store::popupOpenTag(p));
+        if (open < 0)
+            continue;
+        const store::Extent e = store::blockExtent(documentLines, open, store::popupCloseTag(p));
+        writePopup(out, documentLines, BlockSpan{open, e.contentEnd, e.closed}, p);
+    }
+    return out.take();
 }
 
 QByteArray RtfBytes(const QStringList& documentLines, int pageCount, int popupCount, const store::FieldLook& title,
     const store::FieldLook& body)
 {
-    Selectors sel{SizeSelector(title.fontSize), SizeSelector(body.fontSize), {}, ColourCode(title.fontColour)};
-    sel.bodyPiece = (sel.bodySize + QLatin1Char(' ')).toLatin1();
-
+    const Selectors sel = selectors(title, body);
     const BlockWalk walk(documentLines);
     const QStringList contents = Sommaire(documentLines, walk, pageCount, body);
 

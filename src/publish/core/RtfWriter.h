@@ -5,6 +5,7 @@
 // only read, never changed.
 #include "publish/core/BlockWalk.h"
 #include "store/core/HeaderBlock.h"
+#include "store/core/TopicRecord.h"
 
 #include <QByteArray>
 #include <QString>
@@ -47,6 +48,12 @@ QStringList Sommaire(const QStringList& lines, const BlockWalk& walk, int pageCo
 
 // Writes popups 0 .. popupCount-1 (up to the first missing number) as popup topics.
 void EcritPopUp(RtfOut& out, const QStringList& lines, const BlockWalk& walk, int popupCount);
+
+// The topic file of one topic as the build writes it, for a preview: the header, the topic from
+// its fields (page `page`, with its see-also, and after topic 0 the contents links of
+// `documentLines`), then every popup its text links to. Empty of topics when the title is blank.
+QByteArray topicRtf(const QStringList& documentLines, int page, const store::TopicFields& fields, int pageCount,
+    const store::FieldLook& title, const store::FieldLook& body);
 
 // The whole topic file: code page 1252, lines ended by CR LF.
 QByteArray RtfBytes(const QStringList& documentLines, int pageCount, int popupCount, const store::FieldLook& title,

@@ -343,6 +343,11 @@ void HelpViewer::openOther()
         openFile(name);
 }
 
+PopupWindow* HelpViewer::popupWindow() const
+{
+    return popup_.data();
+}
+
 QWidget* HelpViewer::secondaryWindow(const QByteArray& name) const
 {
     return windows_.value(name.toUpper()).data();

@@ -68,7 +68,7 @@ public:
     QToolButton* PrintBtn = nullptr;
     QToolButton* CopyBtn = nullptr;
     // The popup open now, if any.
-    PopupWindow* popupWindow() const { return popup_; }
+    PopupWindow* popupWindow() const;
     // A secondary window by name (letter case ignored), if it is open.
     QWidget* secondaryWindow(const QByteArray& name) const;
 

@@ -22,7 +22,13 @@ TopicView::TopicView(QWidget* parent)
     Region->hide();
     Text = browser(QStringLiteral("Text"));
     Text->setFrameShape(QFrame::NoFrame);
+    // The line under the region, as the viewers of the format draw it.
+    rule_ = new QFrame(this);
+    rule_->setFrameShape(QFrame::HLine);
+    rule_->setFrameShadow(QFrame::Plain);
+    rule_->hide();
     layout->addWidget(Region);
+    layout->addWidget(rule_);
     layout->addWidget(Text, 1);
     setFocusProxy(Text);
 }
@@ -44,6 +50,7 @@ void TopicView::showTopic(hlp::HelpRenderer& renderer, int topic)
 {
     renderer.render(topic, *Region->document(), *Text->document());
     Region->setVisible(!Region->document()->isEmpty());
+    rule_->setVisible(!Region->isHidden());
     fitRegion();
     Text->verticalScrollBar()->setValue(0);
     Text->horizontalScrollBar()->setValue(0);
@@ -57,6 +64,7 @@ void TopicView::clear()
     Region->clear();
     Text->clear();
     Region->hide();
+    rule_->hide();
 }
 
 void TopicView::setColours(const QColor& text, const QColor& region)
@@ -75,7 +83,7 @@ void TopicView::setColours(const QColor& text, const QColor& region)
 
 void TopicView::fitRegion()
 {
-    if (!Region->isVisible())
+    if (Region->isHidden())
         return;
     Region->document()->setTextWidth(qMax(50, width()));
     const int height = int(Region->document()->size().height()) + 2;

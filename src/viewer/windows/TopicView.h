@@ -8,6 +8,7 @@
 #include <QPoint>
 #include <QWidget>
 
+class QFrame;
 class QTextBrowser;
 
 class TopicView : public QWidget {
@@ -41,6 +42,7 @@ private:
     void fitRegion();
     void anchorClicked(QTextBrowser* from, const QString& href);
 
+    QFrame* rule_ = nullptr;
     QPoint lastPress_;
     bool byMouse_ = false;
 };
