@@ -101,9 +101,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("to");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("2 to 3") << 2 << 3 << QStringList{"Milieu", "ligne b1", "ligne b2", "Fin", "ligne c"};
+        // As the reader sees them: lines without a paragraph mark join, topic 0 lists the others.
+        QTest::newRow("2 to 3") << 2 << 3 << QStringList{"Milieu", "ligne b1ligne b2", "Fin", "ligne c"};
         QTest::newRow("all pages") << 0 << 0
-                                   << QStringList{"Accueil", "ligne a", "Milieu", "ligne b1", "ligne b2", "Fin", "ligne c"};
+                                   << QStringList{"Accueil", "ligne a", "Milieu", "Fin", "Milieu", "ligne b1ligne b2", "Fin", "ligne c"};
         QTest::newRow("last only") << 3 << 3 << QStringList{"Fin", "ligne c"};
     }
     void printsTheTopicsOfTheRange()
@@ -118,7 +119,7 @@ private Q_SLOTS:
         printing.printer().setOutputFileName(dir.filePath("sortie.pdf"));
         int min = -1, max = -1;
         prompts.dialogs << pages(from, to, &min, &max);
-        printing.Imprimer(nullptr, threeTopics(), 3, store::FieldLook{});
+        printing.Imprimer(nullptr, threeTopics(), 3, store::FieldLook{}, store::FieldLook{});
         QCOMPARE(prompts.shownDialogs, QStringList{"PrintDialog1"});
         QCOMPARE(min, 1);
         QCOMPARE(max, 3);
@@ -126,21 +127,26 @@ private Q_SLOTS:
         QVERIFY(prompts.asked.isEmpty());
     }
 
-    void emptyLineAfterEachTopic()
+    void eachTopicStartsAPageAsTheReaderSeesIt()
     {
         ScriptedPrompts prompts;
         QTemporaryDir dir;
         Printing printing;
         printing.printer().setOutputFormat(QPrinter::PdfFormat);
         printing.printer().setOutputFileName(dir.filePath("p.pdf"));
-        prompts.dialogs << pages(1, 2);
-        printing.Imprimer(nullptr, threeTopics(), 3, store::FieldLook{});
-        // -layout keeps the vertical room: the empty row between two topics stays an empty line.
+        prompts.dialogs << pages(1, 1);
+        const QStringList lines = topic(0, "Seule", {"\\b Gras\\b0  et {\\ul mot}{\\v Pp0000}\u00B6", "\\qc Centre\u00B6"});
+        printing.Imprimer(nullptr, lines, 1, store::FieldLook{}, store::FieldLook{});
+        // The markup is drawn, not printed.
+        QCOMPARE(pdfLines(dir.filePath("p.pdf")), (QStringList{"Seule", "Gras et mot", "Centre"}));
         QProcess p;
         p.start("pdftotext", {"-layout", dir.filePath("p.pdf"), "-"});
         QVERIFY(p.waitForFinished(20000));
         const QString text = QString::fromUtf8(p.readAllStandardOutput());
-        QVERIFY2(QRegularExpression("ligne a *\\n *\\n *Milieu").match(text).hasMatch(), qPrintable(text));
+        QVERIFY2(QRegularExpression("\\n {20,}Centre").match(text).hasMatch(), qPrintable(text));
+        prompts.dialogs << pages(1, 3);
+        printing.Imprimer(nullptr, threeTopics(), 3, store::FieldLook{}, store::FieldLook{});
+        QCOMPARE(pdfPages(dir.filePath("p.pdf")), 3);
     }
 
     void rangeIsKeptAndCancelPrintsNothing()
@@ -151,7 +157,7 @@ private Q_SLOTS:
         printing.printer().setOutputFormat(QPrinter::PdfFormat);
         printing.printer().setOutputFileName(dir.filePath("a.pdf"));
         prompts.dialogs << pages(2, 3);
-        printing.Imprimer(nullptr, threeTopics(), 3, store::FieldLook{});
+        printing.Imprimer(nullptr, threeTopics(), 3, store::FieldLook{}, store::FieldLook{});
         QFile::remove(dir.filePath("a.pdf"));
         int shownFrom = 0, shownTo = 0;
         prompts.dialogs << [&](QDialog& dialog) {
@@ -160,7 +166,7 @@ private Q_SLOTS:
                 shownTo = d.findChild<QSpinBox*>("to")->value();
             });
         };
-        printing.Imprimer(nullptr, threeTopics(), 3, store::FieldLook{});
+        printing.Imprimer(nullptr, threeTopics(), 3, store::FieldLook{}, store::FieldLook{});
         QCOMPARE(shownFrom, 2);
         QCOMPARE(shownTo, 3);
         QVERIFY(!QFile::exists(dir.filePath("a.pdf")));
@@ -189,16 +195,18 @@ private Q_SLOTS:
         printing.printer().setOutputFileName(dir.filePath("l.pdf"));
         QStringList body;
         for (int i = 0; i < 150; ++i)
-            body << QStringLiteral("ligne%1").arg(i, 3, 10, QLatin1Char('0'));
+            body << QStringLiteral("ligne%1").arg(i, 3, 10, QLatin1Char('0')) + store::ParagraphMark;
         QString word;
         for (int i = 0; i < 60; ++i)
             word += QStringLiteral("mot%1").arg(i, 2, 10, QLatin1Char('0'));
         body << word;
         prompts.dialogs << pages(1, 1);
-        printing.Imprimer(nullptr, topic(0, "Long", body), 1, store::FieldLook{});
+        printing.Imprimer(nullptr, topic(0, "Long", body), 1, store::FieldLook{}, store::FieldLook{});
         QVERIFY(pdfPages(dir.filePath("l.pdf")) >= 2);
         const QStringList got = pdfLines(dir.filePath("l.pdf"));
-        QCOMPARE(got.mid(0, 151), QStringList{"Long"} + body.mid(0, 150));
+        QStringList shown = body.mid(0, 150);
+        shown.replaceInStrings(QString(store::ParagraphMark), QString());
+        QCOMPARE(got.mid(0, 151), QStringList{"Long"} + shown);
         // The line wider than the page: broken after the last character that fits, nothing lost.
         QVERIFY(got.size() > 152);
         QCOMPARE(got.mid(151).join(QString()), word);

@@ -155,7 +155,8 @@ void TMainForm::Imprimer1Click()
     editorCommand([this] {
         PagesHlp->EcritFiche();
         const auto& d = PagesHlp->doc();
-        Printer.Imprimer(this, d.DocumentLines, d.PageCount, PagesHlp->bodyLook());
+        Printer.Imprimer(this, d.DocumentLines, d.PageCount, PagesHlp->titleLook(), PagesHlp->bodyLook(),
+            CurrentFileName.isEmpty() ? StartDirectory : QFileInfo(CurrentFileName).absolutePath());
     });
 }
 

@@ -3,7 +3,14 @@
 #include "platform/windows/ColourWords.h"
 #include "platform/windows/Prompts.h"
 #include "publish/core/PrintLayout.h"
+#include "publish/core/RtfWriter.h"
 #include "publish/core/TextExport.h"
+#include "store/core/BlockWalk.h"
+#include "store/core/TopicRecord.h"
+#include "winhelp/model/Diagnostics.h"
+#include "winhelp/project/RtfReader.h"
+#include "winhelp/render/HelpRenderer.h"
+#include "winhelp/render/PictureDecode.h"
 
 #include <QFontMetrics>
 #include <QHash>
@@ -11,6 +18,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QTextDocument>
 #include <array>
 
 Printing::Printing() = default;
@@ -45,14 +53,81 @@ bool Printing::choose(QWidget* parent, int pageCount)
     return prompts().showModal(dialog) == QDialog::Accepted;
 }
 
-void Printing::Imprimer(QWidget* parent, const QStringList& lines, int pageCount, const store::FieldLook& body)
+void Printing::Imprimer(QWidget* parent, const QStringList& lines, int pageCount, const store::FieldLook& title,
+    const store::FieldLook& body, const QString& folder)
 {
     if (!choose(parent, qMax(1, pageCount)))
         return;
     const bool range = printer().printRange() == QPrinter::PageRange;
     const int from = range ? printer().fromPage() : 1;
     const int to = range ? printer().toPage() : pageCount;
-    print(parent, body, publish::topicPrintLines(lines, from, to));
+    // The dialog's page range is the topics' numbers, not the printer's pages.
+    printer().setPrintRange(QPrinter::AllPages);
+    QString error;
+    if (!printTopics(printer(), lines, from, to, pageCount, title, body, folder, &error))
+        prompts().tell(parent, error, Prompts::Kind::Error);
+    if (range) {
+        printer().setPrintRange(QPrinter::PageRange);
+        printer().setFromTo(from, to);
+    }
+}
+
+bool Printing::printTopics(QPrinter& printer, const QStringList& lines, int from, int to, int pageCount,
+    const store::FieldLook& title, const store::FieldLook& body, const QString& folder, QString* error)
+{
+    QTextDocument doc;
+    const store::BlockWalk walk(lines);
+    bool first = true;
+    for (int n = qMax(1, from) - 1; n < qMin(to, pageCount); ++n) {
+        const store::BlockSpan s = walk.topic(n);
+        if (!s.found())
+            break; // a missing number ends the range, as the walk over topics does
+        const store::TopicFields fields = store::readTopic(lines, s.open, store::topicCloseTag(n));
+        // The same path as the build and the preview: the topic's RTF, the compiler's reader, the model.
+        hlp::HelpDocument model;
+        hlp::HelpProject project;
+        hlp::Diagnostics diagnostics;
+        hlp::RtfReader(model, diagnostics).read(publish::topicRtf(lines, n, fields, pageCount, title, body), QStringLiteral("impression"));
+        hlp::readPictureFiles(model, folder);
+        hlp::HelpRenderer renderer(model, project);
+        if (first)
+            renderer.renderWhole(0, doc);
+        else
+            renderer.append(0, doc, true);
+        first = false;
+    }
+    QPainter p;
+    if (!p.begin(&printer)) {
+        if (error)
+            *error = QString::fromUtf8("L'impression n'a pas pu commencer : l'imprimante ou le fichier choisi "
+                                       "n'est pas disponible.");
+        return false;
+    }
+    // The text is laid out as on the screen and drawn larger at the printer's resolution, cut into
+    // pages of the printable area without splitting a line.
+    const double sx = printer.logicalDpiX() / 96.0;
+    const double sy = printer.logicalDpiY() / 96.0;
+    const QSizeF page(printer.width() / sx, printer.height() / sy);
+    doc.setPageSize(page);
+    p.scale(sx, sy);
+    for (int i = 0; i < doc.pageCount(); ++i) {
+        if (i > 0 && !printer.newPage()) {
+            if (error)
+                *error = QString::fromUtf8("L'impression s'est arrêtée : l'imprimante n'a pas accepté une nouvelle page.");
+            p.end();
+            return false;
+        }
+        p.save();
+        p.translate(0, -i * page.height());
+        doc.drawContents(&p, QRectF(QPointF(0, i * page.height()), page));
+        p.restore();
+    }
+    if (!p.end()) {
+        if (error)
+            *error = QString::fromUtf8("L'impression n'a pas pu se terminer.");
+        return false;
+    }
+    return true;
 }
 
 void Printing::ImpTitres(QWidget* parent, const QStringList& lines, int pageCount, const store::FieldLook& body)

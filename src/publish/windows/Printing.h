@@ -1,7 +1,8 @@
 #pragma once
 // "&Imprimer...", "Imprimer &titres et numéros" and "&Configuration imprimante...": one printer for
-// the whole run, chosen in the platform's print dialog (shown through the modal seam) and written to
-// as a text stream in the body's font.
+// the whole run, chosen in the platform's print dialog (shown through the modal seam). Topics print
+// as the reader sees them (drawn by the help viewer's renderer); the titles list is written as a
+// text stream in the body's font.
 #include "store/core/HeaderBlock.h"
 
 #include <QString>
@@ -21,12 +22,17 @@ public:
 
     // Topics by the dialog's page fields (context numbers, 1 to `pageCount`); "all pages" prints
     // every topic. The fields keep the last range typed. The topic on screen prints as last stored.
-    void Imprimer(QWidget* parent, const QStringList& lines, int pageCount, const store::FieldLook& body);
+    // Each topic starts a page; `folder` holds the pictures the text names.
+    void Imprimer(QWidget* parent, const QStringList& lines, int pageCount, const store::FieldLook& title,
+        const store::FieldLook& body, const QString& folder = {});
     // The titles list with context numbers; the dialog only chooses the printer.
     void ImpTitres(QWidget* parent, const QStringList& lines, int pageCount, const store::FieldLook& body);
     // The platform's printer set-up (paper, orientation), kept for the next print.
     void Configurationimprimante(QWidget* parent);
 
+    // Prints topics `from` to `to` (context numbers) as the help shows them; false with the reason.
+    static bool printTopics(QPrinter& printer, const QStringList& lines, int from, int to, int pageCount,
+        const store::FieldLook& title, const store::FieldLook& body, const QString& folder, QString* error);
     // Prints `lines` in `look`'s font and colour; false with the reason in `error`.
     static bool printLines(QPrinter& printer, const store::FieldLook& look, const QStringList& lines, QString* error);
 

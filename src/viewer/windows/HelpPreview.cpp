@@ -5,11 +5,8 @@
 #include "viewer/windows/TopicView.h"
 #include "winhelp/model/Diagnostics.h"
 #include "winhelp/project/RtfReader.h"
+#include "winhelp/render/PictureDecode.h"
 
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QListWidget>
 #include <QTextBrowser>
 #include <QTimer>
@@ -77,33 +74,7 @@ void HelpPreview::refreshNow()
     help->project.folder = source.folder;
     hlp::Diagnostics diagnostics;
     hlp::RtfReader(help->document, diagnostics).read(source.rtf, QStringLiteral("aperçu"));
-    // The pictures the text names, from the project's folder.
-    const QDir folder(source.folder);
-    for (hlp::Picture& p : help->document.pictures) {
-        if (p.source != hlp::PictureSource::File || !p.data.isEmpty() || source.folder.isEmpty())
-            continue;
-        QString name = QString::fromLatin1(p.name);
-        name.replace(QLatin1Char('\\'), QLatin1Char('/'));
-        QString path = folder.filePath(name);
-        if (!QFileInfo::exists(path)) {
-            for (const QString& entry : folder.entryList(QDir::Files))
-                if (entry.compare(QFileInfo(name).fileName(), Qt::CaseInsensitive) == 0)
-                    path = folder.filePath(entry);
-        }
-        const QFileInfo info(path);
-        if (!info.isFile())
-            continue;
-        PictureFile& cached = pictures_[path.toLower()];
-        const qint64 modified = info.lastModified().toMSecsSinceEpoch();
-        if (cached.bytes.isEmpty() || cached.modified != modified) {
-            QFile f(path);
-            if (!f.open(QIODevice::ReadOnly))
-                continue;
-            cached.bytes = f.readAll();
-            cached.modified = modified;
-        }
-        p.data = cached.bytes;
-    }
+    hlp::readPictureFiles(help->document, source.folder);
     // The topic is the first one; the popups it opens follow it.
     session_ = std::make_shared<viewer::HelpSession>(help, QString());
     renderer_ = std::make_unique<hlp::HelpRenderer>(session_->help().document, session_->help().project);

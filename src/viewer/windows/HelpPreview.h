@@ -6,7 +6,6 @@
 // pair up, unknown control words) are listed above the topic, each leading to its place.
 #include "winhelp/render/HelpRenderer.h"
 
-#include <QHash>
 #include <QPoint>
 #include <QPointer>
 #include <QStringList>
@@ -70,9 +69,4 @@ private:
     std::shared_ptr<viewer::HelpSession> session_;
     std::unique_ptr<hlp::HelpRenderer> renderer_;
     QPointer<PopupWindow> popup_;
-    struct PictureFile {
-        qint64 modified = 0;
-        QByteArray bytes;
-    };
-    QHash<QString, PictureFile> pictures_; // by lower-cased path, read again only when changed
 };

@@ -103,7 +103,7 @@ HelpViewer::HelpViewer(QWidget* parent)
         [this] { browsePrevious(); });
     NextBtn = button(QStringLiteral("NextBtn"), QStringLiteral("&»"), QStringLiteral("Rubrique suivante de la série"),
         [this] { browseNext(); });
-    PrintBtn = button(QStringLiteral("PrintBtn"), QStringLiteral("Im&primer"), QStringLiteral("Imprimer la rubrique"),
+    PrintBtn = button(QStringLiteral("PrintBtn"), QStringLiteral("I&mprimer"), QStringLiteral("Imprimer la rubrique"),
         [this] { printTopic(); });
     CopyBtn = button(QStringLiteral("CopyBtn"), QStringLiteral("&Copier"), QStringLiteral("Copier la rubrique"),
         [this] { copyTopic(); });
@@ -120,12 +120,18 @@ QToolButton* HelpViewer::button(const QString& name, const QString& caption, con
 {
     auto* b = new QToolButton(this);
     b->setObjectName(name);
-    b->setText(caption);
     b->setToolTip(hint);
     b->setStatusTip(hint);
     b->setFocusPolicy(Qt::NoFocus); // the keys stay with the text and its hot spots
     b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    connect(b, &QToolButton::clicked, this, handler);
+    auto* action = new QAction(caption, b);
+    // The underlined letter with Alt, wherever the focus is in the window.
+    const qsizetype amp = caption.indexOf(QLatin1Char('&'));
+    if (amp >= 0 && amp + 1 < caption.size())
+        action->setShortcut(QKeySequence(QStringLiteral("Alt+") + caption.at(amp + 1).toUpper()));
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, handler);
+    b->setDefaultAction(action);
     return b;
 }
 
@@ -208,12 +214,12 @@ void HelpViewer::updateButtons()
 {
     const bool open = session_ != nullptr;
     for (QToolButton* b : {ContentsBtn, IndexBtn, SearchBtn, PrintBtn, CopyBtn})
-        b->setEnabled(open);
-    BackBtn->setEnabled(history_.canGoBack());
-    ForwardBtn->setEnabled(history_.canGoForward());
+        b->defaultAction()->setEnabled(open);
+    BackBtn->defaultAction()->setEnabled(history_.canGoBack());
+    ForwardBtn->defaultAction()->setEnabled(history_.canGoForward());
     const hlp::BrowseNeighbours n = open ? session_->browse(current_) : hlp::BrowseNeighbours{};
-    PrevBtn->setEnabled(n.previous >= 0);
-    NextBtn->setEnabled(n.next >= 0);
+    PrevBtn->defaultAction()->setEnabled(n.previous >= 0);
+    NextBtn->defaultAction()->setEnabled(n.next >= 0);
 }
 
 void HelpViewer::display(int topic, bool record)

@@ -4,6 +4,10 @@
 #include "winhelp/project/HlpBitmap.h"
 #include "winhelp/render/MetafileImage.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
 namespace hlp {
 
 namespace {
@@ -160,6 +164,33 @@ QImage pictureImage(const Picture& picture)
         break;
     }
     return image;
+}
+
+void readPictureFiles(HelpDocument& document, const QString& folder)
+{
+    if (folder.isEmpty())
+        return;
+    const QDir dir(folder);
+    QStringList entries;
+    for (Picture& p : document.pictures) {
+        if (p.source != PictureSource::File || !p.data.isEmpty() || p.name.isEmpty())
+            continue;
+        QString name = QString::fromLatin1(p.name);
+        name.replace(QLatin1Char('\\'), QLatin1Char('/'));
+        QString path = dir.filePath(name);
+        if (!QFileInfo(path).isFile()) {
+            if (entries.isEmpty())
+                entries = dir.entryList(QDir::Files);
+            const QString wanted = QFileInfo(name).fileName();
+            path.clear();
+            for (const QString& entry : entries)
+                if (entry.compare(wanted, Qt::CaseInsensitive) == 0)
+                    path = dir.filePath(entry);
+        }
+        QFile f(path);
+        if (!path.isEmpty() && f.open(QIODevice::ReadOnly))
+            p.data = f.readAll();
+    }
 }
 
 } // namespace hlp

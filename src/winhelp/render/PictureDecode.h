@@ -27,4 +27,8 @@ DecodedPicture decodePicture(const Picture& picture);
 // The picture as an image, metafiles drawn; a null image when it cannot be shown.
 QImage pictureImage(const Picture& picture);
 
+// Reads the files the text names ({bmc name}) from `folder`, letter case aside, into the pictures
+// that have no bytes yet; a file that is not there stays without (its name is drawn instead).
+void readPictureFiles(HelpDocument& document, const QString& folder);
+
 } // namespace hlp
