@@ -156,14 +156,12 @@ void HelpReader::nameTopics(const QByteArray& contentsFile)
     for (const WindowDef& w : m_project.windows)
         for (const QByteArray& m : w.macros)
             gatherNames(m);
-    for (const Topic& topic : topics) {
+    for (const Topic& topic : topics)
         for (const QByteArray& m : topic.macros)
             gatherNames(m);
-        for (const Paragraph& p : topic.paragraphs)
-            for (const Item& item : p.items)
-                if (item.kind == ItemKind::HotspotBegin && item.link == LinkKind::Macro)
-                    gatherNames(item.text);
-    }
+    for (const QByteArray& m : m_hotspotMacros)
+        gatherNames(m);
+    m_hotspotMacros.clear();
     for (const Picture& picture : m_doc.pictures)
         for (const PictureHotspot& h : picture.hotspots) {
             if (h.link == LinkKind::Macro)
@@ -178,18 +176,26 @@ void HelpReader::nameTopics(const QByteArray& contentsFile)
     // Names authors make of titles.
     for (size_t t = 0; t < topics.size(); ++t) {
         const QByteArray& title = topics[t].title;
-        if (hashesOf[t].empty() || title.isEmpty())
+        const auto& hashes = hashesOf[t];
+        auto named = [&]() { return std::all_of(hashes.begin(), hashes.end(), [this](const auto& h) { return m_names.contains(h.second); }); };
+        if (title.isEmpty() || named())
             continue;
-        QList<QByteArray> forms;
         const QByteArray joined = portable(title, m_project.textCharset == 0);
         QByteArray each = title; // every other character as '_'
         for (char& c : each)
             if (!isPortableContextChar(c))
                 c = '_';
-        forms << joined << QByteArray(joined).replace('_', "") << title << each;
-        for (const QByteArray& form : forms)
-            for (const char* prefix : {"", "IDH_", "HELPID_", "HID_", "IDH"})
+        const QByteArray forms[] = {joined, QByteArray(joined).replace('_', ""), title, each};
+        bool done = false;
+        for (const QByteArray& form : forms) {
+            for (const char* prefix : {"", "IDH_", "HELPID_", "HID_", "IDH"}) {
                 offerName(QByteArray(prefix) + form);
+                if ((done = named()))
+                    break;
+            }
+            if (done)
+                break;
+        }
     }
 
     // Each topic takes the names found, those at its start first; a topic without any is named
