@@ -5,6 +5,8 @@
 #include "winhelp/format/CntFile.h"
 #include "winhelp/format/HlpBytes.h"
 
+#include <algorithm>
+
 namespace hlp::fileread {
 
 namespace {
@@ -270,7 +272,7 @@ void HelpReader::readFonts()
             const unsigned italic = d.u8(), underline = d.u8(), strike = d.u8(), doubleUnderline = d.u8(), smallCaps = d.u8();
             d.bytes(2);
             const unsigned pitchFamily = d.u8();
-            c.halfPoints = qBound(2, static_cast<int>(height < 0 ? -height : height) / 10, 255);
+            c.halfPoints = static_cast<int>(std::clamp<qint64>(qAbs(qint64(height)) / 10, 2, 255));
             c.attrs = static_cast<std::uint8_t>((weight > 500 ? AttrBold : 0) | (italic ? AttrItalic : 0) | (underline ? AttrUnderline : 0)
                                                 | (strike ? AttrStrike : 0) | (doubleUnderline ? AttrDoubleUnderline : 0)
                                                 | (smallCaps ? AttrSmallCaps : 0));
