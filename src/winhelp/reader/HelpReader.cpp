@@ -148,12 +148,15 @@ void HelpReader::readSystem()
             if (size >= 1)
                 m_project.charset = static_cast<unsigned char>(data[0]);
             break;
+        case 10:
+            m_help.file.contentsFile = stringOf(data);
+            break;
         case 12:
             if (size >= 2)
                 m_defaultFontCharset = static_cast<unsigned char>(data[1]);
             break;
         default:
-            break; // contents file name, index separators, MediaView records: nothing to keep
+            break; // index separators, MediaView records: nothing to keep
         }
     }
 }
@@ -343,6 +346,7 @@ void HelpReader::noteFacts()
         f.internalFiles << e.name;
     f.phraseCount = m_phraseStart.empty() ? 0 : static_cast<int>(m_phraseStart.size()) - 1;
     f.phrases = f.phraseCount == 0 ? HelpFileFacts::Phrases::None : m_hall ? HelpFileFacts::Phrases::Hall : HelpFileFacts::Phrases::Old;
+    m_project.compress = f.lz77 || f.phrases != HelpFileFacts::Phrases::None;
 }
 
 } // namespace hlp::fileread
