@@ -4,6 +4,8 @@
 #include "winhelp/HlpCompiler.h"
 #include "platform/core/SafeFile.h"
 #include "winhelp/html/HtmlHelp.h"
+#include "winhelp/reader/HelpFileRead.h"
+#include "winhelp/reader/HelpSummary.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -25,7 +27,11 @@ void err(const QString& text) { say(stderr, QStringLiteral("tyxhlpc : ") + text)
 
 QString quoted(const QString& s) { return QStringLiteral("« ") + s + QStringLiteral(" »"); }
 
-QString usageLine() { return QStringLiteral("Usage : tyxhlpc [--help] [--version] [--html DOSSIER] PROJET.hpj"); }
+QString usageLine()
+{
+    return QStringLiteral("Usage : tyxhlpc [--help] [--version] [--html DOSSIER] PROJET.hpj\n"
+                          "        tyxhlpc --info FICHIER.hlp");
+}
 
 QString helpText()
 {
@@ -41,9 +47,29 @@ QString helpText()
         "                    (le sommaire), une page par rubrique, l'index, la recherche et les images ;\n"
         "                    un dossier existant n'est remplacé que s'il est vide ou contient déjà une\n"
         "                    aide HTML écrite par ce programme\n"
+        "  --info FICHIER.hlp\n"
+        "                    décrit le fichier d'aide FICHIER.hlp (de tout compilateur WinHelp 3.0,\n"
+        "                    3.1 ou 4.0) sur la sortie standard, une ligne « clé : valeur » par fait :\n"
+        "                    version, compression, rubriques, mots-clés, images, fenêtres, macros\n"
         "\n"
-        "Code de sortie : 0 si le fichier .hlp (ou l'aide HTML) a été écrit, 1 sinon,\n"
-        "2 si la ligne de commande est incorrecte.");
+        "Code de sortie : 0 si le fichier .hlp (ou l'aide HTML) a été écrit (avec --info : si le\n"
+        "fichier d'aide a pu être lu), 1 sinon, 2 si la ligne de commande est incorrecte.");
+}
+
+// --info: what the help file is, on stdout; what was read with a loss, on stderr.
+int describeHelpFile(const QString& path)
+{
+    const hlp::HelpFileRead read = hlp::readHelpFile(path);
+    for (const QString& warning : read.warnings)
+        err(QStringLiteral("attention : ") + warning);
+    if (!read.help) {
+        err(QStringLiteral("impossible de lire ") + quoted(path) + QStringLiteral(" : ") + read.error + QLatin1Char('.'));
+        return NotWritten;
+    }
+    say(stdout, QStringLiteral("fichier : ") + path);
+    for (const QString& line : hlp::helpSummary(*read.help))
+        say(stdout, line);
+    return Success;
 }
 
 int usageError(const QString& why)
@@ -64,6 +90,7 @@ int main(int argc, char** argv)
     QString project;
     QString htmlFolder;
     bool html = false;
+    bool describe = false;
     bool optionsEnded = false;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -88,6 +115,8 @@ int main(int argc, char** argv)
             }
             if (htmlFolder.isEmpty())
                 return usageError(QStringLiteral("le dossier de l'aide HTML est vide."));
+        } else if (!optionsEnded && a == u"--info") {
+            describe = true;
         } else if (!optionsEnded && a.startsWith(u'-') && a.size() > 1) {
             return usageError(QStringLiteral("option inconnue ") + quoted(a) + QLatin1Char('.'));
         } else if (!project.isEmpty()) {
@@ -98,8 +127,14 @@ int main(int argc, char** argv)
             project = a;
         }
     }
+    if (describe && html)
+        return usageError(QStringLiteral("--info et --html ne vont pas ensemble."));
+    if (describe && project.isEmpty())
+        return usageError(QStringLiteral("--info demande le fichier d'aide à décrire."));
     if (project.isEmpty())
         return usageError(QStringLiteral("aucun projet indiqué."));
+    if (describe)
+        return describeHelpFile(project);
 
     const QFileInfo info(project);
     if (!info.exists()) {
