@@ -250,10 +250,13 @@ void Player::objects(const Record& r)
         break;
     }
     case 0x0234: // SelectPalette
-        if (const auto* o = object(r.u(0)); o && std::holds_alternative<Palette>(*o))
+        if (const auto* o = object(r.u(0)); o && std::holds_alternative<Palette>(*o)
+            && spend(qint64(std::get<Palette>(*o).colours.size())))
             m_dc.palette = std::make_shared<const Palette>(std::get<Palette>(*o));
         break;
     case 0x0037: case 0x0436: { // SetPalEntries, AnimatePalette: start, count, entries
+        if (!spend(qint64(m_dc.palette->colours.size()) + r.bytes))
+            break;
         auto palette = std::make_shared<Palette>(*m_dc.palette);
         const int start = static_cast<int>(r.u(0));
         const std::vector<QRgb> entries = paletteEntries(r, 2, static_cast<int>(r.u(1)));
@@ -264,6 +267,8 @@ void Player::objects(const Record& r)
         break;
     }
     case 0x0139: { // ResizePalette
+        if (!spend(qint64(m_dc.palette->colours.size()) + r.u(0)))
+            break;
         auto palette = std::make_shared<Palette>(*m_dc.palette);
         palette->colours.resize(r.u(0), qRgb(0, 0, 0));
         m_dc.palette = std::move(palette);
@@ -282,8 +287,10 @@ void Player::objects(const Record& r)
         }
         break;
     case 0x01F0: // DeleteObject
-        if (r.u(0) < m_objects.size())
+        if (r.u(0) < m_objects.size() && !std::holds_alternative<std::monostate>(m_objects[r.u(0)])) {
             m_objects[r.u(0)] = std::monostate{};
+            m_freeSlots.insert(r.u(0));
+        }
         break;
     case 0x06FF: { // CreateRegion: header, bounding box, then the scans
         Region region;
@@ -358,12 +365,13 @@ void Player::restoreDc(int which)
 int Player::addObject(Object o)
 {
     // The lowest free slot, as Windows numbers a metafile's objects.
-    for (size_t i = 0; i < m_objects.size(); ++i)
-        if (std::holds_alternative<std::monostate>(m_objects[i])) {
-            m_objects[i] = std::move(o);
-            return static_cast<int>(i);
-        }
-    if (m_objects.size() >= 65535 || !spend(qint64(m_objects.size())))
+    if (!m_freeSlots.empty()) {
+        const size_t slot = *m_freeSlots.begin();
+        m_freeSlots.erase(m_freeSlots.begin());
+        m_objects[slot] = std::move(o);
+        return static_cast<int>(slot);
+    }
+    if (m_objects.size() >= 65535)
         return -1;
     m_objects.push_back(std::move(o));
     return static_cast<int>(m_objects.size() - 1);
@@ -424,9 +432,11 @@ QRect Player::deviceRect(int left, int top, int right, int bottom) const
     return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())), QPoint(std::max(a.x(), b.x()) - 1, std::max(a.y(), b.y()) - 1));
 }
 
-QRegion Player::deviceRegion(const QRegion& logical) const
+QRegion Player::deviceRegion(const QRegion& logical)
 {
     QRegion out;
+    if (!spend(qint64(logical.rectCount()) * logical.rectCount()))
+        return out;
     const QRect canvas = m_canvas.rect();
     for (const QRect& r : logical)
         out += deviceRect(r.left(), r.top(), r.right() + 1, r.bottom() + 1).intersected(canvas);

@@ -11,7 +11,9 @@
 #include <QRegion>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
+#include <set>
 #include <variant>
 #include <vector>
 
@@ -132,7 +134,7 @@ private:
     QPointF toDevice(double x, double y) const;
     QPoint devicePoint(int x, int y) const;
     QRect deviceRect(int left, int top, int right, int bottom) const; // normalised
-    QRegion deviceRegion(const QRegion& logical) const;
+    QRegion deviceRegion(const QRegion& logical);
     QRegion clipRegion() const;
     // Takes `area` pixels from the budget; false (and the playing stops) once it is spent.
     bool spend(qint64 area);
@@ -187,6 +189,7 @@ private:
     Dc m_dc;
     std::vector<Dc> m_saved;
     std::vector<Object> m_objects;
+    std::set<size_t> m_freeSlots; // below m_objects.size()
     qint64 m_budget = 0;
     bool m_stopped = false;
     mutable std::map<int, CodePage> m_codePages;
