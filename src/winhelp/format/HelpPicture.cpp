@@ -114,7 +114,7 @@ bool readHelpPicture(const QByteArray& bytes, HelpPictureInfo& info, int* pictur
             info.colours = static_cast<int>(used ? used : (info.bitCount <= 8 ? 1u << info.bitCount : 0u));
         info.dataSize = ((qsizetype(info.width) * info.bitCount + 31) / 32) * 4 * info.height;
     } else if (info.type == 8) {
-        p.cushort();
+        info.mapMode = static_cast<int>(p.cushort());
         info.width = static_cast<int>(p.u16());
         info.height = static_cast<int>(p.u16());
         info.dataSize = p.culong();

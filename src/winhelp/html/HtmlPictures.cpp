@@ -1,5 +1,6 @@
 #include "winhelp/html/HtmlPictures.h"
 
+#include "winhelp/render/MetafileRenderer.h"
 #include "winhelp/render/PictureDecode.h"
 
 #include <QBuffer>
@@ -39,19 +40,23 @@ bool convertPictures(const HelpDocument& document, SiteNames& names, const SiteS
         if (picture.source == PictureSource::File && picture.data.isEmpty())
             continue; // not found or unreadable: said when the project was read
         const DecodedPicture d = decodePicture(picture);
-        if (d.kind == PictureKind::Metafile) {
-            diagnostics.warning(QStringLiteral("l'image %1 de la rubrique %2 est un métafichier Windows, que les navigateurs "
-                                               "n'affichent pas ; l'aide HTML montre son nom à sa place.")
-                                    .arg(name.isEmpty() ? QStringLiteral("n° %1").arg(i + 1) : quoted(name),
-                                        topic->displayName(diagnostics.codePage())));
-            pic.placeholder = true;
-            continue;
-        }
         QImage image;
-        if (d.kind != PictureKind::Unreadable)
+        if (d.kind == PictureKind::Metafile) {
+            // Browsers show no metafile: it is drawn, and the site holds the drawing.
+            image = renderMetafile(picture, diagnostics.codePage());
+            if (image.isNull()) {
+                diagnostics.warning(QStringLiteral("l'image %1 de la rubrique %2 est un métafichier Windows illisible ; "
+                                                   "l'aide HTML montre son nom à sa place.")
+                                        .arg(name.isEmpty() ? QStringLiteral("n° %1").arg(i + 1) : quoted(name),
+                                            topic->displayName(diagnostics.codePage())));
+                pic.placeholder = true;
+                continue;
+            }
+        } else if (d.kind != PictureKind::Unreadable) {
             image.loadFromData(d.bytes, d.kind == PictureKind::Png ? "PNG" : d.kind == PictureKind::Jpeg ? "JPEG" : nullptr);
+        }
         QByteArray bytes = d.bytes;
-        if (d.kind == PictureKind::Bitmap && !image.isNull()) {
+        if ((d.kind == PictureKind::Bitmap || d.kind == PictureKind::Metafile) && !image.isNull()) {
             bytes.clear();
             QBuffer buffer(&bytes);
             buffer.open(QIODevice::WriteOnly);

@@ -459,7 +459,7 @@ const QImage& HelpRenderer::image(int picture)
     const size_t i = static_cast<size_t>(picture);
     if (!m_decoded[i]) {
         m_decoded[i] = true;
-        m_images[i] = pictureImage(m_doc.pictures[i]);
+        m_images[i] = pictureImage(m_doc.pictures[i], m_codePage);
     }
     return m_images[i];
 }

@@ -2,7 +2,7 @@
 
 #include "winhelp/format/HelpPicture.h"
 #include "winhelp/project/HlpBitmap.h"
-#include "winhelp/render/MetafileImage.h"
+#include "winhelp/render/MetafileRenderer.h"
 
 #include <QDir>
 #include <QFile>
@@ -76,12 +76,6 @@ void fromContainer(const QByteArray& container, DecodedPicture& d)
     d.bytes = bmpOf(dib);
 }
 
-bool isMetafileFile(const QByteArray& data)
-{
-    return data.startsWith("\xD7\xCD\xC6\x9A") || data.startsWith(QByteArray("\x01\x00\x09\x00", 4))
-        || data.startsWith(QByteArray("\x02\x00\x09\x00", 4));
-}
-
 } // namespace
 
 DecodedPicture decodePicture(const Picture& p)
@@ -142,7 +136,7 @@ DecodedPicture decodePicture(const Picture& p)
     return d;
 }
 
-QImage pictureImage(const Picture& picture)
+QImage pictureImage(const Picture& picture, const CodePage& codePage)
 {
     const DecodedPicture d = decodePicture(picture);
     QImage image;
@@ -152,14 +146,9 @@ QImage pictureImage(const Picture& picture)
     case PictureKind::Jpeg:
         image.loadFromData(d.bytes, d.kind == PictureKind::Png ? "PNG" : d.kind == PictureKind::Jpeg ? "JPEG" : nullptr);
         break;
-    case PictureKind::Metafile: {
-        // The size the RTF asks for wins over the one the metafile gives.
-        const QSize shown = picture.goalWidth > 0 && picture.goalHeight > 0
-            ? QSize(picture.goalWidth / 15, picture.goalHeight / 15)
-            : QSize(d.metaWidth * 96 / 2540, d.metaHeight * 96 / 2540);
-        image = metafileImage(d.bytes, d.mapMode, shown);
+    case PictureKind::Metafile:
+        image = renderMetafile(picture, codePage);
         break;
-    }
     case PictureKind::Unreadable:
         break;
     }

@@ -2,6 +2,7 @@
 // A picture of the help model as something a reader can show: bitmaps of every source (.bmp
 // files, the bitmaps of .shg and .mrb files and of help files, the bitmaps inside the RTF) as a
 // .bmp file, PNG and JPEG as they are, metafiles as their records.
+#include "winhelp/format/CodePage.h"
 #include "winhelp/model/HelpModel.h"
 
 #include <QByteArray>
@@ -24,8 +25,9 @@ struct DecodedPicture {
 
 DecodedPicture decodePicture(const Picture& picture);
 
-// The picture as an image, metafiles drawn; a null image when it cannot be shown.
-QImage pictureImage(const Picture& picture);
+// The picture as an image, metafiles drawn (their text in `codePage`); a null image when it
+// cannot be shown.
+QImage pictureImage(const Picture& picture, const CodePage& codePage = {});
 
 // Reads the files the text names ({bmc name}) from `folder`, letter case aside, into the pictures
 // that have no bytes yet; a file that is not there stays without (its name is drawn instead).
