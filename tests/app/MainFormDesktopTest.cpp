@@ -243,7 +243,7 @@ private Q_SLOTS:
         f.main->OpenItem->trigger();
         QVERIFY(f.main->close());
         const QStringList ini = QString::fromLatin1(f.bytes("TyxHelp.ini")).split("\r\n");
-        QCOMPARE(ini.size(), 7); // six lines, each ended
+        QCOMPARE(ini.size(), 9); // eight lines, each ended
         QCOMPARE(ini.last(), QString());
         QVERIFY(!f.bytes("TyxHelp.ini").contains("a.hpa"));
         // A program started later finds the list where this one left it.
@@ -268,6 +268,7 @@ private Q_SLOTS:
         DesktopFixture f;
         QVERIFY(QFile::copy(QStringLiteral(TYX_HELP_HLP), f.path("TyxHelp.hlp")));
         f.main->Build.probe = onPath({"winhlp32"});
+        f.main->OutsideViewer = true; // the road through an outside viewer
         f.main->show();
         QVERIFY(QTest::qWaitForWindowActive(f.main.get()));
         auto* w = f.main->findChild<QWidget*>(field);
@@ -304,6 +305,7 @@ private Q_SLOTS:
         DesktopFixture f;
         QVERIFY(QFile::copy(QStringLiteral(TYX_HELP_HLP), f.path("TyxHelp.hlp")));
         f.main->Build.probe = onPath({"winhlp32"});
+        f.main->OutsideViewer = true; // the road through an outside viewer
         f.main->show();
         auto* m = f.main->findChild<QMenu*>(menu);
         QVERIFY(m);
@@ -336,6 +338,7 @@ private Q_SLOTS:
         DesktopFixture f;
         QVERIFY(QFile::copy(QStringLiteral(TYX_HELP_HLP), f.path("TyxHelp.hlp")));
         f.main->Build.probe = onPath({"winhlp32"});
+        f.main->OutsideViewer = true; // the road through an outside viewer
         StartRecorder recorder;
         f.prompts.dialogs << [](QDialog& d) {
             // The key goes to the field that has the focus in the dialog, or to the dialog itself.
@@ -366,6 +369,7 @@ private Q_SLOTS:
         DesktopFixture f;
         QVERIFY(QFile::copy(QStringLiteral(TYX_HELP_HLP), f.path("TyxHelp.hlp")));
         f.main->Build.probe = onPath({"winhlp32"});
+        f.main->OutsideViewer = true; // the road through an outside viewer
         f.main->show();
         QFile text(f.path("lisez-moi.txt"));
         QVERIFY(text.open(QIODevice::WriteOnly));
@@ -405,6 +409,7 @@ private Q_SLOTS:
         for (const QString& where : copies)
             QVERIFY(QFile::copy(QStringLiteral(TYX_HELP_HLP), where == "start" ? f.path("TyxHelp.hlp") : f.path(where + "/TyxHelp.hlp")));
         f.main->Build.probe = onPath({"winhlp32"});
+        f.main->OutsideViewer = true; // the road through an outside viewer
         f.main->show(); // the start directory is known from here on
         StartRecorder recorder;
         f.main->HelpContents->trigger();
@@ -437,6 +442,7 @@ private Q_SLOTS:
         if (!programs.contains("winhlp32"))
             QVERIFY(QFile::copy(QStringLiteral(TYX_HELP_HLP), f.path("TyxHelp.hlp")));
         f.main->Build.probe = onPath(programs, desktopDefault);
+        f.main->OutsideViewer = true; // the road through an outside viewer
         f.main->show();
         f.pages->Edit2->setFocus();
         StartRecorder started;
@@ -462,6 +468,7 @@ private Q_SLOTS:
         QVERIFY(copyFolder(QStringLiteral(TYX_HELP_HTML), f.path("TyxHelp-html")));
         QVERIFY(QFile::copy(QStringLiteral(TYX_HELP_HLP), f.path("TyxHelp.hlp")));
         f.main->Build.probe = onPath({});
+        f.main->OutsideViewer = true; // the road through an outside viewer
         f.main->show();
         OpenRecorder browser;
         f.main->findChild<QAction*>(command)->trigger();
@@ -473,6 +480,7 @@ private Q_SLOTS:
         DesktopFixture f;
         QVERIFY(QFile::copy(QStringLiteral(TYX_HELP_HLP), f.path("TyxHelp.hlp")));
         f.main->Build.probe = onPath({"xdg-mime", "xdg-open"}, QStringLiteral("visionneuse.desktop"));
+        f.main->OutsideViewer = true; // the road through an outside viewer
         f.main->show();
         f.pages->Edit2->setFocus();
         StartRecorder recorder;

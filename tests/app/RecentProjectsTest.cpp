@@ -121,6 +121,35 @@ private Q_SLOTS:
         QCOMPARE(r.version, version);
     }
 
+    void startArgumentsForTheViewer_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("helpFile");
+        QTest::addColumn<QString>("context");
+        QTest::addColumn<QString>("project");
+        QTest::addColumn<bool>("error");
+        QTest::newRow("a help file by its extension") << QStringList{"AIDE.HLP"} << "AIDE.HLP" << "" << "" << false;
+        QTest::newRow("--aide and --contexte") << QStringList{"--aide", "a.hlp", "--contexte", "IDH_X"} << "a.hlp" << "IDH_X" << "" << false;
+        QTest::newRow("--aide takes any name") << QStringList{"--contexte", "7", "--aide", "projet.hpj"} << "projet.hpj" << "7" << "" << false;
+        QTest::newRow("a project before a help file keeps the project")
+            << QStringList{"p.hpa", "a.hlp"} << "" << "" << "p.hpa" << false;
+        QTest::newRow("--aide without a name") << QStringList{"--aide"} << "" << "" << "" << true;
+        QTest::newRow("--contexte without a help file") << QStringList{"--contexte", "3"} << "" << "3" << "" << true;
+    }
+    void startArgumentsForTheViewer()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, helpFile);
+        QFETCH(QString, context);
+        QFETCH(QString, project);
+        QFETCH(bool, error);
+        const startarguments::Request r = startarguments::parse(arguments);
+        QCOMPARE(r.helpFile, helpFile);
+        QCOMPARE(r.context, context);
+        QCOMPARE(r.project, project);
+        QCOMPARE(!r.error.isEmpty(), error);
+    }
+
     void ignoredNamesMessage()
     {
         QCOMPARE(startarguments::ignoredMessage({}), QString());

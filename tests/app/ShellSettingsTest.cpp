@@ -89,9 +89,23 @@ private Q_SLOTS:
         QCOMPARE(summary(shellsettings::parse(file)), expected);
     }
 
-    void formatWritesSixLinesThatReadBack()
+    void formatWritesItsLinesThatReadBack_data()
     {
+        QTest::addColumn<int>("preview");
+        QTest::addColumn<bool>("outsideViewer");
+        QTest::addColumn<QStringList>("lastTwo");
+        QTest::newRow("preview never chosen: an empty line") << -1 << false << QStringList{"", "0"};
+        QTest::newRow("preview shown, outside viewer") << 1 << true << QStringList{"1", "1"};
+        QTest::newRow("preview hidden") << 0 << false << QStringList{"0", "0"};
+    }
+    void formatWritesItsLinesThatReadBack()
+    {
+        QFETCH(int, preview);
+        QFETCH(bool, outsideViewer);
+        QFETCH(QStringList, lastTwo);
         Settings s;
+        s.preview = preview;
+        s.outsideViewer = outsideViewer;
         s.helpCompilerPath = QString::fromUtf8("D:\\Outils\\hcw é.exe");
         s.left = 12;
         s.top = 34;
@@ -102,8 +116,12 @@ private Q_SLOTS:
         s.hpjEditor = {330, 70, qint32(0x80000005u)};
         s.popupEditor = {600, 90, 0};
         const QStringList lines = shellsettings::format(s);
-        QCOMPARE(lines, (QStringList{s.helpCompilerPath, "12 34 500 700", "400 120 255", "1", "330 70 -2147483643", "600 90 0"}));
+        QCOMPARE(lines, (QStringList{s.helpCompilerPath, "12 34 500 700", "400 120 255", "1", "330 70 -2147483643", "600 90 0"} + lastTwo));
         QCOMPARE(shellsettings::parse(lines), s);
+        // A file of an older version has six lines: nothing chosen yet, the program's own viewer.
+        const Settings old = shellsettings::parse(lines.mid(0, 6));
+        QCOMPARE(old.preview, -1);
+        QCOMPARE(old.outsideViewer, false);
     }
 
     void fileIsFoundWithoutRegardToCase_data()
