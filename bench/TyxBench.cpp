@@ -4,6 +4,7 @@
 #include "PopupBench.h"
 #include "SyntheticProject.h"
 
+#include "publish/core/BraceCheck.h"
 #include "publish/core/HtmlBuild.h"
 #include "editor/core/SearchReplace.h"
 #include "publish/core/RtfWriter.h"
@@ -19,6 +20,8 @@
 #include "editor/windows/PagesHlp.h"
 #include "editor/windows/Propriete.h"
 #include "platform/windows/Prompts.h"
+#include "viewer/windows/HelpPreview.h"
+#include "viewer/windows/HelpViewer.h"
 #include "store/windows/PageListe.h"
 #include "store/windows/PageOut.h"
 #include "platform/core/TextFile.h"
@@ -203,6 +206,35 @@ int main(int argc, char** argv)
     report("ReadHlp", readHlp, baseline);
     std::printf("# ReadHlp / compile_hlp = %.2f%s\n", compile > 0 ? readHlp / compile : 0.0, readBack ? "" : " (aide NON relue)");
     written = written && readBack;
+
+    // The viewer on that help: read, then its contents topic drawn in the window.
+    {
+        ClosingPrompts closing;
+        setPrompts(&closing);
+        bool opened = true;
+        HelpViewer viewer;
+        report("ViewerOpen", medianMs(3, nullptr, [&] { opened = viewer.openFile(hlpPath) && opened; }), baseline);
+        setPrompts(nullptr);
+        if (!opened)
+            std::printf("# ViewerOpen : aide NON ouverte\n");
+        written = written && opened;
+    }
+
+    // The preview of one topic as the author types: its RTF, the compiler's reader, the renderer.
+    {
+        pages.doc().CurrentPage = doc.PageCount / 2;
+        pages.LitFiche();
+        HelpPreview preview;
+        preview.setProvider([&pages] {
+            const auto& d = pages.doc();
+            HelpPreview::Source s;
+            s.rtf = publish::topicRtf(d.DocumentLines, d.CurrentPage, pages.fields(), d.PageCount, pages.titleLook(), pages.bodyLook());
+            for (const publish::TextProblem& p : publish::textProblems(pages.fields().body))
+                s.problems << p.message;
+            return s;
+        });
+        report("Preview", medianMs(21, nullptr, [&] { preview.refreshNow(); }), baseline);
+    }
 
     // The same project with COMPRESS=HIGH: LZ77 topic blocks.
     const QString packedHpj = dir.filePath(QStringLiteral("compresse.hpj"));

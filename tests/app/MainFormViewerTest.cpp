@@ -203,7 +203,7 @@ private Q_SLOTS:
         if (outcome == "popup") {
             PopupWindow* popup = f.main->Preview->popupWindow();
             QVERIFY(popup && popup->isVisible());
-            QCOMPARE(popup->Text->toPlainText(), QString("Note\nLe texte de la note."));
+            QCOMPARE(popup->Text->toPlainText().trimmed(), QString("Note\nLe texte de la note."));
             QCOMPARE(f.pages->doc().CurrentPage, 0);
         } else {
             QCOMPARE(f.pages->doc().CurrentPage, outcome.mid(5).toInt());

@@ -160,7 +160,7 @@ private Q_SLOTS:
         QVERIFY(shellsettings::write(dir.path(), s));
         QFile f(dir.filePath("TyxHelp.ini"));
         QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray("\xE9\r\n0 0 400 600\r\n330 70 -2147483643\r\n0\r\n330 70 -2147483643\r\n330 70 -2147483643\r\n"));
+        QCOMPARE(f.readAll(), QByteArray("\xE9\r\n0 0 400 600\r\n330 70 -2147483643\r\n0\r\n330 70 -2147483643\r\n330 70 -2147483643\r\n\r\n0\r\n"));
     }
 
     void badFilesReadAsDefaults_data()

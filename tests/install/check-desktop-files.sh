@@ -16,7 +16,7 @@ data="$source/data"
 out=$(desktop-file-validate "$data/tyxplumet.desktop" 2>&1) || fail "desktop-file-validate : $out"
 [ -z "$out" ] || fail "desktop-file-validate : $out"
 grep -qx 'Exec=tyxplumet %f' "$data/tyxplumet.desktop" || fail "Exec ne passe pas le fichier"
-grep -qx 'MimeType=application/x-tyxplumet-project;' "$data/tyxplumet.desktop" || fail "type MIME absent de l'entrée"
+grep -qx 'MimeType=application/x-tyxplumet-project;application/winhlp;' "$data/tyxplumet.desktop" || fail "types MIME absents de l'entrée"
 grep -q '^Comment=.*aide' "$data/tyxplumet.desktop" || fail "commentaire français absent"
 
 xmllint --noout --relaxng "$source/tests/install/shared-mime-info.rng" "$data/tyxplumet.xml" 2> "$tmp/xmllint.log" \
@@ -49,6 +49,11 @@ check name faux.hpa "$type"
 check content sans-extension "$type"
 check content unix-lines "$type"
 check auto sans-extension "$type"
+# Help files are the system's own type, which the entry opens in the viewer.
+if [ -f /usr/share/mime/packages/freedesktop.org.xml ]; then
+  cp "$source/tests/data/hlp-samples/calc-de/CALC.HLP" "$tmp/files/CALC.HLP"
+  check name CALC.HLP application/winhlp
+fi
 # The tag further down is no project, whatever else the system makes of the file.
 for mode in content auto; do
   got=$("$probe" "$mode" "$tmp/files/texte.txt")
