@@ -44,6 +44,33 @@ private Q_SLOTS:
         QCOMPARE(publish::bracesBalanced(lines), balanced);
     }
 
+    // The preview lists each place where the text will not come out as written.
+    void problemsSayWhere_data()
+    {
+        QTest::addColumn<QStringList>("body");
+        QTest::addColumn<QList<int>>("places"); // line, column of each problem
+        QTest::addColumn<QString>("first");
+        QTest::newRow("none") << QStringList{"{\\ul deux", "mots} \\{ \\}"} << QList<int>{} << "";
+        QTest::newRow("a brace closing nothing")
+            << QStringList{"a } b"} << QList<int>{0, 2} << QString::fromUtf8("Accolade « } » sans « { » avant elle (ligne 1, colonne 3)");
+        QTest::newRow("the outer brace left open")
+            << QStringList{"x", "{a {b} {c"} << QList<int>{1, 0} << QString::fromUtf8("Accolade « { » jamais fermée (ligne 2, colonne 1)");
+        QTest::newRow("both") << QStringList{"} {"} << QList<int>{0, 0, 0, 2} << QString::fromUtf8("Accolade « } »");
+    }
+    void problemsSayWhere()
+    {
+        QFETCH(QStringList, body);
+        QFETCH(QList<int>, places);
+        QFETCH(QString, first);
+        const QList<publish::TextProblem> got = publish::textProblems(body);
+        QList<int> at;
+        for (const publish::TextProblem& p : got)
+            at << p.line << p.column;
+        QCOMPARE(at, places);
+        if (!got.isEmpty())
+            QVERIFY2(got.front().message.startsWith(first), qPrintable(got.front().message));
+    }
+
     void warningsNameTopicsAndPopups()
     {
         QStringList lines{"<HPJ>", "</HPJ>"};

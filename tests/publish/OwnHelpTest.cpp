@@ -32,7 +32,7 @@ private Q_SLOTS:
         QVERIFY(!missing);
         doc.countBlocks();
         QCOMPARE(doc.tagBalance(), 0); // Open asks no repair question
-        QCOMPARE(doc.PageCount, 16);
+        QCOMPARE(doc.PageCount, 17);
         QCOMPARE(doc.PopupCount, 2);
         // Saved again by the program, it is the same file byte for byte: [MAP] up to date, CR LF,
         // code page 1252, every block where the program puts it.
@@ -54,7 +54,7 @@ private Q_SLOTS:
         QVERIFY(r.written);
         // One line of summary, nothing else: every picture, the icon and every jump were found.
         QVERIFY2(r.diagnostics.size() <= 1, qPrintable(r.diagnostics.join('\n')));
-        QCOMPARE(r.topicCount, 18); // 16 topics and 2 popups
+        QCOMPARE(r.topicCount, 19); // 17 topics and 2 popups
     }
 
     // Each help context number that a menu or field carries opens the topic about it.
@@ -73,6 +73,7 @@ private Q_SLOTS:
         QTest::newRow("Style") << 11 << "Menu Style";
         QTest::newRow("Utilitaires") << 12 << "Menu Utilitaires";
         QTest::newRow("Aide") << 13 << "Menu Aide";
+        QTest::newRow("Aide, Utiliser l'aide") << 17 << "Utiliser l'aide";
     }
     void eachContextNumberOpensItsTopic()
     {
@@ -93,7 +94,7 @@ private Q_SLOTS:
 
     void numbersWithoutATopicNameNone()
     {
-        for (int number : {0, -3, 17, 999})
+        for (int number : {0, -3, 18, 999})
             QCOMPARE(publish::ownhelp::contextString(QStringLiteral(TYX_HELP_HLP), number), QString());
         QCOMPARE(publish::ownhelp::contextString(HelpSource + "/absent.hlp", 5), QString());
         QCOMPARE(publish::ownhelp::contextString(HelpSource + "/TyxHelp.hpa", 5), QString()); // not a help file

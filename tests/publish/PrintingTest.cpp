@@ -143,7 +143,7 @@ private Q_SLOTS:
         p.start("pdftotext", {"-layout", dir.filePath("p.pdf"), "-"});
         QVERIFY(p.waitForFinished(20000));
         const QString text = QString::fromUtf8(p.readAllStandardOutput());
-        QVERIFY2(QRegularExpression("\\n {20,}Centre").match(text).hasMatch(), qPrintable(text));
+        QVERIFY2(QRegularExpression("\\n {8,}Centre").match(text).hasMatch(), qPrintable(text));
         prompts.dialogs << pages(1, 3);
         printing.Imprimer(nullptr, threeTopics(), 3, store::FieldLook{}, store::FieldLook{});
         QCOMPARE(pdfPages(dir.filePath("p.pdf")), 3);

@@ -359,6 +359,37 @@ private Q_SLOTS:
         QCOMPARE(got.size(), expected.size());
     }
 
+    // One topic for the preview: the same bytes the build writes for it (topic 0 with its contents
+    // links), followed only by the popups its text links to.
+    void oneTopicAsTheBuildWritesIt_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QStringList>("popups"); // the popup footnotes it must hold
+        QTest::newRow("topic 0, contents links") << 0 << QStringList{};
+        QTest::newRow("topic 1, see-also and one popup") << 1 << QStringList{"Pp0001"};
+    }
+    void oneTopicAsTheBuildWritesIt()
+    {
+        QFETCH(int, page);
+        QFETCH(QStringList, popups);
+        const QStringList lines = topic(1, u8("1mot\\Accueil"), u8("Suite"), {u8("voir {\\ul ceci}{\\v Pp0001}¶")})
+            + popup(0, {u8("Zéro¶")}) + topic(0, u8("1\\"), u8("Accueil"), {u8("texte¶")}) + popup(1, {u8("Un¶"), u8("texte un¶")});
+        store::TopicFields fields;
+        fields.title = page == 0 ? u8("Accueil") : u8("Suite");
+        fields.keywords = page == 0 ? QString() : u8("mot");
+        fields.seeAlso = page == 0 ? QString() : u8("Accueil");
+        fields.body = page == 0 ? QStringList{u8("texte¶")} : QStringList{u8("voir {\\ul ceci}{\\v Pp0001}¶")};
+        const QByteArray whole = publish::RtfBytes(lines, 2, 2, look(12), look(10));
+        const QByteArray one = publish::topicRtf(lines, page, fields, 2, look(12), look(10));
+        const QByteArray opening = hashNote(page == 0 ? u8("IDH_Accueil") : u8("IDH_Suite")).toLatin1();
+        const qsizetype at = whole.indexOf(opening);
+        const QByteArray topicBytes = whole.mid(at, whole.indexOf("\\page", at) - at);
+        QVERIFY(one.startsWith(workedexample::expectedHeader()));
+        QVERIFY2(one.contains(topicBytes), one.constData());
+        for (const QString& p : {u8("Pp0000"), u8("Pp0001")})
+            QCOMPARE(one.contains(hashNote(p).toLatin1()), popups.contains(p));
+    }
+
     // The largest project the tags can number, blocks stored in reverse: every topic once, in
     // number order, each linked once from the contents.
     void tenThousandTopics()

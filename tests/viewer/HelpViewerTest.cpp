@@ -2,6 +2,8 @@
 // windows, macros, history and browse buttons, the Rubriques d'aide, printing and copying.
 #include "ViewerFixture.h"
 
+#include "winhelp/FeatureProjects.h"
+
 #include "support/TestRegistry.h"
 #include "support/WidgetDriving.h"
 #include "viewer/windows/HelpTopics.h"
@@ -9,6 +11,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPrintDialog>
@@ -106,6 +109,45 @@ private Q_SLOTS:
         QVERIFY(popup && popup->isVisible());
         QVERIFY(clickText(popup->Text, QStringLiteral("surgissante")));
         QTRY_VERIFY(!f.viewer.popupWindow());
+    }
+
+    // The hot spots of a .shg picture: its four quadrants jump, pop up, open a window, run a macro.
+    void pictureHotSpots_data()
+    {
+        QTest::addColumn<QPoint>("at"); // in the picture
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("invisible jump") << QPoint(20, 16) << "Cible";
+        QTest::newRow("invisible popup") << QPoint(70, 16) << "popup";
+        QTest::newRow("macro JI") << QPoint(70, 48) << "Cible";
+    }
+    void pictureHotSpots()
+    {
+        QFETCH(QPoint, at);
+        QFETCH(QString, outcome);
+        ViewerFixture f;
+        f.write("figure.shg", hlptest::sampleShg());
+        f.write("figure.rtf", "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}\r\n#{\\footnote IDH_Accueil}${\\footnote Accueil}"
+                              "Figure \\{bmc figure.shg\\}\\par\\page\r\n#{\\footnote IDH_CIBLE}${\\footnote Cible}Texte cible.\\par\\page\r\n"
+                              "#{\\footnote IDH_NOTE}${\\footnote Note}Texte de la note.\\par\\page\r\n"
+                              "#{\\footnote IDH_SECONDAIRE}${\\footnote Seconde}Seconde.\\par}");
+        f.write("figure.hpj", "[OPTIONS]\r\nCONTENTS=IDH_Accueil\r\n[FILES]\r\nfigure.rtf\r\n[WINDOWS]\r\nsecond=\"Seconde\"\r\n");
+        QVERIFY(f.viewer.openFile(f.dir.filePath("figure.hpj")));
+        f.viewer.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.viewer));
+        QTextBrowser* text = f.viewer.View->Text;
+        // The picture stands on the base line of its line, after "Figure ".
+        QTextCursor c(text->document());
+        c.setPosition(QStringLiteral("Figure ").size());
+        const QRect place = text->cursorRect(c);
+        const int descent = QFontMetrics(text->document()->defaultFont()).descent();
+        const QPoint corner(place.left(), place.bottom() + 1 - descent - 64);
+        QTest::mouseClick(text->viewport(), Qt::LeftButton, {}, corner + at);
+        if (outcome == "popup") {
+            QVERIFY(f.viewer.popupWindow() && f.viewer.popupWindow()->isVisible());
+            QCOMPARE(f.viewer.popupWindow()->Text->toPlainText(), "Texte de la note.");
+        } else {
+            QCOMPARE(f.viewer.session()->topicTitle(f.viewer.currentTopic()), outcome);
+        }
     }
 
     void historyAndBrowseButtons()

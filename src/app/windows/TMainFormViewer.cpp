@@ -31,7 +31,7 @@ HelpViewer* TMainForm::helpViewer()
 {
     if (!Viewer) {
         Viewer = new HelpViewer(this);
-        Viewer->setProperty("helpContext", 13);
+        Viewer->setProperty("helpContext", 17); // F1 in the viewer: how to use it
     }
     return Viewer;
 }

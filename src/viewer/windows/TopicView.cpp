@@ -2,6 +2,8 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QKeyEvent>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTextBrowser>
@@ -104,6 +106,13 @@ bool TopicView::eventFilter(QObject* watched, QEvent* event)
         const auto* m = static_cast<QMouseEvent*>(event);
         lastPress_ = m->globalPosition().toPoint();
         byMouse_ = true;
+        hlp::LinkRef link;
+        for (QTextBrowser* b : {Text, Region})
+            if (watched == b->viewport() && event->type() == QEvent::MouseButtonRelease && m->button() == Qt::LeftButton
+                && !b->textCursor().hasSelection() && pictureLink(b, m->position().toPoint(), link)) {
+                Q_EMIT linkActivated(link, lastPress_);
+                return true;
+            }
     } else if (event->type() == QEvent::KeyPress) {
         byMouse_ = false;
     }
@@ -121,6 +130,41 @@ void TopicView::anchorClicked(QTextBrowser* from, const QString& href)
         at = from->viewport()->mapToGlobal(r.bottomLeft());
     }
     Q_EMIT linkActivated(link, at);
+}
+
+bool TopicView::pictureLink(QTextBrowser* b, const QPoint& at, hlp::LinkRef& link) const
+{
+    QTextDocument* doc = b->document();
+    const QPointF point = QPointF(at) + QPointF(b->horizontalScrollBar()->value(), b->verticalScrollBar()->value());
+    const int hit = doc->documentLayout()->hitTest(point, Qt::FuzzyHit);
+    for (const int p : {hit, hit - 1}) {
+        if (p < 0)
+            continue;
+        QTextCursor c(doc);
+        c.setPosition(p);
+        c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+        const QTextCharFormat f = c.charFormat();
+        if (!f.isImageFormat())
+            continue;
+        const QList<hlp::PictureLink> links = hlp::pictureLinks(f);
+        if (links.isEmpty())
+            continue;
+        // Where the picture stands: on its line's base line, at its character's place.
+        const QTextBlock block = doc->findBlock(p);
+        const QTextLine line = block.layout()->lineForTextPosition(p - block.position());
+        if (!line.isValid())
+            continue;
+        const QRectF box = doc->documentLayout()->blockBoundingRect(block);
+        const QPointF corner(box.left() + line.cursorToX(p - block.position()),
+            box.top() + line.y() + line.ascent() - f.toImageFormat().height());
+        const QPoint inside = (point - corner).toPoint();
+        for (const hlp::PictureLink& l : links)
+            if (l.rect.contains(inside)) {
+                link = l.link;
+                return true;
+            }
+    }
+    return false;
 }
 
 QString TopicView::selectedOrAllText() const

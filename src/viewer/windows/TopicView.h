@@ -41,6 +41,8 @@ private:
     QTextBrowser* browser(const QString& name);
     void fitRegion();
     void anchorClicked(QTextBrowser* from, const QString& href);
+    // The hot spot of a picture (.shg) under `at` (the browser's viewport), if any.
+    bool pictureLink(QTextBrowser* b, const QPoint& at, hlp::LinkRef& link) const;
 
     QFrame* rule_ = nullptr;
     QPoint lastPress_;

@@ -84,6 +84,26 @@ bool parseLinkHref(const QString& href, LinkRef& link)
     return true;
 }
 
+namespace {
+
+constexpr int PictureLinksProperty = QTextFormat::UserProperty + 1;
+
+} // namespace
+
+QList<PictureLink> pictureLinks(const QTextFormat& format)
+{
+    QList<PictureLink> out;
+    for (const QString& entry : format.property(PictureLinksProperty).toStringList()) {
+        const QStringList parts = entry.split(QLatin1Char(' '));
+        PictureLink l;
+        if (parts.size() != 5 || !parseLinkHref(parts[4], l.link))
+            continue;
+        l.rect = QRect(parts[0].toInt(), parts[1].toInt(), parts[2].toInt(), parts[3].toInt());
+        out << l;
+    }
+    return out;
+}
+
 // Draws paragraphs at the end of one document.
 class HelpRenderer::Draw {
 public:
@@ -187,8 +207,9 @@ private:
     {
         const QTextBlockFormat b = blockFormat(format);
         if (m_fresh) {
+            // In a table cell the block's character format also holds the cell's borders: merged.
             m_cursor.setBlockFormat(b);
-            m_cursor.setBlockCharFormat(charFormat(mark));
+            m_cursor.mergeBlockCharFormat(charFormat(mark));
             m_fresh = false;
         } else {
             m_cursor.insertBlock(b, charFormat(mark));
@@ -273,6 +294,13 @@ private:
         f.setName(name);
         f.setWidth(image.width());
         f.setHeight(image.height());
+        if (!pic.hotspots.empty()) {
+            QStringList links;
+            for (const PictureHotspot& h : pic.hotspots)
+                links << QStringLiteral("%1 %2 %3 %4 %5").arg(h.x).arg(h.y).arg(h.width).arg(h.height)
+                             .arg(linkHref(LinkRef{h.link, h.target, h.window, h.file}));
+            f.setProperty(PictureLinksProperty, links);
+        }
         if (it.placement == Placement::Character)
             m_cursor.insertImage(f);
         else

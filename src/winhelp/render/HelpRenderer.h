@@ -11,10 +11,13 @@
 
 #include <QColor>
 #include <QImage>
+#include <QList>
+#include <QRect>
 #include <QString>
 #include <vector>
 
 class QTextDocument;
+class QTextFormat;
 
 namespace hlp {
 
@@ -29,6 +32,14 @@ struct LinkRef {
 // The href of an anchor for `link`, and back; parseLinkHref is false for any other href.
 QString linkHref(const LinkRef& link);
 bool parseLinkHref(const QString& href, LinkRef& link);
+
+// The hot spots of a picture (.shg), kept in the picture's format: rectangles in the picture's
+// pixels and where each leads.
+struct PictureLink {
+    QRect rect;
+    LinkRef link;
+};
+QList<PictureLink> pictureLinks(const QTextFormat& format);
 
 class HelpRenderer {
 public:
