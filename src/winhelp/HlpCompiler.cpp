@@ -298,6 +298,7 @@ void Build::checkHotspots()
 void Build::loadPictures(ProjectFiles& files)
 {
     PictureLoader loader(m_project, m_doc, m_diag, files);
+    loader.setForHelpFile(!m_output);
     loader.load(m_pictureFirstUse, m_project.compress, m_input.pictures, m_input.pictureNumber);
     m_newestInput = qMax(m_newestInput, loader.newestInput());
 }
