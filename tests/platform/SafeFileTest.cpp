@@ -311,6 +311,38 @@ private Q_SLOTS:
         }
     }
 
+    // A name as long as a folder takes (255 bytes, whatever the characters) is written, as a file,
+    // in a set and as a folder: the side files' names are cut to fit, never inside a character.
+    void namesUpToTheLimit_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("plain letters") << QString(255, u'n');
+        QTest::newRow("two-byte letters") << QString(127, u'\u00e9') + "x";
+        QTest::newRow("four-byte characters") << QString::fromUtf8("\xF0\x9F\x93\x98").repeated(63) + "abc";
+    }
+    void namesUpToTheLimit()
+    {
+        QFETCH(QString, name);
+        QCOMPARE(QFile::encodeName(name).size(), 255);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        QString why;
+        QVERIFY2(safefile::write(path, "un", &why), qPrintable(why));
+        QVERIFY2(safefile::write(path, "deux", &why), qPrintable(why));
+        {
+            safefile::FileSet set;
+            QVERIFY2(set.add(path, "trois") && set.commit(), qPrintable(set.error()));
+        }
+        QCOMPARE(faults::folderBytes(dir.path()), (QMap<QString, QByteArray>{{name, "trois"}}));
+        QVERIFY(QFile::remove(path));
+        for (int round = 0; round < 2; ++round) { // new, then in the place of the earlier one
+            safefile::NewFolder folder(path);
+            QVERIFY2(folder.open(&why) && folder.add("index.html", "neuf", &why) && folder.commit(&why), qPrintable(why));
+        }
+        QCOMPARE(faults::folderBytes(dir.path()), (QMap<QString, QByteArray>{{name + "/index.html", "neuf"}}));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{name});
+    }
+
     // A link to the folder stays a link, and the new folder is readable as any new folder is.
     void newFolderKeepsALinkAndUsualPermissions()
     {

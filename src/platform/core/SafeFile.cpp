@@ -54,10 +54,24 @@ QString resolvedTarget(const QString& path)
     return canonical.isEmpty() ? info.symLinkTarget() : canonical;
 }
 
+// The longest name a folder entry takes, in bytes.
+constexpr qsizetype NameMax = 255;
+
+// `name`, cut at a character's end when needed, so that it and `extra` more bytes make a name a
+// folder takes: a target whose name is near the limit still gets its side files.
+QString fitted(const QString& name, qsizetype extra)
+{
+    QString cut = name;
+    while (!cut.isEmpty() && native(cut).size() + extra > NameMax)
+        cut.chop(cut.size() >= 2 && cut.back().isLowSurrogate() ? 2 : 1);
+    return cut;
+}
+
 QString sideName(const QString& target, const char* kind)
 {
     const QFileInfo info(target);
-    return info.absoluteDir().filePath(QStringLiteral(".%1.%2-%3").arg(info.fileName(), QLatin1String(kind))
+    const qsizetype extra = 3 + qsizetype(qstrlen(kind)) + 8; // two dots, a dash and eight digits
+    return info.absoluteDir().filePath(QStringLiteral(".%1.%2-%3").arg(fitted(info.fileName(), extra), QLatin1String(kind))
                                            .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
 }
 
@@ -560,7 +574,7 @@ bool NewFolder::open(QString* error)
         return failed(e);
     if (const int e = injected(Step::Folder, target_))
         return failed(e);
-    QByteArray pattern = native(info.absoluteDir().filePath(QStringLiteral(".%1-XXXXXX").arg(info.fileName())));
+    QByteArray pattern = native(info.absoluteDir().filePath(QStringLiteral(".%1-XXXXXX").arg(fitted(info.fileName(), 8))));
     if (!::mkdtemp(pattern.data()))
         return failed(errno);
     work_ = QFile::decodeName(pattern);
