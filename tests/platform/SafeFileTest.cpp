@@ -343,6 +343,29 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{name});
     }
 
+    // The next write of a file or a folder removes what dead writes of it left, by our own names
+    // only: an earlier folder that stepped aside comes back when nothing took its place.
+    void leftoversOfDeadWritesGo()
+    {
+        QTemporaryDir dir;
+        const QStringList ours{".p.hpa.tyx-0123abcd", ".p.hpa.old-89abcdef", ".aide.tyxdir-Ab12cD/index.html"};
+        const QStringList others{".p.hpa.tyx-0123abcg", ".p.hpa.tyx-0123abc", ".p.hpa.tyx-0123abcd.txt", ".p.hpa.tyxx-0123abcd",
+            "p.hpa.tyx-0123abcd", ".q.hpa.tyx-0123abcd", ".aide-Ab12cD/index.html", ".aide.tyxdir-Ab12c/index.html"};
+        for (const QString& name : ours + others)
+            QVERIFY(QDir().mkpath(QFileInfo(dir.filePath(name)).path()) && testfile::write(dir.filePath(name), "reste"));
+        QVERIFY(QDir().mkpath(dir.filePath(".aide.old-0123abcd")) && testfile::write(dir.filePath(".aide.old-0123abcd/index.html"), "ancien"));
+        QVERIFY(safefile::write(dir.filePath("p.hpa"), "projet"));
+        QString why;
+        safefile::NewFolder folder(dir.filePath("aide"));
+        QVERIFY2(folder.open(&why), qPrintable(why));
+        QCOMPARE(bytesOf(dir.filePath("aide/index.html")), QByteArray("ancien"));
+        QVERIFY(folder.add("index.html", "neuf", &why) && folder.commit(&why));
+        QMap<QString, QByteArray> left{{"p.hpa", "projet"}, {"aide/index.html", "neuf"}};
+        for (const QString& name : others)
+            left[name] = "reste";
+        QCOMPARE(faults::folderBytes(dir.path()), left);
+    }
+
     // A link to the folder stays a link, and the new folder is readable as any new folder is.
     void newFolderKeepsALinkAndUsualPermissions()
     {
