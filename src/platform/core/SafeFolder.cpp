@@ -105,6 +105,8 @@ bool NewFolder::open(QString* error)
             return failed(errno);
         // Locked while this program writes it: never taken for the leftover of a killed one.
         lock_ = holdLock(QFile::decodeName(pattern), true);
+        if (lock_ < 0)
+            (void)::rmdir(pattern.constData()); // when a cleaner has not taken it already
     }
     if (lock_ < 0)
         return failed(EEXIST);
