@@ -155,6 +155,37 @@ private Q_SLOTS:
             qPrintable(f.main->StatusBar->currentMessage()));
     }
 
+    // The desktop's opener (xdg-open) starts the browser: the status line says whether it did.
+    void htmlHelpSaysWhetherTheBrowserOpened_data()
+    {
+        QTest::addColumn<QByteArray>("opener");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("no browser") << QByteArray("echo 'xdg-open: no method available for opening' >&2; exit 3")
+                                    << QString::fromUtf8("Aide HTML DEMO-html écrite (1 rubrique), mais le navigateur n'a pas pu l'ouvrir "
+                                                         "(xdg-open: no method available for opening).");
+        QTest::newRow("browser started") << QByteArray("exit 0")
+                                         << QString::fromUtf8("Aide HTML DEMO-html écrite (1 rubrique) et ouverte dans le navigateur.");
+    }
+    void htmlHelpSaysWhetherTheBrowserOpened()
+    {
+        QFETCH(QByteArray, opener);
+        QFETCH(QString, said);
+        ShellFixture f;
+        QVERIFY(QDir(f.dir.path()).mkdir("bin"));
+        QVERIFY(textfile::writeBytes(f.path("bin/xdg-open"), "#!/bin/sh\n" + opener + "\n"));
+        QVERIFY(QFile::setPermissions(f.path("bin/xdg-open"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(f.path("bin")) + ':' + path);
+        f.writeProject("DEMO.hpa", {"Accueil"});
+        f.main->CurrentFileName = f.path("DEMO.hpa");
+        f.pages->Charge(f.main->CurrentFileName);
+        store::EcritHpj(f.pages->doc().DocumentLines, f.main->CurrentFileName);
+        f.main->CreerAideHtml1->trigger();
+        f.main->Compilation->wait();
+        QTRY_COMPARE(f.main->StatusBar->currentMessage(), said);
+        qputenv("PATH", path);
+    }
+
     void htmlHelpOfAProjectNeverSaved()
     {
         ShellFixture f;

@@ -224,6 +224,45 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(dir.filePath(base + u8(".hpj"))));
     }
 
+    // Names and titles at the edges of what files and the format take still build whole: a ';'
+    // in the name (a comment in the .hpj), a name of 255 bytes (the longest a folder takes), a
+    // title of 1 MB (its context string is cut as the format wants, the same everywhere).
+    void namesAndTitlesAtTheLimits_data()
+    {
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<int>("titleLength"); // 0: the worked example's titles
+        QTest::newRow("semicolon") << u8("a;b") << 0;
+        QTest::newRow("name of 255 bytes") << QString(251, u'n') << 0;
+        QTest::newRow("accented name of 255 bytes") << QString(125, u'\u00e9') + u8("x") << 0;
+        QTest::newRow("title of 1 MB") << u8("demo") << (1 << 20);
+    }
+    void namesAndTitlesAtTheLimits()
+    {
+        QFETCH(QString, base);
+        QFETCH(int, titleLength);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QStringList lines = workedexample::projectLines();
+        if (titleLength) {
+            // Topic 0 gets the long title, and topic 1 its "Voir aussi" link to it.
+            const QString title(titleLength, u'A');
+            lines[lines.indexOf(u8("Accueil") + QChar(1))] = title + QChar(1);
+            lines[lines.indexOf(u8("1\\Accueil"))] = u8("1\\") + title;
+        }
+        const QString hpa = dir.filePath(base + u8(".hpa"));
+        QVERIFY(testfile::write(hpa, textfile::joinLines(lines)));
+        const Run r = tyxbuild({hpa});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY(QFileInfo(dir.filePath(base + u8(".hlp"))).size() > 0);
+        QVERIFY2(!r.err.contains(u8("[MAP]")) && !r.err.contains(u8("mène à")) && !r.err.contains(u8("introuvable")), qPrintable(r.err));
+        const QByteArray hpj = testfile::read(dir.filePath(base + u8(".hpj")));
+        const QList<QByteArray> map = hpj.mid(hpj.indexOf("[MAP]\r\n") + 7).split('\n');
+        QCOMPARE(map.size(), 3);
+        for (const QByteArray& line : map.mid(0, 2))
+            QVERIFY2(line.indexOf('\t') > 0 && line.indexOf('\t') <= 255, line.left(300).constData());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).filter(u8(".tyx")), QStringList());
+    }
+
     // A project whose block was made for another name (demo.rtf) still compiles the topics it
     // holds: the .hpj the build writes names the topic file the build writes.
     void blockOfAnotherNameCompilesThisProject()

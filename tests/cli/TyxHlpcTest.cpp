@@ -62,23 +62,29 @@ private Q_SLOTS:
     void compilesAProject_data()
     {
         QTest::addColumn<QByteArray>("hpj");
-        QTest::addColumn<bool>("withRtf");
+        QTest::addColumn<QByteArray>("rtf"); // empty: no topic file
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("err");
-        QTest::newRow("whole") << QByteArray("[OPTIONS]\r\nTITLE=Essai\r\n[FILES]\r\np.rtf\r\n") << true << 0 << u8("1 rubrique");
-        QTest::newRow("topic file missing") << QByteArray("[FILES]\r\np.rtf\r\n") << false << 1 << u8("p.rtf");
+        QTest::newRow("whole") << QByteArray("[OPTIONS]\r\nTITLE=Essai\r\n[FILES]\r\np.rtf\r\n") << kRtf << 0 << u8("1 rubrique");
+        QTest::newRow("topic file missing") << QByteArray("[FILES]\r\np.rtf\r\n") << QByteArray() << 1 << u8("p.rtf");
+        QByteArray noise;
+        for (int i = 0; i < 4096; ++i)
+            noise += char((i * 7919 + 13) % 256);
+        QTest::newRow("topic file that is not RTF") << QByteArray("[FILES]\r\np.rtf\r\n") << noise << 1
+                                                    << u8("Erreur : le fichier de rubriques « p.rtf » n'est pas un fichier RTF "
+                                                          "(il ne commence pas par {\\rtf) ; il est refusé.");
     }
     void compilesAProject()
     {
         QFETCH(QByteArray, hpj);
-        QFETCH(bool, withRtf);
+        QFETCH(QByteArray, rtf);
         QFETCH(int, code);
         QFETCH(QString, err);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         QVERIFY(testfile::write(dir.filePath(u8("P.hpj")), hpj));
-        if (withRtf)
-            QVERIFY(testfile::write(dir.filePath(u8("p.rtf")), kRtf));
+        if (!rtf.isEmpty())
+            QVERIFY(testfile::write(dir.filePath(u8("p.rtf")), rtf));
         const clitest::Run r = tyxhlpc({dir.filePath(u8("P.hpj"))});
         QCOMPARE(r.code, code);
         QVERIFY2(r.err.contains(err), qPrintable(r.err));

@@ -28,6 +28,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSessionManager>
+#include <QPointer>
 #include <QProgressDialog>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -213,9 +214,20 @@ void TMainForm::compileFinished(const hlp::CompileResult& result)
     else if (!result.written)
         status(QString(QStringLiteral("L'aide HTML %1 n'a pas été écrite : voir les messages.").arg(name) + restored));
     else {
-        const BuildOutcome opened = BuildCommands::openHtmlHelp(site);
-        status(opened.ok ? QStringLiteral("Aide HTML %1 écrite (%2) et ouverte dans le navigateur.").arg(name, topics)
-                         : QStringLiteral("Aide HTML %1 écrite (%2). ").arg(name, topics) + opened.message);
+        // The browser may take a moment to say whether it started: the status line waits for it.
+        const QString waiting = QStringLiteral("Aide HTML %1 écrite (%2) ; ouverture dans le navigateur...").arg(name, topics);
+        status(waiting);
+        BuildCommands::openHtmlHelp(site, [window = QPointer<TMainForm>(this), name, topics, waiting](const BuildOutcome& opened) {
+            if (!window)
+                return;
+            if (opened.ok) {
+                if (window->StatusBar->currentMessage() == waiting) // not when another command spoke since
+                    window->status(QStringLiteral("Aide HTML %1 écrite (%2) et ouverte dans le navigateur.").arg(name, topics));
+            } else {
+                window->status(QStringLiteral("Aide HTML %1 écrite (%2), mais le navigateur n'a pas pu l'ouvrir (%3).")
+                                   .arg(name, topics, opened.message));
+            }
+        });
     }
     // The summary line alone means a clean build: no window then.
     if (result.written && result.diagnostics.size() <= 1 && buildWarnings_.isEmpty())

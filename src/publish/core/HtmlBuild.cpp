@@ -3,6 +3,7 @@
 #include "publish/core/BuildNames.h"
 #include "platform/core/Cp1252.h"
 #include "store/core/PageOrder.h"
+#include "store/core/ProjectBlock.h"
 #include "store/core/TextRules.h"
 #include "winhelp/html/HtmlHelp.h"
 
@@ -15,7 +16,7 @@ std::vector<hlp::html::ContentsEntry> htmlContents(const QStringList& lines, int
         if (e.number >= pageCount)
             break;
         // The context string the RTF writer gives the topic; a level is a depth of the tree.
-        const QString context = QStringLiteral("IDH_") + store::ContextKey(e.title);
+        const QString context = store::topicContext(e.title);
         out.push_back({cp1252::encode(context), e.level - 1});
     }
     return out;

@@ -29,8 +29,13 @@ BuildFiles writeBuildFiles(QStringList& documentLines, int pageCount, int popupC
     store::nameTopicFile(*hpj, store::fileNamePart(names.rtf));
     r.warnings = braceWarnings(documentLines, pageCount, popupCount);
     auto set = std::make_shared<safefile::FileSet>();
-    if (!set->add(r.hpjPath, textfile::joinLines(*hpj))
-        || !set->add(r.rtfPath, RtfBytes(documentLines, pageCount, popupCount, title, body)) || !set->commit()) {
+    // What is made from the two files: once rebuilt after a kill, the two files stay as they are.
+    set->watch(names.hlp);
+    set->watch(names.html);
+    const bool written = set->add(r.hpjPath, textfile::joinLines(*hpj))
+        && set->add(r.rtfPath, RtfBytes(documentLines, pageCount, popupCount, title, body)) && set->commit();
+    r.warnings << set->notes();
+    if (!written) {
         r.failedPath = set->failedPath();
         r.error = set->error();
         return r;

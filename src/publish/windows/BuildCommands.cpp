@@ -152,15 +152,16 @@ BuildOutcome BuildCommands::CreerAideHtml1Click(QStringList& lines, int pageCoun
     return {true, QString(), written.files};
 }
 
-BuildOutcome BuildCommands::openHtmlHelp(const QString& folder)
+void BuildCommands::openHtmlHelp(const QString& folder, std::function<void(const BuildOutcome&)> done)
 {
     const QString index = QDir(folder).filePath(QStringLiteral("index.html"));
-    if (!QFileInfo::exists(index))
-        return {false, QStringLiteral("L'aide HTML « %1 » n'existe pas.").arg(QDir::toNativeSeparators(index)), nullptr};
-    QString error;
-    if (!desktop::open(QUrl::fromLocalFile(index), &error))
-        return {false, error, nullptr};
-    return {true, QString(), nullptr};
+    if (!QFileInfo::exists(index)) {
+        done({false, QStringLiteral("L'aide HTML « %1 » n'existe pas.").arg(QDir::toNativeSeparators(index)), nullptr});
+        return;
+    }
+    desktop::openThen(QUrl::fromLocalFile(index), [done](bool opened, const QString& error) {
+        done({opened, error, nullptr});
+    });
 }
 
 BuildOutcome BuildCommands::startViewer(const QString& file, const QStringList& arguments, const QString& folder,

@@ -58,8 +58,9 @@ public:
     BuildOutcome CreerAideHtml1Click(QStringList& lines, int pageCount, int popupCount, const store::FieldLook& title,
         const store::FieldLook& body, const QString& currentFileName, std::function<hlp::CompileResult()>* job,
         QStringList* warnings = nullptr) const;
-    // Opens index.html of the site in `folder` with the desktop's browser.
-    static BuildOutcome openHtmlHelp(const QString& folder);
+    // Opens index.html of the site in `folder` with the desktop's browser; `done` learns (maybe
+    // later, on this thread) whether the browser started, with the reason when not.
+    static void openHtmlHelp(const QString& folder, std::function<void(const BuildOutcome&)> done);
 
     // View ("&Voir fichier HLP"): opens the .hlp named like `currentFileName` with the viewer.
     BuildOutcome voirfichierhlp1Click(const QString& currentFileName) const;
