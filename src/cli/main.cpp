@@ -4,6 +4,7 @@
 #include "publish/core/HtmlBuild.h"
 #include "publish/core/ProjectBuild.h"
 #include "winhelp/HlpCompiler.h"
+#include "winhelp/render/DrawingApplication.h"
 #include "store/core/DocumentStore.h"
 #include "store/core/HeaderBlock.h"
 #include "store/core/ProjectBlock.h"
@@ -65,7 +66,8 @@ int usageError(const QString& why)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // The help site's metafile pictures are drawn, their text with fonts: a Gui application.
+    const auto app = hlp::drawingApplication(argc, argv);
     const QStringList args = QCoreApplication::arguments();
 
     QString project;

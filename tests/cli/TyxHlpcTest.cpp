@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -143,6 +144,25 @@ private Q_SLOTS:
             QVERIFY2(r.err.contains(u8("aide écrit : 1 rubrique(s), 0 erreur(s).")), qPrintable(r.err));
         else
             QVERIFY2(r.err.contains(u8("n'est pas vide")) && r.err.contains(u8("l'aide HTML « ")), qPrintable(r.err));
+    }
+
+    // The metafiles of a real project become pictures of the site, their text drawn: the
+    // equation "y = ke^mx" is text only. Qt says nothing of its own on the way.
+    void drawsMetafilesWithTheirText()
+    {
+        QTemporaryDir dir;
+        QVERIFY(testfile::write(dir.filePath(u8("P.hpj")), "[FILES]\r\ncalc.rtf\r\n"));
+        QVERIFY(QFile::copy(QStringLiteral(TYX_TEST_DATA "/metafiles/calc.rtf"), dir.filePath(u8("calc.rtf"))));
+        const clitest::Run r = tyxhlpc({u8("--html"), dir.filePath(u8("site")), dir.filePath(u8("P.hpj"))});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.err.trimmed(), u8("site écrit : 1 rubrique(s), 0 erreur(s)."));
+        const QImage equation(dir.filePath(u8("site/images/image-15.png")));
+        QCOMPARE(equation.size(), QSize(56, 21));
+        int ink = 0;
+        for (int y = 0; y < equation.height(); ++y)
+            for (int x = 0; x < equation.width(); ++x)
+                ink += qAlpha(equation.pixel(x, y)) > 128;
+        QVERIFY2(ink > 50, qPrintable(QString::number(ink)));
     }
 };
 

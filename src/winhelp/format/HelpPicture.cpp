@@ -108,7 +108,7 @@ bool readHelpPicture(const QByteArray& bytes, HelpPictureInfo& info, int* pictur
             info.colours = static_cast<int>(used ? used : (info.bitCount <= 8 ? 1u << info.bitCount : 0u));
         info.dataSize = ((qsizetype(info.width) * info.bitCount + 31) / 32) * 4 * info.height;
     } else if (info.type == 8) {
-        p.cushort();
+        info.mapMode = static_cast<int>(p.cushort());
         info.width = static_cast<int>(p.u16());
         info.height = static_cast<int>(p.u16());
         info.dataSize = p.culong();
@@ -131,8 +131,7 @@ bool readHelpPicture(const QByteArray& bytes, HelpPictureInfo& info, int* pictur
     const QByteArray unpacked = unpack(bytes.mid(data, storedSize), info.packing);
     if (unpacked.size() != info.dataSize)
         return fail(why, QStringLiteral("données d'image de %1 octets au lieu de %2").arg(unpacked.size()).arg(info.dataSize));
-    if (info.type != 8)
-        info.pixels = unpacked;
+    info.pixels = unpacked;
     if (hotspotSize > 0 && !readHotspots(bytes, qsizetype(start) + hotspotAt, hotspotSize, info, why))
         return false;
     return true;

@@ -2,6 +2,7 @@
 
 #include "winhelp/format/HelpPicture.h"
 #include "winhelp/project/HlpBitmap.h"
+#include "winhelp/render/MetafileRenderer.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -170,19 +171,23 @@ bool convertPictures(const HelpDocument& document, SiteNames& names, const SiteS
         if (picture.source == PictureSource::File && picture.data.isEmpty())
             continue; // not found or unreadable: said when the project was read
         const Decoded d = decode(picture);
-        if (d.kind == Kind::Metafile) {
-            diagnostics.warning(QStringLiteral("l'image %1 de la rubrique %2 est un métafichier Windows, que les navigateurs "
-                                               "n'affichent pas ; l'aide HTML montre son nom à sa place.")
-                                    .arg(name.isEmpty() ? QStringLiteral("n° %1").arg(i + 1) : quoted(name),
-                                        topic->displayName(diagnostics.codePage())));
-            pic.placeholder = true;
-            continue;
-        }
         QImage image;
-        if (d.kind != Kind::Unreadable)
+        if (d.kind == Kind::Metafile) {
+            // Browsers show no metafile: it is drawn, and the site holds the drawing.
+            image = renderMetafile(picture, diagnostics.codePage());
+            if (image.isNull()) {
+                diagnostics.warning(QStringLiteral("l'image %1 de la rubrique %2 est un métafichier Windows illisible ; "
+                                                   "l'aide HTML montre son nom à sa place.")
+                                        .arg(name.isEmpty() ? QStringLiteral("n° %1").arg(i + 1) : quoted(name),
+                                            topic->displayName(diagnostics.codePage())));
+                pic.placeholder = true;
+                continue;
+            }
+        } else if (d.kind != Kind::Unreadable) {
             image.loadFromData(d.bytes, d.kind == Kind::Png ? "PNG" : d.kind == Kind::Jpeg ? "JPEG" : nullptr);
+        }
         QByteArray bytes = d.bytes;
-        if (d.kind == Kind::Bitmap && !image.isNull()) {
+        if ((d.kind == Kind::Bitmap || d.kind == Kind::Metafile) && !image.isNull()) {
             bytes.clear();
             QBuffer buffer(&bytes);
             buffer.open(QIODevice::WriteOnly);

@@ -2,6 +2,7 @@
 // file beside it, with the built-in compiler, or into a help site with --html. Diagnostics go to
 // stderr, in French.
 #include "winhelp/HlpCompiler.h"
+#include "winhelp/render/DrawingApplication.h"
 #include "platform/core/SafeFile.h"
 #include "winhelp/html/HtmlHelp.h"
 
@@ -58,7 +59,8 @@ int usageError(const QString& why)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // The help site's metafile pictures are drawn, their text with fonts: a Gui application.
+    const auto app = hlp::drawingApplication(argc, argv);
     const QStringList args = QCoreApplication::arguments();
 
     QString project;
