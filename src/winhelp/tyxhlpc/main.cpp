@@ -1,8 +1,9 @@
 // tyxhlpc: compiles a WinHelp project (.hpj with its RTF topic files and pictures) into the .hlp
-// file beside it, with the built-in compiler, or into a help site with --html. Diagnostics go to
-// stderr, in French.
+// file beside it, with the built-in compiler, or into a help site with --html, or into compiled
+// HTML help with --chm. Diagnostics go to stderr, in French.
 #include "winhelp/HlpCompiler.h"
 #include "platform/core/SafeFile.h"
+#include "winhelp/chm/ChmHelp.h"
 #include "winhelp/html/HtmlHelp.h"
 
 #include <QCoreApplication>
@@ -25,7 +26,7 @@ void err(const QString& text) { say(stderr, QStringLiteral("tyxhlpc : ") + text)
 
 QString quoted(const QString& s) { return QStringLiteral("« ") + s + QStringLiteral(" »"); }
 
-QString usageLine() { return QStringLiteral("Usage : tyxhlpc [--help] [--version] [--html DOSSIER] PROJET.hpj"); }
+QString usageLine() { return QStringLiteral("Usage : tyxhlpc [--help] [--version] [--html DOSSIER | --chm FICHIER.chm] PROJET.hpj"); }
 
 QString helpText()
 {
@@ -41,8 +42,12 @@ QString helpText()
         "                    (le sommaire), une page par rubrique, l'index, la recherche et les images ;\n"
         "                    un dossier existant n'est remplacé que s'il est vide ou contient déjà une\n"
         "                    aide HTML écrite par ce programme\n"
+        "  --chm FICHIER     écrit l'aide HTML compilée (.chm, que Windows ouvre seul) dans FICHIER\n"
+        "                    au lieu du fichier .hlp : les pages, les images, le sommaire, l'index\n"
+        "                    et les numéros de [MAP] pour l'aide contextuelle ; un fichier existant\n"
+        "                    n'est remplacé que si le nouveau a pu être écrit en entier\n"
         "\n"
-        "Code de sortie : 0 si le fichier .hlp (ou l'aide HTML) a été écrit, 1 sinon,\n"
+        "Code de sortie : 0 si le fichier .hlp (ou l'aide HTML, ou le .chm) a été écrit, 1 sinon,\n"
         "2 si la ligne de commande est incorrecte.");
 }
 
@@ -63,7 +68,9 @@ int main(int argc, char** argv)
 
     QString project;
     QString htmlFolder;
+    QString chmFile;
     bool html = false;
+    bool chm = false;
     bool optionsEnded = false;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -88,6 +95,19 @@ int main(int argc, char** argv)
             }
             if (htmlFolder.isEmpty())
                 return usageError(QStringLiteral("le dossier de l'aide HTML est vide."));
+        } else if (!optionsEnded && (a == u"--chm" || a.startsWith(u"--chm="))) {
+            if (chm)
+                return usageError(QStringLiteral("--chm est donné deux fois."));
+            chm = true;
+            if (a == u"--chm") {
+                if (i + 1 >= args.size())
+                    return usageError(QStringLiteral("--chm demande le fichier .chm à écrire."));
+                chmFile = args[++i];
+            } else {
+                chmFile = a.mid(6);
+            }
+            if (chmFile.isEmpty())
+                return usageError(QStringLiteral("le nom du fichier .chm est vide."));
         } else if (!optionsEnded && a.startsWith(u'-') && a.size() > 1) {
             return usageError(QStringLiteral("option inconnue ") + quoted(a) + QLatin1Char('.'));
         } else if (!project.isEmpty()) {
@@ -100,6 +120,8 @@ int main(int argc, char** argv)
     }
     if (project.isEmpty())
         return usageError(QStringLiteral("aucun projet indiqué."));
+    if (html && chm)
+        return usageError(QStringLiteral("--html et --chm ne vont pas ensemble."));
 
     const QFileInfo info(project);
     if (!info.exists()) {
@@ -112,7 +134,9 @@ int main(int argc, char** argv)
         return NotWritten;
     }
 
-    const hlp::CompileResult c = html ? hlp::html::writeHtmlHelp(project, htmlFolder) : hlp::HlpCompiler().compile(project);
+    const hlp::CompileResult c = html ? hlp::html::writeHtmlHelp(project, htmlFolder)
+        : chm                             ? hlp::chm::writeChmHelp(project, chmFile)
+                                          : hlp::HlpCompiler().compile(project);
     for (const QString& line : c.diagnostics)
         say(stderr, line);
     if (!c.written) {
