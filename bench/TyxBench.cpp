@@ -24,6 +24,7 @@
 #include "store/core/ProjectBlock.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QListWidget>
@@ -245,5 +246,22 @@ int main(int argc, char** argv)
     std::printf("# html / compile_hlp = %.2f ; index de recherche %lld octets = %.1f %% du texte (%lld octets)%s\n",
         compile > 0 ? html / compile : 0.0, static_cast<long long>(index), text > 0 ? 100.0 * double(index) / double(text) : 0.0,
         static_cast<long long>(text), htmlWritten ? "" : " (aide HTML NON écrite)");
-    return written && htmlWritten ? 0 : 1;
+
+    // The same project as compiled HTML help: the site's pages packed and compressed in one file.
+    bool chmWritten = true;
+    const double chm = medianMs(3, nullptr, [&] {
+        chmWritten = publish::writeChmHelp(lines, doc.PageCount, projectFile).written && chmWritten;
+    });
+    report("chm", chm, baseline);
+    qint64 siteBytes = 0;
+    for (const QFileInfo& f : QDir(dir.filePath(QStringLiteral("synthese-html"))).entryInfoList(QDir::Files))
+        if (f.fileName() != QLatin1String("recherche.html") && f.fileName() != QLatin1String("recherche.js"))
+            siteBytes += f.size();
+    for (const QFileInfo& f : QDir(dir.filePath(QStringLiteral("synthese-html/images"))).entryInfoList(QDir::Files))
+        siteBytes += f.size();
+    const qint64 chmSize = QFile(dir.filePath(QStringLiteral("synthese.chm"))).size();
+    std::printf("# chm / html = %.2f ; .chm %lld octets = %.1f %% des %lld octets du site sans sa recherche%s\n",
+        html > 0 ? chm / html : 0.0, static_cast<long long>(chmSize), siteBytes > 0 ? 100.0 * double(chmSize) / double(siteBytes) : 0.0,
+        static_cast<long long>(siteBytes), chmWritten ? "" : " (aide CHM NON écrite)");
+    return written && htmlWritten && chmWritten ? 0 : 1;
 }

@@ -218,30 +218,53 @@ bool directoryLess(const QByteArray& a, const QByteArray& b)
     return a.size() < b.size();
 }
 
+struct ChmPacker::State {
+    std::uint32_t lcid;
+    std::vector<DirEntry> dir{{"/", 0, 0, 0}};
+    LzxStream stream{WindowBits, ResetFrames}; // the compressed section: its files one after the other
+    QByteArray section0;                        // the uncompressed section
+};
+
+ChmPacker::ChmPacker(std::uint32_t lcid) : m_state(std::make_unique<State>())
+{
+    m_state->lcid = lcid;
+}
+
+ChmPacker::~ChmPacker() = default;
+
+void ChmPacker::add(const QByteArray& name, QByteArrayView bytes, bool compressed)
+{
+    State& s = *m_state;
+    if (compressed) {
+        s.dir.push_back({name, 1, s.stream.size(), static_cast<std::uint64_t>(bytes.size())});
+        s.stream.append(bytes);
+    } else {
+        s.dir.push_back({name, 0, static_cast<std::uint64_t>(s.section0.size()), static_cast<std::uint64_t>(bytes.size())});
+        s.section0.append(bytes.data(), bytes.size());
+    }
+}
+
 QByteArray packChm(const std::vector<ChmEntry>& input, std::uint32_t lcid)
 {
-    std::vector<DirEntry> dir;
-    dir.push_back({"/", 0, 0, 0});
-
-    // The compressed section: every compressed file, one after the other, in one LZX stream.
-    QByteArray plain;
+    ChmPacker packer(lcid);
     for (const ChmEntry& e : input)
-        if (e.compressed) {
-            dir.push_back({e.name, 1, static_cast<std::uint64_t>(plain.size()), static_cast<std::uint64_t>(e.bytes.size())});
-            plain += e.bytes;
-        }
-    const LzxOutput lzx = lzxCompress(plain, WindowBits, ResetFrames);
+        packer.add(e.name, e.bytes, e.compressed);
+    return packer.finish();
+}
 
-    // The uncompressed section: the files kept as they are, then what describes the stream, then
-    // the stream itself.
-    QByteArray section0;
+QByteArray ChmPacker::finish()
+{
+    std::vector<DirEntry>& dir = m_state->dir;
+    QByteArray& section0 = m_state->section0;
+    const std::uint32_t lcid = m_state->lcid;
+    const std::uint64_t plainSize = m_state->stream.size();
+    const LzxOutput lzx = m_state->stream.finish();
+
+    // After the files kept as they are: what describes the stream, then the stream itself.
     const auto add0 = [&](const QByteArray& name, const QByteArray& bytes) {
         dir.push_back({name, 0, static_cast<std::uint64_t>(section0.size()), static_cast<std::uint64_t>(bytes.size())});
         section0 += bytes;
     };
-    for (const ChmEntry& e : input)
-        if (!e.compressed)
-            add0(e.name, e.bytes);
 
     QByteArray names;
     putWord(names, 2 + 2 * 14);
@@ -263,7 +286,7 @@ QByteArray packChm(const std::vector<ChmEntry>& input, std::uint32_t lcid)
     add0("::DataSpace/Storage/MSCompressed/ControlData", control);
 
     QByteArray span;
-    putQword(span, static_cast<std::uint64_t>(plain.size()));
+    putQword(span, plainSize);
     add0("::DataSpace/Storage/MSCompressed/SpanInfo", span);
 
     add0("::DataSpace/Storage/MSCompressed/Transform/List", utf16(LzxGuid, false));
@@ -273,7 +296,7 @@ QByteArray packChm(const std::vector<ChmEntry>& input, std::uint32_t lcid)
     putDword(reset, static_cast<std::uint32_t>(lzx.frameStarts.size()));
     putDword(reset, 8);
     putDword(reset, 0x28);
-    putQword(reset, static_cast<std::uint64_t>(plain.size()));
+    putQword(reset, plainSize);
     putQword(reset, static_cast<std::uint64_t>(lzx.data.size()));
     putQword(reset, LzxFrameSize);
     for (std::uint64_t start : lzx.frameStarts)

@@ -5,6 +5,7 @@
 // span) that the first section carries.
 #include <QByteArray>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace hlp::chm {
@@ -15,8 +16,22 @@ struct ChmEntry {
     bool compressed = true; // in the LZX section
 };
 
-// The whole file. The compressed entries go into the stream in the order given (so pages that
-// belong together share matches); the directory lists every entry sorted as readers search it.
+// Builds the file entry by entry: the compressed entries go into the stream in the order given
+// (so pages that belong together share matches) and are compressed while the next ones are made;
+// the directory lists every entry sorted as readers search it.
+class ChmPacker {
+public:
+    explicit ChmPacker(std::uint32_t lcid);
+    ~ChmPacker();
+    void add(const QByteArray& name, QByteArrayView bytes, bool compressed);
+    QByteArray finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
+// The whole file at once.
 QByteArray packChm(const std::vector<ChmEntry>& entries, std::uint32_t lcid);
 
 // How the directory orders names: bytes compared with ASCII letters folded to lower case.

@@ -196,26 +196,26 @@ QByteArray makeChm(const ReadHelp& help, const html::HtmlOptions& options, const
     const std::vector<html::TreeEntry> tree = html::contentsTree(doc, names, help.contentsTopic, popupOnly, options.contents);
     const QByteArray title = help.project.title.isEmpty() ? QByteArray("Aide") : help.project.title;
 
-    std::vector<ChmEntry> entries;
+    const std::uint32_t lcid = helpLanguage(help);
+    ChmPacker packer(lcid);
     QHash<QString, int> pageTopic; // page file -> topic
     for (size_t t = 0; t < doc.topics.size(); ++t)
         pageTopic.insert(names.page(static_cast<int>(t)) + QStringLiteral(".html"), static_cast<int>(t));
 
     Strings strings;
     TopicTables tables;
-    html::makeSite(help, options, [&](const QString& name, const QByteArray& bytes) {
-        if (name == u"recherche.html" || name == u"recherche.js")
-            return true;
-        const QByteArray path = '/' + name.toUtf8();
+    html::HtmlOptions siteOptions = options;
+    siteOptions.search = false; // the viewer searches by itself
+    html::makeSite(help, siteOptions, [&](const QString& name, const QByteArray& bytes) {
         if (name.endsWith(u".html")) {
             const int t = pageTopic.value(name, -1);
             tables.add(strings, t >= 0 ? topicTitle(doc.topics[static_cast<size_t>(t)]) : QByteArray("Index"), name.toUtf8());
         }
-        entries.push_back({path, bytes, true});
+        packer.add('/' + name.toUtf8(), bytes, true);
         return true;
     });
-    entries.push_back({QByteArray("/") + ContentsFile, contentsSitemap(doc, names, tree, codePage), true});
-    entries.push_back({QByteArray("/") + IndexFile, indexSitemap(doc, names, popupOnly, codePage), true});
+    packer.add(QByteArray("/") + ContentsFile, contentsSitemap(doc, names, tree, codePage), true);
+    packer.add(QByteArray("/") + IndexFile, indexSitemap(doc, names, popupOnly, codePage), true);
 
     // #IVB: every [MAP] number (first definition wins) with the page it opens.
     QByteArray ivb;
@@ -232,7 +232,6 @@ QByteArray makeChm(const ReadHelp& help, const html::HtmlOptions& options, const
     putDword(ivbFile, static_cast<std::uint32_t>(ivb.size()));
     ivbFile += ivb;
 
-    const std::uint32_t lcid = helpLanguage(help);
     const QByteArray windows = windowsFile(help, strings, title);
 
     QByteArray system;
@@ -264,16 +263,16 @@ QByteArray makeChm(const ReadHelp& help, const html::HtmlOptions& options, const
     putDword(idxhdr, static_cast<std::uint32_t>(tree.size()));
     idxhdr.append(QByteArray(0x1000 - idxhdr.size(), '\0'));
 
-    entries.push_back({"/#SYSTEM", system, false});
-    entries.push_back({"/#WINDOWS", windows, false});
-    entries.push_back({"/#IDXHDR", idxhdr, false});
-    entries.push_back({"/#IVB", ivbFile, false});
-    entries.push_back({"/#TOPICS", tables.topics, false});
-    entries.push_back({"/#URLTBL", tables.urlTable, false});
-    entries.push_back({"/#URLSTR", tables.urlStrings, false});
-    entries.push_back({"/#ITBITS", QByteArray(), false});
-    entries.push_back({"/#STRINGS", strings.data(), false}); // last: the others add to it
-    return packChm(entries, lcid);
+    packer.add("/#SYSTEM", system, false);
+    packer.add("/#WINDOWS", windows, false);
+    packer.add("/#IDXHDR", idxhdr, false);
+    packer.add("/#IVB", ivbFile, false);
+    packer.add("/#TOPICS", tables.topics, false);
+    packer.add("/#URLTBL", tables.urlTable, false);
+    packer.add("/#URLSTR", tables.urlStrings, false);
+    packer.add("/#ITBITS", QByteArray(), false);
+    packer.add("/#STRINGS", strings.data(), false); // last: the others add to it
+    return packer.finish();
 }
 
 bool writeChm(const ReadHelp& help, const html::HtmlOptions& options, const QString& chmPath)

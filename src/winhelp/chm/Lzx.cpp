@@ -435,4 +435,57 @@ LzxOutput lzxCompress(QByteArrayView input, int windowBits, int resetFrames)
     return Encoder(input, windowBits, resetFrames).run();
 }
 
+namespace {
+constexpr int IntervalsPerJob = 16;
+}
+
+LzxStream::LzxStream(int windowBits, int resetFrames) : m_windowBits(windowBits), m_resetFrames(resetFrames) {}
+
+LzxStream::~LzxStream()
+{
+    for (std::future<LzxOutput>& job : m_jobs)
+        job.wait();
+}
+
+void LzxStream::append(QByteArrayView data)
+{
+    m_pending.append(data.data(), data.size());
+    m_size += static_cast<std::uint64_t>(data.size());
+    const qsizetype job = qsizetype(LzxFrameSize) * m_resetFrames * IntervalsPerJob;
+    if (m_pending.size() >= job) {
+        launch(m_pending.size() / job * job);
+        collect(2);
+    }
+}
+
+void LzxStream::launch(qsizetype bytes)
+{
+    QByteArray piece = m_pending.left(bytes);
+    m_pending.remove(0, bytes);
+    m_jobs.push_back(std::async(std::launch::async, [piece = std::move(piece), bits = m_windowBits, frames = m_resetFrames] {
+        return lzxCompress(piece, bits, frames);
+    }));
+}
+
+void LzxStream::collect(size_t keep)
+{
+    while (m_jobs.size() > keep) {
+        LzxOutput part = m_jobs.front().get();
+        m_jobs.pop_front();
+        const auto base = static_cast<std::uint64_t>(m_done.data.size());
+        for (std::uint64_t start : part.frameStarts)
+            m_done.frameStarts.push_back(base + start);
+        m_done.data += part.data;
+    }
+}
+
+LzxOutput LzxStream::finish()
+{
+    // The rest, even when empty: the stream always has a frame.
+    if (!m_pending.isEmpty() || (m_jobs.empty() && m_done.frameStarts.empty()))
+        launch(m_pending.size());
+    collect(0);
+    return std::move(m_done);
+}
+
 } // namespace hlp::chm
