@@ -44,6 +44,9 @@ private Q_SLOTS:
         QTest::newRow("html twice") << QStringList{u8("--html=a"), u8("--html"), u8("b"), u8("P.hpj")} << 2 << QString()
                                     << u8("deux fois");
         QTest::newRow("html empty folder name") << QStringList{u8("--html="), u8("P.hpj")} << 2 << QString() << u8("vide");
+        QTest::newRow("chm without file") << QStringList{u8("--chm")} << 2 << QString() << u8("--chm demande le fichier");
+        QTest::newRow("chm and html") << QStringList{u8("--chm=a.chm"), u8("--html"), u8("b"), u8("P.hpj")} << 2 << QString()
+                                      << u8("ne vont pas ensemble");
     }
     void usage()
     {
@@ -108,6 +111,19 @@ private Q_SLOTS:
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(u8("ce n'est pas un fichier ordinaire")), qPrintable(r.err));
         QVERIFY(!QFile::exists(dir.filePath(u8("p.hlp"))));
+    }
+
+    void writesACompiledHelp()
+    {
+        QTemporaryDir dir;
+        QVERIFY(testfile::write(dir.filePath(u8("P.hpj")), "[OPTIONS]\r\nTITLE=Essai\r\n[FILES]\r\np.rtf\r\n"));
+        QVERIFY(testfile::write(dir.filePath(u8("p.rtf")), kRtf));
+        const QString chm = dir.filePath(u8("aide.chm"));
+        const clitest::Run r = tyxhlpc({u8("--chm"), chm, dir.filePath(u8("P.hpj"))});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY(testfile::read(chm).startsWith("ITSF"));
+        QVERIFY(!QFile::exists(dir.filePath(u8("P.hlp"))));
+        QVERIFY2(r.err.contains(u8("aide.chm écrit : 1 rubrique(s), 0 erreur(s).")), qPrintable(r.err));
     }
 
     void writesAHelpSite_data()
