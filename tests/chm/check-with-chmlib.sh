@@ -5,7 +5,8 @@
 # of the site but its search page and script, with the pages and pictures in the compressed
 # section; extract_chmLib must give them back byte for byte; every link and picture of the
 # extracted pages must lead to a file of the .chm; #IVB must hold one entry per [MAP] number,
-# each naming the page the site's contextes.json gives that number.
+# each naming the page the site's contextes.json gives that number. A .hlp file written as a .chm
+# (tyxhlpc --chm from the compiled Help Workshop project) is read back the same way, its links too.
 #
 #   check-with-chmlib.sh TYXBUILD TYXHLPC TYX_SAMPLE_PROJECT SOURCE_DIR WORK_DIR
 #
@@ -46,9 +47,10 @@ string_at() {
     tail -c +"$(($2 + 1))" "$1" | head -c 4096 | tr '\0' '\n' | head -1
 }
 
-# check NAME CHM SITE: the .chm against the site made from the same project.
+# check NAME CHM [SITE]: the .chm against the site made from the same project (without a site:
+# its files and links only).
 check() {
-    local name=$1 chm=$2 site=$3
+    local name=$1 chm=$2 site=${3:-}
     local out=$WORK/$name-extracted listing=$WORK/$name.list
     if ! enum_chmLib "$chm" >"$listing" 2>&1; then
         fail "$name: enum_chmLib cannot read the file"
@@ -56,7 +58,7 @@ check() {
     fi
     extract_chmLib "$chm" "$out" >/dev/null 2>&1 || fail "$name: extract_chmLib failed"
     local files=0 f rel
-    while IFS= read -r f; do
+    [ -n "$site" ] && while IFS= read -r f; do
         rel=${f#"$site"/}
         case $rel in recherche.html | recherche.js) continue ;; esac
         files=$((files + 1))
@@ -64,6 +66,10 @@ check() {
             || fail "$name: /$rel is not listed in the compressed section"
         cmp -s "$f" "$out/$rel" || fail "$name: /$rel extracted is not the site's file"
     done < <(find "$site" -type f | sort)
+    if [ -z "$site" ]; then
+        files=$(grep -cE '^ +1 +[0-9]+ +[0-9]+ +normal file' "$listing")
+        [ "$(find "$out" -name '*.html' | wc -l)" -gt 1 ] || fail "$name: no page extracted"
+    fi
     [ "$files" -gt 0 ] || fail "$name: the site is empty"
     for rel in recherche.html recherche.js; do
         [ -e "$out/$rel" ] && fail "$name: /$rel (the site's search) is in the .chm"
@@ -96,6 +102,10 @@ check() {
     done
     [ "$links" -gt 0 ] || fail "$name: no link was checked"
 
+    if [ -z "$site" ]; then
+        echo "$name: $files files, $links links followed"
+        return
+    fi
     # #IVB: one entry per [MAP] number of the site's contextes.json, with the same page.
     local ivb=$out/#IVB strings=$out/#STRINGS size count i number page want expected
     size=$(dword "$ivb" 0)
@@ -148,6 +158,15 @@ if "$HLPC" --chm "$WORK/workshop/ATELIER.chm" "$WORK/workshop/ATELIER.hpj" >"$WO
 else
     fail "workshop: not built"
     cat "$WORK/workshop.log"
+fi
+
+echo "== a help file (tyxhlpc --chm AIDE.chm ATELIER.hlp)"
+if "$HLPC" "$WORK/workshop/ATELIER.hpj" >"$WORK/hlp.log" 2>&1 \
+    && "$HLPC" --chm "$WORK/workshop/AIDE.chm" "$WORK/workshop/ATELIER.hlp" >>"$WORK/hlp.log" 2>&1; then
+    check hlp "$WORK/workshop/AIDE.chm"
+else
+    fail "hlp: not built"
+    cat "$WORK/hlp.log"
 fi
 
 if [ "$failures" -gt 0 ]; then

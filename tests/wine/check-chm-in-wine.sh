@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Independent check of the compiled HTML help: the demo, a generated 300-topic project and a Help
-# Workshop project are written as .chm files (tyxbuild --chm, tyxhlpc --chm) and opened in Wine's
+# Independent check of the compiled HTML help: the demo, a generated 300-topic project, a Help
+# Workshop project and that project's .hlp file are written as .chm files (tyxbuild --chm,
+# tyxhlpc --chm) and opened in Wine's
 # HTML Help viewer (hh.exe). Its +htmlhelp trace must show the file's title, default topic and
 # contents file read from the .chm, the window must carry the help's caption (the main window's
 # caption of the project, else its title, as in the WinHelp viewer), and the contents tree must be
@@ -119,6 +120,15 @@ if "$HLPC" --chm "$WORK/workshop/ATELIER.chm" "$WORK/workshop/ATELIER.hpj" >"$WO
 else
     fail "workshop: ATELIER.chm not written"
     cat "$WORK/workshop.log"
+fi
+
+echo "== a help file (tyxhlpc --chm AIDE.chm ATELIER.hlp)"
+if "$HLPC" "$WORK/workshop/ATELIER.hpj" >"$WORK/hlp.log" 2>&1 \
+    && "$HLPC" --chm "$WORK/workshop/AIDE.chm" "$WORK/workshop/ATELIER.hlp" >>"$WORK/hlp.log" 2>&1; then
+    open_chm hlp "$WORK/workshop/AIDE.chm" "$WORK/workshop/ATELIER.hpj" 5
+else
+    fail "hlp: AIDE.chm not written"
+    cat "$WORK/hlp.log"
 fi
 
 if [ "$failures" -gt 0 ]; then
