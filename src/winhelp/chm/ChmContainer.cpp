@@ -83,7 +83,8 @@ struct DirEntry {
 };
 
 // Chunks of one level of the directory, each filled with entries and closed with its quick
-// reference area. `header` is the chunk's fixed start; returns the first name of every chunk.
+// reference area (every fifth entry's place, then the count, from the chunk's end backwards).
+// `header` is the chunk's fixed start; its free-space field is filled on closing.
 class ChunkWriter {
 public:
     ChunkWriter(QByteArray& out, QByteArray header) : m_out(out), m_header(std::move(header)) {}
@@ -102,7 +103,6 @@ public:
         ++m_count;
     }
     int count() const { return m_count; }
-    // Writes the chunk; `fill` is called with the chunk's start to complete the header.
     void close()
     {
         QByteArray chunk = m_header + m_body;

@@ -164,8 +164,7 @@ void writeLengths(BitWriter& bits, const std::vector<std::uint8_t>& lengths, std
 class Encoder {
 public:
     Encoder(QByteArrayView input, int windowBits, int resetFrames)
-        : m_in(reinterpret_cast<const std::uint8_t*>(input.data())), m_size(input.size()), m_windowBits(windowBits),
-          m_resetFrames(resetFrames), m_mainSize(NumChars + slotCount(windowBits) * 8),
+        : m_in(reinterpret_cast<const std::uint8_t*>(input.data())), m_size(input.size()), m_resetFrames(resetFrames), m_mainSize(NumChars + slotCount(windowBits) * 8),
           m_maxDistance((1 << windowBits) - 3), m_head(1 << HashBits), m_bits(m_out.data)
     {
     }
@@ -175,17 +174,18 @@ public:
         const qsizetype frameBytes = LzxFrameSize;
         const qsizetype chunkBytes = frameBytes * m_resetFrames;
         m_prev.resize(static_cast<size_t>(chunkBytes));
-        for (qsizetype start = 0; start < m_size || start == 0; start += chunkBytes) {
+        // Empty data still makes one (padded) frame.
+        qsizetype start = 0;
+        do {
             const qsizetype end = std::min(m_size, start + chunkBytes);
             resetChunk(start);
-            bool first = true;
-            for (qsizetype f = start; f < end || (f == start && first); f += frameBytes) {
-                encodeFrame(f, std::min(end, f + frameBytes), first);
-                first = false;
-            }
-            if (end >= m_size)
-                break;
-        }
+            qsizetype frame = start;
+            do {
+                encodeFrame(frame, std::min(end, frame + frameBytes), frame == start);
+                frame += frameBytes;
+            } while (frame < end);
+            start = end;
+        } while (start < m_size);
         return std::move(m_out);
     }
 
@@ -368,7 +368,6 @@ private:
 
     const std::uint8_t* m_in;
     qsizetype m_size;
-    int m_windowBits;
     int m_resetFrames;
     int m_mainSize;
     std::uint32_t m_maxDistance;
