@@ -5,7 +5,8 @@
 # HTML Help viewer (hh.exe). Its +htmlhelp trace must show the file's title, default topic and
 # contents file read from the .chm, the window must carry the help's caption (the main window's
 # caption of the project, else its title, as in the WinHelp viewer), and the contents tree must be
-# read with every topic of the project. Wine draws no page without its Gecko package, so
+# read with every topic of the project; an application's context help (hh.exe -mapid N) must open
+# the page of [MAP] number N. Wine draws no page without its Gecko package, so
 # the pages themselves are checked through chmlib (tests/html/check-chm.sh).
 #
 #   check-chm-in-wine.sh TYXBUILD TYXHLPC TYX_SAMPLE_PROJECT SOURCE_DIR
@@ -95,6 +96,26 @@ open_chm() {
     [ "$read" -ge "$entries" ] || fail "$name: the viewer read $read sitemap entries, expected at least $entries"
 }
 
+# open_number NAME CHM NUMBER PAGE: an application's context help (hh.exe -mapid NUMBER, the
+# viewer's HH_HELP_CONTEXT) must find PAGE through #IVB and open it.
+open_number() {
+    local name=$1 chm=$2 number=$3 page=$4
+    local trace=$WORK/$name-$number.trace
+    (cd "$(dirname "$chm")" && WINEDEBUG=+htmlhelp exec timeout 90 wine hh.exe -mapid "$number" "$(basename "$chm")") >/dev/null 2>"$trace" &
+    viewer_pid=$!
+    local waited=0
+    while kill -0 "$viewer_pid" 2>/dev/null && [ "$waited" -lt 90 ] && ! grep -aqF "navigate_url" "$trace"; do
+        sleep 1
+        waited=$((waited + 1))
+    done
+    kill "$viewer_pid" 2>/dev/null
+    wait "$viewer_pid" 2>/dev/null
+    viewer_pid=
+    timeout 20 wineserver -k >/dev/null 2>&1
+    grep -aqF "FindContextAlias returning \"$page\"" "$trace" || fail "$name: context number $number does not give $page through #IVB"
+    grep -aqF "::/$page\"" "$trace" || fail "$name: context number $number does not open $page"
+}
+
 echo "== demo (tyxbuild --chm)"
 mkdir -p "$WORK/demo"
 cp "$SOURCE/examples/demo/DEMO.hpa" "$WORK/demo/"
@@ -108,6 +129,9 @@ fi
 echo "== generated project, 300 topics (tyxhlpc --chm)"
 if hpj=$("$SAMPLE" generated "$WORK/generated" 300) && "$HLPC" --chm "$WORK/generated/GENERE.chm" "$hpj" >"$WORK/generated.log" 2>&1; then
     open_chm generated "$WORK/generated/GENERE.chm" "$hpj" 300
+    for number in 2 150 300; do
+        open_number generated "$WORK/generated/GENERE.chm" "$number" "$(printf 'IDH_Sujet%04d.html' "$number")"
+    done
 else
     fail "generated: GENERE.chm not written"
     cat "$WORK/generated.log"
