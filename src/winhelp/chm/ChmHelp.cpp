@@ -242,7 +242,8 @@ QByteArray makeChm(const ReadHelp& help, const html::HtmlOptions& options, const
     systemEntry(system, 9, zeroEnded("HHA Version 4.74.8702"));
     QByteArray language;
     putDword(language, lcid);
-    putDword(language, 0); // double-byte text: the code page says it
+    const int codePageNumber = codePage.number();
+    putDword(language, codePageNumber == 932 || codePageNumber == 936 || codePageNumber == 949 || codePageNumber == 950 ? 1 : 0);
     putDword(language, 0); // full-text search: the file has no search index
     putDword(language, 0); // keyword links
     putDword(language, 0); // associative links
