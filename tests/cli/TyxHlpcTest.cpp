@@ -45,6 +45,9 @@ private Q_SLOTS:
         QTest::newRow("html twice") << QStringList{u8("--html=a"), u8("--html"), u8("b"), u8("P.hpj")} << 2 << QString()
                                     << u8("deux fois");
         QTest::newRow("html empty folder name") << QStringList{u8("--html="), u8("P.hpj")} << 2 << QString() << u8("vide");
+        QTest::newRow("chm without file") << QStringList{u8("--chm")} << 2 << QString() << u8("--chm demande le fichier");
+        QTest::newRow("chm and html") << QStringList{u8("--chm=a.chm"), u8("--html"), u8("b"), u8("P.hpj")} << 2 << QString()
+                                      << u8("ne vont pas ensemble");
     }
     void usage()
     {
@@ -115,6 +118,34 @@ private Q_SLOTS:
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(u8("ce n'est pas un fichier ordinaire")), qPrintable(r.err));
         QVERIFY(!QFile::exists(dir.filePath(u8("p.hlp"))));
+    }
+
+    // From a project, or from a help file read back (a file that is no help file is refused).
+    void writesACompiledHelp_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("project") << u8("P.hpj") << 0 << u8("aide.chm écrit : 1 rubrique(s), 0 erreur(s).");
+        QTest::newRow("help file") << u8("P.hlp") << 0 << u8("aide.chm écrit : 1 rubrique(s), 0 erreur(s).");
+        QTest::newRow("not a help file") << u8("p.rtf.hlp") << 1 << u8("impossible de lire");
+    }
+    void writesACompiledHelp()
+    {
+        QFETCH(QString, input);
+        QFETCH(int, code);
+        QFETCH(QString, said);
+        QTemporaryDir dir;
+        QVERIFY(testfile::write(dir.filePath(u8("P.hpj")), "[OPTIONS]\r\nTITLE=Essai\r\n[FILES]\r\np.rtf\r\n"));
+        QVERIFY(testfile::write(dir.filePath(u8("p.rtf")), kRtf));
+        QVERIFY(testfile::write(dir.filePath(u8("p.rtf.hlp")), kRtf));
+        if (input.endsWith(u8("P.hlp")))
+            QCOMPARE(tyxhlpc({dir.filePath(u8("P.hpj"))}).code, 0);
+        const QString chm = dir.filePath(u8("aide.chm"));
+        const clitest::Run r = tyxhlpc({u8("--chm"), chm, dir.filePath(input)});
+        QCOMPARE(r.code, code);
+        QCOMPARE(testfile::read(chm).startsWith("ITSF"), code == 0);
+        QVERIFY2(r.err.contains(said), qPrintable(r.err));
     }
 
     void writesAHelpSite_data()

@@ -1,10 +1,15 @@
 // tyxhlpc: compiles a WinHelp project (.hpj with its RTF topic files and pictures) into the .hlp
-// file beside it, with the built-in compiler, or into a help site with --html. Diagnostics go to
-// stderr, in French.
+// file beside it, with the built-in compiler, or into a help site with --html, or into compiled
+// HTML help with --chm (from a project or from a .hlp file); --info describes a .hlp file.
+// Diagnostics go to stderr, in French.
 #include "winhelp/HlpCompiler.h"
 #include "winhelp/render/DrawingApplication.h"
 #include "platform/core/SafeFile.h"
+#include "winhelp/chm/ChmHelp.h"
 #include "winhelp/html/HtmlHelp.h"
+#include "winhelp/model/Diagnostics.h"
+#include "winhelp/reader/HelpFileRead.h"
+#include "winhelp/reader/HelpSummary.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -26,7 +31,12 @@ void err(const QString& text) { say(stderr, QStringLiteral("tyxhlpc : ") + text)
 
 QString quoted(const QString& s) { return QStringLiteral("« ") + s + QStringLiteral(" »"); }
 
-QString usageLine() { return QStringLiteral("Usage : tyxhlpc [--help] [--version] [--html DOSSIER] PROJET.hpj"); }
+QString usageLine()
+{
+    return QStringLiteral("Usage : tyxhlpc [--help] [--version] [--html DOSSIER | --chm FICHIER.chm] PROJET.hpj\n"
+                          "        tyxhlpc --chm FICHIER.chm AIDE.hlp\n"
+                          "        tyxhlpc --info FICHIER.hlp");
+}
 
 QString helpText()
 {
@@ -42,9 +52,68 @@ QString helpText()
         "                    (le sommaire), une page par rubrique, l'index, la recherche et les images ;\n"
         "                    un dossier existant n'est remplacé que s'il est vide ou contient déjà une\n"
         "                    aide HTML écrite par ce programme\n"
+        "  --chm FICHIER     écrit l'aide HTML compilée (.chm, que Windows ouvre seul) dans FICHIER\n"
+        "                    au lieu du fichier .hlp : les pages, les images, le sommaire, l'index\n"
+        "                    et les numéros de [MAP] pour l'aide contextuelle ; un fichier existant\n"
+        "                    n'est remplacé que si le nouveau a pu être écrit en entier. Avec un\n"
+        "                    fichier d'aide AIDE.hlp au lieu d'un projet, c'est ce fichier d'aide\n"
+        "                    (et son sommaire .cnt) qui devient le .chm\n"
+        "  --info FICHIER.hlp  décrit le fichier d'aide FICHIER.hlp (de tout compilateur WinHelp 3.1\n"
+        "                    ou 4.0) sur la sortie standard, une ligne « clé : valeur » par fait :\n"
+        "                    version, compression, rubriques, mots-clés, images, fenêtres, macros\n"
         "\n"
-        "Code de sortie : 0 si le fichier .hlp (ou l'aide HTML) a été écrit, 1 sinon,\n"
-        "2 si la ligne de commande est incorrecte.");
+        "Code de sortie : 0 si le fichier .hlp (ou l'aide HTML, ou le .chm) a été écrit (avec --info :\n"
+        "si le fichier d'aide a pu être lu), 1 sinon, 2 si la ligne de commande est incorrecte.");
+}
+
+// --info: what the help file is, on stdout; what was read with a loss, on stderr.
+int describeHelpFile(const QString& path)
+{
+    const hlp::HelpFileRead read = hlp::readHelpFile(path);
+    for (const QString& warning : read.warnings)
+        err(QStringLiteral("attention : ") + warning);
+    if (!read.help) {
+        err(QStringLiteral("impossible de lire ") + quoted(path) + QStringLiteral(" : ") + read.error + QLatin1Char('.'));
+        return NotWritten;
+    }
+    say(stdout, QStringLiteral("fichier : ") + path);
+    for (const QString& line : hlp::helpSummary(*read.help))
+        say(stdout, line);
+    return Success;
+}
+
+// --chm with a help file: the file read back, then written as a .chm; a summary line as the
+// compiler's.
+hlp::CompileResult chmFromHelpFile(const QString& hlpPath, const QString& chmPath)
+{
+    hlp::CompileResult result;
+    result.hlpPath = chmPath;
+    const hlp::HelpFileRead read = hlp::readHelpFile(hlpPath);
+    for (const QString& warning : read.warnings)
+        result.diagnostics << QStringLiteral("Attention : ") + warning;
+    if (!read.help) {
+        result.diagnostics << QStringLiteral("Erreur : impossible de lire ") + quoted(hlpPath) + QStringLiteral(" : ") + read.error;
+        result.errorCount = 1;
+        return result;
+    }
+    hlp::Diagnostics diagnostics;
+    diagnostics.setCodePage(hlp::CodePage::forCharset(read.help->project.textCharset));
+    // The contents file's topics make the tree (its books have no page of their own).
+    hlp::html::HtmlOptions options;
+    for (const hlp::ContentsLine& line : read.help->contents.lines)
+        if (!line.book() && line.file.isEmpty())
+            options.contents.push_back({line.context, line.level - 1});
+    result.written = hlp::chm::writeChm(read.help->view(diagnostics), options, chmPath);
+    result.diagnostics += diagnostics.lines();
+    result.errorCount = diagnostics.errorCount();
+    const QString file = QFileInfo(chmPath).fileName();
+    if (result.written) {
+        result.topicCount = static_cast<int>(read.help->document.topics.size());
+        result.diagnostics << QStringLiteral("%1 écrit : %2 rubrique(s), %3 erreur(s).").arg(file).arg(result.topicCount).arg(result.errorCount);
+    } else {
+        result.diagnostics << QStringLiteral("%1 n'a pas été écrit.").arg(file);
+    }
+    return result;
 }
 
 int usageError(const QString& why)
@@ -65,7 +134,10 @@ int main(int argc, char** argv)
 
     QString project;
     QString htmlFolder;
+    QString chmFile;
     bool html = false;
+    bool chm = false;
+    bool describe = false;
     bool optionsEnded = false;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -90,6 +162,21 @@ int main(int argc, char** argv)
             }
             if (htmlFolder.isEmpty())
                 return usageError(QStringLiteral("le dossier de l'aide HTML est vide."));
+        } else if (!optionsEnded && (a == u"--chm" || a.startsWith(u"--chm="))) {
+            if (chm)
+                return usageError(QStringLiteral("--chm est donné deux fois."));
+            chm = true;
+            if (a == u"--chm") {
+                if (i + 1 >= args.size())
+                    return usageError(QStringLiteral("--chm demande le fichier .chm à écrire."));
+                chmFile = args[++i];
+            } else {
+                chmFile = a.mid(6);
+            }
+            if (chmFile.isEmpty())
+                return usageError(QStringLiteral("le nom du fichier .chm est vide."));
+        } else if (!optionsEnded && a == u"--info") {
+            describe = true;
         } else if (!optionsEnded && a.startsWith(u'-') && a.size() > 1) {
             return usageError(QStringLiteral("option inconnue ") + quoted(a) + QLatin1Char('.'));
         } else if (!project.isEmpty()) {
@@ -100,8 +187,18 @@ int main(int argc, char** argv)
             project = a;
         }
     }
+    if (describe && html)
+        return usageError(QStringLiteral("--info et --html ne vont pas ensemble."));
+    if (describe && project.isEmpty())
+        return usageError(QStringLiteral("--info demande le fichier d'aide à décrire."));
     if (project.isEmpty())
         return usageError(QStringLiteral("aucun projet indiqué."));
+    if (html && chm)
+        return usageError(QStringLiteral("--html et --chm ne vont pas ensemble."));
+    if (describe && chm)
+        return usageError(QStringLiteral("--info et --chm ne vont pas ensemble."));
+    if (describe)
+        return describeHelpFile(project);
 
     const QFileInfo info(project);
     if (!info.exists()) {
@@ -114,7 +211,10 @@ int main(int argc, char** argv)
         return NotWritten;
     }
 
-    const hlp::CompileResult c = html ? hlp::html::writeHtmlHelp(project, htmlFolder) : hlp::HlpCompiler().compile(project);
+    const hlp::CompileResult c = html ? hlp::html::writeHtmlHelp(project, htmlFolder)
+        : chm && project.endsWith(QStringLiteral(".hlp"), Qt::CaseInsensitive) ? chmFromHelpFile(project, chmFile)
+        : chm ? hlp::chm::writeChmHelp(project, chmFile)
+              : hlp::HlpCompiler().compile(project);
     for (const QString& line : c.diagnostics)
         say(stderr, line);
     if (!c.written) {
