@@ -16,6 +16,7 @@ namespace hlp::html {
 QByteArray keywordList(const HelpDocument& document, const SiteNames& names, const TextCodec& codec);
 
 // tyxSommaire({"e":[[title,page,depth],...]}); the search results are entry numbers of this list.
+// A book of the contents has an empty page.
 QByteArray contentsData(const HelpDocument& document, const SiteNames& names, const TextCodec& codec,
     const std::vector<TreeEntry>& tree);
 

@@ -1,9 +1,14 @@
 // tyxhlpc: compiles a WinHelp project (.hpj with its RTF topic files and pictures) into the .hlp
-// file beside it, with the built-in compiler, or into a help site with --html. Diagnostics go to
-// stderr, in French.
+// file beside it, with the built-in compiler, or into a help site with --html. A help file (.hlp)
+// given in its place is read: --html makes its site, --hpa a Tyx Plumet project of it.
+// Diagnostics go to stderr, in French.
 #include "winhelp/HlpCompiler.h"
 #include "platform/core/SafeFile.h"
 #include "winhelp/html/HtmlHelp.h"
+#include "winhelp/reader/HelpFileRead.h"
+#include "winhelp/writer/ProjectWriter.h"
+
+#include <QFile>
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -25,7 +30,12 @@ void err(const QString& text) { say(stderr, QStringLiteral("tyxhlpc : ") + text)
 
 QString quoted(const QString& s) { return QStringLiteral("« ") + s + QStringLiteral(" »"); }
 
-QString usageLine() { return QStringLiteral("Usage : tyxhlpc [--help] [--version] [--html DOSSIER] PROJET.hpj"); }
+QString usageLine()
+{
+    return QStringLiteral("Usage : tyxhlpc [--help] [--version] [--html DOSSIER] PROJET.hpj\n"
+                          "        tyxhlpc --html DOSSIER FICHIER.hlp\n"
+                          "        tyxhlpc --hpa PROJET.hpa FICHIER.hlp");
+}
 
 QString helpText()
 {
@@ -42,7 +52,14 @@ QString helpText()
         "                    un dossier existant n'est remplacé que s'il est vide ou contient déjà une\n"
         "                    aide HTML écrite par ce programme\n"
         "\n"
-        "Code de sortie : 0 si le fichier .hlp (ou l'aide HTML) a été écrit, 1 sinon,\n"
+        "Un fichier d'aide FICHIER.hlp (WinHelp 3.1 ou 4.0, avec le sommaire .cnt posé à côté) peut\n"
+        "être donné à la place du projet :\n"
+        "  --html DOSSIER    écrit son aide HTML dans DOSSIER (le sommaire vient du fichier .cnt)\n"
+        "  --hpa PROJET.hpa  en fait un projet Tyx Plumet : chaque rubrique avec son titre, ses\n"
+        "                    mots-clés et son texte, les fenêtres surgissantes, les images écrites\n"
+        "                    à côté du projet ; le tout est écrit d'un bloc, ou rien\n"
+        "\n"
+        "Code de sortie : 0 si le fichier .hlp (ou l'aide HTML, ou le projet) a été écrit, 1 sinon,\n"
         "2 si la ligne de commande est incorrecte.");
 }
 
@@ -54,6 +71,54 @@ int usageError(const QString& why)
     return UsageError;
 }
 
+// A help file starts with the magic number of its internal file system.
+bool isHelpFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) && f.read(4) == QByteArray("\x3F\x5F\x03\x00", 4);
+}
+
+// A help file read, then written as a site or as a project.
+int fromHelpFile(const QString& path, const QString& htmlFolder, const QString& hpaFile)
+{
+    if (htmlFolder.isEmpty() && hpaFile.isEmpty()) {
+        err(quoted(path) + QStringLiteral(" est un fichier d'aide déjà compilé : --html DOSSIER en fait une aide HTML, "
+                                          "--hpa PROJET.hpa un projet."));
+        return UsageError;
+    }
+    const hlp::HelpFileRead read = hlp::readHelpFile(path);
+    for (const QString& w : read.warnings)
+        say(stderr, QStringLiteral("Attention : ") + w);
+    if (!read.help) {
+        err(QStringLiteral("impossible de lire ") + quoted(path) + QStringLiteral(" : ") + read.error);
+        return NotWritten;
+    }
+    if (!htmlFolder.isEmpty()) {
+        const hlp::CompileResult c = hlp::html::writeHtmlHelp(*read.help, htmlFolder);
+        for (const QString& line : c.diagnostics)
+            say(stderr, line);
+        if (!c.written) {
+            err(QStringLiteral("l'aide HTML ") + quoted(c.hlpPath) + QStringLiteral(" n'a pas été écrite."));
+            return NotWritten;
+        }
+        return Success;
+    }
+    const hlp::HelpProjectFile made = hlp::makeHelpProject(*read.help, hpaFile);
+    for (const QString& w : made.warnings)
+        say(stderr, QStringLiteral("Attention : ") + w);
+    QString why = made.error;
+    if (why.isEmpty() && hlp::writeHelpProject(made, hpaFile, &why)) {
+        say(stderr, QStringLiteral("%1 écrit : %2 rubrique(s), %3 fenêtre(s) surgissante(s), %4 image(s).")
+                        .arg(quoted(hpaFile))
+                        .arg(made.topics)
+                        .arg(made.popups)
+                        .arg(made.pictures.size()));
+        return Success;
+    }
+    err(QStringLiteral("le projet ") + quoted(hpaFile) + QStringLiteral(" n'a pas été écrit : ") + why);
+    return NotWritten;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -63,7 +128,9 @@ int main(int argc, char** argv)
 
     QString project;
     QString htmlFolder;
+    QString hpaFile;
     bool html = false;
+    bool hpa = false;
     bool optionsEnded = false;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -88,6 +155,19 @@ int main(int argc, char** argv)
             }
             if (htmlFolder.isEmpty())
                 return usageError(QStringLiteral("le dossier de l'aide HTML est vide."));
+        } else if (!optionsEnded && (a == u"--hpa" || a.startsWith(u"--hpa="))) {
+            if (hpa)
+                return usageError(QStringLiteral("--hpa est donné deux fois."));
+            hpa = true;
+            if (a == u"--hpa") {
+                if (i + 1 >= args.size())
+                    return usageError(QStringLiteral("--hpa demande le nom du projet à écrire."));
+                hpaFile = args[++i];
+            } else {
+                hpaFile = a.mid(6);
+            }
+            if (hpaFile.isEmpty())
+                return usageError(QStringLiteral("le nom du projet à écrire est vide."));
         } else if (!optionsEnded && a.startsWith(u'-') && a.size() > 1) {
             return usageError(QStringLiteral("option inconnue ") + quoted(a) + QLatin1Char('.'));
         } else if (!project.isEmpty()) {
@@ -100,6 +180,8 @@ int main(int argc, char** argv)
     }
     if (project.isEmpty())
         return usageError(QStringLiteral("aucun projet indiqué."));
+    if (html && hpa)
+        return usageError(QStringLiteral("--html et --hpa ne vont pas ensemble."));
 
     const QFileInfo info(project);
     if (!info.exists()) {
@@ -109,6 +191,13 @@ int main(int argc, char** argv)
     // A FIFO or a device would block the reading or never end.
     if (const QString why = safefile::notRegularFile(project); !why.isEmpty()) {
         err(QStringLiteral("impossible de lire ") + quoted(project) + QStringLiteral(" : ") + why + QLatin1Char('.'));
+        return NotWritten;
+    }
+
+    if (isHelpFile(project))
+        return fromHelpFile(project, html ? htmlFolder : QString(), hpa ? hpaFile : QString());
+    if (hpa) {
+        err(quoted(project) + QStringLiteral(" n'est pas un fichier d'aide WinHelp : --hpa en demande un."));
         return NotWritten;
     }
 

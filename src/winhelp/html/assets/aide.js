@@ -42,7 +42,8 @@
     }
     function item(k) {
       var li = el('li'), line = el('div', { 'class': 'ligne' });
-      var a = el('a', { href: entries[k][1] + '.html' }, entries[k][0]);
+      // A book of the contents opens no page: its name folds and unfolds what it holds.
+      var a = entries[k][1] ? el('a', { href: entries[k][1] + '.html' }, entries[k][0]) : el('span', { 'class': 'livre' }, entries[k][0]);
       if (k === current) a.setAttribute('aria-current', 'page');
       if (kids[k].length) {
         var b = el('button', { type: 'button', 'class': 'plier', 'aria-expanded': 'false', 'aria-label': 'D\u00e9plier ' + entries[k][0] });
@@ -55,6 +56,7 @@
           b.setAttribute('aria-label', (expand ? 'Replier ' : 'D\u00e9plier ') + entries[k][0]);
         });
         line.appendChild(b);
+        if (!entries[k][1]) a.addEventListener('click', function () { b.click(); });
       } else {
         line.appendChild(el('span', { 'class': 'rien', 'aria-hidden': 'true' }));
       }
