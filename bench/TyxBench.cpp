@@ -1,6 +1,7 @@
 // Measures the store's operations on a synthetic project and prints one line per operation:
 // name, median in milliseconds, ratio to the raw read+write of the same bytes.
 #include "BenchTiming.h"
+#include "HelpFileBench.h"
 #include "PopupBench.h"
 #include "SyntheticProject.h"
 
@@ -245,5 +246,9 @@ int main(int argc, char** argv)
     std::printf("# html / compile_hlp = %.2f ; index de recherche %lld octets = %.1f %% du texte (%lld octets)%s\n",
         compile > 0 ? html / compile : 0.0, static_cast<long long>(index), text > 0 ? 100.0 * double(index) / double(text) : 0.0,
         static_cast<long long>(text), htmlWritten ? "" : " (aide HTML NON écrite)");
+    // The compiled help back to a site and to a project; the compressed help is the largest file made here.
+    htmlWritten = bench::helpFileBenchmarks(hlpPath, {hlpPath, packedHlp}, dir.path(), html,
+                      [&](const char* name, double ms) { report(name, ms, baseline); })
+        && htmlWritten;
     return written && htmlWritten ? 0 : 1;
 }
