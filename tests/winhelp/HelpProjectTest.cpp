@@ -28,7 +28,8 @@ std::shared_ptr<hlp::LoadedHelp> helpWith(const QString& folder, const QByteArra
     const QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20\r\n"
                            "#{\\footnote A}${\\footnote Accueil}\r\nAccueil\\par\r\n" + body + "\\par\\pard\\page\r\n"
                            "#{\\footnote B}${\\footnote Bee}\r\nTexte B {\\ul note}{\\v N}\\par\\page\r\n"
-                           "#{\\footnote N}\r\n{\\b Note en gras}\\par\\page\r\n}";
+                           "#{\\footnote N}\r\n{\\b Note en gras}\\par\\page\r\n"
+                           "#{\\footnote C}${\\footnote Bee !}\r\nTexte C\\par\\page\r\n}";
     if (!writeFile(folder + "/p.rtf", rtf) || !writeFile(folder + "/P.hpj", "[OPTIONS]\r\nTITLE=Essai\r\n[FILES]\r\np.rtf\r\n")
         || !writeFile(folder + "/logo.bmp", hlptest::sampleBmp(8, 4, 4)))
         return nullptr;
@@ -57,7 +58,7 @@ QByteArray plainText(const hlp::Topic& topic)
     return out;
 }
 
-// Links that reach a topic of the help, and pictures with their bytes.
+// Links that reach a topic of the help, and pictures with their bytes and the hot spots of theirs that do.
 int reachingLinks(const hlp::LoadedHelp& help, const hlp::Topic& topic)
 {
     QSet<QByteArray> contexts;
@@ -69,9 +70,13 @@ int reachingLinks(const hlp::LoadedHelp& help, const hlp::Topic& topic)
     int n = 0;
     for (const hlp::Paragraph& p : topic.paragraphs)
         for (const hlp::Item& it : p.items)
-            if ((it.kind == hlp::ItemKind::HotspotBegin && it.link != hlp::LinkKind::Macro && contexts.contains(it.text.toLower()))
-                || (it.kind == hlp::ItemKind::Picture && !help.document.pictures[size_t(it.picture)].data.isEmpty()))
+            if (it.kind == hlp::ItemKind::HotspotBegin && it.link != hlp::LinkKind::Macro && contexts.contains(it.text.toLower()))
                 ++n;
+            else if (it.kind == hlp::ItemKind::Picture && !help.document.pictures[size_t(it.picture)].data.isEmpty()) {
+                ++n;
+                for (const hlp::PictureHotspot& h : help.document.pictures[size_t(it.picture)].hotspots)
+                    n += h.link != hlp::LinkKind::Macro && contexts.contains(h.target.toLower());
+            }
     return n;
 }
 
@@ -115,6 +120,8 @@ private Q_SLOTS:
         const QList<QByteArray> page = block(made, "<BLOC0000>");
         QCOMPARE(page.value(1), QByteArray("Accueil\x01")); // the title paragraph is the topic file's own
         QCOMPARE(page.mid(2).join('|'), lines);
+        // A title whose letters and digits another page has gets a number: each page keeps its context string.
+        QCOMPARE(block(made, "<BLOC0002>").value(1), QByteArray("Bee ! (2)\x01"));
         // The popup's heading is already bold: the topic file makes it so.
         QCOMPARE(block(made, "<POPUP0000>").join('|'), "Note en gras0000\x01|Note en gras\xB6");
     }
