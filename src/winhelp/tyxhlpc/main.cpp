@@ -6,6 +6,7 @@
 #include "platform/core/SafeFile.h"
 #include "winhelp/html/HtmlHelp.h"
 #include "winhelp/reader/HelpFileRead.h"
+#include "winhelp/reader/HelpSummary.h"
 #include "winhelp/writer/ProjectWriter.h"
 
 #include <QFile>
@@ -34,7 +35,8 @@ QString usageLine()
 {
     return QStringLiteral("Usage : tyxhlpc [--help] [--version] [--html DOSSIER] PROJET.hpj\n"
                           "        tyxhlpc --html DOSSIER FICHIER.hlp\n"
-                          "        tyxhlpc --hpa PROJET.hpa FICHIER.hlp");
+                          "        tyxhlpc --hpa PROJET.hpa FICHIER.hlp\n"
+                          "        tyxhlpc --info FICHIER.hlp");
 }
 
 QString helpText()
@@ -51,6 +53,9 @@ QString helpText()
         "                    (le sommaire), une page par rubrique, l'index, la recherche et les images ;\n"
         "                    un dossier existant n'est remplacé que s'il est vide ou contient déjà une\n"
         "                    aide HTML écrite par ce programme\n"
+        "  --info FICHIER.hlp  décrit le fichier d'aide FICHIER.hlp (de tout compilateur WinHelp 3.1\n"
+        "                    ou 4.0) sur la sortie standard, une ligne « clé : valeur » par fait :\n"
+        "                    version, compression, rubriques, mots-clés, images, fenêtres, macros\n"
         "\n"
         "Un fichier d'aide FICHIER.hlp (WinHelp 3.1 ou 4.0, avec le sommaire .cnt posé à côté) peut\n"
         "être donné à la place du projet :\n"
@@ -59,8 +64,24 @@ QString helpText()
         "                    mots-clés et son texte, les fenêtres surgissantes, les images écrites\n"
         "                    à côté du projet ; le tout est écrit d'un bloc, ou rien\n"
         "\n"
-        "Code de sortie : 0 si le fichier .hlp (ou l'aide HTML, ou le projet) a été écrit, 1 sinon,\n"
-        "2 si la ligne de commande est incorrecte.");
+        "Code de sortie : 0 si le fichier .hlp (ou l'aide HTML, ou le projet) a été écrit (avec --info :\n"
+        "si le fichier d'aide a pu être lu), 1 sinon, 2 si la ligne de commande est incorrecte.");
+}
+
+// --info: what the help file is, on stdout; what was read with a loss, on stderr.
+int describeHelpFile(const QString& path)
+{
+    const hlp::HelpFileRead read = hlp::readHelpFile(path);
+    for (const QString& warning : read.warnings)
+        err(QStringLiteral("attention : ") + warning);
+    if (!read.help) {
+        err(QStringLiteral("impossible de lire ") + quoted(path) + QStringLiteral(" : ") + read.error + QLatin1Char('.'));
+        return NotWritten;
+    }
+    say(stdout, QStringLiteral("fichier : ") + path);
+    for (const QString& line : hlp::helpSummary(*read.help))
+        say(stdout, line);
+    return Success;
 }
 
 int usageError(const QString& why)
@@ -88,7 +109,7 @@ int fromHelpFile(const QString& path, const QString& htmlFolder, const QString& 
     }
     const hlp::HelpFileRead read = hlp::readHelpFile(path);
     for (const QString& w : read.warnings)
-        say(stderr, QStringLiteral("Attention : ") + w);
+        err(QStringLiteral("attention : ") + w);
     if (!read.help) {
         err(QStringLiteral("impossible de lire ") + quoted(path) + QStringLiteral(" : ") + read.error);
         return NotWritten;
@@ -105,7 +126,7 @@ int fromHelpFile(const QString& path, const QString& htmlFolder, const QString& 
     }
     const hlp::HelpProjectFile made = hlp::makeHelpProject(*read.help, hpaFile);
     for (const QString& w : made.warnings)
-        say(stderr, QStringLiteral("Attention : ") + w);
+        err(QStringLiteral("attention : ") + w);
     QString why = made.error;
     if (why.isEmpty() && hlp::writeHelpProject(made, hpaFile, &why)) {
         say(stderr, QStringLiteral("%1 écrit : %2 rubrique(s), %3 fenêtre(s) surgissante(s), %4 image(s).")
@@ -131,6 +152,7 @@ int main(int argc, char** argv)
     QString hpaFile;
     bool html = false;
     bool hpa = false;
+    bool describe = false;
     bool optionsEnded = false;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -168,6 +190,8 @@ int main(int argc, char** argv)
             }
             if (hpaFile.isEmpty())
                 return usageError(QStringLiteral("le nom du projet à écrire est vide."));
+        } else if (!optionsEnded && a == u"--info") {
+            describe = true;
         } else if (!optionsEnded && a.startsWith(u'-') && a.size() > 1) {
             return usageError(QStringLiteral("option inconnue ") + quoted(a) + QLatin1Char('.'));
         } else if (!project.isEmpty()) {
@@ -178,10 +202,18 @@ int main(int argc, char** argv)
             project = a;
         }
     }
+    if (describe && html)
+        return usageError(QStringLiteral("--info et --html ne vont pas ensemble."));
+    if (describe && project.isEmpty())
+        return usageError(QStringLiteral("--info demande le fichier d'aide à décrire."));
     if (project.isEmpty())
         return usageError(QStringLiteral("aucun projet indiqué."));
     if (html && hpa)
         return usageError(QStringLiteral("--html et --hpa ne vont pas ensemble."));
+    if (describe && hpa)
+        return usageError(QStringLiteral("--info et --hpa ne vont pas ensemble."));
+    if (describe)
+        return describeHelpFile(project);
 
     const QFileInfo info(project);
     if (!info.exists()) {
