@@ -39,7 +39,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("err");
         QTest::addColumn<QString>("written"); // the file that shows the output, '|' then a text it holds
         QTest::newRow("site") << QByteArray() << QStringList{u8("--html"), u8("site"), u8("P.hlp")} << 0 << QString()
-                              << u8("site/B.html|<title>Suite \xE2\x80\x93 Essai</title>");
+                              << u8("site/Suite.html|<title>Suite \xE2\x80\x93 Essai</title>");
         QTest::newRow("site of a compressed help") << QByteArray("COMPRESS=HIGH\r\n") << QStringList{u8("--html"), u8("site"), u8("P.hlp")}
                                                    << 0 << QString() << u8("site/motscles.html|début");
         QTest::newRow("project") << QByteArray() << QStringList{u8("--hpa"), u8("out/p.hpa"), u8("P.hlp")} << 0
