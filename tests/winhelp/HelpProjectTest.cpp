@@ -6,6 +6,7 @@
 #include "publish/core/ProjectBuild.h"
 #include "store/core/DocumentStore.h"
 #include "support/TestRegistry.h"
+#include "winhelp/HlpCompiler.h"
 #include "winhelp/reader/HelpFileRead.h"
 #include "winhelp/writer/ProjectWriter.h"
 
@@ -22,14 +23,16 @@ bool writeFile(const QString& path, const QByteArray& bytes)
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-// A project of three topics: A (the contents), B and a popup N, with `body` as A's text.
+// A project of A (the contents), B, C (whose title has B's letters), U (untitled) and a popup N, with
+// `body` as A's text.
 std::shared_ptr<hlp::LoadedHelp> helpWith(const QString& folder, const QByteArray& body)
 {
     const QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20\r\n"
                            "#{\\footnote A}${\\footnote Accueil}\r\nAccueil\\par\r\n" + body + "\\par\\pard\\page\r\n"
                            "#{\\footnote B}${\\footnote Bee}\r\nTexte B {\\ul note}{\\v N}\\par\\page\r\n"
                            "#{\\footnote N}\r\n{\\b Note en gras}\\par\\page\r\n"
-                           "#{\\footnote C}${\\footnote Bee !}\r\nTexte C\\par\\page\r\n}";
+                           "#{\\footnote C}${\\footnote Bee !}\r\nTexte C\\par\\page\r\n"
+                           "#{\\footnote U}\r\nTitre  pris\\par Corps U\\par\\page\r\n}";
     if (!writeFile(folder + "/p.rtf", rtf) || !writeFile(folder + "/P.hpj", "[OPTIONS]\r\nTITLE=Essai\r\n[FILES]\r\np.rtf\r\n")
         || !writeFile(folder + "/logo.bmp", hlptest::sampleBmp(8, 4, 4)))
         return nullptr;
@@ -122,22 +125,35 @@ private Q_SLOTS:
         QCOMPARE(page.mid(2).join('|'), lines);
         // A title whose letters and digits another page has gets a number: each page keeps its context string.
         QCOMPARE(block(made, "<BLOC0002>").value(1), QByteArray("Bee ! (2)\x01"));
+        // A page without a title takes its first paragraph for one.
+        QCOMPARE(block(made, "<BLOC0003>").mid(1).join('|'), QByteArray("Titre pris\x01|Corps U\xB6"));
         // The popup's heading is already bold: the topic file makes it so.
         QCOMPARE(block(made, "<POPUP0000>").join('|'), "Note en gras0000\x01|Note en gras\xB6");
     }
 
-    // Every feature project, as a help, becomes a project that opens as it is and builds into the
-    // same help: the same topics, titles, text, links and pictures.
+    // Every feature project, as a help read from its sources or from its compiled file, becomes a
+    // project that opens as it is and builds into the same help: the same topics, titles, text,
+    // links, pictures, windows, icon and baggage.
     void buildsTheSameHelp_data()
     {
         QTest::addColumn<QString>("project");
-        for (const QString& name : {QStringLiteral("demo"), QStringLiteral("tables"), QStringLiteral("pictures"),
-                 QStringLiteral("workshop"), QStringLiteral("macros")})
-            QTest::newRow(qPrintable(name)) << name;
+        QTest::addColumn<bool>("compiled");
+        for (const bool compiled : {false, true})
+            for (const QString& name : {QStringLiteral("demo"), QStringLiteral("tables"), QStringLiteral("pictures"),
+                     QStringLiteral("workshop"), QStringLiteral("macros")})
+                QTest::newRow(qPrintable(name + (compiled ? QStringLiteral(" .hlp") : QString()))) << name << compiled;
     }
     void buildsTheSameHelp()
     {
         QFETCH(QString, project);
+        QFETCH(bool, compiled);
+        // The help a project gives, read back from its .hlp file when `compiled`.
+        const auto help = [compiled](const QString& hpj) {
+            if (!compiled)
+                return hlp::readHelpProject(hpj);
+            const hlp::CompileResult c = hlp::HlpCompiler().compile(hpj);
+            return c.written ? hlp::readHelpFile(c.hlpPath) : hlp::HelpFileRead{nullptr, c.diagnostics.join('\n'), {}};
+        };
         QTemporaryDir dir;
         const QString source = dir.filePath("source");
         QVERIFY(QDir().mkpath(source));
@@ -148,7 +164,7 @@ private Q_SLOTS:
         } else {
             hpj = hlptest::writeFeatureProject(project, source);
         }
-        const hlp::HelpFileRead original = hlp::readHelpProject(hpj);
+        const hlp::HelpFileRead original = help(hpj);
         QVERIFY2(original.help, qPrintable(original.error));
 
         const QString hpa = dir.filePath("import/projet.hpa");
@@ -168,9 +184,9 @@ private Q_SLOTS:
         const publish::BuildFiles files = publish::writeBuildFiles(doc.DocumentLines, doc.PageCount, doc.PopupCount,
             store::FieldLook{}, store::FieldLook{}, hpa);
         QVERIFY2(files.ok(), qPrintable(files.error));
-        const hlp::HelpFileRead rebuilt = hlp::readHelpProject(files.hpjPath);
+        const hlp::HelpFileRead rebuilt = help(files.hpjPath);
         QVERIFY2(rebuilt.help, qPrintable(rebuilt.error));
-        QVERIFY2(!rebuilt.warnings.join('\n').contains("Erreur"), qPrintable(rebuilt.warnings.join('\n')));
+        QVERIFY2(!hlp::readHelpProject(files.hpjPath).warnings.join('\n').contains("Erreur"), "the build reports an error");
 
         const auto& before = original.help->document.topics;
         const auto& after = rebuilt.help->document.topics;
@@ -187,6 +203,8 @@ private Q_SLOTS:
         }
         QCOMPARE(rebuilt.help->project.title, original.help->project.title);
         QCOMPARE(rebuilt.help->project.windows.size(), original.help->project.windows.size());
+        QCOMPARE(rebuilt.help->icon, original.help->icon);
+        QCOMPARE(rebuilt.help->baggage, original.help->baggage);
     }
 
     void refused_data()
@@ -216,7 +234,7 @@ private Q_SLOTS:
         const hlp::HelpProjectFile made = hlp::makeHelpProject(*help, hpa);
         QString why = made.error;
         if (reason.isEmpty()) {
-            QVERIFY(!made.pictures.empty());
+            QVERIFY(made.pictures > 0);
             safefile::setFaultHook([](safefile::Step step, const QString& path) {
                 return step == safefile::Step::Write && path.endsWith(".bmp") ? 28 : 0;
             });

@@ -66,7 +66,7 @@ QString ImporterAide(QWidget* parent)
                 .arg(QFileInfo(project).fileName())
                 .arg(made.topics)
                 .arg(made.popups)
-                .arg(made.pictures.size())
+                .arg(made.pictures)
                 .arg(made.warnings.join(QLatin1Char('\n'))),
             Prompts::Kind::Warning);
     return project;

@@ -133,7 +133,7 @@ int fromHelpFile(const QString& path, const QString& htmlFolder, const QString& 
                         .arg(quoted(hpaFile))
                         .arg(made.topics)
                         .arg(made.popups)
-                        .arg(made.pictures.size()));
+                        .arg(made.pictures));
         return Success;
     }
     err(QStringLiteral("le projet ") + quoted(hpaFile) + QStringLiteral(" n'a pas été écrit : ") + why);

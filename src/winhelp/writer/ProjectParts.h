@@ -45,6 +45,9 @@ QList<QByteArray> bodyLines(const Topic& topic, size_t first, const LinkNames& l
 // with the title.
 QByteArray paragraphText(const Paragraph& paragraph);
 
+// A file name beside the project, after it: `base` in letters, digits, '-' and '_', then `suffix`.
+QString sideName(const QString& base, const QString& suffix);
+
 // The pictures the kept topics place, as files named after the project (`base`-name.ext):
 // bitmaps as .bmp, help pictures with hot spots or several resolutions as .shg or .mrb as they
 // are, metafiles as .wmf or .mrb. Returns the file placed for each picture (empty when not used

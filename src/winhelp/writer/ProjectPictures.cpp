@@ -85,6 +85,11 @@ QString plainName(const QString& name, int length)
 
 } // namespace
 
+QString sideName(const QString& base, const QString& suffix)
+{
+    return plainName(base, 24) + suffix;
+}
+
 std::vector<QString> pictureFiles(const HelpDocument& document, const std::vector<bool>& used, const QString& base,
     std::vector<ProjectSideFile>& files, QStringList& warnings)
 {

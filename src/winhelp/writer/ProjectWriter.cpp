@@ -53,6 +53,17 @@ QByteArray titleText(QByteArrayView title)
     return out.replace("\\'b6", "\xB6");
 }
 
+constexpr qsizetype kLongestHeading = 80;
+
+// The title of a topic that has none: its first paragraph, when it is short enough to be one.
+QByteArray headingOf(const Topic& topic)
+{
+    if (topic.paragraphs.empty() || topic.paragraphs.front().row >= 0)
+        return {};
+    const QByteArray text = withoutControls(project::paragraphText(topic.paragraphs.front()).simplified());
+    return text.size() <= kLongestHeading ? text : QByteArray();
+}
+
 // Names of context strings and macros: the words a macro may name a topic with.
 void macroWords(QByteArrayView macro, QSet<QByteArray>& words)
 {
@@ -115,6 +126,7 @@ private:
     void popupBlock(int number, int topic);
     QByteArray keywordLine(int topic);
     QList<QByteArray> aliases();
+    void baggage();
 
     const LoadedHelp& m_help;
     const HelpDocument& m_doc;
@@ -183,7 +195,9 @@ void ProjectMaker::nameTopics()
         QByteArray title = withoutControls(topic.title);
         if (title.trimmed().isEmpty()) {
             ++untitled;
-            title = topic.contexts.isEmpty() ? "Rubrique " + QByteArray::number(i + 1) : withoutControls(topic.contexts.front());
+            title = headingOf(topic);
+            if (title.isEmpty())
+                title = topic.contexts.isEmpty() ? "Rubrique " + QByteArray::number(i + 1) : withoutControls(topic.contexts.front());
         }
         QByteArray chosen = title;
         for (int k = 2; keys.contains(project::LinkNames::lower(alnumOnly(chosen))); ++k)
@@ -196,7 +210,8 @@ void ProjectMaker::nameTopics()
     for (size_t i = 0; i < m_popups.size(); ++i)
         m_links.setHidden(m_popups[i], "Pp" + number4(static_cast<int>(i)));
     if (untitled)
-        m_out.warnings << QStringLiteral("%1 rubrique(s) sans titre prennent pour titre leur nom.").arg(untitled);
+        m_out.warnings << QStringLiteral("%1 rubrique(s) sans titre prennent pour titre leur premier paragraphe (ou leur nom).")
+                              .arg(untitled);
     if (renamed)
         m_out.warnings << QStringLiteral("%1 titre(s) déjà porté(s) par une autre rubrique (aux lettres et chiffres près) "
                                          "reçoivent un numéro, pour que chaque rubrique garde ses liens.")
@@ -234,9 +249,10 @@ void ProjectMaker::pageBlock(int number, int t)
         title.prepend("{}"); // a title a reader would take for a tag
     m_out.lines << title + kTitleEnd;
     // The topic file sets the title at the top of the page: a first paragraph that repeats it goes.
+    const QByteArray shown = topic.title.trimmed().isEmpty() ? headingOf(topic) : withoutControls(topic.title).simplified();
     size_t first = 0;
-    if (!topic.paragraphs.empty() && topic.paragraphs.front().row < 0
-        && project::paragraphText(topic.paragraphs.front()).trimmed() == topic.title.trimmed() && !topic.title.trimmed().isEmpty())
+    if (!shown.isEmpty() && !topic.paragraphs.empty() && topic.paragraphs.front().row < 0
+        && withoutControls(project::paragraphText(topic.paragraphs.front()).simplified()) == shown)
         first = 1;
     m_out.lines << project::bodyLines(topic, first, m_links, m_pictures, false);
     m_out.lines << "</BLOC" + number4(number) + '>';
@@ -300,6 +316,33 @@ QList<QByteArray> ProjectMaker::aliases()
     return out;
 }
 
+// The files of [BAGGAGE] keep their names: the help's macros open them by name. A name that is
+// not a plain file name, or that the project's own files take, cannot be kept.
+void ProjectMaker::baggage()
+{
+    const QString base = QFileInfo(m_projectFile).completeBaseName().toLower();
+    QSet<QString> taken{base + QStringLiteral(".hpa"), base + QStringLiteral(".hpj"), base + QStringLiteral(".rtf"),
+        base + QStringLiteral(".hlp")};
+    for (const ProjectSideFile& f : m_out.files)
+        taken.insert(f.name.toLower());
+    QList<QByteArray> names;
+    for (const auto& [name, bytes] : m_help.baggage) {
+        const QString file = QString::fromLatin1(name);
+        if (file.isEmpty() || file.contains(u'/') || file.contains(u'\\') || file.startsWith(u'.') || file.contains(u':')
+            || taken.contains(file.toLower())) {
+            m_out.warnings << QStringLiteral("le fichier joint « %1 » ne peut pas être écrit sous son nom à côté du projet ; "
+                                             "il est omis.")
+                                  .arg(file);
+            continue;
+        }
+        taken.insert(file.toLower());
+        m_out.files.push_back({file, bytes});
+        names << name;
+    }
+    if (!names.isEmpty())
+        m_out.lines << "[BAGGAGE]" << names;
+}
+
 void ProjectMaker::projectBlock()
 {
     const HelpProject& p = m_help.project;
@@ -311,8 +354,13 @@ void ProjectMaker::projectBlock()
     if (p.hasLcid)
         m_out.lines << "LCID=0x" + QByteArray::number(p.lcid, 16) + " 0x" + QByteArray::number(p.lcidExtra[0], 16) + " 0x"
                 + QByteArray::number(p.lcidExtra[1], 16);
-    if (p.compress)
+    if (p.compress || m_help.file.lz77)
         m_out.lines << "COMPRESS=HIGH";
+    if (!m_help.icon.isEmpty()) {
+        const QString icon = project::sideName(QFileInfo(m_projectFile).completeBaseName(), QStringLiteral(".ico"));
+        m_out.files.push_back({icon, m_help.icon});
+        m_out.lines << "ICON=" + icon.toLatin1();
+    }
     m_out.lines << "[FILES]" << cp1252::encode(QString(QFileInfo(m_projectFile).completeBaseName().toLower() + QStringLiteral(".rtf")));
     m_out.lines << "[CONFIG]";
     if (p.configMacros.isEmpty())
@@ -325,6 +373,7 @@ void ProjectMaker::projectBlock()
             m_out.lines << windowLine(w);
     if (const QList<QByteArray> a = aliases(); !a.isEmpty())
         m_out.lines << "[ALIAS]" << a;
+    baggage();
     // The map a save makes: page n is number n + 1.
     m_out.lines << "[MAP]";
     for (size_t i = 0; i < m_pages.size(); ++i)
@@ -365,7 +414,8 @@ HelpProjectFile ProjectMaker::make()
         mark(t);
     for (const int t : m_popups)
         mark(t);
-    m_pictures = project::pictureFiles(m_doc, used, QFileInfo(m_projectFile).completeBaseName(), m_out.pictures, m_out.warnings);
+    m_pictures = project::pictureFiles(m_doc, used, QFileInfo(m_projectFile).completeBaseName(), m_out.files, m_out.warnings);
+    m_out.pictures = static_cast<int>(m_out.files.size());
 
     m_out.lines << "<HEADER>" << "MS Sans Serif" << "10" << "0" << "80000005" << "MS Sans Serif" << "10" << "0" << "80000005"
                 << "</HEADER>";
@@ -380,6 +430,20 @@ HelpProjectFile ProjectMaker::make()
     if (macros)
         m_out.warnings << QStringLiteral("%1 macro(s) lancée(s) à l'ouverture d'une rubrique sont omises : le projet n'en a pas.")
                               .arg(macros);
+    int windowMacros = 0;
+    for (const WindowDef& w : m_help.project.windows)
+        windowMacros += static_cast<int>(w.macros.size());
+    if (windowMacros)
+        m_out.warnings << QStringLiteral("%1 macro(s) lancée(s) à l'ouverture d'une fenêtre sont omises : le projet n'en a pas.")
+                              .arg(windowMacros);
+    int otherKeywords = 0;
+    for (const int t : m_pages)
+        for (const KeywordList& l : m_doc.topics[static_cast<size_t>(t)].otherKeywords)
+            otherKeywords += static_cast<int>(l.keywords.size());
+    if (otherKeywords)
+        m_out.warnings << QStringLiteral("%1 mot(s)-clé(s) d'autres index que K (A-keywords...) sont omis : le projet n'a que "
+                                         "l'index K.")
+                              .arg(otherKeywords);
     m_out.topics = static_cast<int>(m_pages.size());
     m_out.popups = static_cast<int>(m_popups.size());
     return std::move(m_out);
@@ -416,8 +480,8 @@ bool writeHelpProject(const HelpProjectFile& project, const QString& hpaPath, QS
     }
     safefile::FileSet set;
     bool ok = set.add(hpaPath, project.bytes());
-    for (size_t i = 0; ok && i < project.pictures.size(); ++i)
-        ok = set.add(QDir(folder).filePath(project.pictures[i].name), project.pictures[i].bytes);
+    for (size_t i = 0; ok && i < project.files.size(); ++i)
+        ok = set.add(QDir(folder).filePath(project.files[i].name), project.files[i].bytes);
     ok = ok && set.commit();
     if (!ok) {
         if (error)

@@ -20,7 +20,7 @@
 
 namespace hlp {
 
-// A file written beside the project: a picture the topics place.
+// A file written beside the project: a picture the topics place, the icon, a file of [BAGGAGE].
 struct ProjectSideFile {
     QString name; // file name without folder
     QByteArray bytes;
@@ -28,11 +28,12 @@ struct ProjectSideFile {
 
 struct HelpProjectFile {
     QList<QByteArray> lines;                // the project file's lines, code page 1252, no line ends
-    std::vector<ProjectSideFile> pictures;
+    std::vector<ProjectSideFile> files;     // beside the project
     QStringList warnings;                   // French: what the project cannot hold, left out
     QString error;                          // French: why there is no project; then nothing else is set
     int topics = 0;
     int popups = 0;
+    int pictures = 0;                       // of `files`
 
     QByteArray bytes() const; // the lines ended by CR LF
 };
@@ -42,7 +43,7 @@ struct HelpProjectFile {
 // popups than a project can number, gives an error and no lines.
 HelpProjectFile makeHelpProject(const LoadedHelp& help, const QString& projectFile);
 
-// Writes the project file and its pictures as one set through the one write path: all new, or all
+// Writes the project file and the files beside it as one set through the one write path: all new, or all
 // as they were. False with the French reason.
 bool writeHelpProject(const HelpProjectFile& project, const QString& hpaPath, QString* error);
 
