@@ -15,6 +15,7 @@
 #include "winhelp/html/HtmlHelp.h"
 #include "winhelp/model/Diagnostics.h"
 #include "winhelp/project/RtfReader.h"
+#include "winhelp/reader/HelpFileRead.h"
 #include "editor/windows/LienAussi.h"
 #include "editor/windows/PagesHlp.h"
 #include "editor/windows/Propriete.h"
@@ -193,6 +194,16 @@ int main(int argc, char** argv)
     });
     report("compile_hlp", compile, baseline);
     std::printf("# compile_hlp / ExportRtf = %.2f%s\n", rtf > 0 ? compile / rtf : 0.0, written ? "" : " (aide NON écrite)");
+
+    // The compiled help read back into the help model, as the viewer and the converters read it.
+    bool readBack = true;
+    const double readHlp = medianMs(3, nullptr, [&] {
+        const hlp::HelpFileRead r = hlp::readHelpFile(hlpPath);
+        readBack = r.help && int(r.help->document.topics.size()) >= topics && readBack;
+    });
+    report("ReadHlp", readHlp, baseline);
+    std::printf("# ReadHlp / compile_hlp = %.2f%s\n", compile > 0 ? readHlp / compile : 0.0, readBack ? "" : " (aide NON relue)");
+    written = written && readBack;
 
     // The same project with COMPRESS=HIGH: LZ77 topic blocks.
     const QString packedHpj = dir.filePath(QStringLiteral("compresse.hpj"));

@@ -47,7 +47,7 @@ QByteArray unhash(std::int32_t hash)
 
 // The title's letters and digits, the rest as single '_' (accented Western letters without
 // their accent).
-QByteArray portable(const QByteArray& title, bool westernAccents)
+QByteArray portable(const QByteArray& title, bool westernAccents, qsizetype limit = -1)
 {
     static const char* const accents = "AAAAAAACEEEEIIIIDNOOOOOxOUUUUYTsaaaaaaaceeeeiiiidnooooo/ouuuuyty";
     QByteArray out;
@@ -66,7 +66,7 @@ QByteArray portable(const QByteArray& title, bool westernAccents)
             gap = true;
         }
     }
-    return out.left(40);
+    return limit < 0 ? out : out.left(limit);
 }
 
 } // namespace
@@ -115,7 +115,9 @@ void HelpReader::gatherNames(const QByteArray& text)
 
 QByteArray HelpReader::nameFromTitle(const QByteArray& title, const QHash<std::int32_t, int>& taken, int topic) const
 {
-    QByteArray base = portable(title, m_project.textCharset == 0);
+    QByteArray base = portable(title, m_project.textCharset == 0, 80);
+    while (base.endsWith('_'))
+        base.chop(1);
     if (base.isEmpty())
         base = "rubrique";
     QByteArray name = base;
@@ -154,14 +156,12 @@ void HelpReader::nameTopics(const QByteArray& contentsFile)
     for (const WindowDef& w : m_project.windows)
         for (const QByteArray& m : w.macros)
             gatherNames(m);
-    for (const Topic& topic : topics) {
+    for (const Topic& topic : topics)
         for (const QByteArray& m : topic.macros)
             gatherNames(m);
-        for (const Paragraph& p : topic.paragraphs)
-            for (const Item& item : p.items)
-                if (item.kind == ItemKind::HotspotBegin && item.link == LinkKind::Macro)
-                    gatherNames(item.text);
-    }
+    for (const QByteArray& m : m_hotspotMacros)
+        gatherNames(m);
+    m_hotspotMacros.clear();
     for (const Picture& picture : m_doc.pictures)
         for (const PictureHotspot& h : picture.hotspots) {
             if (h.link == LinkKind::Macro)
@@ -176,14 +176,26 @@ void HelpReader::nameTopics(const QByteArray& contentsFile)
     // Names authors make of titles.
     for (size_t t = 0; t < topics.size(); ++t) {
         const QByteArray& title = topics[t].title;
-        if (hashesOf[t].empty() || title.isEmpty())
+        const auto& hashes = hashesOf[t];
+        auto named = [&]() { return std::all_of(hashes.begin(), hashes.end(), [this](const auto& h) { return m_names.contains(h.second); }); };
+        if (title.isEmpty() || named())
             continue;
-        QList<QByteArray> forms;
         const QByteArray joined = portable(title, m_project.textCharset == 0);
-        forms << joined << QByteArray(joined).replace('_', "") << title;
-        for (const QByteArray& form : forms)
-            for (const char* prefix : {"", "IDH_", "HELPID_", "HID_", "IDH"})
+        QByteArray each = title; // every other character as '_'
+        for (char& c : each)
+            if (!isPortableContextChar(c))
+                c = '_';
+        const QByteArray forms[] = {joined, QByteArray(joined).replace('_', ""), title, each};
+        bool done = false;
+        for (const QByteArray& form : forms) {
+            for (const char* prefix : {"", "IDH_", "HELPID_", "HID_", "IDH"}) {
                 offerName(QByteArray(prefix) + form);
+                if ((done = named()))
+                    break;
+            }
+            if (done)
+                break;
+        }
     }
 
     // Each topic takes the names found, those at its start first; a topic without any is named
@@ -203,7 +215,13 @@ void HelpReader::nameTopics(const QByteArray& contentsFile)
     for (size_t t = 0; t < topics.size(); ++t) {
         if (!topics[t].contexts.isEmpty())
             continue;
-        const QByteArray name = nameFromTitle(topics[t].title, taken, static_cast<int>(t));
+        // A topic without a title (a popup's text, mostly) is named after its first words.
+        QByteArray title = topics[t].title;
+        for (size_t p = 0; title.isEmpty() && p < topics[t].paragraphs.size(); ++p)
+            for (const Item& item : topics[t].paragraphs[p].items)
+                if (item.kind == ItemKind::Text && title.size() < 40)
+                    title += item.text;
+        const QByteArray name = nameFromTitle(title.left(40), taken, static_cast<int>(t));
         taken.insert(contextHash(name), static_cast<int>(t));
         topics[t].contexts << name;
     }

@@ -5,6 +5,8 @@
 
 #include "winhelp/format/HlpBytes.h"
 
+#include <cstring>
+#include <iterator>
 #include <limits>
 
 namespace hlp::fileread {
@@ -26,6 +28,27 @@ QString hex(std::int64_t v)
 }
 
 } // namespace
+
+QByteArray TextArena::add(const char* data, qsizetype size)
+{
+    if (size <= 0)
+        return {};
+    if (size + 1 > kBlock / 8)
+        return QByteArray(data, size);
+    if (!m_base || size + 1 > kBlock - m_used) {
+        m_block = QByteArray(kBlock, Qt::Uninitialized);
+        m_base = m_block.data(); // before the block is shared: written only where no text is yet
+        m_used = 0;
+    }
+    char* at = m_base + m_used;
+    std::memcpy(at, data, static_cast<size_t>(size));
+    at[size] = '\0';
+    m_used += size + 1;
+    QByteArray::DataPointer slice = m_block.data_ptr(); // shares the block
+    slice.setBegin(at);
+    slice.size = size;
+    return QByteArray(std::move(slice));
+}
 
 void HelpReader::warnOnce(int kind, const QString& message)
 {
@@ -56,9 +79,12 @@ void HelpReader::pushParagraph(Paragraph& para)
         Item end;
         end.kind = ItemKind::HotspotEnd;
         end.format = m_format;
-        para.items.push_back(end);
+        m_items.push_back(end);
         m_hotspotOpen = false;
     }
+    // The items gathered in the scratch list: one allocation of the right size.
+    para.items.assign(std::make_move_iterator(m_items.begin()), std::make_move_iterator(m_items.end()));
+    m_items.clear();
     const int index = static_cast<int>(topic.paragraphs.size());
     for (PendingLink& l : m_paragraphLinks) {
         l.paragraph = index;
@@ -121,13 +147,13 @@ bool HelpReader::paragraph(ByteReader& p, const QByteArray& ld2, int& text, std:
     };
     Paragraph para = fresh();
     bool pending = true; // something not yet pushed (a paragraph ends with 0x82, or with 0xFF)
+    m_items.clear();
     auto add = [&](ItemKind kind) -> Item& {
-        Item item;
+        Item& item = m_items.emplace_back();
         item.kind = kind;
         item.format = m_format;
-        para.items.push_back(std::move(item));
         pending = true;
-        return para.items.back();
+        return item;
     };
     auto begin = [&](LinkKind link, bool plain) -> Item& {
         if (m_hotspotOpen)
@@ -141,7 +167,7 @@ bool HelpReader::paragraph(ByteReader& p, const QByteArray& ld2, int& text, std:
     auto pendingLink = [&](std::uint32_t value, bool topicNumber, bool otherFile) {
         PendingLink l;
         l.topic = topicIndex;
-        l.item = static_cast<int>(para.items.size()) - 1;
+        l.item = static_cast<int>(m_items.size()) - 1;
         l.value = value;
         l.topicNumber = topicNumber;
         l.otherFile = otherFile;
@@ -161,7 +187,7 @@ bool HelpReader::paragraph(ByteReader& p, const QByteArray& ld2, int& text, std:
             const int end = nul < 0 ? static_cast<int>(ld2.size()) : static_cast<int>(nul);
             if (end > text) {
                 Item& item = add(ItemKind::Text);
-                item.text = QByteArray(ld2.constData() + text, end - text);
+                item.text = m_texts.add(ld2.constData() + text, end - text);
             }
             text = end + 1;
         }
@@ -203,7 +229,7 @@ bool HelpReader::paragraph(ByteReader& p, const QByteArray& ld2, int& text, std:
         case 0x86:
         case 0x87:
         case 0x88:
-            if (!pictureCommand(p, c, para, pos))
+            if (!pictureCommand(p, c))
                 return stop(QStringLiteral("|TOPIC : image illisible dans l'enregistrement %1 ; la suite est perdue.").arg(hex(pos)));
             pending = true;
             break;
@@ -220,6 +246,7 @@ bool HelpReader::paragraph(ByteReader& p, const QByteArray& ld2, int& text, std:
             const qsizetype nul = macro.indexOf('\0');
             if (nul >= 0)
                 macro.truncate(nul);
+            m_hotspotMacros << macro;
             begin(LinkKind::Macro, c == 0xCC).text = macro;
             break;
         }
@@ -342,9 +369,8 @@ void HelpReader::tableRow(ByteReader& p, const QByteArray& ld2, std::int32_t pos
         emptyCell(skipped);
 }
 
-bool HelpReader::pictureCommand(ByteReader& p, unsigned command, Paragraph& para, std::int32_t pos)
+bool HelpReader::pictureCommand(ByteReader& p, unsigned command)
 {
-    (void)pos;
     const unsigned kind = p.u8();
     const std::int32_t size = p.cslong();
     if (kind == 0x22)
@@ -369,7 +395,7 @@ bool HelpReader::pictureCommand(ByteReader& p, unsigned command, Paragraph& para
             item.picture = index;
             item.format = m_format;
             item.text = m_doc.pictures[static_cast<size_t>(index)].name;
-            para.items.push_back(std::move(item));
+            m_items.push_back(std::move(item));
         }
     } else if (kind == 5) {
         p.bytes(6);
@@ -390,9 +416,10 @@ bool HelpReader::pictureCommand(ByteReader& p, unsigned command, Paragraph& para
             end.kind = ItemKind::HotspotEnd;
             end.format = m_format;
             if (!begin.text.isEmpty() && !label.text.isEmpty()) {
-                para.items.push_back(std::move(begin));
-                para.items.push_back(std::move(label));
-                para.items.push_back(std::move(end));
+                m_hotspotMacros << begin.text;
+                m_items.push_back(std::move(begin));
+                m_items.push_back(std::move(label));
+                m_items.push_back(std::move(end));
             }
         } else {
             warnOnce(OnceEmbeddedWindow, QStringLiteral("|TOPIC : les fenêtres intégrées et les séquences multimédias ({ewc}, {mci}) ne sont pas reprises."));

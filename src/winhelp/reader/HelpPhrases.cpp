@@ -138,12 +138,13 @@ void HelpReader::readHallPhrases(const QByteArray& index, const QByteArray& imag
 // phrases to put back. `expanded` is the length the record gives.
 QByteArray HelpReader::expandText(const char* stored, qsizetype size, qsizetype expanded, std::int32_t pos)
 {
+    // Stored as it is: read in place (the caller keeps nothing of it without a copy).
     if (expanded <= size)
-        return QByteArray(stored, qMax<qsizetype>(0, expanded));
+        return QByteArray::fromRawData(stored, qMax<qsizetype>(0, expanded));
     if (m_phraseStart.empty()) {
         warn(QStringLiteral("|TOPIC : l'enregistrement 0x%1 annonce un texte compressé, mais le fichier n'a pas de phrases.")
                  .arg(static_cast<quint32>(pos), 0, 16));
-        return QByteArray(stored, size);
+        return QByteArray::fromRawData(stored, size);
     }
     m_expandBudget -= expanded;
     if (m_expandBudget < 0)

@@ -19,6 +19,21 @@ class ByteReader;
 
 namespace hlp::fileread {
 
+// Many short texts in few allocations: each text is a QByteArray that shares a large block with
+// the texts before it (as a copy of a QByteArray shares its bytes) and is followed there by a
+// NUL. A help has a million of them; one allocation each would cost more than the reading.
+// A text is copied the first time it is changed, as any shared QByteArray is.
+class TextArena {
+public:
+    QByteArray add(const char* data, qsizetype size);
+
+private:
+    static constexpr qsizetype kBlock = 64 * 1024;
+    QByteArray m_block;
+    char* m_base = nullptr;
+    qsizetype m_used = 0;
+};
+
 class HelpReader {
 public:
     HelpReader(LoadedHelp& help, QStringList& warnings) : m_help(help), m_doc(help.document), m_project(help.project), m_warnings(warnings) {}
@@ -68,14 +83,14 @@ private:
     // HelpTopics.cpp
     void readTopics();
     void unpackBlocks(const QByteArray& topicFile);
-    qsizetype flatAt(std::int32_t pos) const;
+    const char* topicBytes(std::int32_t pos, qsizetype length);
     void topicHeader(const Record& r, std::uint32_t offset);
 
     // HelpParagraphs.cpp
     void textRecord(const Record& r);
     bool paragraph(ByteReader& ld1, const QByteArray& ld2, int& text, std::int32_t pos, int row, int cell);
     void tableRow(ByteReader& ld1, const QByteArray& ld2, std::int32_t pos);
-    bool pictureCommand(ByteReader& ld1, unsigned command, Paragraph& para, std::int32_t pos);
+    bool pictureCommand(ByteReader& ld1, unsigned command);
     void pushParagraph(Paragraph& para);
     void warnOnce(int kind, const QString& message);
     int metric(int value) const { return m_twips ? value : value * 10; }
@@ -133,7 +148,9 @@ private:
     bool m_hall = false;
     qsizetype m_expandBudget = 0;
     // |TOPIC
-    QByteArray m_flat; // the blocks' data once unpacked, one after the other
+    QByteArray m_flat;    // packed blocks once unpacked, one after the other
+    QByteArray m_source;  // where the blocks' data is: m_flat, or the stored |TOPIC
+    QByteArray m_scratch; // a link over several stored blocks, gathered
     std::vector<qsizetype> m_blockStart, m_blockLength;
     std::vector<TopicPlace> m_places;   // parallel to m_doc.topics
     CharFormat m_format;                // the current font while a topic is read
@@ -143,6 +160,9 @@ private:
     std::vector<PendingLink> m_links;
     std::vector<PendingLink> m_paragraphLinks; // of the paragraph being read (its index still unknown)
     bool m_hotspotOpen = false;
+    std::vector<Item> m_items; // of the paragraph being read
+    TextArena m_texts;
+    QList<QByteArray> m_hotspotMacros; // of every macro hot spot: names of contexts may be in them
     unsigned m_warnedOnce = 0;
     int m_embedded = 0;
     // pictures: |bmN number -> index into m_doc.pictures (-1: unusable)

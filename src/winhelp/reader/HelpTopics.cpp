@@ -6,6 +6,7 @@
 #include "winhelp/format/HlpBytes.h"
 #include "winhelp/format/Lz77.h"
 
+#include <cstring>
 #include <limits>
 
 namespace hlp::fileread {
@@ -21,8 +22,9 @@ QString hex(std::int64_t v)
 
 } // namespace
 
-// The blocks' data one after the other, as the viewers join them: a link that does not fit in
-// its block goes on in the next one.
+// Where the data of each block is. Stored blocks are read in place; packed ones are unpacked
+// one after the other into m_flat, as the viewers join them (a link that does not fit in its
+// block goes on in the next one).
 void HelpReader::unpackBlocks(const QByteArray& t)
 {
     const qsizetype blocks = (t.size() + m_blockSize - 1) / m_blockSize;
@@ -30,13 +32,11 @@ void HelpReader::unpackBlocks(const QByteArray& t)
     m_blockStart.clear();
     m_blockLength.clear();
     if (!m_lz77) {
-        m_flat.reserve(t.size());
+        m_source = t;
         for (qsizetype b = 0; b < blocks; ++b) {
-            const qsizetype start = b * m_blockSize + 12;
             const qsizetype n = qMax<qsizetype>(0, qMin<qsizetype>(m_blockSize, t.size() - b * m_blockSize) - 12);
-            m_blockStart.push_back(m_flat.size());
+            m_blockStart.push_back(qMin(b * m_blockSize + 12, t.size()));
             m_blockLength.push_back(n);
-            m_flat.append(t.constData() + qMin(start, t.size()), n);
         }
         return;
     }
@@ -53,18 +53,41 @@ void HelpReader::unpackBlocks(const QByteArray& t)
         m_blockLength.push_back(data.size());
         m_flat.append(data);
     }
+    m_source = m_flat;
 }
 
-// Where a TOPICPOS is in the joined data, or -1.
-qsizetype HelpReader::flatAt(std::int32_t pos) const
+// `length` bytes of the blocks' data from TOPICPOS `pos`, going on in the next blocks; null when
+// they run past the last one. Valid until the next call.
+const char* HelpReader::topicBytes(std::int32_t pos, qsizetype length)
 {
-    if (pos < 12)
-        return -1;
-    const qsizetype block = (pos - 12) / m_decompressSize;
+    if (pos < 12 || length < 0)
+        return nullptr;
+    const qsizetype blocks = static_cast<qsizetype>(m_blockStart.size());
+    qsizetype block = (pos - 12) / m_decompressSize;
     const qsizetype inBlock = (pos - 12) % m_decompressSize;
-    if (block >= static_cast<qsizetype>(m_blockStart.size()) || inBlock >= m_blockLength[static_cast<size_t>(block)])
-        return -1;
-    return m_blockStart[static_cast<size_t>(block)] + inBlock;
+    if (block >= blocks || inBlock >= m_blockLength[static_cast<size_t>(block)])
+        return nullptr;
+    const qsizetype at = m_blockStart[static_cast<size_t>(block)] + inBlock;
+    if (inBlock + length <= m_blockLength[static_cast<size_t>(block)] || (m_lz77 && at + length <= m_source.size()))
+        return m_source.constData() + at;
+    if (m_lz77)
+        return nullptr;
+    // Stored blocks have their headers between them: the pieces are gathered.
+    m_scratch.resize(length);
+    qsizetype done = 0;
+    qsizetype from = at;
+    qsizetype available = m_blockLength[static_cast<size_t>(block)] - inBlock;
+    for (;;) {
+        const qsizetype n = qMin(available, length - done);
+        std::memcpy(m_scratch.data() + done, m_source.constData() + from, static_cast<size_t>(n));
+        done += n;
+        if (done == length)
+            return m_scratch.constData();
+        if (++block >= blocks)
+            return nullptr;
+        from = m_blockStart[static_cast<size_t>(block)];
+        available = m_blockLength[static_cast<size_t>(block)];
+    }
 }
 
 void HelpReader::readTopics()
@@ -72,7 +95,8 @@ void HelpReader::readTopics()
     const FileSystem::Entry* entry = m_fs.find("|TOPIC");
     if (!entry)
         refuse(QStringLiteral("|TOPIC : fichier interne absent (l'aide n'a pas de rubriques)"));
-    const QByteArray t = m_fs.content(*entry);
+    // Read in place: only packed blocks are unpacked (into m_flat).
+    const QByteArray t = m_fs.view(*entry);
     unpackBlocks(t);
 
     std::int32_t pos = 12;
@@ -80,17 +104,19 @@ void HelpReader::readTopics()
     std::uint32_t count = 0;
     bool warnedType = false;
     for (;;) {
-        const qsizetype at = flatAt(pos);
-        if (at < 0 || at + kLinkHeader > m_flat.size())
+        const char* head = topicBytes(pos, kLinkHeader);
+        if (!head)
             refuse(QStringLiteral("|TOPIC : l'enregistrement %1 est hors des blocs de rubriques (fichier tronqué ou endommagé)").arg(hex(pos)));
-        ByteReader h(m_flat, static_cast<int>(at));
+        const QByteArray header = QByteArray::fromRawData(head, kLinkHeader);
+        ByteReader h(header);
         const std::int32_t linkSize = h.i32();
         const std::int32_t dataLen2 = h.i32();
         h.i32();
         const std::int32_t next = h.i32();
         const std::int32_t dataLen1 = h.i32();
         const unsigned type = h.u8();
-        if (dataLen1 < kLinkHeader || linkSize < dataLen1 || at + linkSize > m_flat.size() || dataLen2 < 0)
+        const char* link = dataLen1 < kLinkHeader || linkSize < dataLen1 || dataLen2 < 0 ? nullptr : topicBytes(pos, linkSize);
+        if (!link)
             refuse(QStringLiteral("|TOPIC : l'enregistrement %1 a des tailles impossibles (%2, %3)").arg(hex(pos)).arg(linkSize).arg(dataLen1));
         const qsizetype block = (pos - 12) / m_decompressSize;
         if (block != countBlock) {
@@ -100,9 +126,9 @@ void HelpReader::readTopics()
         Record r;
         r.pos = pos;
         r.type = type;
-        r.ld1 = m_flat.constData() + at + kLinkHeader;
+        r.ld1 = link + kLinkHeader;
         r.ld1Size = dataLen1 - kLinkHeader;
-        r.ld2 = expandText(m_flat.constData() + at + dataLen1, linkSize - dataLen1, dataLen2, pos);
+        r.ld2 = expandText(link + dataLen1, linkSize - dataLen1, dataLen2, pos);
         switch (type) {
         case 0x02:
             topicHeader(r, static_cast<std::uint32_t>(block) * 0x8000u + count);
@@ -115,7 +141,8 @@ void HelpReader::readTopics()
                 break;
             }
             if (type != 0x01) {
-                ByteReader l(m_flat, static_cast<int>(at + kLinkHeader), static_cast<int>(at + dataLen1));
+                const QByteArray ld1 = QByteArray::fromRawData(r.ld1, r.ld1Size);
+                ByteReader l(ld1);
                 l.cslong();
                 m_recordOffset = static_cast<std::uint32_t>(block) * 0x8000u + count;
                 count += l.cushort();
@@ -149,6 +176,8 @@ void HelpReader::readTopics()
     }
     if (m_doc.topics.empty())
         refuse(QStringLiteral("|TOPIC : l'aide n'a aucune rubrique"));
+    m_source.clear();
+    m_scratch.clear();
     m_flat.clear();
     m_flat.squeeze();
 }
@@ -173,12 +202,19 @@ void HelpReader::topicHeader(const Record& r, std::uint32_t offset)
     }
     if (!h.ok())
         refuse(QStringLiteral("|TOPIC : en-tête de rubrique tronqué en %1").arg(hex(r.pos)));
+    // The title, then the macros, each ended by a NUL but the last (copies: LinkData2 is read
+    // in place).
     Topic topic;
-    const QList<QByteArray> parts = r.ld2.split('\0');
-    topic.title = parts.value(0);
-    for (qsizetype i = 1; i < parts.size(); ++i)
-        if (!parts[i].isEmpty())
-            topic.macros << parts[i];
+    const char* const ld2 = r.ld2.constData();
+    for (qsizetype start = 0, part = 0; start <= r.ld2.size(); ++part) {
+        const qsizetype nul = r.ld2.indexOf('\0', start);
+        const qsizetype end = nul < 0 ? r.ld2.size() : nul;
+        if (part == 0)
+            topic.title = QByteArray(ld2 + start, end - start);
+        else if (end > start)
+            topic.macros << QByteArray(ld2 + start, end - start);
+        start = end + 1;
+    }
     m_doc.topics.push_back(std::move(topic));
     m_places.push_back(place);
     m_format = m_fonts.empty() ? CharFormat{} : m_fonts.front();

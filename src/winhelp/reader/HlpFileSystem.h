@@ -38,6 +38,8 @@ public:
     // Its content (a copy that owns its bytes), or empty.
     QByteArray file(const QByteArray& name) const;
     QByteArray content(const Entry& entry) const { return m_data.mid(entry.offset + 9, entry.size); }
+    // The same bytes without a copy, valid while the file system lives: for reading only.
+    QByteArray view(const Entry& entry) const { return QByteArray::fromRawData(m_data.constData() + entry.offset + 9, entry.size); }
     qsizetype size() const { return m_data.size(); }
     // Names of the files that are listed but lie outside the help file.
     const QStringList& damaged() const { return m_damaged; }
