@@ -31,10 +31,10 @@ private Q_SLOTS:
     void contentsFile_data()
     {
         QTest::addColumn<QByteArray>("cnt");
-        QTest::addColumn<QString>("tree"); // label|page|depth of each entry of sommaire.js
+        QTest::addColumn<QString>("tree"); // label(title for the search)|page|depth of each entry of sommaire.js
         QTest::newRow("no contents file") << QByteArray() << "Accueil|index|0 Bee|B|0 Cee|C|0";
         QTest::newRow("books hold their topics") << QByteArray(":Base p.hlp\r\n1 Livre\r\n2 La page B=B\r\n2 Livre 2\r\n3 Cee=C>second\r\n")
-                                                 << "Accueil|index|0 Livre||0 La_page_B|B|1 Livre_2||1 Cee|C|2";
+                                                 << "Accueil|index|0 Livre||0 La_page_B(Bee)|B|1 Livre_2||1 Cee|C|2";
         QTest::newRow("a book left empty goes") << QByteArray("1 Vide\r\n2 Ailleurs=X@autre.hlp\r\n2 Inconnu=ZZZ\r\n1 Bee=B\r\n")
                                                 << "Accueil|index|0 Bee|B|0 Cee|C|0";
         QTest::newRow("a popup the contents names is a page") << QByteArray("1 La note=N\r\n")
@@ -59,10 +59,11 @@ private Q_SLOTS:
         const hlp::CompileResult r = hlp::html::writeHtmlHelp(*read.help, dir.filePath("site"));
         QVERIFY2(r.written, qPrintable(r.diagnostics.join('\n')));
         QStringList entries;
-        static const QRegularExpression entry(QStringLiteral("\\[\"([^\"]*)\",\"([^\"]*)\",(\\d+)\\]"));
+        static const QRegularExpression entry(QStringLiteral("\\[\"([^\"]*)\",\"([^\"]*)\",(\\d+)(?:,\"([^\"]*)\")?\\]"));
         for (auto it = entry.globalMatch(QString::fromUtf8(readFile(dir.filePath("site/sommaire.js")))); it.hasNext();) {
             const auto m = it.next();
-            entries << QString(m.captured(1)).replace(' ', '_') + '|' + m.captured(2) + '|' + m.captured(3);
+            const QString title = m.captured(4).isEmpty() ? QString() : '(' + m.captured(4) + ')';
+            entries << QString(m.captured(1) + title).replace(' ', '_') + '|' + m.captured(2) + '|' + m.captured(3);
         }
         QCOMPARE(entries.join(' '), tree);
         // Every entry with a page has it; a book has none.

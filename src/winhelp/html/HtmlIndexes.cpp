@@ -213,11 +213,17 @@ QByteArray contentsData(const HelpDocument& document, const SiteNames& names, co
         if (i)
             out += ",\n";
         const TreeEntry& e = tree[i];
+        const QByteArray title = e.topic < 0 ? QByteArray() : topicLabel(document.topics[static_cast<size_t>(e.topic)]);
         out += '[';
-        appendJson(out, codec.decode(!e.label.isEmpty() ? e.label : topicLabel(document.topics[static_cast<size_t>(e.topic)])));
+        appendJson(out, codec.decode(!e.label.isEmpty() ? e.label : title));
         out += ',';
         appendJson(out, e.topic < 0 ? QString() : names.page(e.topic)); // a book opens no page
-        out += ',' + QByteArray::number(e.depth) + ']';
+        out += ',' + QByteArray::number(e.depth);
+        if (!e.label.isEmpty() && e.topic >= 0 && !document.topics[static_cast<size_t>(e.topic)].title.isEmpty() && e.label != title) {
+            out += ','; // the search lists the topic by its own title
+            appendJson(out, codec.decode(title));
+        }
+        out += ']';
     }
     out += "]});\n";
     return out;

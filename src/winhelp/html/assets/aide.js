@@ -180,7 +180,7 @@
       found = found ? new Set(Array.from(found).filter(function (e) { return set.has(e); })) : set;
     });
     var ranked = Array.from(found).map(function (e) {
-      var title = words(entries[e][0]), hits = 0;
+      var title = words(entries[e][3] || entries[e][0]), hits = 0;
       terms.forEach(function (t) { if (title.some(function (w) { return w.lastIndexOf(t, 0) === 0; })) ++hits; });
       return { e: e, rank: hits === terms.length ? 0 : hits ? 1 : 2, hits: hits };
     });
@@ -200,7 +200,7 @@
       if (!found) { state.textContent = 'Tapez au moins un mot de deux lettres.'; return; }
       found.slice(0, MAX).forEach(function (e) {
         var li = el('li');
-        li.appendChild(el('a', { href: entries[e][1] + '.html' }, entries[e][0]));
+        li.appendChild(el('a', { href: entries[e][1] + '.html' }, entries[e][3] || entries[e][0]));
         list.appendChild(li);
       });
       state.textContent = !found.length ? 'Aucune rubrique ne contient \u00ab ' + q + ' \u00bb.'
