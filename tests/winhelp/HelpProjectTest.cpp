@@ -207,6 +207,62 @@ private Q_SLOTS:
         QCOMPARE(rebuilt.help->baggage, original.help->baggage);
     }
 
+    // The help files of other compilers: each becomes a project that opens as it is and builds,
+    // without an error, into a help of the same topics, titles (a title two pages share gets a
+    // number) and pictures.
+    void samplesBuildAgain_data()
+    {
+        QTest::addColumn<QString>("file");
+        for (const char* f : {"abbrevia/ABBREVIA.HLP", "abbrevia-readme/README.HLP", "calc-de/CALC.HLP",
+                 "ddab-pjdropfiles/PJDropFiles.hlp", "diskarcher/DISKARC.HLP"})
+            QTest::newRow(f) << QStringLiteral(TYX_TEST_DATA "/hlp-samples/") + f;
+    }
+    void samplesBuildAgain()
+    {
+        QFETCH(QString, file);
+        const hlp::HelpFileRead original = hlp::readHelpFile(file);
+        QVERIFY2(original.help, qPrintable(original.error));
+        QTemporaryDir dir;
+        const QString hpa = dir.filePath("projet.hpa");
+        const hlp::HelpProjectFile made = hlp::makeHelpProject(*original.help, hpa);
+        QString why;
+        QVERIFY2(made.error.isEmpty() && hlp::writeHelpProject(made, hpa, &why), qPrintable(made.error + why));
+        store::DocumentStore doc;
+        bool missing = false;
+        QVERIFY(doc.load(hpa, &missing, &why));
+        doc.countBlocks();
+        QVERIFY(!doc.altered());
+        QCOMPARE(doc.saveBytes(), made.bytes());
+        const publish::BuildFiles files = publish::writeBuildFiles(doc.DocumentLines, doc.PageCount, doc.PopupCount,
+            store::FieldLook{}, store::FieldLook{}, hpa);
+        QVERIFY2(files.ok(), qPrintable(files.error));
+        const hlp::CompileResult built = hlp::HlpCompiler().compile(files.hpjPath);
+        QVERIFY2(built.written && built.errorCount == 0, qPrintable(built.diagnostics.join('\n')));
+        const hlp::HelpFileRead rebuilt = hlp::readHelpFile(built.hlpPath);
+        QVERIFY2(rebuilt.help, qPrintable(rebuilt.error));
+
+        const auto& before = original.help->document;
+        const auto& after = rebuilt.help->document;
+        QCOMPARE(after.topics.size(), before.topics.size());
+        QMultiHash<QByteArray, QByteArray> titles;
+        for (const hlp::Topic& t : after.topics) {
+            const qsizetype number = t.title.endsWith(')') ? t.title.lastIndexOf(" (") : -1;
+            titles.insert(number > 0 ? t.title.left(number) : t.title, t.title);
+        }
+        for (const hlp::Topic& t : before.topics)
+            QVERIFY2(t.title.isEmpty() || titles.contains(t.title), t.title.constData());
+        const auto shown = [](const hlp::HelpDocument& d) { // the pictures the topics place, each content once
+            QSet<QByteArray> placed;
+            for (const hlp::Topic& t : d.topics)
+                for (const hlp::Paragraph& p : t.paragraphs)
+                    for (const hlp::Item& it : p.items)
+                        if (it.kind == hlp::ItemKind::Picture && it.picture >= 0 && !d.pictures[size_t(it.picture)].data.isEmpty())
+                            placed.insert(d.pictures[size_t(it.picture)].data);
+            return placed.size();
+        };
+        QCOMPARE(shown(after), shown(before));
+    }
+
     void refused_data()
     {
         QTest::addColumn<QString>("project");

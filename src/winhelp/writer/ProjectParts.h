@@ -50,8 +50,8 @@ QString sideName(const QString& base, const QString& suffix);
 
 // The pictures the kept topics place, as files named after the project (`base`-name.ext):
 // bitmaps as .bmp, help pictures with hot spots or several resolutions as .shg or .mrb as they
-// are, metafiles as .wmf or .mrb. Returns the file placed for each picture (empty when not used
-// or not usable: said in `warnings`).
+// are, metafiles as .wmf or .mrb; a picture the help stores several times is one file. Returns
+// the file placed for each picture (empty when not used or not usable: said in `warnings`).
 std::vector<QString> pictureFiles(const HelpDocument& document, const std::vector<bool>& used, const QString& base,
     std::vector<ProjectSideFile>& files, QStringList& warnings);
 

@@ -6,6 +6,7 @@
 #include "winhelp/writer/ProjectParts.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 
 namespace hlp::project {
@@ -95,6 +96,7 @@ std::vector<QString> pictureFiles(const HelpDocument& document, const std::vecto
 {
     std::vector<QString> names(document.pictures.size());
     QSet<QString> taken; // lower-cased
+    QHash<QByteArray, QString> written; // the same picture stored twice in the help is one file
     const QString prefix = plainName(base, 24);
     for (size_t i = 0; i < document.pictures.size(); ++i) {
         if (i >= used.size() || !used[i])
@@ -113,12 +115,17 @@ std::vector<QString> pictureFiles(const HelpDocument& document, const std::vecto
             warnings << QStringLiteral("les zones sensibles de l'image n° %1 ne tiennent pas dans un fichier %2 ; elles sont omises.")
                             .arg(i + 1)
                             .arg(file.extension);
+        if (const auto same = written.constFind(file.bytes); same != written.constEnd()) {
+            names[i] = same.value();
+            continue;
+        }
         const QString stem = prefix + QLatin1Char('-') + (own.isEmpty() ? QStringLiteral("image%1").arg(i + 1) : plainName(own, 40));
         QString name = stem + file.extension;
         for (int k = 2; taken.contains(name.toLower()); ++k)
             name = stem + QLatin1Char('-') + QString::number(k) + file.extension;
         taken.insert(name.toLower());
         names[i] = name;
+        written.insert(file.bytes, name);
         files.push_back({name, std::move(file.bytes)});
     }
     return names;
