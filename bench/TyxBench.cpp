@@ -1,6 +1,7 @@
 // Measures the store's operations on a synthetic project and prints one line per operation:
 // name, median in milliseconds, ratio to the raw read+write of the same bytes.
 #include "BenchTiming.h"
+#include "HelpFileBench.h"
 #include "PopupBench.h"
 #include "SyntheticProject.h"
 
@@ -274,5 +275,10 @@ int main(int argc, char** argv)
     std::printf("# chm / html = %.2f ; .chm %lld octets = %.1f %% des %lld octets du site sans sa recherche%s\n",
         html > 0 ? chm / html : 0.0, static_cast<long long>(chmSize), siteBytes > 0 ? 100.0 * double(chmSize) / double(siteBytes) : 0.0,
         static_cast<long long>(siteBytes), chmWritten ? "" : " (aide CHM NON écrite)");
+
+    // The compiled help back to a site and to a project; the compressed help is the largest file made here.
+    htmlWritten = bench::helpFileBenchmarks(hlpPath, {hlpPath, packedHlp}, dir.path(), html,
+                      [&](const char* name, double ms) { report(name, ms, baseline); })
+        && htmlWritten;
     return written && htmlWritten && chmWritten ? 0 : 1;
 }

@@ -53,8 +53,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("helpContext");
         QTest::addColumn<QString>("layout");
         QTest::newRow("Fichier") << "Fichier1" << 6
-                                 << "&Fichier:&Nouveau|&Ouvrir...|&Enregistrer|Enregistrer &sous...|-|Im&porter...|E&xporter...|-|"
-                                    "&Imprimer...|&Configuration imprimante...|-|&Quitter";
+                                 << QString::fromUtf8("&Fichier:&Nouveau|&Ouvrir...|&Enregistrer|Enregistrer &sous...|-|Im&porter...|"
+                                                    "Importer une &aide .hlp…|E&xporter...|-|"
+                                                    "&Imprimer...|&Configuration imprimante...|-|&Quitter");
         QTest::newRow("Edition") << "Edition1" << 7
                                  << QString::fromUtf8("&Edition:&Copier|Cou&per|C&oller|&Tout sélectionner|-|&Rechercher...|"
                                                       "Co&ntinuer|Re&mplacer...|-|Retour à la ligne &auto");

@@ -148,6 +148,7 @@ public:
     QAction* SaveItem = nullptr;
     QAction* Enregistrersous1 = nullptr;
     QAction* Importer1 = nullptr;
+    QAction* ImporterAide1 = nullptr;
     QAction* Exporter1 = nullptr;
     QAction* Imprimer1 = nullptr;
     QAction* Configurationimprimante1 = nullptr;
@@ -223,6 +224,7 @@ public Q_SLOTS:
     void SaveItemClick();
     void Enregistrersous1Click();
     void Importer1Click();
+    void ImporterAide1Click();
     void Exporter1Click();
     void Imprimer1Click();
     void Configurationimprimante1Click();

@@ -50,6 +50,8 @@ void TMainForm::createMenus()
     Fichier1->addSeparator();
     Importer1 = entry(Fichier1, QStringLiteral("Importer1"), QStringLiteral("Im&porter..."), S(),
         QStringLiteral("Importer fichier"), &TMainForm::Importer1Click);
+    ImporterAide1 = entry(Fichier1, QStringLiteral("ImporterAide1"), QStringLiteral("Importer une &aide .hlp…"), S(),
+        QStringLiteral("Faire un projet d'une aide .hlp"), &TMainForm::ImporterAide1Click);
     Exporter1 = entry(Fichier1, QStringLiteral("Exporter1"), QStringLiteral("E&xporter..."), S(),
         QStringLiteral("Exporter les pages"), &TMainForm::Exporter1Click);
     Fichier1->addSeparator();

@@ -18,7 +18,7 @@ std::vector<hlp::html::ContentsEntry> htmlContents(const QStringList& lines, int
             break;
         // The context string the RTF writer gives the topic; a level is a depth of the tree.
         const QString context = store::topicContext(e.title);
-        out.push_back({cp1252::encode(context), e.level - 1});
+        out.push_back({cp1252::encode(context), e.level - 1, {}});
     }
     return out;
 }

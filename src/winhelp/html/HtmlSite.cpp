@@ -213,7 +213,11 @@ bool SiteBuilder::build(const SiteSink& sink)
 {
     if (!convertPictures(m_doc, m_names, sink, m_help.diagnostics, m_pictures))
         return false;
-    const std::vector<bool> popupOnly = popupOnlyTopics(m_doc, m_names, m_help.contentsTopic);
+    std::vector<bool> popupOnly = popupOnlyTopics(m_doc, m_names, m_help.contentsTopic);
+    // A topic the author put in the contents is a page, whatever opens it.
+    for (const ContentsEntry& e : m_options.contents)
+        if (const int t = e.context.isEmpty() ? -1 : m_names.topic(e.context); t >= 0)
+            popupOnly[static_cast<size_t>(t)] = false;
     const std::vector<TreeEntry> tree = contentsTree(m_doc, m_names, m_help.contentsTopic, popupOnly, m_options.contents);
 
     // The indexes only read the document: they are made beside the pages.

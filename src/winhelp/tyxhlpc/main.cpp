@@ -1,6 +1,7 @@
 // tyxhlpc: compiles a WinHelp project (.hpj with its RTF topic files and pictures) into the .hlp
 // file beside it, with the built-in compiler, or into a help site with --html, or into compiled
-// HTML help with --chm (from a project or from a .hlp file); --info describes a .hlp file.
+// HTML help with --chm. A help file (.hlp) given in its place is read: --html makes its site, --chm
+// its compiled HTML help, --hpa a Tyx Plumet project of it; --info describes it.
 // Diagnostics go to stderr, in French.
 #include "winhelp/HlpCompiler.h"
 #include "winhelp/render/DrawingApplication.h"
@@ -10,6 +11,9 @@
 #include "winhelp/model/Diagnostics.h"
 #include "winhelp/reader/HelpFileRead.h"
 #include "winhelp/reader/HelpSummary.h"
+#include "winhelp/writer/ProjectWriter.h"
+
+#include <QFile>
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -34,7 +38,9 @@ QString quoted(const QString& s) { return QStringLiteral("« ") + s + QStringLit
 QString usageLine()
 {
     return QStringLiteral("Usage : tyxhlpc [--help] [--version] [--html DOSSIER | --chm FICHIER.chm] PROJET.hpj\n"
-                          "        tyxhlpc --chm FICHIER.chm AIDE.hlp\n"
+                          "        tyxhlpc --html DOSSIER FICHIER.hlp\n"
+                          "        tyxhlpc --chm FICHIER.chm FICHIER.hlp\n"
+                          "        tyxhlpc --hpa PROJET.hpa FICHIER.hlp\n"
                           "        tyxhlpc --info FICHIER.hlp");
 }
 
@@ -62,7 +68,15 @@ QString helpText()
         "                    ou 4.0) sur la sortie standard, une ligne « clé : valeur » par fait :\n"
         "                    version, compression, rubriques, mots-clés, images, fenêtres, macros\n"
         "\n"
-        "Code de sortie : 0 si le fichier .hlp (ou l'aide HTML, ou le .chm) a été écrit (avec --info :\n"
+        "Un fichier d'aide FICHIER.hlp (WinHelp 3.1 ou 4.0, avec le sommaire .cnt posé à côté) peut\n"
+        "être donné à la place du projet :\n"
+        "  --html DOSSIER    écrit son aide HTML dans DOSSIER (le sommaire vient du fichier .cnt)\n"
+        "  --chm FICHIER.chm écrit son aide HTML compilée dans FICHIER.chm\n"
+        "  --hpa PROJET.hpa  en fait un projet Tyx Plumet : chaque rubrique avec son titre, ses\n"
+        "                    mots-clés et son texte, les fenêtres surgissantes, les images écrites\n"
+        "                    à côté du projet ; le tout est écrit d'un bloc, ou rien\n"
+        "\n"
+        "Code de sortie : 0 si le fichier .hlp (ou l'aide HTML, le .chm, ou le projet) a été écrit (avec --info :\n"
         "si le fichier d'aide a pu être lu), 1 sinon, 2 si la ligne de commande est incorrecte.");
 }
 
@@ -98,11 +112,9 @@ hlp::CompileResult chmFromHelpFile(const QString& hlpPath, const QString& chmPat
     }
     hlp::Diagnostics diagnostics;
     diagnostics.setCodePage(hlp::CodePage::forCharset(read.help->project.textCharset));
-    // The contents file's topics make the tree (its books have no page of their own).
+    // The contents file makes the tree, as in the help's site.
     hlp::html::HtmlOptions options;
-    for (const hlp::ContentsLine& line : read.help->contents.lines)
-        if (!line.book() && line.file.isEmpty())
-            options.contents.push_back({line.context, line.level - 1});
+    options.contents = hlp::html::contentsEntries(read.help->contents);
     result.written = hlp::chm::writeChm(read.help->view(diagnostics), options, chmPath);
     result.diagnostics += diagnostics.lines();
     result.errorCount = diagnostics.errorCount();
@@ -124,6 +136,54 @@ int usageError(const QString& why)
     return UsageError;
 }
 
+// A help file starts with the magic number of its internal file system.
+bool isHelpFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) && f.read(4) == QByteArray("\x3F\x5F\x03\x00", 4);
+}
+
+// A help file read, then written as a site or as a project.
+int fromHelpFile(const QString& path, const QString& htmlFolder, const QString& hpaFile)
+{
+    if (htmlFolder.isEmpty() && hpaFile.isEmpty()) {
+        err(quoted(path) + QStringLiteral(" est un fichier d'aide déjà compilé : --html DOSSIER en fait une aide HTML, "
+                                          "--hpa PROJET.hpa un projet."));
+        return UsageError;
+    }
+    const hlp::HelpFileRead read = hlp::readHelpFile(path);
+    for (const QString& w : read.warnings)
+        err(QStringLiteral("attention : ") + w);
+    if (!read.help) {
+        err(QStringLiteral("impossible de lire ") + quoted(path) + QStringLiteral(" : ") + read.error);
+        return NotWritten;
+    }
+    if (!htmlFolder.isEmpty()) {
+        const hlp::CompileResult c = hlp::html::writeHtmlHelp(*read.help, htmlFolder);
+        for (const QString& line : c.diagnostics)
+            say(stderr, line);
+        if (!c.written) {
+            err(QStringLiteral("l'aide HTML ") + quoted(c.hlpPath) + QStringLiteral(" n'a pas été écrite."));
+            return NotWritten;
+        }
+        return Success;
+    }
+    const hlp::HelpProjectFile made = hlp::makeHelpProject(*read.help, hpaFile);
+    for (const QString& w : made.warnings)
+        err(QStringLiteral("attention : ") + w);
+    QString why = made.error;
+    if (why.isEmpty() && hlp::writeHelpProject(made, hpaFile, &why)) {
+        say(stderr, QStringLiteral("%1 écrit : %2 rubrique(s), %3 fenêtre(s) surgissante(s), %4 image(s).")
+                        .arg(quoted(hpaFile))
+                        .arg(made.topics)
+                        .arg(made.popups)
+                        .arg(made.pictures));
+        return Success;
+    }
+    err(QStringLiteral("le projet ") + quoted(hpaFile) + QStringLiteral(" n'a pas été écrit : ") + why);
+    return NotWritten;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -135,8 +195,10 @@ int main(int argc, char** argv)
     QString project;
     QString htmlFolder;
     QString chmFile;
+    QString hpaFile;
     bool html = false;
     bool chm = false;
+    bool hpa = false;
     bool describe = false;
     bool optionsEnded = false;
     for (qsizetype i = 1; i < args.size(); ++i) {
@@ -175,6 +237,19 @@ int main(int argc, char** argv)
             }
             if (chmFile.isEmpty())
                 return usageError(QStringLiteral("le nom du fichier .chm est vide."));
+        } else if (!optionsEnded && (a == u"--hpa" || a.startsWith(u"--hpa="))) {
+            if (hpa)
+                return usageError(QStringLiteral("--hpa est donné deux fois."));
+            hpa = true;
+            if (a == u"--hpa") {
+                if (i + 1 >= args.size())
+                    return usageError(QStringLiteral("--hpa demande le nom du projet à écrire."));
+                hpaFile = args[++i];
+            } else {
+                hpaFile = a.mid(6);
+            }
+            if (hpaFile.isEmpty())
+                return usageError(QStringLiteral("le nom du projet à écrire est vide."));
         } else if (!optionsEnded && a == u"--info") {
             describe = true;
         } else if (!optionsEnded && a.startsWith(u'-') && a.size() > 1) {
@@ -193,10 +268,10 @@ int main(int argc, char** argv)
         return usageError(QStringLiteral("--info demande le fichier d'aide à décrire."));
     if (project.isEmpty())
         return usageError(QStringLiteral("aucun projet indiqué."));
-    if (html && chm)
-        return usageError(QStringLiteral("--html et --chm ne vont pas ensemble."));
-    if (describe && chm)
-        return usageError(QStringLiteral("--info et --chm ne vont pas ensemble."));
+    if (int(html) + int(chm) + int(hpa) > 1)
+        return usageError(QStringLiteral("--html, --chm et --hpa ne vont pas ensemble."));
+    if (describe && (chm || hpa))
+        return usageError(QStringLiteral("--info ne va pas avec --chm ou --hpa."));
     if (describe)
         return describeHelpFile(project);
 
@@ -211,8 +286,15 @@ int main(int argc, char** argv)
         return NotWritten;
     }
 
+    if (isHelpFile(project) && !chm)
+        return fromHelpFile(project, html ? htmlFolder : QString(), hpa ? hpaFile : QString());
+    if (hpa) {
+        err(quoted(project) + QStringLiteral(" n'est pas un fichier d'aide WinHelp : --hpa en demande un."));
+        return NotWritten;
+    }
+
     const hlp::CompileResult c = html ? hlp::html::writeHtmlHelp(project, htmlFolder)
-        : chm && project.endsWith(QStringLiteral(".hlp"), Qt::CaseInsensitive) ? chmFromHelpFile(project, chmFile)
+        : chm && isHelpFile(project) ? chmFromHelpFile(project, chmFile)
         : chm ? hlp::chm::writeChmHelp(project, chmFile)
               : hlp::HlpCompiler().compile(project);
     for (const QString& line : c.diagnostics)
