@@ -256,6 +256,33 @@ private Q_SLOTS:
         QVERIFY(hhc.indexOf("\t</UL>\r\n\t<LI>") > hhc.lastIndexOf("\t\t<LI>"));
     }
 
+    // A contents file's book is a heading without a page, its topics under it, each named as the
+    // contents file names it (a help file read with its .cnt).
+    void contentsBooksOfAContentsFile()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("extract_chmLib")).isEmpty())
+            QSKIP(ChmlibMissing);
+        QTemporaryDir dir;
+        const hlptest::SampleProject project = hlptest::generatedProject(4);
+        const hlp::HelpFileRead read = hlp::readHelpProject(project.writeWithBuild(dir.path(), QStringLiteral("gen")));
+        QVERIFY2(read.help, qPrintable(read.error));
+        const auto& topics = read.help->document.topics;
+        hlp::ContentsFile cnt;
+        cnt.lines.push_back({1, "Chapitre", {}, {}, {}});
+        cnt.lines.push_back({2, "Premier", topics[1].contexts.value(0), {}, {}});
+        cnt.lines.push_back({2, "Second", topics[2].contexts.value(0), {}, {}});
+        hlp::html::HtmlOptions options;
+        options.contents = hlp::html::contentsEntries(cnt);
+        hlp::Diagnostics diagnostics;
+        const QByteArray hhc = extracted(hlp::chm::makeChm(read.help->view(diagnostics), options, QStringLiteral("gen")), dir)["/sommaire.hhc"];
+        const qsizetype book = hhc.indexOf("value=\"Chapitre\"");
+        QVERIFY2(book > 0, hhc.constData());
+        QVERIFY(hhc.indexOf("</OBJECT>", book) < hhc.indexOf("name=\"Local\"", book)); // no page of its own
+        QVERIFY(hhc.indexOf("\n\t\t<LI>", book) > book);
+        QVERIFY(hhc.contains("value=\"Premier\""));
+        QVERIFY(hhc.contains("value=\"Second\""));
+    }
+
     // A .chm that cannot be written leaves the earlier one as it was, and says why.
     void failedWriteKeepsTheOldFile()
     {

@@ -75,8 +75,14 @@ QByteArray contentsSitemap(const HelpDocument& document, const html::SiteNames& 
             out += QByteArray(depth, '\t') + "</UL>\r\n";
         const QByteArray indent(depth + 1, '\t');
         out += indent + "<LI> <OBJECT type=\"text/sitemap\">\r\n";
-        param(out, "Name", topicTitle(document.topics[static_cast<size_t>(e.topic)]), indent + '\t');
-        param(out, "Local", page(names, e.topic), indent + '\t');
+        // A book of the contents file is a heading with no page of its own; a line may name its
+        // topic otherwise than the topic's title, as the site shows it.
+        if (e.topic < 0) {
+            param(out, "Name", e.label, indent + '\t');
+        } else {
+            param(out, "Name", e.label.isEmpty() ? topicTitle(document.topics[static_cast<size_t>(e.topic)]) : e.label, indent + '\t');
+            param(out, "Local", page(names, e.topic), indent + '\t');
+        }
         out += indent + "\t</OBJECT>\r\n";
     }
     for (; depth > 0; --depth)

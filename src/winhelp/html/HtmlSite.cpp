@@ -92,10 +92,13 @@ void SiteBuilder::pageStart(QByteArray& out, const QByteArray& title, const QByt
     out += "</head>\n<body data-page=\"" + page + "\">\n<a class=\"saut\" href=\"#texte\"" + m_french + ">Aller au texte</a>\n"
            "<header class=\"bandeau\">\n<a class=\"nom\" href=\"index.html\">" + m_helpTitle + "</a>\n"
            "<nav class=\"outils\" aria-label=\"Outils de l'aide\"" + m_french + ">\n<a href=\"index.html\">Sommaire</a>\n"
-           "<a href=\"motscles.html\">Index</a>\n"
-           "<form class=\"chercher\" action=\"recherche.html\" method=\"get\" role=\"search\">"
-           "<input type=\"search\" name=\"q\" aria-label=\"Rechercher dans l'aide\" placeholder=\"Rechercher\">"
-           "<button type=\"submit\">Rechercher</button></form>\n</nav>\n</header>\n<div class=\"cadre\">\n"
+           "<a href=\"motscles.html\">Index</a>\n";
+    // Without its search page (a .chm, whose viewer searches itself) a page has no search form.
+    if (m_options.search)
+        out += "<form class=\"chercher\" action=\"recherche.html\" method=\"get\" role=\"search\">"
+               "<input type=\"search\" name=\"q\" aria-label=\"Rechercher dans l'aide\" placeholder=\"Rechercher\">"
+               "<button type=\"submit\">Rechercher</button></form>\n";
+    out += "</nav>\n</header>\n<div class=\"cadre\">\n"
            "<nav class=\"sommaire\" id=\"sommaire\" aria-label=\"Sommaire\">"
            "<button type=\"button\" class=\"plier-sommaire\" aria-expanded=\"false\" aria-controls=\"arbre\"" + m_french + ">Sommaire</button>"
            "<div class=\"arbre\" id=\"arbre\"></div></nav>\n<main id=\"texte\" class=\"texte\" tabindex=\"-1\">\n";

@@ -294,7 +294,7 @@ int main(int argc, char** argv)
     }
 
     const hlp::CompileResult c = html ? hlp::html::writeHtmlHelp(project, htmlFolder)
-        : chm && isHelpFile(project) ? chmFromHelpFile(project, chmFile)
+        : chm && (isHelpFile(project) || project.endsWith(QStringLiteral(".hlp"), Qt::CaseInsensitive)) ? chmFromHelpFile(project, chmFile)
         : chm ? hlp::chm::writeChmHelp(project, chmFile)
               : hlp::HlpCompiler().compile(project);
     for (const QString& line : c.diagnostics)
