@@ -15,6 +15,7 @@
 #include "winhelp/reader/HlpFileReader.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStatusBar>
@@ -282,29 +283,63 @@ private Q_SLOTS:
         QCOMPARE(popupText(f.pages->doc().DocumentLines, open, popupCloseTag(0)), QStringList{"Mot" + Mark + " texte"});
     }
 
-    void popupLinesNeverReadAsTags()
+    // Whatever a reader would take for a tag (spaces around it, any letter case), typed in a popup
+    // or pasted into a topic, stays text: the file opens again without a question, every line there.
+    void linesReadingAsTagsStayText_data()
     {
+        QTest::addColumn<bool>("inPopup");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QStringList>("stored"); // what the reopened file holds
+        QTest::newRow("popup, tags at the margin")
+            << true << QStringList{"<BLOC0005>", "</POPUP0000>"} << QStringList{"{}<BLOC0005>", "{}</POPUP0000>"};
+        QTest::newRow("popup, own close tag after a space, last")
+            << true << QStringList{" </POPUP0000>"} << QStringList{"{} </POPUP0000>"};
+        QTest::newRow("popup, close tag in lower case")
+            << true << QStringList{"</popup0000>  ", "suite"} << QStringList{"{}</popup0000>  ", "suite"};
+        QTest::newRow("topic, own close tag after a space")
+            << false << QStringList{" </BLOC0000>", "suite"} << QStringList{"{} </BLOC0000>", "suite"};
+        QTest::newRow("topic, spaces and lower case") << false << QStringList{"  </bloc0000> ", " <POPUP0000>", "fin"}
+                                                      << QStringList{"{}  </bloc0000> ", "{} <POPUP0000>", "fin"};
+    }
+    void linesReadingAsTagsStayText()
+    {
+        QFETCH(bool, inPopup);
+        QFETCH(QStringList, lines);
+        QFETCH(QStringList, stored);
         ShellFixture f;
         writeProject(f, {{"un mot"}}, {});
         QWidget* body = bodyWithFocus(f);
-        selectInFirstLine(body, 3, 3);
-        f.prompts.dialogs.enqueue(popupEditor(nullptr, [](TPopUp&, QWidget* text) {
-            QTest::keyClick(text, Qt::Key_End, Qt::ControlModifier);
-            QTest::keyClick(text, Qt::Key_Return);
-            QTest::keyClicks(text, "<BLOC0005>");
-            QTest::keyClick(text, Qt::Key_Return);
-            QTest::keyClicks(text, "</POPUP0000>");
-        }));
-        f.main->LienPopUp1->trigger();
+        if (inPopup) {
+            selectInFirstLine(body, 3, 3);
+            f.prompts.dialogs.enqueue(popupEditor(nullptr, [lines](TPopUp&, QWidget* text) {
+                for (const QString& l : lines) {
+                    QTest::keyClick(text, Qt::Key_End, Qt::ControlModifier);
+                    QTest::keyClick(text, Qt::Key_Return);
+                    QTest::keyClicks(text, l);
+                }
+            }));
+            f.main->LienPopUp1->trigger();
+            for (int i = 0; i + 1 < stored.size(); ++i)
+                stored[i] += Mark;
+            stored.prepend("Mot" + Mark);
+        } else {
+            QTest::keyClick(body, Qt::Key_End, Qt::ControlModifier);
+            QApplication::clipboard()->setText("\n" + lines.join('\n'));
+            QTest::keyClick(body, Qt::Key_V, Qt::ControlModifier);
+            stored.prepend("un mot");
+        }
         QVERIFY(f.pages->Sauve(f.main->CurrentFileName));
         f.prompts.asked.clear();
         f.pages->Charge(f.main->CurrentFileName);
         QVERIFY(f.prompts.asked.isEmpty()); // no "altered file" question
         QCOMPARE(f.pages->doc().PageCount, 1);
-        QCOMPARE(f.pages->doc().PopupCount, 1);
-        const int open = findTag(f.pages->doc().DocumentLines, popupOpenTag(0));
-        QCOMPARE(popupText(f.pages->doc().DocumentLines, open, popupCloseTag(0)),
-            (QStringList{"Mot" + Mark, "{}<BLOC0005>" + Mark, "{}</POPUP0000>"}));
+        QCOMPARE(f.pages->doc().PopupCount, inPopup ? 1 : 0);
+        if (inPopup) {
+            const int open = findTag(f.pages->doc().DocumentLines, popupOpenTag(0));
+            QCOMPARE(popupText(f.pages->doc().DocumentLines, open, popupCloseTag(0)), stored);
+        } else {
+            QCOMPARE(bodykeys::body(f), stored);
+        }
     }
 
     void buildWritesThePopupTopic()

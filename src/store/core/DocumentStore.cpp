@@ -176,7 +176,7 @@ Tag classify(const QString& line)
 {
     if (line.isEmpty() || (line.front() != u'<' && line.front() != u' '))
         return {};
-    const QString f = foldAscii(TrimSpaces(line));
+    const QString f = foldAscii(tagText(line));
     if (f == u"<HEADER>") return {Kind::HeaderOpen};
     if (f == u"</HEADER>") return {Kind::HeaderClose};
     if (f == u"<HPJ>") return {Kind::HpjOpen};

@@ -109,10 +109,9 @@ QStringList popupBlock(int n, const QStringList& text)
 
 QStringList popupText(const QStringList& lines, int open, QStringView closeTag)
 {
-    QStringList out;
-    for (qsizetype i = open + 2; i < lines.size() && lines[i] != closeTag; ++i)
-        out << lines[i];
-    return out;
+    // Where the block ends is the readers' rule (blockExtent), so the editor shows what the build writes.
+    const int end = blockExtent(lines, open, closeTag).contentEnd;
+    return open + 2 < end ? lines.mid(open + 2, end - open - 2) : QStringList();
 }
 
 QString popupTitle(const QStringList& lines, int open)

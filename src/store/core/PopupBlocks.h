@@ -16,8 +16,8 @@ QString popupTitleLine(int n, const QString& firstLine);
 // Tag, title line, text lines, close tag. A line that some reader would take for a tag gets the
 // empty group in front, as in a topic, so a popup can never break the document.
 QStringList popupBlock(int n, const QStringList& text);
-// The text lines of the popup opened at `open`: from the line after its title line up to its close
-// tag (exact) or the end of the document.
+// The text lines of the popup opened at `open`: from the line after its title line to where the
+// block ends (blockExtent).
 QStringList popupText(const QStringList& lines, int open, QStringView closeTag);
 // The popup's first line as the list shows it: its title line less the four digits and the mark.
 QString popupTitle(const QStringList& lines, int open);
