@@ -38,6 +38,13 @@ struct Editor {
             lines << topicOpenTag(n) << keywordLines.value(i, QStringLiteral("1\\")) << titles[i] + TitleEndMark
                   << QStringLiteral("corps %1").arg(n) << topicCloseTag(n);
         }
+        open(lines);
+    }
+    // The editor on a project of exactly these lines (an altered file is opened as it is).
+    struct AsWritten {};
+    Editor(AsWritten, const QStringList& lines) { open(lines); }
+    void open(const QStringList& lines)
+    {
         textfile::writeLines(dir.filePath("p.hpa"), lines);
         p.setLinkDialogs({&index, &outline, &picker, &properties});
         p.Charge(dir.filePath("p.hpa"));
@@ -318,37 +325,57 @@ private Q_SLOTS:
         QVERIFY(!e.p.doc().DocumentModified);
     }
 
+    // The dialog on the page as stored: the counts stop where every reader ends the block.
     void properties_data()
     {
         QTest::addColumn<QString>("keywordLine");
         QTest::addColumn<QStringList>("body");
+        QTest::addColumn<bool>("closed");
         QTest::addColumn<QStringList>("shown");
         const QString pictures = QStringLiteral("\\{bmc a.bmp\\} et \\{BML b.bmp\\}");
         const QString links = QStringLiteral("voir {\\ul note}{\\v idh_Note} et {\\v IDH_Autre}");
         QTest::newRow("two pictures and a link")
-            << "1mots\\Suite" << QStringList{"Un", pictures, links}
+            << "1mots\\Suite" << QStringList{"Un", pictures, links} << true
             << QStringList{"Titre", "", "ID : IDH_Titre", "Lien Voir aussi : Suite", "Lien PopUp : Note", "",
                    "Nombre de lignes : 3",
                    QString::fromUtf8("Nombre de caractères : %1").arg(2 + pictures.size() + links.size()),
                    "Nombre d'images : 2"};
         QTest::newRow("no backslash, link not closed")
-            << "1mots" << QStringList{"{\\V IDH_sans fin"}
+            << "1mots" << QStringList{"{\\V IDH_sans fin"} << true
             << QStringList{"Titre", "", "ID : IDH_Titre", "Lien Voir aussi : ", "Lien PopUp : ", "",
                    "Nombre de lignes : 1", QString::fromUtf8("Nombre de caractères : 16"), "Nombre d'images : 0"};
-        QTest::newRow("empty body") << "1\\" << QStringList{}
+        QTest::newRow("empty body") << "1\\" << QStringList{} << true
                                     << QStringList{"Titre", "", "ID : IDH_Titre", "Lien Voir aussi : ", "",
                                            "Nombre de lignes : 0", QString::fromUtf8("Nombre de caractères : 0"),
                                            "Nombre d'images : 0"};
+        QTest::newRow("no close tag: nothing of the next block") << "1\\" << QStringList{"Un", pictures} << false
+            << QStringList{"Titre", "", "ID : IDH_Titre", "Lien Voir aussi : ", "", "Nombre de lignes : 2",
+                   QString::fromUtf8("Nombre de caractères : %1").arg(2 + pictures.size()), "Nombre d'images : 2"};
     }
     void properties()
     {
         QFETCH(QString, keywordLine);
         QFETCH(QStringList, body);
+        QFETCH(bool, closed);
         QFETCH(QStringList, shown);
-        QStringList lines{topicOpenTag(0), keywordLine, QStringLiteral("Titre") + TitleEndMark};
-        lines << body << topicCloseTag(0) << topicOpenTag(1) << "1\\" << QStringLiteral("Autre") + TitleEndMark << "x"
-              << topicCloseTag(1);
-        QCOMPARE(editor::topicProperties(lines, 0), shown);
+        QStringList lines{"<HPJ>", "</HPJ>", topicOpenTag(0), keywordLine, QStringLiteral("Titre") + TitleEndMark};
+        lines << body;
+        if (closed)
+            lines << topicCloseTag(0);
+        lines << topicOpenTag(1) << "1\\" << QStringLiteral("Autre") + TitleEndMark << "x \\{bmc c.bmp\\}"
+              << "{\\v IDH_Loin}" << topicCloseTag(1);
+        Editor e(Editor::AsWritten{}, lines); // the altered file is not repaired: the default answer is Non
+        QStringList seen;
+        e.prompts.dialogs.enqueue([&seen](QDialog& dialog) {
+            auto& d = static_cast<TPropriete&>(dialog);
+            d.show();
+            for (int i = 0; i < d.ListBox1->count(); ++i)
+                seen << d.ListBox1->item(i)->text();
+            QTest::keyClick(driving::focused(&d), Qt::Key_Return);
+            return d.result();
+        });
+        e.p.Proprietes();
+        QCOMPARE(seen, shown);
     }
 
     void propertiesOfABlockCutShort()

@@ -177,7 +177,14 @@ PopupRemoval planPopupRemoval(const QStringList& lines, int n)
 {
     PopupRemoval plan;
     plan.popup = n;
+    // The popup's own lines go with it: a link in them to itself is no link that stays as text.
+    const int open = findTag(lines, popupOpenTag(n));
+    const int end = open >= 0 ? blockExtent(lines, open, popupCloseTag(n)).end : -1;
     for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i == open) {
+            i = end - 1;
+            continue;
+        }
         const QString& l = lines[i];
         if (l.size() > 3 && l.front() == u'<' && l.back() == u'>'
             && (tagNumber(l, u"<POPUP", true) > n || tagNumber(l, u"</POPUP", true) > n)) {
