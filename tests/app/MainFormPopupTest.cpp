@@ -260,6 +260,40 @@ private Q_SLOTS:
         QCOMPARE(bodykeys::body(f), QStringList{shown});
     }
 
+    // Popups 0, 1 and 3: the file is altered. Repaired, popup 3 becomes 2 and its link follows; not
+    // repaired, a new popup takes the free number 2. Popup 3's text is never overwritten.
+    void gapInThePopupNumbers_data()
+    {
+        QTest::addColumn<bool>("repair");
+        QTest::newRow("Oui") << true;
+        QTest::newRow("Non") << false;
+    }
+    void gapInThePopupNumbers()
+    {
+        QFETCH(bool, repair);
+        ShellFixture f;
+        QStringList lines{"<HPJ>", "[OPTIONS]", "</HPJ>", topicOpenTag(0), "1\\", "Page" + QString(TitleEndMark),
+            "Voir " + PopupLink("trois", 3) + " et un mot", topicCloseTag(0)};
+        for (int p : {0, 1, 3})
+            lines << popupBlock(p, {QStringLiteral("Titre %1").arg(p) + Mark, QStringLiteral("Texte %1.").arg(p)});
+        textfile::writeLines(f.path("p.hpa"), lines);
+        f.prompts.answers.enqueue(repair ? Prompts::Answer::Yes : Prompts::Answer::No);
+        f.pages->Charge(f.path("p.hpa"));
+        QCOMPARE(f.prompts.asked, QStringList{QString::fromUtf8("Le fichier a été altéré. Restaurer ?")});
+        QWidget* body = bodyWithFocus(f);
+        const int three = repair ? 2 : 3;
+        const int fresh = repair ? 3 : 2;
+        const QString shown = "Voir " + PopupLink("trois", three) + " et un ";
+        selectInFirstLine(body, int(shown.size()), 3);
+        f.prompts.dialogs.enqueue(popupEditor(nullptr));
+        f.main->LienPopUp1->trigger();
+        QCOMPARE(bodykeys::body(f), QStringList{shown + PopupLink("mot", fresh)});
+        const auto& doc = f.pages->doc().DocumentLines;
+        QCOMPARE(popupText(doc, findTag(doc, popupOpenTag(three)), popupCloseTag(three)), (QStringList{"Titre 3" + Mark, "Texte 3."}));
+        QCOMPARE(popupText(doc, findTag(doc, popupOpenTag(fresh)), popupCloseTag(fresh)), QStringList{"Mot" + Mark});
+        QCOMPARE(popupTitles(doc).size(), 4);
+    }
+
     void topicEditsSurviveThePopupEditor()
     {
         ShellFixture f;

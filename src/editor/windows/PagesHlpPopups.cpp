@@ -42,7 +42,7 @@ void TPagesHlp::LienPopUp()
             prompts().tell(this, QString::fromUtf8("Il faut sélectionner un mot"), Prompts::Kind::Warning);
             return;
         }
-        if (store::countPopupBlocks(store_.DocumentLines) >= store::MaxBlocks) {
+        if (store::newPopupNumber(store_.DocumentLines) < 0) {
             prompts().tell(this,
                 QString::fromUtf8("Le projet compte déjà %1 PopUp : impossible d'en ajouter une autre.")
                     .arg(store::MaxBlocks),

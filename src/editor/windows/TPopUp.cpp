@@ -117,10 +117,10 @@ TPopUp::Outcome TPopUp::Result(QStringList& lines, bool& modified, QString& text
     }
     const bool added = PopupNumber < 0;
     if (added) {
-        const int count = store::countPopupBlocks(lines);
-        if (count >= store::MaxBlocks)
+        // The lowest free number: even in a file whose numbers have a gap, no popup is replaced.
+        PopupNumber = store::newPopupNumber(lines);
+        if (PopupNumber < 0)
             return Outcome::None; // four digits cannot number it; the command said so before
-        PopupNumber = count;
     }
     const int open = store::findTag(lines, store::popupOpenTag(PopupNumber));
     if (open >= 0)

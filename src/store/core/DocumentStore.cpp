@@ -2,6 +2,7 @@
 
 #include "platform/core/TextFile.h"
 #include "store/core/Blocks.h"
+#include "store/core/PopupBlocks.h"
 #include "store/core/ProjectBlock.h"
 #include "store/core/TextRules.h"
 
@@ -113,8 +114,9 @@ bool DocumentStore::altered() const
     }
     // The page keys, the index and the help reach topics by number from 0 up to the count: a block
     // past a missing number, or a number the count has no block for, hides pages.
+    // So do new popups: a number past a gap would be given again and replace that popup's text.
     for (int k = 0; k < MaxBlocks; ++k) {
-        if ((topics[size_t(k)] >= 0) != (k < PageCount))
+        if ((topics[size_t(k)] >= 0) != (k < PageCount) || (popups[size_t(k)] >= 0) != (k < PopupCount))
             return true;
     }
     // Every block as the readers see it has its close tag (it cannot hold another: blockExtent
@@ -326,8 +328,12 @@ void DocumentStore::repair(const FieldLook& title, const FieldLook& body)
     }
     finish();
     const auto retag = [](QStringList& block, bool topic, int n) {
-        block.first() = topic ? topicOpenTag(n) : popupOpenTag(n);
-        block.last() = topic ? topicCloseTag(n) : popupCloseTag(n);
+        if (!topic) {
+            retagPopup(block, n);
+            return;
+        }
+        block.first() = topicOpenTag(n);
+        block.last() = topicCloseTag(n);
     };
     const auto renumber = [&retag](std::map<int, QStringList>& blocks, std::deque<QStringList>& more, bool topic) {
         for (QStringList& block : more) {
@@ -345,17 +351,37 @@ void DocumentStore::repair(const FieldLook& title, const FieldLook& body)
             blocks.emplace(n, block);
         }
     };
-    // Topics take the numbers from 0 without a gap, in their order (nothing refers to a topic by
-    // its number); popups keep theirs, which the links name.
-    std::map<int, QStringList> numbered;
-    for (auto& [n, block] : topics) {
-        const int k = int(numbered.size());
-        retag(block, true, k);
-        numbered.emplace(k, std::move(block));
-    }
-    topics.swap(numbered);
+    // Topics and popups take the numbers from 0 without a gap, in their order (nothing refers to a
+    // topic by its number), and every link follows its popup.
+    std::map<int, int> popupNumber; // old number -> new
+    const auto fromZero = [&retag](std::map<int, QStringList>& blocks, bool topic, std::map<int, int>* numberOf) {
+        std::map<int, QStringList> numbered;
+        for (auto& [n, block] : blocks) {
+            const int k = int(numbered.size());
+            if (numberOf)
+                numberOf->emplace(n, k);
+            retag(block, topic, k);
+            numbered.emplace(k, std::move(block));
+        }
+        blocks.swap(numbered);
+    };
+    fromZero(topics, true, nullptr);
+    fromZero(popups, false, &popupNumber);
     renumber(topics, moreTopics, true);
     renumber(popups, morePopups, false);
+    // A link to no popup becomes its plain word: the next new popup would take that number.
+    const auto numberOf = [&popupNumber](int m) {
+        const auto it = popupNumber.find(m);
+        return it == popupNumber.end() ? -1 : it->second;
+    };
+    const auto relink = [&numberOf](QStringList& lines, qsizetype from, qsizetype to) {
+        for (qsizetype i = from; i < to; ++i)
+            renumberPopupLinks(lines[i], numberOf);
+    };
+    for (auto* blocks : {&topics, &popups})
+        for (auto& [n, block] : *blocks)
+            relink(block, 1, block.size() - 1);
+    relink(loose, 0, loose.size());
 
     ScratchLines.clear();
     if (header.isEmpty())

@@ -2,6 +2,7 @@
 
 #include "store/core/Blocks.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace store {
@@ -47,20 +48,22 @@ qsizetype anchorStart(QStringView text, qsizetype at)
 
 constexpr qsizetype HiddenLength = 10; // "{\v Pp" and four digits
 
-// Rewrites the links of one line for the removal of popup `n`; counts the links made plain.
-bool rewriteLinks(QString& line, int n, int& plain)
+} // namespace
+
+bool renumberPopupLinks(QString& line, const std::function<int(int)>& numberOf, int* plain)
 {
     bool changed = false;
     qsizetype pos = 0;
     int m = -1;
     for (qsizetype at; (at = findHiddenLink(line, pos, m)) >= 0;) {
-        if (m < n) {
+        const int to = numberOf(m);
+        if (to == m) {
             pos = at + HiddenLength;
             continue;
         }
         changed = true;
-        if (m > n) {
-            line.replace(at + 6, 4, BlockNumber(m - 1));
+        if (to >= 0) {
+            line.replace(at + 6, 4, BlockNumber(to));
             pos = at + HiddenLength;
             continue;
         }
@@ -74,12 +77,38 @@ bool rewriteLinks(QString& line, int n, int& plain)
             start = at;
         line.replace(start, end - start, word);
         pos = start + word.size();
-        ++plain;
+        if (plain)
+            ++*plain;
     }
     return changed;
 }
 
-} // namespace
+void retagPopup(QStringList& block, int n)
+{
+    if (block.size() < 2)
+        return;
+    block.first() = popupOpenTag(n);
+    block.last() = popupCloseTag(n);
+    // The title line carries the number too: four digits before the end mark.
+    QString& title = block[1];
+    if (block.size() > 2 && title.size() >= 5 && title.endsWith(TitleEndMark)
+        && std::all_of(title.cend() - 5, title.cend() - 1, [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        title.replace(title.size() - 5, 4, BlockNumber(n));
+}
+
+int newPopupNumber(const QStringList& lines)
+{
+    std::vector<char> used(MaxBlocks, 0);
+    const qsizetype tagLength = popupOpenTag(0).size();
+    for (const QString& l : lines) {
+        if (l.size() != tagLength || l.front() != u'<')
+            continue;
+        if (const int n = tagNumber(l, u"<POPUP", true); n >= 0)
+            used[size_t(n)] = 1;
+    }
+    const auto free = std::find(used.cbegin(), used.cend(), 0);
+    return free == used.cend() ? -1 : int(free - used.cbegin());
+}
 
 QString PopupLink(const QString& anchor, int n)
 {
@@ -227,7 +256,8 @@ int removePopup(QStringList& lines, const PopupRemoval& plan)
             lines[i] = popupCloseTag(c - 1);
         } else {
             QString copy = l;
-            if (rewriteLinks(copy, n, plain))
+            const auto removal = [n](int m) { return m < n ? m : m > n ? m - 1 : -1; };
+            if (renumberPopupLinks(copy, removal, &plain))
                 lines[i] = copy;
         }
     }
