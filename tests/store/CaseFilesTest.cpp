@@ -172,6 +172,9 @@ private Q_SLOTS:
         QTest::newRow("gap in the numbers") << hpj + one + storetest::topic(3, "1\\", "Quatre", {"d"}) << true << 2;
         QTest::newRow("no page 0") << hpj + storetest::topic(2, "1\\", "Trois", {"c"}) + two << true << 2;
         QTest::newRow("count past the blocks") << hpj + one + QStringList{"<BLOC", "</BLOC"} << true << 1;
+        // A number past 9999: no reader finds it, so its text would leave the help unseen.
+        QTest::newRow("topic numbered past 9999")
+            << hpj + one + QStringList{"<bloc10000>", "1\\", storetest::title("Loin"), "l", "</bloc10000>"} << true << 2;
         QTest::newRow("gap in the popup numbers")
             << hpj + one + storetest::popup(0, "P", {"p"}) + storetest::popup(1, "Q", {"q"}) + storetest::popup(3, "S", {"s"})
             << true << 1;

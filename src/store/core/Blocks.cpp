@@ -170,6 +170,20 @@ int tagNumber(QStringView line, QStringView prefix, bool fold)
     return value;
 }
 
+int wideTagNumber(QStringView line, QStringView prefix)
+{
+    const qsizetype digits = line.size() - prefix.size() - 1;
+    if (digits < 4 || digits > 9 || line.back() != u'>' || !sameTag(line.first(prefix.size()), prefix))
+        return -1;
+    int value = 0;
+    for (const QChar c : line.sliced(prefix.size(), digits)) {
+        if (c < u'0' || c > u'9')
+            return -1;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    return value;
+}
+
 // Topic and popup open tags go to arrays by number; other tag lines to a small hash.
 int TagIndex::numbered(QStringView line, bool& popup)
 {

@@ -53,6 +53,9 @@ void removeBlock(QStringList& lines, int open, QStringView closeTag);
 // The number of a whole tag line `prefix` + four digits + ">" (the prefix compared with ASCII
 // letters folded when `fold`), or -1.
 int tagNumber(QStringView line, QStringView prefix, bool fold);
+// The same with any number of digits from four to nine (ASCII letters of the prefix folded): a tag
+// that four digits cannot hold, such as "<BLOC10000>", which no lookup finds. -1 when not such a line.
+int wideTagNumber(QStringView line, QStringView prefix);
 
 // The counting tests of the file format (exact prefixes).
 bool isTopicOpenPrefix(QStringView line);  // "<BLOC"

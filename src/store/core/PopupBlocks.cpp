@@ -194,7 +194,8 @@ qsizetype findHiddenLink(QStringView text, qsizetype from, int& number)
             digits = s[i] >= u'0' && s[i] <= u'9';
             value = value * 10 + (s[i].unicode() - u'0');
         }
-        if (!digits)
+        // A fifth digit: a number no popup can have, so no link to rewrite.
+        if (!digits || (at + HiddenLength < text.size() && text[at + HiddenLength] >= u'0' && text[at + HiddenLength] <= u'9'))
             continue;
         number = value;
         return at;
