@@ -294,6 +294,44 @@ private Q_SLOTS:
         QCOMPARE(popupTitles(doc).size(), 4);
     }
 
+    // A popup goes only when its whole text is emptied (after the question, as it is linked);
+    // emptying its first line keeps it, headed by its first line that holds text.
+    void emptyingThePopupText_data()
+    {
+        QTest::addColumn<bool>("whole");
+        QTest::newRow("first line only") << false;
+        QTest::newRow("whole text") << true;
+    }
+    void emptyingThePopupText()
+    {
+        QFETCH(bool, whole);
+        ShellFixture f;
+        writeProject(f, {{"Voir " + PopupLink("zéro", 0) + "."}}, {QString::fromUtf8("Zéro"), "Un"});
+        bodyWithFocus(f);
+        f.prompts.answers.enqueue(Prompts::Answer::Yes);
+        f.prompts.dialogs.enqueue(popupList(0));
+        f.prompts.dialogs.enqueue(popupEditor(nullptr, [whole](TPopUp&, QWidget* text) {
+            QTest::keyClick(text, Qt::Key_Home, Qt::ControlModifier);
+            if (whole)
+                QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
+            else
+                QTest::keyClick(text, Qt::Key_End, Qt::ShiftModifier);
+            QTest::keyClick(text, Qt::Key_Delete);
+        }));
+        f.main->VoirPopups1->trigger();
+        const auto& doc = f.pages->doc().DocumentLines;
+        if (whole) {
+            QCOMPARE(f.prompts.asked.size(), 1); // the link becomes a word: asked first
+            QCOMPARE(popupTitles(doc), QStringList{"Un"});
+            QCOMPARE(bodykeys::body(f), QStringList{QString::fromUtf8("Voir zéro.")});
+            return;
+        }
+        QVERIFY(f.prompts.asked.isEmpty());
+        QCOMPARE(popupTitles(doc), (QStringList{QString::fromUtf8("Texte de Zéro."), "Un"}));
+        QCOMPARE(popupText(doc, findTag(doc, popupOpenTag(0)), popupCloseTag(0)), QStringList{QString::fromUtf8("Texte de Zéro.")});
+        QCOMPARE(bodykeys::body(f), QStringList{"Voir " + PopupLink("zéro", 0) + "."});
+    }
+
     void topicEditsSurviveThePopupEditor()
     {
         ShellFixture f;

@@ -110,8 +110,9 @@ TPopUp::Outcome TPopUp::Result(QStringList& lines, bool& modified, QString& text
     PopupWorkLines.clear();
     if (!Memo1->document()->isModified())
         return Outcome::None;
-    const QStringList popupLines = bodytext::exactLines(Memo1);
-    if (popupLines.value(0).isEmpty()) {
+    // Only a text blank through and through removes the popup; blank lines in front of its text go.
+    const QStringList popupLines = store::popupTextToStore(bodytext::exactLines(Memo1));
+    if (popupLines.isEmpty()) {
         // A new popup with no text is simply not made.
         return PopupNumber < 0 ? Outcome::None : remove(lines, modified);
     }

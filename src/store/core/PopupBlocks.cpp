@@ -1,6 +1,7 @@
 #include "store/core/PopupBlocks.h"
 
 #include "store/core/Blocks.h"
+#include "store/core/TextRules.h"
 
 #include <algorithm>
 #include <vector>
@@ -121,6 +122,18 @@ QString popupTitleLine(int n, const QString& firstLine)
     if (title.endsWith(ParagraphMark))
         title.chop(1);
     return title + BlockNumber(n) + TitleEndMark;
+}
+
+QStringList popupTextToStore(const QStringList& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        QString line = text[i];
+        if (line.endsWith(ParagraphMark))
+            line.chop(1);
+        if (!TrimSpaces(line).isEmpty())
+            return text.mid(i);
+    }
+    return {};
 }
 
 QStringList popupBlock(int n, const QStringList& text)

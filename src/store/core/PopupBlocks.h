@@ -14,6 +14,10 @@ QString PopupLink(const QString& anchor, int n);
 // The title line of popup `n`: the first text line without its final paragraph mark, the four
 // digits, the end mark.
 QString popupTitleLine(int n, const QString& firstLine);
+// The popup text as it is stored: without the blank lines in front of its first line of text
+// (spaces and a paragraph mark alone are blank), so a popup is always headed by text. Empty when the
+// whole text is blank: only then is the popup removed.
+QStringList popupTextToStore(const QStringList& text);
 // Tag, title line, text lines, close tag. A line that some reader would take for a tag gets the
 // empty group in front, as in a topic, so a popup can never break the document.
 QStringList popupBlock(int n, const QStringList& text);
