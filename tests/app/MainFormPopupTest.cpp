@@ -332,6 +332,43 @@ private Q_SLOTS:
         QCOMPARE(bodykeys::body(f), QStringList{"Voir " + PopupLink("zéro", 0) + "."});
     }
 
+    // The body's own undo never brings back a popup number that no longer means what it meant:
+    // after "Lien PopUp" the link stays with its new popup; after a removal, a link deleted before
+    // it does not come back under its old number.
+    void undoInTheBodyAfterPopupCommands_data()
+    {
+        QTest::addColumn<bool>("removal");
+        QTest::newRow("after Lien PopUp") << false;
+        QTest::newRow("after a removal") << true;
+    }
+    void undoInTheBodyAfterPopupCommands()
+    {
+        QFETCH(bool, removal);
+        ShellFixture f;
+        writeProject(f, {{removal ? "texte " + PopupLink("deux", 2) : QStringLiteral("un mot")}},
+            removal ? QStringList{QString::fromUtf8("Zéro"), "Un", "Deux"} : QStringList{});
+        QWidget* body = bodyWithFocus(f);
+        QString expected;
+        if (removal) {
+            selectInFirstLine(body, 6, int(PopupLink("deux", 2).size()));
+            QTest::keyClick(body, Qt::Key_Delete);
+            f.prompts.dialogs.enqueue(popupList(0));
+            f.prompts.dialogs.enqueue(popupEditor(nullptr, [](TPopUp& e, QWidget*) { QTest::mouseClick(e.Button3, Qt::LeftButton); }));
+            f.main->VoirPopups1->trigger();
+            QCOMPARE(popupTitles(f.pages->doc().DocumentLines), (QStringList{"Un", "Deux"}));
+            expected = "texte ";
+        } else {
+            selectInFirstLine(body, 3, 3);
+            f.prompts.dialogs.enqueue(popupEditor(nullptr));
+            f.main->LienPopUp1->trigger();
+            expected = "un " + PopupLink("mot", 0);
+        }
+        QCOMPARE(bodykeys::body(f), QStringList{expected});
+        f.pages->Memo1->setFocus();
+        QTest::keyClick(f.pages->Memo1, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(bodykeys::body(f), QStringList{expected});
+    }
+
     void topicEditsSurviveThePopupEditor()
     {
         ShellFixture f;

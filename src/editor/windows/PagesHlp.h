@@ -85,6 +85,9 @@ public:
     TLstPopUp* LstPopUp = nullptr;
     // After a popup was removed: the page on screen shows its links renumbered, caret kept.
     void showRenumberedLinks();
+    // Ends the body's own undo history (undo and redo) here: done after a popup command (a new popup
+    // and its link, a removal that renumbers links), whose numbers that history cannot follow.
+    void forgetBodyHistory();
 
     // Search and replace, import (PagesHlpSearch.cpp).
     void Chercher();
