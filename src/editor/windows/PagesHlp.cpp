@@ -64,6 +64,7 @@ TPagesHlp::TPagesHlp(QWidget* parent)
     Edit1->move(130, 10);
     Edit1->setAccessibleName(Label1->text());
     fieldtext::keepOnOneLine(Edit1);
+    fieldtext::keepToTheDocument(Edit1);
     Label2 = new QLabel(QStringLiteral("P. 1"), Panel1);
     Label2->setObjectName(QStringLiteral("Label2"));
     QFont bold(QStringLiteral("MS Sans Serif"));
@@ -91,6 +92,7 @@ TPagesHlp::TPagesHlp(QWidget* parent)
     Edit2->move(130, 9);
     Edit2->setAccessibleName(Label3->text());
     fieldtext::keepOnOneLine(Edit2);
+    fieldtext::keepToTheDocument(Edit2);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -224,9 +226,12 @@ void TPagesHlp::LitFiche()
     Label2->setText(QStringLiteral("P. ") + QString::number(store_.CurrentPage + 1));
     TopicFields f;
     const bool found = store_.readPage(f, &syncedBlock_);
+    // The page as stored, every byte of it: what may not be typed in may still be in the file.
+    sanitizing_ = true;
     Edit1->setText(f.title);
     Edit2->setText(f.keywords);
     Memo1->setPlainText(f.body.join(u'\n'));
+    sanitizing_ = false;
     Memo1->moveCursor(QTextCursor::Start);
     Memo1->document()->setModified(false);
     // The keyword field may lose the focus here: its clean-up belongs to the page just left,

@@ -95,9 +95,10 @@ TReplaceDialog::TReplaceDialog(QWidget* parent)
 
     connect(ReplaceButton, &QPushButton::clicked, this, [this] { Q_EMIT Replace(false); });
     connect(ReplaceAllButton, &QPushButton::clicked, this, [this] { Q_EMIT Replace(true); });
+    // The replacement goes into the document: only what a field lets in.
     connect(ReplaceEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
         QString kept = text;
-        if (cp1252::sanitize(kept) == 0)
+        if (cp1252::sanitizeEntered(kept) == 0)
             return;
         const int at = ReplaceEdit->cursorPosition();
         ReplaceEdit->setText(kept);

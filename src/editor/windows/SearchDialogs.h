@@ -34,7 +34,8 @@ class TReplaceDialog : public TFindDialog {
 public:
     explicit TReplaceDialog(QWidget* parent = nullptr);
 
-    // Text the document can hold: characters outside code page 1252 become '?' as they enter.
+    // Text the document can hold: characters outside code page 1252, and control characters but
+    // Tab, become '?' as they enter.
     QString ReplaceText() const;
 
     QLabel* Label2 = nullptr;

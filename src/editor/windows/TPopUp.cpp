@@ -98,8 +98,11 @@ bool TPopUp::Modif(const QStringList& lines, const QString& tag)
         return false;
     }
     PopupNumber = number;
-    // The block ends at the close tag as written, whatever the case of the tag asked for.
+    // The block ends at the close tag as written, whatever the case of the tag asked for; the text
+    // shows every byte it holds.
+    sanitizing_ = true;
     Memo1->setPlainText(store::popupText(PopupWorkLines, open, store::popupCloseTag(number)).join(QLatin1Char('\n')));
+    sanitizing_ = false;
     Memo1->moveCursor(QTextCursor::Start);
     Memo1->document()->setModified(false);
     return true;
