@@ -1,5 +1,5 @@
 // The main window's entries for search, import, export, printing and the text viewer.
-#include "ShellFixture.h"
+#include "BodyKeys.h"
 #include "editor/windows/SearchDialogs.h"
 #include "publish/windows/TFichTxt.h"
 #include "publish/windows/TextLinesView.h"
@@ -67,6 +67,35 @@ private Q_SLOTS:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
         QCOMPARE(f.prompts.asked.size(), 2);
         QCOMPARE(f.pages->doc().CurrentPage, 2);
+    }
+
+    // Whatever key leaves the keyword field (Tab, or F3 that searches on), the keywords are stored
+    // cleaned up; a digit in front stays (the level digit is written before the keywords).
+    void keywordsAreCleanedWhenTheFieldIsLeft_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("Tab, a digit first") << int(Qt::Key_Tab) << "3D;10 touches" << "3D;10 touches";
+        QTest::newRow("F3, spaces around a separator") << int(Qt::Key_F3) << " alpha ; beta" << "alpha;beta";
+    }
+    void keywordsAreCleanedWhenTheFieldIsLeft()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        ShellFixture f;
+        f.writeProject("p.hpa", {"Un", "Deux"});
+        f.prompts.fileNames << f.path("p.hpa");
+        f.main->OpenItem->trigger();
+        f.pages->FindDialog1->setFindText("corps");
+        QWidget* keywords = bodykeys::focusOn(f, f.pages->Edit2);
+        QCOMPARE(keywords, f.pages->Edit2);
+        QTest::keyClicks(keywords, typed);
+        QTest::keyClick(keywords, Qt::Key(key));
+        f.pages->Suivant();
+        const auto& lines = f.pages->doc().DocumentLines;
+        QCOMPARE(lines[store::findTag(lines, store::topicOpenTag(0)) + 1], "1" + kept + "\\");
     }
 
     void exportWritesTitlesAndBodies()

@@ -246,6 +246,9 @@ void TPagesHlp::LitFiche()
 
 void TPagesHlp::EcritFiche()
 {
+    // Stored from the keyword field (F3, F2, a command): its clean-up runs first, as leaving it does.
+    if (Edit2->hasFocus())
+        Edit2Exit();
     // A write takes the page's block out of its place: the saved search position must follow.
     const bool writes = store_.PageModified || Memo1->document()->isModified();
     const int open = writes ? store::findTag(store_.DocumentLines, store::topicOpenTag(store_.CurrentPage)) : -1;
@@ -257,9 +260,7 @@ void TPagesHlp::EcritFiche()
 
 void TPagesHlp::leavePage()
 {
-    // Leaving from the keyword field: its clean-up runs on this page before it is written back.
-    if (Edit2->hasFocus())
-        Edit2Exit();
+    // Leaving from the keyword field: EcritFiche runs its clean-up on this page first.
     EcritFiche();
 }
 
@@ -438,8 +439,6 @@ void TPagesHlp::Edit2Exit()
             Edit2->clear();
         return;
     }
-    if (k[0].isDigit() && k[0].unicode() < 128)
-        k.remove(0, 1);
     while (k.contains(QStringLiteral(" ;")))
         k.replace(QStringLiteral(" ;"), QStringLiteral(";"));
     while (k.contains(QStringLiteral("; ")))
