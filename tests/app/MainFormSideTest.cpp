@@ -8,6 +8,8 @@
 #include "support/TestRegistry.h"
 
 #include <QAction>
+#include <QPushButton>
+#include <QLineEdit>
 #include <QDir>
 #include <QApplication>
 #include <QPrintDialog>
@@ -67,6 +69,53 @@ private Q_SLOTS:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
         QCOMPARE(f.prompts.asked.size(), 2);
         QCOMPARE(f.pages->doc().CurrentPage, 2);
+    }
+
+    // The search goes on where it stopped whatever changed the document's lines in between: a save
+    // rebuilds [MAP] above the topics, the options and the project file editor rewrite the project
+    // block. F3 then shows the next occurrence, never the same one again.
+    void f3GoesOnAfterTheLinesMoved_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("save") << "save";
+        QTest::newRow("options") << "options";
+        QTest::newRow("project file editor") << "hpj";
+    }
+    void f3GoesOnAfterTheLinesMoved()
+    {
+        QFETCH(QString, change);
+        ShellFixture f;
+        f.writeProject("p.hpa", {"Un", "Deux", "Trois"});
+        QVERIFY(textfile::writeLines(f.path("p.hpj"), {"[OPTIONS]", "TITLE=Essai", "[WINDOWS]", "main=x", "[MAP]", "IDH_Un\t1"}));
+        f.prompts.fileNames << f.path("p.hpa");
+        f.main->OpenItem->trigger();
+        f.main->Rechercher1->trigger();
+        QTest::keyClicks(f.pages->FindDialog1->FindEdit, "corps");
+        QTest::keyClick(f.pages->FindDialog1->FindEdit, Qt::Key_Return);
+        f.pages->FindDialog1->hide();
+        QCOMPARE(f.pages->doc().CurrentPage, 0);
+        QVERIFY(f.showActive());
+        const qsizetype before = f.pages->doc().DocumentLines.size();
+        if (change == "save") {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
+        } else {
+            f.prompts.dialogs.enqueue([change](QDialog& d) {
+                d.show();
+                if (change == "options")
+                    d.findChild<QLineEdit*>("Edit1")->setText("Aide de trois pages");
+                d.findChild<QPushButton*>("Button1")->click();
+                return d.result();
+            });
+            (change == "options" ? f.main->Options1 : f.main->Editerfichierhpj1)->trigger();
+        }
+        QVERIFY(f.pages->doc().DocumentLines.size() > before); // every topic line moved down
+        QVERIFY(f.showActive());
+        for (int page : {1, 2}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
+            QCOMPARE(f.pages->doc().CurrentPage, page);
+            QCOMPARE(f.pages->Memo1->textCursor().selectedText(), QStringLiteral("corps"));
+        }
+        QVERIFY(f.prompts.asked.isEmpty());
     }
 
     // Whatever key leaves the keyword field (Tab, or F3 that searches on), the keywords are stored

@@ -252,10 +252,9 @@ void TPagesHlp::EcritFiche()
     // A write takes the page's block out of its place: the saved search position must follow.
     const bool writes = store_.PageModified || Memo1->document()->isModified();
     const int open = writes ? store::findTag(store_.DocumentLines, store::topicOpenTag(store_.CurrentPage)) : -1;
-    const int end = open >= 0 ? store::blockEnd(store_.DocumentLines, open, store::topicCloseTag(store_.CurrentPage)) : -1;
     store_.writePage(fields(), Memo1->document()->isModified(), &syncedBlock_);
     if (open >= 0)
-        editor::blockRemoved(search_, open, end - open + 1);
+        editor::blockRemoved(search_, store_.DocumentLines, open);
 }
 
 void TPagesHlp::leavePage()
