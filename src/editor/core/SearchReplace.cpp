@@ -1,6 +1,7 @@
 #include "editor/core/SearchReplace.h"
 
 #include "store/core/Blocks.h"
+#include "store/core/TextRules.h"
 
 #include <QVarLengthArray>
 
@@ -237,7 +238,7 @@ void blockRemoved(SearchPosition& pos, const QStringList& lines, int open)
     pos.SearchOffset = 0;
 }
 
-int replaceAll(QStringList& lines, QStringView text, const QString& replacement)
+int replaceAll(QStringList& lines, QStringView text, const QString& replacement, QList<int>* keptTitles)
 {
     if (text.isEmpty())
         return 0;
@@ -269,6 +270,11 @@ int replaceAll(QStringList& lines, QStringView text, const QString& replacement)
             from = hit + matcher.size();
         }
         std::copy(seen.begin() + from, seen.end(), d);
+        if (title && store::TrimSpaces(scratch).isEmpty()) {
+            if (keptTitles)
+                keptTitles->append(walk.page());
+            continue;
+        }
         replaced += int(found.size());
         // A line that now reads as a tag is protected like any stored line.
         if (store::looksLikeTag(scratch))
@@ -281,6 +287,27 @@ int replaceAll(QStringList& lines, QStringView text, const QString& replacement)
         lines[i] = QString(scratch.constData(), scratch.size());
     }
     return replaced;
+}
+
+QString replaceDoneMessage(int replaced, const QList<int>& keptTitles)
+{
+    QString text = QString::fromUtf8("Remplacement terminé : ");
+    if (replaced == 0)
+        text += QStringLiteral("aucun remplacement.");
+    else if (replaced == 1)
+        text += QStringLiteral("1 remplacement.");
+    else
+        text += QStringLiteral("%1 remplacements.").arg(replaced);
+    if (keptTitles.size() == 1) {
+        text += QString::fromUtf8(" Le titre de la page P. %1 n'a pas été remplacé : il serait vide.").arg(keptTitles[0] + 1);
+    } else if (keptTitles.size() > 1) {
+        QStringList pages;
+        for (const int page : keptTitles)
+            pages << QStringLiteral("P. %1").arg(page + 1);
+        text += QString::fromUtf8(" Les titres des pages %1 n'ont pas été remplacés : ils seraient vides.")
+                    .arg(pages.join(QStringLiteral(", ")));
+    }
+    return text;
 }
 
 } // namespace editor

@@ -48,7 +48,12 @@ void blockRemoved(SearchPosition& pos, const QStringList& lines, int open);
 
 // Replaces every occurrence of `text` in every examined line by `replacement`, left to right, without
 // looking at what was put in again. Line breaks in the replacement become spaces, and a line that
-// would then read as a tag is protected like any stored line. Returns the number of replacements.
-int replaceAll(QStringList& lines, QStringView text, const QString& replacement);
+// would then read as a tag is protected like any stored line. A title that would be left blank
+// (which deletes its page) stays as it was: its topic's number goes to `keptTitles`. Returns the
+// number of replacements made.
+int replaceAll(QStringList& lines, QStringView text, const QString& replacement, QList<int>* keptTitles = nullptr);
+
+// "Remplacement terminé" with the number of replacements, and the titles left as they were.
+QString replaceDoneMessage(int replaced, const QList<int>& keptTitles);
 
 } // namespace editor

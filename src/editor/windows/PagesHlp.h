@@ -164,6 +164,9 @@ private:
     void createSearchDialogs();
     // One search step with the fields stored first; false when nothing more was found.
     bool Search(const QString& text);
+    // True, after telling the author, when the page on screen holds text but no title: a search or a
+    // replacement would store nothing of it and then read a page over it.
+    bool pageWouldBeLost();
     // After a renumbering the fields follow their topic to its new number, reloaded when its block
     // changed under them, so the next store never lands on another topic.
     void followOwnTopic(const store::Renumbering& renumbered);

@@ -14,6 +14,8 @@ public:
 
     QString FindText() const;
     void setFindText(const QString& text);
+    // Moves the open dialog above or below `match` (in screen coordinates) when it covers it.
+    void keepClearOf(const QRect& match);
 
     QLabel* Label1 = nullptr;
     QLineEdit* FindEdit = nullptr;
