@@ -75,7 +75,8 @@ struct Editor {
 };
 
 // Plays the author's moves on the index: "3" highlights row 3, "u"/"d" click Monter/Descendre,
-// "F" clicks Fermer, "E" Enter, "X" Escape, "D3" double-clicks row 3, "C" the close box. Fails
+// "F" clicks Fermer, "E" Enter, "X" Escape, "D3" double-clicks row 3, "C" the close box; "v", "t"
+// and "s" press Down, Tab and Space where the focus is. Fails
 // the test when the moves leave the dialog open.
 int playIndex(QDialog& dialog, const QString& moves)
 {
@@ -97,6 +98,12 @@ int playIndex(QDialog& dialog, const QString& moves)
             QTest::keyClick(driving::focused(&d), Qt::Key_Escape);
         else if (m == u'C')
             d.close();
+        else if (m == u'v')
+            QTest::keyClick(driving::focused(&d), Qt::Key_Down);
+        else if (m == u't')
+            QTest::keyClick(driving::focused(&d), Qt::Key_Tab);
+        else if (m == u's')
+            QTest::keyClick(driving::focused(&d), Qt::Key_Space);
         else if (m == u'D') {
             const int row = moves[++i].digitValue();
             driving::doubleClickRow(d.ListBox1, row);
@@ -128,6 +135,9 @@ private Q_SLOTS:
         QTest::newRow("double-click without moving") << 0 << "D4" << "0 1 2 3 4" << 4 << "Page 4" << false;
         QTest::newRow("Descendre, close box") << 3 << "0dC" << "1 0 2 3 4" << 1 << "Page 0" << true;
         QTest::newRow("nothing chosen") << 4 << "F" << "0 1 2 3 4" << 4 << "Page 4" << false;
+        // By the keyboard alone, from the page on screen, which the list opens on.
+        QTest::newRow("Down, Enter: the page after") << 1 << "vE" << "0 1 2 3 4" << 2 << "Page 2" << false;
+        QTest::newRow("Tab to Monter, Space, Enter") << 3 << "tsE" << "0 1 3 2 4" << 2 << "Page 3" << true;
     }
     void index()
     {
@@ -243,6 +253,78 @@ private Q_SLOTS:
         e.p.Premier();
         QCOMPARE(e.keywordLine(shownPage).left(1), levels.split(u' ')[shownPage]);
         QCOMPARE(e.keywordLine(shownPage).mid(1), QStringLiteral("c\\"));
+    }
+
+    // The hierarchy by the keyboard alone: it opens on the page on screen, and Tab reaches its
+    // arrows, each with a name a screen reader says.
+    void hierarchyByTheKeyboard()
+    {
+        Editor e({"A", "B", "C", "D"});
+        e.p.Suivant();
+        e.p.Suivant();
+        QStringList names;
+        e.prompts.dialogs.enqueue([&names](QDialog& dialog) {
+            auto& d = static_cast<TPageOut&>(dialog);
+            d.show();
+            for (QToolButton* b : {d.SpeedButton2, d.SpeedButton1, d.SpeedButton3, d.SpeedButton4})
+                names << b->accessibleName() + "|" + b->toolTip();
+            QTest::keyClick(driving::focused(&d), Qt::Key_Tab);
+            QTest::keyClick(driving::focused(&d), Qt::Key_Tab);
+            QTest::keyClick(driving::focused(&d), Qt::Key_Space); // "Niveau 2"
+            QTest::keyClick(driving::focused(&d), Qt::Key_Escape);
+            return d.isVisible() ? -1 : d.result();
+        });
+        e.p.Niveaux();
+        QCOMPARE(names, (QStringList{"Niveau 1|Niveau 1", "Niveau 2|Niveau 2", "Monter|Monter", "Descendre|Descendre"}));
+        QCOMPARE(e.keywordLine(2).left(1), QStringLiteral("2"));
+        QCOMPARE(e.keywordLine(1).left(1), QStringLiteral("1"));
+    }
+
+    // A renumbering the document cannot take (a second tag line of a page, the repair declined at
+    // Open) changes nothing, and says why.
+    void refusedRenumberingSaysWhy()
+    {
+        QStringList lines{"<HPJ>", "</HPJ>", topicOpenTag(1), "1\\", QStringLiteral("B") + TitleEndMark, topicOpenTag(1),
+            topicCloseTag(1), topicOpenTag(0), "1\\", QStringLiteral("A") + TitleEndMark, "corps", topicCloseTag(0)};
+        Editor e(Editor::AsWritten{}, lines);
+        e.prompts.asked.clear();
+        const QStringList before = e.p.doc().DocumentLines;
+        e.prompts.dialogs.enqueue([](QDialog& d) { return playIndex(d, "1uF"); });
+        e.p.Index();
+        QCOMPARE(e.prompts.asked, QStringList{QString::fromUtf8("L'ordre des pages n'a pas été changé : une balise de "
+                                                                "page figure deux fois dans le fichier. Rouvrez-le et "
+                                                                "acceptez de le restaurer.")});
+        QCOMPARE(e.p.doc().DocumentLines, before);
+    }
+
+    // The picker opens on the page's link, or on the page itself; a page never links to itself.
+    void seeAlsoByTheKeyboard_data()
+    {
+        QTest::addColumn<QString>("keywordLine");
+        QTest::addColumn<int>("downs");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("from the link, Down, Enter") << "1mots\\Crerunfichier" << 1 << "1mots\\Fin";
+        QTest::newRow("no link, Down, Enter") << "1mots\\" << 1 << "1mots\\Crerunfichier";
+        QTest::newRow("no link, Enter on the page itself") << "1mots\\" << 0 << "1mots\\";
+    }
+    void seeAlsoByTheKeyboard()
+    {
+        QFETCH(QString, keywordLine);
+        QFETCH(int, downs);
+        QFETCH(QString, after);
+        Editor e({"Accueil", "Page 1", QString::fromUtf8("Créer un fichier"), "Fin"}, {"1\\", keywordLine, "1\\", "1\\"});
+        e.p.Suivant();
+        e.prompts.dialogs.enqueue([downs](QDialog& dialog) {
+            auto& d = static_cast<TLienAussi&>(dialog);
+            d.show();
+            for (int i = 0; i < downs; ++i)
+                QTest::keyClick(driving::focused(&d), Qt::Key_Down);
+            QTest::keyClick(driving::focused(&d), Qt::Key_Return);
+            return d.isVisible() ? -1 : d.result();
+        });
+        e.p.VoirAussi();
+        QCOMPARE(e.keywordLine(1), after);
+        QCOMPARE(e.p.doc().DocumentModified, after != keywordLine);
     }
 
     // The picker: how it closes decides the link of the page on screen ("Page 1").

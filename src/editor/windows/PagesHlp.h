@@ -170,6 +170,8 @@ private:
     // After a renumbering the fields follow their topic to its new number, reloaded when its block
     // changed under them, so the next store never lands on another topic.
     void followOwnTopic(const store::Renumbering& renumbered);
+    // Tells the author when the page index or the hierarchy could not renumber.
+    void sayRefused(const store::Renumbering& renumbered);
     // The page's block was changed by a command while the fields keep their own edits.
     void keepBlockInStep();
 
