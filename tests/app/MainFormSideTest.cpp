@@ -298,6 +298,12 @@ private Q_SLOTS:
         if (messages)
             QCOMPARE(f.prompts.asked.first(),
                 QString::fromUtf8("2 caractères que le projet ne peut pas contenir ont été remplacés par « ? »."));
+        // Saved and opened again, the page holds what the import put in.
+        f.main->SaveItem->trigger();
+        f.prompts.fileNames << f.path("p.hpa");
+        f.main->OpenItem->trigger();
+        QCOMPARE(f.pages->Memo1->toPlainText(), expected);
+        QCOMPARE(f.prompts.asked.size(), messages);
     }
 
     void printStoresThePageFirst()

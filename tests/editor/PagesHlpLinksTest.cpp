@@ -163,6 +163,31 @@ private Q_SLOTS:
         QCOMPARE(e.p.doc().DocumentLines.size(), lineCount);
     }
 
+    // Entries go by their topic's number, never by their title: with two pages titled alike, the
+    // one chosen or moved is the one of that row.
+    void indexEntriesAreTheirTopics_data()
+    {
+        QTest::addColumn<QString>("moves");
+        QTest::addColumn<QString>("bodies");
+        QTest::addColumn<int>("shownPage");
+        QTest::addColumn<QString>("shownBody");
+        QTest::newRow("Down twice, Enter") << "vvE" << "0 1 2" << 2 << "corps 2";
+        QTest::newRow("the second alike moved to the top") << "2uuE" << "2 0 1" << 0 << "corps 2";
+    }
+    void indexEntriesAreTheirTopics()
+    {
+        QFETCH(QString, moves);
+        QFETCH(QString, bodies);
+        QFETCH(int, shownPage);
+        QFETCH(QString, shownBody);
+        Editor e({QString::fromUtf8("Même"), "Autre", QString::fromUtf8("Même")});
+        e.prompts.dialogs.enqueue([moves](QDialog& d) { return playIndex(d, moves); });
+        e.p.Index();
+        QCOMPARE(e.bodies(3), bodies);
+        QCOMPARE(e.p.doc().CurrentPage, shownPage);
+        QCOMPARE(e.p.Memo1->toPlainText(), shownBody);
+    }
+
     // The page on screen was edited, then moved by the index and left unchosen: it is stored under
     // its new number and no other topic is overwritten.
     void editedPageFollowsItsNumber()

@@ -179,6 +179,13 @@ private Q_SLOTS:
         QVERIFY(p.doc().DocumentModified);
         QVERIFY(d->isVisible());
         QVERIFY(prompts.asked.isEmpty());
+        // Saved and opened again: the replacement is there, every page too.
+        QVERIFY(p.Sauve(dir.filePath("s.hpa")));
+        TPagesHlp reread;
+        QVERIFY(reread.Charge(dir.filePath("s.hpa")));
+        QCOMPARE(reread.doc().PageCount, 3);
+        reread.Suivant();
+        QCOMPARE(reread.Memo1->toPlainText(), QStringLiteral("ligne\nsecond terme"));
     }
 
     void replaceAllKeepsTheEditorsWork()
