@@ -35,8 +35,13 @@ BuildFiles writeBuildFiles(QStringList& documentLines, int pageCount, int popupC
             "Le fichier a été altéré : des rubriques ou des PopUp peuvent manquer à l'aide (balises non appariées, "
             "numéros qui ne se suivent pas ou au-delà de 9999). Rouvrez le projet et acceptez de le restaurer."));
     auto set = std::make_shared<safefile::FileSet>();
-    if (!set->add(r.hpjPath, textfile::joinLines(*hpj))
-        || !set->add(r.rtfPath, RtfBytes(documentLines, pageCount, popupCount, title, body)) || !set->commit()) {
+    // What is made from the two files: once rebuilt after a kill, the two files stay as they are.
+    set->watch(names.hlp);
+    set->watch(names.html);
+    const bool written = set->add(r.hpjPath, textfile::joinLines(*hpj))
+        && set->add(r.rtfPath, RtfBytes(documentLines, pageCount, popupCount, title, body)) && set->commit();
+    r.warnings << set->notes();
+    if (!written) {
         r.failedPath = set->failedPath();
         r.error = set->error();
         return r;

@@ -213,7 +213,11 @@ bool SiteBuilder::build(const SiteSink& sink)
 {
     if (!convertPictures(m_doc, m_names, sink, m_help.diagnostics, m_pictures))
         return false;
-    const std::vector<bool> popupOnly = popupOnlyTopics(m_doc, m_names, m_help.contentsTopic);
+    std::vector<bool> popupOnly = popupOnlyTopics(m_doc, m_names, m_help.contentsTopic);
+    // A topic the author put in the contents is a page, whatever opens it.
+    for (const ContentsEntry& e : m_options.contents)
+        if (const int t = e.context.isEmpty() ? -1 : m_names.topic(e.context); t >= 0)
+            popupOnly[static_cast<size_t>(t)] = false;
     const std::vector<TreeEntry> tree = contentsTree(m_doc, m_names, m_help.contentsTopic, popupOnly, m_options.contents);
 
     // The indexes only read the document: they are made beside the pages.
@@ -222,14 +226,16 @@ bool SiteBuilder::build(const SiteSink& sink)
     };
     std::future<Indexes> indexes = std::async(std::launch::async, [&] {
         return Indexes{keywordList(m_doc, m_names, m_codec), contentsData(m_doc, m_names, m_codec, tree),
-            searchData(m_doc, m_codec, tree), contextMap()};
+            m_options.search ? searchData(m_doc, m_codec, tree) : QByteArray(), contextMap()};
     });
     for (size_t t = 0; t < m_doc.topics.size(); ++t)
         if (!sink(m_names.page(static_cast<int>(t)) + QStringLiteral(".html"), topicPage(static_cast<int>(t))))
             return false;
     const Indexes made = indexes.get();
-    return sink(QStringLiteral("motscles.html"), keywordPage(made.keywords)) && sink(QStringLiteral("recherche.html"), searchPage())
-        && sink(QStringLiteral("sommaire.js"), made.contents) && sink(QStringLiteral("recherche.js"), made.search)
+    return sink(QStringLiteral("motscles.html"), keywordPage(made.keywords))
+        && (!m_options.search || sink(QStringLiteral("recherche.html"), searchPage()))
+        && sink(QStringLiteral("sommaire.js"), made.contents)
+        && (!m_options.search || sink(QStringLiteral("recherche.js"), made.search))
         && sink(QStringLiteral("aide.js"), siteAsset(QStringLiteral("aide.js")))
         && sink(QStringLiteral("aide.css"), styleSheet()) // after the pages: it holds their formats
         && sink(QStringLiteral("contextes.json"), made.contexts);
