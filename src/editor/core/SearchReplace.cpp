@@ -299,7 +299,8 @@ QString replaceDoneMessage(int replaced, const QList<int>& keptTitles)
     else
         text += QStringLiteral("%1 remplacements.").arg(replaced);
     if (keptTitles.size() == 1) {
-        text += QString::fromUtf8(" Le titre de la page P. %1 n'a pas été remplacé : il serait vide.").arg(keptTitles[0] + 1);
+        text += QString::fromUtf8(" Le titre de la page P. %1 n'a pas été remplacé : il serait vide.")
+                    .arg(keptTitles[0] + 1);
     } else if (keptTitles.size() > 1) {
         QStringList pages;
         for (const int page : keptTitles)

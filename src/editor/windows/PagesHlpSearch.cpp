@@ -141,8 +141,8 @@ void TPagesHlp::ReplaceDialog1Replace(bool replaceAll)
         const QString with = ReplaceDialog1->ReplaceText();
         if (Edit1->hasSelectedText()) {
             // An empty title would delete the page.
-            const QString title = Edit1->text();
-            const QString after = title.left(Edit1->selectionStart()) + with + title.mid(Edit1->selectionStart() + Edit1->selectedText().size());
+            QString after = Edit1->text();
+            after.replace(Edit1->selectionStart(), Edit1->selectedText().size(), with);
             if (store::TrimSpaces(after).isEmpty()) {
                 prompts().tell(this, QString::fromUtf8(TitleKept), Prompts::Kind::Warning);
                 return;

@@ -208,7 +208,9 @@ qsizetype findHiddenLink(QStringView text, qsizetype from, int& number)
             value = value * 10 + (s[i].unicode() - u'0');
         }
         // A fifth digit: a number no popup can have, so no link to rewrite.
-        if (!digits || (at + HiddenLength < text.size() && text[at + HiddenLength] >= u'0' && text[at + HiddenLength] <= u'9'))
+        const bool fifth = at + HiddenLength < text.size() && text[at + HiddenLength] >= u'0'
+            && text[at + HiddenLength] <= u'9';
+        if (!digits || fifth)
             continue;
         number = value;
         return at;
