@@ -146,7 +146,7 @@ int main(int argc, char** argv)
     if (doc.altered()) {
         doc.repair(title, body);
         err(QStringLiteral("attention : les balises des rubriques de ") + quoted(hpaPath)
-            + QStringLiteral(" ne sont pas appariées ou leurs numéros ne se suivent pas ; le document a été réparé en mémoire pour la construction"
+            + QStringLiteral(" ne sont pas appariées, leurs numéros ne se suivent pas ou dépassent 9999 ; le document a été réparé en mémoire pour la construction"
                              " (le fichier .hpa n'est pas modifié)."));
     }
     store::litHeader(doc.DocumentLines, title, body);

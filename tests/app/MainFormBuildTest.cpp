@@ -38,6 +38,24 @@ private Q_SLOTS:
         QVERIFY(!f.main->CompileReport->isVisible()); // nothing to read after a clean build
     }
 
+    // A file kept altered at Open (a topic numbered past 9999 that no reader finds): the build says
+    // so, as the question did.
+    void buildOfAnAlteredFileSaysSo()
+    {
+        ShellFixture f;
+        const QStringList lines{"<HPJ>", "[OPTIONS]", "</HPJ>", store::topicOpenTag(0), "1\\", "Accueil\x01", "a",
+            store::topicCloseTag(0), "<BLOC10000>", "1\\", "Loin\x01", "b", "</BLOC10000>"};
+        QVERIFY(textfile::writeLines(f.path("DEMO.hpa"), lines));
+        f.main->CurrentFileName = f.path("DEMO.hpa");
+        f.pages->Charge(f.main->CurrentFileName); // "Restaurer ?" answered Non
+        QCOMPARE(f.prompts.asked, QStringList{QString::fromUtf8("Le fichier a été altéré. Restaurer ?")});
+        store::EcritHpj(f.pages->doc().DocumentLines, f.main->CurrentFileName);
+        f.main->Compiler2Click();
+        f.main->Compilation->wait();
+        QTRY_VERIFY(f.main->CompileReport->isVisible());
+        QVERIFY2(f.main->CompileReport->text().contains(QString::fromUtf8("altéré")), qPrintable(f.main->CompileReport->text()));
+    }
+
     // F9 while the .hlp cannot be written, "Créer l'aide HTML" while the site cannot, or "Créer
     // l'aide CHM" while the .chm cannot: the compile thread fails, and the .hpj and .rtf of the
     // last build come back, so the files still belong together.
