@@ -24,8 +24,8 @@ QByteArray unpack(const QByteArray& stored, int packing, qsizetype limit)
     case 2:
         return lz77DecodeAtMost(stored.constData(), stored.size(), limit);
     case 3: {
-        // Runs of up to 127 bytes from 2: the LZ77 stage never needs more than the picture's size.
-        const QByteArray lz = lz77DecodeAtMost(stored.constData(), stored.size(), limit);
+        // The run-length stage is at most one byte in 127 larger than the picture.
+        const QByteArray lz = lz77DecodeAtMost(stored.constData(), stored.size(), limit + limit / 127 + 2);
         return rleDecodeAtMost(lz, limit);
     }
     default:

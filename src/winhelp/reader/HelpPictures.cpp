@@ -81,7 +81,7 @@ QByteArray unpacked(const QByteArray& stored, unsigned packing, qsizetype limit)
     case 2:
         return lz77DecodeAtMost(stored.constData(), stored.size(), limit);
     case 3:
-        return rleDecodeAtMost(lz77DecodeAtMost(stored.constData(), stored.size(), limit), limit);
+        return rleDecodeAtMost(lz77DecodeAtMost(stored.constData(), stored.size(), limit + limit / 127 + 2), limit);
     default:
         return stored.left(limit);
     }
