@@ -498,11 +498,58 @@ bool DocumentStore::save(const QString& path, QString* error, bool* lossy)
 {
     // A new name: the project block that still names the old one (or none) follows it.
     followProjectName(DocumentLines, path, ProjectFileName);
-    if (!textfile::writeBytes(path, saveBytes(lossy), error))
+    const QByteArray bytes = saveBytes(lossy);
+    // What the save itself changed ([MAP], the project's name) goes with the step before it.
+    History.record(DocumentLines, state(), QString(), true);
+    if (!textfile::writeBytes(path, bytes, error))
         return false;
+    History.markSaved();
     DocumentModified = false;
     PageModified = false;
     ProjectFileName = path;
+    return true;
+}
+
+void DocumentStore::startHistory()
+{
+    History.reset(DocumentLines, state(), !DocumentModified);
+}
+
+bool DocumentStore::record(const QString& label)
+{
+    return History.record(DocumentLines, state(), label);
+}
+
+namespace {
+
+// Whatever was not recorded yet becomes a step of its own before a replay.
+const char* const UnnamedChange = "modification du document";
+
+} // namespace
+
+bool DocumentStore::undo(QString* label)
+{
+    record(QString::fromUtf8(UnnamedChange));
+    StoreState s;
+    if (!History.undo(DocumentLines, s, label))
+        return false;
+    PageCount = s.pageCount;
+    PopupCount = s.popupCount;
+    CurrentPage = s.currentPage;
+    DocumentModified = !History.atSaved();
+    return true;
+}
+
+bool DocumentStore::redo(QString* label)
+{
+    record(QString::fromUtf8(UnnamedChange));
+    StoreState s;
+    if (!History.redo(DocumentLines, s, label))
+        return false;
+    PageCount = s.pageCount;
+    PopupCount = s.popupCount;
+    CurrentPage = s.currentPage;
+    DocumentModified = !History.atSaved();
     return true;
 }
 
