@@ -56,7 +56,7 @@ private Q_SLOTS:
                                  << "&Fichier:&Nouveau|&Ouvrir...|&Enregistrer|Enregistrer &sous...|-|Im&porter...|E&xporter...|-|"
                                     "&Imprimer...|&Configuration imprimante...|-|&Quitter";
         QTest::newRow("Edition") << "Edition1" << 7
-                                 << QString::fromUtf8("&Edition:&Copier|Cou&per|C&oller|&Tout sélectionner|-|&Rechercher...|"
+                                 << QString::fromUtf8("&Edition:&Annuler|Réta&blir|-|&Copier|Cou&per|C&oller|Coller comme te&xte|&Tout sélectionner|-|&Rechercher...|"
                                                       "Co&ntinuer|Re&mplacer...|-|Retour à la ligne &auto");
         QTest::newRow("Rubriques") << "Rubriques1" << 8
                                    << QString::fromUtf8("&Rubriques:&Précédent           PgUp|&Suivant                 PgDn|-|"
@@ -102,6 +102,9 @@ private Q_SLOTS:
         QTest::newRow("Copier1") << "Copier1" << "Ctrl+C" << "Copier dans le presse-papier";
         QTest::newRow("Couper1") << "Couper1" << "Ctrl+X" << "Couper";
         QTest::newRow("Coller1") << "Coller1" << "Ctrl+V" << "Coller depuis le presse-papier";
+        QTest::newRow("Annuler1") << "Annuler1" << "Ctrl+Z" << QString::fromUtf8("Annuler la dernière modification");
+        QTest::newRow("Retablir1") << "Retablir1" << "Ctrl+Y" << QString::fromUtf8("Rétablir la modification annulée");
+        QTest::newRow("CollerTexte1") << "CollerTexte1" << "Ctrl+Shift+V" << QString::fromUtf8("Coller le presse-papier comme du texte tapé");
         QTest::newRow("Continuer1") << "Continuer1" << "F3" << "Continuer la rexherche";
         QTest::newRow("WordWrap") << "WordWrap" << "" << QString::fromUtf8("Valider retour à la ligne");
         QTest::newRow("Prcdent1 (PgUp is text)") << "Prcdent1" << "" << QString::fromUtf8("Rubrique précédente");

@@ -46,6 +46,7 @@ void TMainForm::Editerfichierhpj1Click()
     if (!EditHpj || !PagesHlp)
         return;
     editorCommand([this] {
+        PagesHlp->setStepLabel(QStringLiteral("fichier projet"));
         auto& d = PagesHlp->doc();
         QString message;
         if (BuildCommands::Edithpj1(*EditHpj, d.DocumentLines, d.PageCount, d.ProjectFileName, &message))
@@ -139,6 +140,7 @@ void TMainForm::Compiler2Click()
     const BuildOutcome outcome = Build.Compiler2Click(d.DocumentLines, d.PageCount, d.PopupCount,
         PagesHlp->titleLook(), PagesHlp->bodyLook(), CurrentFileName, HelpCompilerPath, &buildWarnings_);
     Build.builtInCompiler = nullptr;
+    PagesHlp->recordDerived();
     if (outcome.documentChanged)
         d.DocumentModified = true;
     status(outcome.message);
@@ -186,6 +188,7 @@ void TMainForm::CreerAideHtml1Click()
     std::function<hlp::CompileResult()> job;
     const BuildOutcome outcome = Build.CreerAideHtml1Click(d.DocumentLines, d.PageCount, d.PopupCount,
         PagesHlp->titleLook(), PagesHlp->bodyLook(), CurrentFileName, &job, &buildWarnings_);
+    PagesHlp->recordDerived();
     status(outcome.message);
     if (!job)
         return;

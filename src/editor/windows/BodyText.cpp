@@ -60,26 +60,40 @@ void enterWithParagraphMark(QPlainTextEdit* edit)
     edit->setTextCursor(c);
 }
 
-void replaceUnrepresentable(QTextDocument* d, int position, int added, bool& busy)
+QString replaceUnrepresentable(QTextDocument* d, int position, int added, bool& busy)
 {
+    QString replaced;
     if (busy || added <= 0)
-        return;
+        return replaced;
     busy = true;
-    const int end = qMin(position + added, d->characterCount());
+    int end = qMin(position + added, d->characterCount());
+    QTextCursor c(d);
+    bool joined = false;
     for (int i = position; i < end; ++i) {
         const QChar ch = d->characterAt(i);
         if (ch == QChar::ParagraphSeparator || ch == u'\n' || cp1252::representable(ch))
             continue;
-        QTextCursor c(d);
+        if (!joined) {
+            c.joinPreviousEditBlock();
+            joined = true;
+        }
+        // A character past the first plane is two code units and becomes one "?".
+        const int units = ch.isHighSurrogate() && i + 1 < end && d->characterAt(i + 1).isLowSurrogate() ? 2 : 1;
         c.setPosition(i);
-        c.setPosition(i + 1, QTextCursor::KeepAnchor);
+        c.setPosition(i + units, QTextCursor::KeepAnchor);
         // A line separator (pasted, or Shift+Enter) ends the line as it shows: one line, one block.
-        if (ch == QChar::LineSeparator)
+        if (ch == QChar::LineSeparator) {
             c.insertBlock();
-        else
+        } else {
+            replaced += c.selectedText();
             c.insertText(QStringLiteral("?"));
+            end -= units - 1;
+        }
     }
+    if (joined)
+        c.endEditBlock();
     busy = false;
+    return replaced;
 }
 
 } // namespace bodytext

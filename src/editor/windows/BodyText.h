@@ -21,7 +21,8 @@ QString exactSelection(const QTextCursor& cursor);
 void enterWithParagraphMark(QPlainTextEdit* edit);
 
 // Replaces each character from `position` on (`added` of them) that the code page cannot hold by
-// "?". `busy` guards against the change notifications this makes.
-void replaceUnrepresentable(QTextDocument* document, int position, int added, bool& busy);
+// "?", as part of the edit that brought it (one undo takes both back). `busy` guards against the
+// change notifications this makes. Returns the characters replaced, in order.
+QString replaceUnrepresentable(QTextDocument* document, int position, int added, bool& busy);
 
 } // namespace bodytext

@@ -1,5 +1,6 @@
 #include "editor/windows/PagesHlp.h"
 
+#include "editor/core/ImportText.h"
 #include "editor/windows/BodyText.h"
 #include "platform/core/Cp1252.h"
 #include "platform/windows/ColourWords.h"
@@ -122,6 +123,7 @@ TPagesHlp::TPagesHlp(QWidget* parent)
 void TPagesHlp::FormCreate()
 {
     store_.createEmpty(titleLook_, bodyLook_);
+    store_.startHistory();
 }
 
 bool TPagesHlp::Charge(const QString& fileName)
@@ -150,6 +152,7 @@ bool TPagesHlp::Charge(const QString& fileName)
     store_.PageModified = false;
     if (!repaired)
         store_.DocumentModified = false;
+    store_.startHistory();
     return true;
 }
 
@@ -245,9 +248,20 @@ void TPagesHlp::EcritFiche()
     const bool writes = store_.PageModified || Memo1->document()->isModified();
     const int open = writes ? store::findTag(store_.DocumentLines, store::topicOpenTag(store_.CurrentPage)) : -1;
     const int end = open >= 0 ? store::blockEnd(store_.DocumentLines, open, store::topicCloseTag(store_.CurrentPage)) : -1;
+    const QStringList before = syncedBlock_;
+    const QString name = pageName();
     store_.writePage(fields(), Memo1->document()->isModified(), &syncedBlock_);
     if (open >= 0)
         editor::blockRemoved(search_, open, end - open + 1);
+    if (!writes || syncedBlock_ == before)
+        return;
+    // What was typed is in the document now: from here it is undone as a step of the document.
+    clearFieldHistories();
+    if (!stepLabel_.isEmpty())
+        return; // the running command's step takes the page with it
+    store_.record(syncedBlock_.isEmpty() && !before.isEmpty()
+            ? QStringLiteral("rubrique « %1 » retirée (titre vide)").arg(name)
+            : QStringLiteral("modification de la rubrique « %1 »").arg(store::TrimSpaces(Edit1->text())));
 }
 
 void TPagesHlp::leavePage()
@@ -273,6 +287,7 @@ void TPagesHlp::Precedent()
     leavePage();
     store_.CurrentPage = qMax(0, store_.CurrentPage - 1);
     LitFiche();
+    settle();
 }
 
 void TPagesHlp::Suivant()
@@ -280,6 +295,7 @@ void TPagesHlp::Suivant()
     leavePage();
     store_.CurrentPage = qMax(0, qMin(store_.CurrentPage + 1, store_.PageCount - 1));
     LitFiche();
+    settle();
 }
 
 void TPagesHlp::Premier()
@@ -287,6 +303,7 @@ void TPagesHlp::Premier()
     leavePage();
     store_.CurrentPage = 0;
     LitFiche();
+    settle();
 }
 
 void TPagesHlp::Dernier()
@@ -294,6 +311,7 @@ void TPagesHlp::Dernier()
     leavePage();
     store_.CurrentPage = qMax(0, store_.PageCount - 1);
     LitFiche();
+    settle();
 }
 
 bool TPagesHlp::Ajout()
@@ -306,16 +324,20 @@ bool TPagesHlp::Ajout()
             Prompts::Kind::Warning);
         return false;
     }
+    setStepLabel(QStringLiteral("ajout d'une rubrique"));
     store_.DocumentLines << QStringLiteral(" ");
     ++store_.PageCount;
     store_.CurrentPage = store_.PageCount - 1;
     LitFiche();
     store_.PageLevel = 1;
+    settle();
     return true;
 }
 
 void TPagesHlp::Supprime()
 {
+    EcritFiche(); // the page's own edits first: undoing the deletion brings the page back with them
+    setStepLabel(QStringLiteral("suppression de la rubrique « %1 »").arg(pageName()));
     Edit1->clear();
     Memo1->clear();
     Memo1->document()->setModified(true);
@@ -324,6 +346,7 @@ void TPagesHlp::Supprime()
     if (store_.CurrentPage > store_.PageCount - 1)
         store_.CurrentPage = qMax(0, store_.PageCount - 1);
     LitFiche();
+    settle();
 }
 
 void TPagesHlp::Renum()
@@ -342,6 +365,7 @@ void TPagesHlp::Nouveau()
     store::EcritHpj(store_.DocumentLines, store_.ProjectFileName);
     EcritHeader();
     LitFiche();
+    store_.startHistory();
 }
 
 // ---------------------------------------------------------------- commands
@@ -356,6 +380,7 @@ void TPagesHlp::Opt()
     if (!optionsHook_)
         return;
     runCommand([this] {
+        setStepLabel(QStringLiteral("options du projet"));
         OptionsExchange x{&store_.DocumentLines, store_.ProjectFileName, titleLook_, bodyLook_};
         if (!optionsHook_(this, x))
             return;
@@ -380,6 +405,7 @@ void TPagesHlp::runCommand(const std::function<void()>& command)
     ++commandDepth_;
     command();
     --commandDepth_;
+    settle();
 }
 
 // ---------------------------------------------------------------- activation
@@ -403,6 +429,7 @@ void TPagesHlp::FormDeactivate()
     if (commandDepth_ > 0)
         return;
     EcritFiche();
+    settle();
 }
 
 void TPagesHlp::changeEvent(QEvent* event)
@@ -487,6 +514,28 @@ bool TPagesHlp::eventFilter(QObject* watched, QEvent* event)
         edit->deselect();
         return true;
     }
+    const bool field = watched == Edit1 || watched == Memo1 || watched == Edit2;
+    if (field && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
+        // Undo, redo and paste as text are the editor's, not the field's own.
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool undo = key->matches(QKeySequence::Undo);
+        const bool redo = key->matches(QKeySequence::Redo)
+            || key->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_Y);
+        const bool pasteText = key->keyCombination() == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_V);
+        if (undo || redo || pasteText) {
+            if (event->type() == QEvent::ShortcutOverride) {
+                event->accept();
+                return true;
+            }
+            if (undo)
+                Annuler();
+            else if (redo)
+                Retablir();
+            else
+                CollerTexte();
+            return true;
+        }
+    }
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
@@ -514,6 +563,10 @@ void TPagesHlp::sanitizeLine(QLineEdit* edit)
     if (sanitizing_)
         return;
     QString t = edit->text();
+    QString replaced;
+    for (QChar c : std::as_const(t))
+        if (!cp1252::representable(c))
+            replaced += c;
     int changed = cp1252::sanitize(t);
     // In the keyword line a backslash starts the see-also target: one typed or pasted among the
     // keywords would silently change the link, so it never enters the field.
@@ -528,11 +581,15 @@ void TPagesHlp::sanitizeLine(QLineEdit* edit)
     edit->setText(t);
     edit->setCursorPosition(pos);
     sanitizing_ = false;
+    if (!replaced.isEmpty())
+        Q_EMIT statusMessage(editor::replacedStatus(replaced));
 }
 
 void TPagesHlp::sanitizeBody(int position, int added)
 {
-    bodytext::replaceUnrepresentable(Memo1->document(), position, added, sanitizing_);
+    const QString replaced = bodytext::replaceUnrepresentable(Memo1->document(), position, added, sanitizing_);
+    if (!replaced.isEmpty())
+        Q_EMIT statusMessage(editor::replacedStatus(replaced));
 }
 
 // ---------------------------------------------------------------- layout

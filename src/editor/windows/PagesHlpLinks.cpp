@@ -18,6 +18,7 @@ void TPagesHlp::Index()
     if (!d)
         return;
     runCommand([this, d] {
+        setStepLabel(QStringLiteral("ordre des rubriques"));
         d->Init(store_.DocumentLines);
         prompts().showModal(*d);
         const store::Renumbering r = d->Result(store_.DocumentLines, store_.DocumentModified);
@@ -38,6 +39,7 @@ void TPagesHlp::Niveaux()
     if (!d)
         return;
     runCommand([this, d] {
+        setStepLabel(QStringLiteral("hiérarchie des rubriques"));
         d->Init(store_.DocumentLines);
         prompts().showModal(*d);
         followOwnTopic(d->Result(store_.DocumentLines, store_.DocumentModified));
@@ -60,6 +62,7 @@ void TPagesHlp::VoirAussi()
     if (!d)
         return;
     runCommand([this, d] {
+        setStepLabel(QStringLiteral("lien voir aussi de la rubrique « %1 »").arg(pageName()));
         d->Init(store_.DocumentLines);
         prompts().showModal(*d);
         const int chosen = d->chosenTopic();
@@ -78,9 +81,11 @@ void TPagesHlp::SupVa()
 {
     if (!editor::clearSeeAlso(store_.DocumentLines, store_.CurrentPage))
         return;
+    setStepLabel(QStringLiteral("suppression du lien voir aussi de la rubrique « %1 »").arg(pageName()));
     store_.SeeAlsoTarget.clear();
     store_.DocumentModified = true;
     keepBlockInStep();
+    settle();
 }
 
 void TPagesHlp::Proprietes()

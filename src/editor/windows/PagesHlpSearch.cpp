@@ -147,10 +147,14 @@ void TPagesHlp::Importer()
         const editor::ImportedText imported = editor::importedText(decoded.text);
         decoded = {};
         if (!imported.text.isEmpty()) {
+            // The page's own edits first, then the import as one step of the document.
+            EcritFiche();
+            setStepLabel(QStringLiteral("importation de « %1 »").arg(QFileInfo(name).fileName()));
             QTextCursor c = Memo1->textCursor();
             c.insertText(imported.text);
             Memo1->setTextCursor(c);
             Memo1->setFocus();
+            EcritFiche();
         }
         if (imported.replaced > 0)
             prompts().tell(this, editor::replacedMessage(imported.replaced), Prompts::Kind::Warning);

@@ -4,6 +4,7 @@
 #include "publish/core/BraceCheck.h"
 #include "publish/core/BuildNames.h"
 #include "publish/core/RtfWriter.h"
+#include "publish/core/TextCheck.h"
 #include "store/core/ProjectBlock.h"
 #include "store/core/TextRules.h"
 
@@ -27,7 +28,7 @@ BuildFiles writeBuildFiles(QStringList& documentLines, int pageCount, int popupC
         return r;
     }
     store::nameTopicFile(*hpj, store::fileNamePart(names.rtf));
-    r.warnings = braceWarnings(documentLines, pageCount, popupCount);
+    r.warnings = braceWarnings(documentLines, pageCount, popupCount) + textWarnings(documentLines, pageCount, popupCount);
     auto set = std::make_shared<safefile::FileSet>();
     if (!set->add(r.hpjPath, textfile::joinLines(*hpj))
         || !set->add(r.rtfPath, RtfBytes(documentLines, pageCount, popupCount, title, body)) || !set->commit()) {

@@ -18,7 +18,7 @@ struct BuildFiles {
     bool noProjectBlock = false; // nothing was written: the document has no project block
     QString failedPath;          // the file that could not be written
     QString error;               // why, in French
-    QStringList warnings;        // topics and popups whose braces do not pair up, by title
+    QStringList warnings;        // topics and popups whose text the help will not show as written, by title
     // The two files just written. The compiler runs next: when it fails, revert() brings the old
     // .hpj and .rtf back so the three files stay one set; dropping it keeps the new ones.
     std::shared_ptr<safefile::FileSet> files;
