@@ -96,4 +96,32 @@ QString replaceUnrepresentable(QTextDocument* d, int position, int added, bool& 
     return replaced;
 }
 
+void insertAsOneEdit(QPlainTextEdit* edit, const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    QTextCursor c = edit->textCursor();
+    c.beginEditBlock();
+    c.insertText(text);
+    c.endEditBlock();
+    edit->setTextCursor(c);
+    edit->ensureCursorVisible();
+}
+
+QString typeRepresentable(QPlainTextEdit* edit, const QString& typed)
+{
+    QString replaced;
+    for (QChar c : typed)
+        if (!cp1252::representable(c))
+            replaced += c;
+    if (replaced.isEmpty())
+        return replaced;
+    QString clean = typed;
+    cp1252::sanitize(clean);
+    QTextCursor c = edit->textCursor();
+    c.insertText(clean);
+    edit->setTextCursor(c);
+    return replaced;
+}
+
 } // namespace bodytext

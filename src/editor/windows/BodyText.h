@@ -25,4 +25,12 @@ void enterWithParagraphMark(QPlainTextEdit* edit);
 // change notifications this makes. Returns the characters replaced, in order.
 QString replaceUnrepresentable(QTextDocument* document, int position, int added, bool& busy);
 
+// Inserts `text` at the caret, replacing the selection, as one edit that one Ctrl+Z takes back.
+void insertAsOneEdit(QPlainTextEdit* edit, const QString& text);
+
+// Typed text that the code page cannot all hold goes in at once with "?" for those characters, so
+// that Ctrl+Z simply takes the "?" back. Returns the characters replaced (empty: nothing done,
+// the key goes on as usual).
+QString typeRepresentable(QPlainTextEdit* edit, const QString& typed);
+
 } // namespace bodytext

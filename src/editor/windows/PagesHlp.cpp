@@ -11,6 +11,7 @@
 #include "store/core/TextRules.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QClipboard>
 #include <QEvent>
 #include <QKeyEvent>
@@ -546,6 +547,23 @@ bool TPagesHlp::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     const QString text = key->text();
+    if (field && !text.isEmpty() && !std::all_of(text.begin(), text.end(), cp1252::representable)) {
+        // Typed text the code page cannot hold goes in as "?" at once, so that Ctrl+Z simply takes
+        // the "?" back.
+        QString replaced;
+        if (watched == Memo1) {
+            replaced = bodytext::typeRepresentable(Memo1, text);
+        } else {
+            QString clean = text;
+            for (QChar c : text)
+                if (!cp1252::representable(c))
+                    replaced += c;
+            cp1252::sanitize(clean);
+            static_cast<QLineEdit*>(watched)->insert(clean);
+        }
+        Q_EMIT statusMessage(editor::replacedStatus(replaced));
+        return true;
+    }
     if ((watched == Edit1 || watched == Memo1)
         && (text == u"\\" || text == u"{" || text == u"}")) {
         if (watched == Edit1)

@@ -8,6 +8,7 @@
 #include "editor/windows/PagesHlp.h"
 
 #include "editor/core/PasteText.h"
+#include "editor/windows/BodyText.h"
 #include "store/core/TextRules.h"
 
 #include <QApplication>
@@ -132,11 +133,6 @@ void TPagesHlp::Retablir()
 
 void TPagesHlp::CollerTexte()
 {
-    const QString text = editor::typedText(QApplication::clipboard()->text());
-    if (text.isEmpty())
-        return;
-    QTextCursor c = Memo1->textCursor();
-    c.insertText(text);
-    Memo1->setTextCursor(c);
-    Memo1->ensureCursorVisible();
+    // One edit, so that one Ctrl+Z takes it back with the characters replaced in it.
+    bodytext::insertAsOneEdit(Memo1, editor::typedText(QApplication::clipboard()->text()));
 }
