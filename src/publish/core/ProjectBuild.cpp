@@ -3,6 +3,8 @@
 #include "platform/core/TextFile.h"
 #include "publish/core/BraceCheck.h"
 #include "publish/core/BuildNames.h"
+#include "publish/core/ContentsBuild.h"
+#include "winhelp/format/CntFile.h"
 #include "publish/core/RtfWriter.h"
 #include "publish/core/TextCheck.h"
 #include "store/core/ProjectBlock.h"
@@ -17,6 +19,7 @@ BuildFiles writeBuildFiles(QStringList& documentLines, int pageCount, int popupC
     const BuildNames names = buildNames(projectFile);
     r.hpjPath = names.hpj;
     r.rtfPath = names.rtf;
+    r.cntPath = names.cnt;
     // The compiler must read the topic file this build writes, whatever the block was made for.
     r.blockFollowed = store::followProjectName(documentLines, projectFile);
     store::CreMap(documentLines, pageCount);
@@ -31,7 +34,9 @@ BuildFiles writeBuildFiles(QStringList& documentLines, int pageCount, int popupC
     r.warnings = braceWarnings(documentLines, pageCount, popupCount) + textWarnings(documentLines, pageCount, popupCount);
     auto set = std::make_shared<safefile::FileSet>();
     if (!set->add(r.hpjPath, textfile::joinLines(*hpj))
-        || !set->add(r.rtfPath, RtfBytes(documentLines, pageCount, popupCount, title, body)) || !set->commit()) {
+        || !set->add(r.rtfPath, RtfBytes(documentLines, pageCount, popupCount, title, body))
+        || !set->add(r.cntPath, hlp::formatContentsFile(projectContents(documentLines, pageCount, names.hlpName())))
+        || !set->commit()) {
         r.failedPath = set->failedPath();
         r.error = set->error();
         return r;

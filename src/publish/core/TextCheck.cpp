@@ -129,7 +129,7 @@ QStringList textWarnings(const QStringList& documentLines, int pageCount, int po
         if (found == 1)
             joins << first + u'.';
         else if (found > 1)
-            joins << first + QStringLiteral(", et %1 autres fois.").arg(found - 1);
+            joins << first + QStringLiteral(", et %1 fois de plus.").arg(found - 1);
     }
     for (int p = 0; p < popupCount; ++p) {
         const BlockSpan s = walk.popup(p);

@@ -25,7 +25,7 @@ void err(const QString& text) { say(stderr, QStringLiteral("tyxhlpc : ") + text)
 
 QString quoted(const QString& s) { return QStringLiteral("« ") + s + QStringLiteral(" »"); }
 
-QString usageLine() { return QStringLiteral("Usage : tyxhlpc [--help] [--version] [--html DOSSIER] PROJET.hpj"); }
+QString usageLine() { return QStringLiteral("Usage : tyxhlpc [--help] [--version] [--html DOSSIER] [--strict] PROJET.hpj"); }
 
 QString helpText()
 {
@@ -41,9 +41,12 @@ QString helpText()
         "                    (le sommaire), une page par rubrique, l'index, la recherche et les images ;\n"
         "                    un dossier existant n'est remplacé que s'il est vide ou contient déjà une\n"
         "                    aide HTML écrite par ce programme\n"
+        "  --strict          code de sortie 1 quand la compilation signale une erreur, même si\n"
+        "                    le fichier d'aide est écrit\n"
+        "  --                termine les options : l'argument suivant est le projet\n"
         "\n"
-        "Code de sortie : 0 si le fichier .hlp (ou l'aide HTML) a été écrit, 1 sinon,\n"
-        "2 si la ligne de commande est incorrecte.");
+        "Code de sortie : 0 si le fichier .hlp (ou l'aide HTML) a été écrit, 1 sinon (ou, avec\n"
+        "--strict, si la compilation signale une erreur), 2 si la ligne de commande est incorrecte.");
 }
 
 int usageError(const QString& why)
@@ -64,6 +67,7 @@ int main(int argc, char** argv)
     QString project;
     QString htmlFolder;
     bool html = false;
+    bool strict = false;
     bool optionsEnded = false;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -75,6 +79,8 @@ int main(int argc, char** argv)
         } else if (!optionsEnded && a == u"--version") {
             say(stdout, QStringLiteral("tyxhlpc 2.0"));
             return Success;
+        } else if (!optionsEnded && a == u"--strict") {
+            strict = true;
         } else if (!optionsEnded && (a == u"--html" || a.startsWith(u"--html="))) {
             if (html)
                 return usageError(QStringLiteral("--html est donné deux fois."));
@@ -118,6 +124,10 @@ int main(int argc, char** argv)
     if (!c.written) {
         err((html ? QStringLiteral("l'aide HTML ") : QStringLiteral("le fichier ")) + quoted(c.hlpPath)
             + QStringLiteral(" n'a pas été écrit") + (html ? QStringLiteral("e.") : QStringLiteral(".")));
+        return NotWritten;
+    }
+    if (strict && c.errorCount > 0) {
+        err(QStringLiteral("%1 erreur(s) signalée(s) par la compilation (--strict).").arg(c.errorCount));
         return NotWritten;
     }
     return Success;
