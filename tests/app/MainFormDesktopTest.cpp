@@ -443,7 +443,7 @@ private Q_SLOTS:
         OpenRecorder browser;
         QTest::keyClick(f.pages->Edit2, Qt::Key_F1);
         QVERIFY(started.started.isEmpty());
-        QCOMPARE(browser.opened, QList<QUrl>{QUrl::fromLocalFile(f.path("TyxHelp-html/IDH_Motscls.html"))});
+        QCOMPARE(browser.opened, QList<QUrl>{QUrl::fromLocalFile(f.path("TyxHelp-html/IDH_Motscles.html"))});
     }
 
     void helpMenuWithoutAViewer_data()

@@ -15,6 +15,7 @@ namespace hlp::html {
 struct ContentsEntry {
     QByteArray context;
     int depth = 0;
+    QString page; // the name its page takes (without ".html"); empty: from the context string
 };
 
 struct TreeEntry {
