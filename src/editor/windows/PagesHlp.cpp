@@ -1,6 +1,7 @@
 #include "editor/windows/PagesHlp.h"
 
 #include "editor/core/ImportText.h"
+#include "editor/core/LinkFollow.h"
 #include "editor/windows/BodyText.h"
 #include "platform/core/Cp1252.h"
 #include "platform/windows/ColourWords.h"
@@ -228,6 +229,7 @@ void TPagesHlp::LitFiche()
     Label2->setText(QStringLiteral("P. ") + QString::number(store_.CurrentPage + 1));
     TopicFields f;
     const bool found = store_.readPage(f, &syncedBlock_);
+    pageKey_ = store::ContextKey(f.title);
     Edit1->setText(f.title);
     Edit2->setText(f.keywords);
     Memo1->setPlainText(f.body.join(u'\n'));
@@ -254,15 +256,55 @@ void TPagesHlp::EcritFiche()
     store_.writePage(fields(), Memo1->document()->isModified(), &syncedBlock_);
     if (open >= 0)
         editor::blockRemoved(search_, open, end - open + 1);
-    if (!writes || syncedBlock_ == before)
+    if (!writes)
         return;
+    const bool written = syncedBlock_ != before;
     // What was typed is in the document now: from here it is undone as a step of the document.
-    clearFieldHistories();
-    if (!stepLabel_.isEmpty())
+    if (written)
+        clearFieldHistories();
+    const int moved = followLinks();
+    if ((!written && moved == 0) || !stepLabel_.isEmpty())
         return; // the running command's step takes the page with it
+    const QString title = store::TrimSpaces(Edit1->text());
     store_.record(syncedBlock_.isEmpty() && !before.isEmpty()
             ? QStringLiteral("rubrique « %1 » retirée (titre vide)").arg(name)
-            : QStringLiteral("modification de la rubrique « %1 »").arg(store::TrimSpaces(Edit1->text())));
+            : moved > 0 ? QStringLiteral("titre « %1 » changé en « %2 » et ses liens").arg(name, title)
+                        : QStringLiteral("modification de la rubrique « %1 »").arg(title));
+}
+
+int TPagesHlp::followLinks()
+{
+    const QString newKey = store::ContextKey(Edit1->text());
+    if (quietStore_ || syncedBlock_.isEmpty() || pageKey_.isEmpty() || newKey.isEmpty()
+        || newKey.compare(pageKey_, Qt::CaseInsensitive) == 0)
+        return 0;
+    const QString oldKey = std::exchange(pageKey_, newKey); // asked once
+    // Another topic of that key still takes the links; none to move then.
+    if (editor::keyTaken(store_.DocumentLines, oldKey, store_.CurrentPage))
+        return 0;
+    const int links = editor::countLinks(store_.DocumentLines, oldKey);
+    if (links == 0)
+        return 0;
+    const QString question = links == 1
+        ? QStringLiteral("1 lien (voir aussi ou saut) mène à l'ancien titre de cette rubrique (IDH_%1). Le faire suivre vers IDH_%2 ?")
+              .arg(oldKey, newKey)
+        : QStringLiteral("%1 liens (voir aussi ou sauts) mènent à l'ancien titre de cette rubrique (IDH_%2). Les faire suivre vers IDH_%3 ?")
+              .arg(QString::number(links), oldKey, newKey);
+    ++commandDepth_; // the question takes the activation: nothing is stored or read meanwhile
+    const bool yes = prompts().ask(this, question, Prompts::Buttons::YesNo, Prompts::Kind::Confirmation) == Prompts::Answer::Yes;
+    --commandDepth_;
+    if (!yes)
+        return 0;
+    const int moved = editor::moveLinks(store_.DocumentLines, oldKey, newKey);
+    store_.DocumentModified = true;
+    if (blockChangedUnderFields()) { // the page links to itself
+        const int caret = Memo1->textCursor().position();
+        LitFiche();
+        QTextCursor c = Memo1->textCursor();
+        c.setPosition(qMin(caret, Memo1->document()->characterCount() - 1));
+        Memo1->setTextCursor(c);
+    }
+    return moved;
 }
 
 void TPagesHlp::leavePage()
@@ -429,7 +471,10 @@ void TPagesHlp::FormDeactivate()
 {
     if (commandDepth_ > 0)
         return;
+    // No question while the author is away: the links are asked for at the next store.
+    quietStore_ = true;
     EcritFiche();
+    quietStore_ = false;
     settle();
 }
 

@@ -187,6 +187,9 @@ private:
     void afterReplay(const QString& said, const QString& label);
     void clearFieldHistories();
     QString pageName() const;
+    // After a store that gave the page a title of another key: asks once whether the links to the
+    // old key follow it, and moves them. Returns how many moved.
+    int followLinks();
 
     store::DocumentStore store_;
     store::FieldLook titleLook_;
@@ -197,6 +200,8 @@ private:
     editor::SearchPosition search_;
     int commandDepth_ = 0;
     QString stepLabel_; // the step the running command makes
+    QString pageKey_;   // the key the links to the page on screen lead to
+    bool quietStore_ = false; // a store on deactivation asks nothing
     bool sanitizing_ = false;
     bool readingPage_ = false;
 };
