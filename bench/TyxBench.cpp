@@ -44,7 +44,7 @@ class ClosingPrompts final : public Prompts {
 public:
     Answer ask(QWidget*, const QString&, Buttons, Kind) override { return Answer::No; }
     QString openFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
     int showModal(QDialog&) override { return 0; }
     bool chooseFont(QWidget*, QFont&, QColor&) override { return false; }
     bool chooseColour(QWidget*, QColor&) override { return false; }

@@ -64,6 +64,7 @@ void TMainForm::Nouveau1Click()
             return;
         CurrentFileName.clear();
         PagesHlp->Nouveau();
+        setWindowTitle(QStringLiteral("Tyx Plumet")); // the old name no longer stands for this document
     });
 }
 

@@ -134,7 +134,8 @@ void TPagesHlp::RemplacerTout()
 void TPagesHlp::Importer()
 {
     runCommand([this] {
-        const QString name = prompts().openFileName(this, textdecode::textFileFilter(), QStringLiteral("*.txt"));
+        const QString name = prompts().openFileName(this, textdecode::textFileFilter(), QStringLiteral("*.txt"), QString(),
+            QStringLiteral("Importer fichier"));
         if (name.isEmpty() || !QFileInfo(name).isFile())
             return;
         textdecode::Decoded decoded;
