@@ -282,7 +282,7 @@ private Q_SLOTS:
         f.main->FichTxt->SetIni(400, 300, 65280);
         f.main->FormClose();
         QStringList ini;
-        textfile::readLines(f.path("TyxHelp.ini"), ini);
+        textfile::readLines(f.iniPath(), ini);
         QCOMPARE(ini.value(2), QStringLiteral("400 300 65280"));
     }
 };
