@@ -79,20 +79,48 @@ private Q_SLOTS:
         QFETCH(int, maxRunLines);
         QVERIFY(runLines(lineHunks(before, after)) <= maxRunLines);
 
+        // A command changes the lines its own way: the step is what comparing finds.
         DocumentHistory h;
-        h.reset(before, {}, true);
-        QStringList lines = after;
+        QStringList lines = before;
+        h.reset(lines, {}, true);
+        h.begin(lines);
+        lines = after;
         QVERIFY(h.record(lines, {5, 1, 3}, "pas"));
+        h.end();
         StoreState s;
         QString label;
-        QVERIFY(h.undo(lines, s, &label));
+        QCOMPARE(h.undo(lines, s, &label), DocumentHistory::Replay::Done);
         QCOMPARE(lines, before);
         QCOMPARE(label, QStringLiteral("pas"));
         QVERIFY(h.atSaved());
-        QVERIFY(h.redo(lines, s));
+        QCOMPARE(h.redo(lines, s), DocumentHistory::Replay::Done);
         QCOMPARE(lines, after);
         QCOMPARE(s, (StoreState{5, 1, 3}));
         QVERIFY(!h.atSaved());
+    }
+
+    // The store's own edits are noted as they are made, and replayed both ways; the lines a step
+    // expects are checked first, so a change made around the history is never replayed over.
+    void editsNotedAsTheyAreMade()
+    {
+        DocumentHistory h;
+        QStringList lines{"a", "b", "c", "d"};
+        h.reset(lines, {}, true);
+        h.replace(lines, 1, 1, {}); // a page taken out ...
+        h.replace(lines, 3, 0, {"B", "B2"}); // ... and written back at the end
+        h.set(lines, 0, "A");
+        QCOMPARE(lines, (QStringList{"A", "c", "d", "B", "B2"}));
+        QVERIFY(h.record(lines, {2, 0, 1}, "page"));
+        StoreState s;
+        QCOMPARE(h.undo(lines, s), DocumentHistory::Replay::Done);
+        QCOMPARE(lines, (QStringList{"a", "b", "c", "d"}));
+        QCOMPARE(h.redo(lines, s), DocumentHistory::Replay::Done);
+        QCOMPARE(lines, (QStringList{"A", "c", "d", "B", "B2"}));
+
+        lines[3] = "changé ailleurs"; // a line the step wrote
+        QCOMPARE(h.undo(lines, s), DocumentHistory::Replay::OutOfStep);
+        QCOMPARE(lines[3], QStringLiteral("changé ailleurs"));
+        QVERIFY(!h.canUndo());
     }
 
     // Steps come back in order with the state they were made from; a save's own change goes with
@@ -102,34 +130,36 @@ private Q_SLOTS:
         DocumentHistory h;
         QStringList lines{"a"};
         h.reset(lines, {1, 0, 0}, true);
-        QVERIFY(!h.record(QStringList{"a"}, {1, 0, 0}, "rien"));
-        lines << "b";
+        QVERIFY(!h.record(lines, {1, 0, 0}, "rien"));
+        h.replace(lines, 1, 0, {"b"});
         h.record(lines, {2, 0, 1}, "ajout b");
-        lines << "c";
+        h.replace(lines, 2, 0, {"c"});
         h.record(lines, {3, 0, 2}, "ajout c");
+        h.begin(lines);
         lines[0] = "A"; // the [MAP] a save rebuilds
         h.record(lines, {3, 0, 2}, QString(), true);
+        h.end();
         h.markSaved();
         QCOMPARE(h.undoLabel(), QStringLiteral("ajout c"));
 
         StoreState s;
-        QVERIFY(h.undo(lines, s));
+        QCOMPARE(h.undo(lines, s), DocumentHistory::Replay::Done);
         QCOMPARE(lines, (QStringList{"a", "b"}));
         QCOMPARE(s, (StoreState{2, 0, 1}));
         QVERIFY(!h.atSaved());
-        QVERIFY(h.redo(lines, s));
+        QCOMPARE(h.redo(lines, s), DocumentHistory::Replay::Done);
         QCOMPARE(lines, (QStringList{"A", "b", "c"}));
         QVERIFY(h.atSaved());
 
-        QVERIFY(h.undo(lines, s));
-        QVERIFY(h.undo(lines, s));
+        h.undo(lines, s);
+        h.undo(lines, s);
         QCOMPARE(lines, QStringList{"a"});
-        QVERIFY(!h.canUndo());
-        lines << "z";
+        QCOMPARE(h.undo(lines, s), DocumentHistory::Replay::Nothing);
+        h.replace(lines, 1, 0, {"z"});
         h.record(lines, {2, 0, 1}, "ajout z");
         QVERIFY(!h.canRedo());
-        QVERIFY(h.undo(lines, s));
-        QVERIFY(h.redo(lines, s));
+        h.undo(lines, s);
+        h.redo(lines, s);
         QCOMPARE(lines, (QStringList{"a", "z"}));
         QVERIFY(!h.atSaved()); // the saved lines were dropped with the steps undone
 
@@ -137,8 +167,10 @@ private Q_SLOTS:
         DocumentHistory fresh;
         QStringList f{"x"};
         fresh.reset(f, {}, true);
+        fresh.begin(f);
         f[0] = "y";
         fresh.record(f, {}, QString(), true);
+        fresh.end();
         QVERIFY(!fresh.canUndo());
     }
 
@@ -148,13 +180,13 @@ private Q_SLOTS:
         QStringList lines;
         h.reset(lines, {}, true);
         for (int k = 0; k < DocumentHistory::KeptSteps + 20; ++k) {
-            lines << QString::number(k);
+            h.replace(lines, int(lines.size()), 0, {QString::number(k)});
             h.record(lines, {k, 0, 0}, QString::number(k));
         }
         QCOMPARE(h.stepCount(), DocumentHistory::KeptSteps);
         StoreState s;
         int undone = 0;
-        while (h.undo(lines, s))
+        while (h.undo(lines, s) == DocumentHistory::Replay::Done)
             ++undone;
         QCOMPARE(undone, DocumentHistory::KeptSteps);
         QCOMPARE(lines.size(), 20);

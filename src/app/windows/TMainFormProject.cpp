@@ -137,10 +137,14 @@ void TMainForm::Compiler2Click()
         hpjToCompile = hpj;
         return true;
     };
-    const BuildOutcome outcome = Build.Compiler2Click(d.DocumentLines, d.PageCount, d.PopupCount,
-        PagesHlp->titleLook(), PagesHlp->bodyLook(), CurrentFileName, HelpCompilerPath, &buildWarnings_);
+    // What the build changes in the document ([MAP], the project's name) goes with the last step.
+    BuildOutcome outcome;
+    PagesHlp->runCommand([&] {
+        outcome = Build.Compiler2Click(d.DocumentLines, d.PageCount, d.PopupCount, PagesHlp->titleLook(),
+            PagesHlp->bodyLook(), CurrentFileName, HelpCompilerPath, &buildWarnings_);
+        PagesHlp->recordDerived();
+    });
     Build.builtInCompiler = nullptr;
-    PagesHlp->recordDerived();
     if (outcome.documentChanged)
         d.DocumentModified = true;
     status(outcome.message);
@@ -186,9 +190,12 @@ void TMainForm::CreerAideHtml1Click()
     PagesHlp->EcritFiche();
     auto& d = PagesHlp->doc();
     std::function<hlp::CompileResult()> job;
-    const BuildOutcome outcome = Build.CreerAideHtml1Click(d.DocumentLines, d.PageCount, d.PopupCount,
-        PagesHlp->titleLook(), PagesHlp->bodyLook(), CurrentFileName, &job, &buildWarnings_);
-    PagesHlp->recordDerived();
+    BuildOutcome outcome;
+    PagesHlp->runCommand([&] {
+        outcome = Build.CreerAideHtml1Click(d.DocumentLines, d.PageCount, d.PopupCount, PagesHlp->titleLook(),
+            PagesHlp->bodyLook(), CurrentFileName, &job, &buildWarnings_);
+        PagesHlp->recordDerived();
+    });
     status(outcome.message);
     if (!job)
         return;

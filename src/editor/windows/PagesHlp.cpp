@@ -263,13 +263,16 @@ void TPagesHlp::EcritFiche()
     if (written)
         clearFieldHistories();
     const int moved = followLinks();
-    if ((!written && moved == 0) || !stepLabel_.isEmpty())
-        return; // the running command's step takes the page with it
-    const QString title = store::TrimSpaces(Edit1->text());
-    store_.record(syncedBlock_.isEmpty() && !before.isEmpty()
-            ? QStringLiteral("rubrique « %1 » retirée (titre vide)").arg(name)
-            : moved > 0 ? QStringLiteral("titre « %1 » changé en « %2 » et ses liens").arg(name, title)
-                        : QStringLiteral("modification de la rubrique « %1 »").arg(title));
+    // Unless the running command's step takes the page with it, the page's edits are a step.
+    if ((written || moved > 0) && stepLabel_.isEmpty()) {
+        const QString title = store::TrimSpaces(Edit1->text());
+        store_.record(syncedBlock_.isEmpty() && !before.isEmpty()
+                ? QStringLiteral("rubrique « %1 » retirée (titre vide)").arg(name)
+                : moved > 0 ? QStringLiteral("titre « %1 » changé en « %2 » et ses liens").arg(name, title)
+                            : QStringLiteral("modification de la rubrique « %1 »").arg(title));
+    }
+    if (moved > 0)
+        store_.History.end();
 }
 
 int TPagesHlp::followLinks()
@@ -295,7 +298,11 @@ int TPagesHlp::followLinks()
     --commandDepth_;
     if (!yes)
         return 0;
+    // Many lines change their own way: compared at the record (EcritFiche ends this).
+    store_.History.begin(store_.DocumentLines);
     const int moved = editor::moveLinks(store_.DocumentLines, oldKey, newKey);
+    if (moved == 0)
+        store_.History.end();
     store_.DocumentModified = true;
     if (blockChangedUnderFields()) { // the page links to itself
         const int caret = Memo1->textCursor().position();
@@ -368,7 +375,7 @@ bool TPagesHlp::Ajout()
         return false;
     }
     setStepLabel(QStringLiteral("ajout d'une rubrique"));
-    store_.DocumentLines << QStringLiteral(" ");
+    store_.History.replace(store_.DocumentLines, int(store_.DocumentLines.size()), 0, {QStringLiteral(" ")});
     ++store_.PageCount;
     store_.CurrentPage = store_.PageCount - 1;
     LitFiche();
@@ -445,10 +452,13 @@ bool TPagesHlp::wordWrap() const
 
 void TPagesHlp::runCommand(const std::function<void()>& command)
 {
+    // A command may change the lines its own way: what it changed is found at its end.
+    store_.History.begin(store_.DocumentLines);
     ++commandDepth_;
     command();
     --commandDepth_;
     settle();
+    store_.History.end();
 }
 
 // ---------------------------------------------------------------- activation

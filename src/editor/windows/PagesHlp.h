@@ -55,8 +55,8 @@ public:
     // Names the step the running command makes (shown when it is undone). A page stored before the
     // command names it makes a step of its own.
     void setStepLabel(const QString& label);
-    // What a save or a build changes in the document by itself ([MAP], the project's name) joins
-    // the step before it.
+    // Inside a command (runCommand): what a build changed in the document by itself ([MAP], the
+    // project's name) joins the step before it.
     void recordDerived();
     void Copier();
     void Couper();

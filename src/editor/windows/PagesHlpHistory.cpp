@@ -22,6 +22,7 @@ namespace {
 const char* const NothingToUndo = "Rien à annuler.";
 const char* const NothingToRedo = "Rien à rétablir.";
 const char* const UnnamedStep = "modification du document";
+const char* const OutOfStep = "Le document a changé hors de l'historique : les étapes à annuler sont effacées.";
 
 } // namespace
 
@@ -108,11 +109,16 @@ void TPagesHlp::Annuler()
     runCommand([this] {
         EcritFiche();
         QString label;
-        if (!store_.undo(&label)) {
+        switch (store_.undo(&label)) {
+        case store::DocumentHistory::Replay::Nothing:
             Q_EMIT statusMessage(QString::fromUtf8(NothingToUndo));
             return;
+        case store::DocumentHistory::Replay::OutOfStep:
+            Q_EMIT statusMessage(QString::fromUtf8(OutOfStep));
+            return;
+        case store::DocumentHistory::Replay::Done:
+            afterReplay(QStringLiteral("Annulé"), label);
         }
-        afterReplay(QStringLiteral("Annulé"), label);
     });
 }
 
@@ -123,11 +129,16 @@ void TPagesHlp::Retablir()
     runCommand([this] {
         EcritFiche();
         QString label;
-        if (!store_.redo(&label)) {
+        switch (store_.redo(&label)) {
+        case store::DocumentHistory::Replay::Nothing:
             Q_EMIT statusMessage(QString::fromUtf8(NothingToRedo));
             return;
+        case store::DocumentHistory::Replay::OutOfStep:
+            Q_EMIT statusMessage(QString::fromUtf8(OutOfStep));
+            return;
+        case store::DocumentHistory::Replay::Done:
+            afterReplay(QString::fromUtf8("Rétabli"), label);
         }
-        afterReplay(QString::fromUtf8("Rétabli"), label);
     });
 }
 

@@ -79,13 +79,14 @@ void TPagesHlp::VoirAussi()
 
 void TPagesHlp::SupVa()
 {
-    if (!editor::clearSeeAlso(store_.DocumentLines, store_.CurrentPage))
-        return;
-    setStepLabel(QStringLiteral("suppression du lien voir aussi de la rubrique « %1 »").arg(pageName()));
-    store_.SeeAlsoTarget.clear();
-    store_.DocumentModified = true;
-    keepBlockInStep();
-    settle();
+    runCommand([this] {
+        if (!editor::clearSeeAlso(store_.DocumentLines, store_.CurrentPage))
+            return;
+        setStepLabel(QStringLiteral("suppression du lien voir aussi de la rubrique « %1 »").arg(pageName()));
+        store_.SeeAlsoTarget.clear();
+        store_.DocumentModified = true;
+        keepBlockInStep();
+    });
 }
 
 void TPagesHlp::Proprietes()

@@ -12,8 +12,8 @@ constexpr int MaxSearch = 4000;
 constexpr qsizetype CompressFrom = 4096;
 
 // The same line object: an operation leaves the lines it does not touch shared with the lines as
-// they were, and makes the ones it writes anew. Matching by text instead would pair a renumbered
-// tag with the tag of the next topic and shift every line after it.
+// they were, and makes the ones it writes anew. Finding where the lists agree again by text
+// instead would pair a renumbered tag with the tag of the next topic and shift every line after it.
 bool same(const QString& x, const QString& y)
 {
     return x.size() == y.size() && (x.isEmpty() || x.constData() == y.constData());
@@ -83,7 +83,8 @@ std::vector<LineHunk> lineHunks(const QStringList& a, const QStringList& b)
         return same(a[ii], b[jj]) && (ii + 1 == endA || jj + 1 == endB || same(a[ii + 1], b[jj + 1]));
     };
     while (i < endA && j < endB) {
-        if (same(a[i], b[j])) {
+        // In step, a line written anew with the same text (a rebuilt [MAP]) is no difference.
+        if (same(a[i], b[j]) || a[i] == b[j]) {
             ++i;
             ++j;
             continue;
@@ -131,7 +132,9 @@ std::vector<LineHunk> lineHunks(const QStringList& a, const QStringList& b)
 
 void DocumentHistory::reset(const QStringList& lines, const StoreState& state, bool saved)
 {
-    known_ = lines;
+    pending_.clear();
+    if (depth_ > 0)
+        snapshot_ = lines;
     state_ = state;
     steps_.clear();
     pos_ = 0;
@@ -139,33 +142,71 @@ void DocumentHistory::reset(const QStringList& lines, const StoreState& state, b
     bytes_ = 0;
 }
 
+void DocumentHistory::replace(QStringList& lines, int at, int count, const QStringList& with)
+{
+    at = qBound(0, at, int(lines.size()));
+    count = qBound(0, count, int(lines.size()) - at);
+    if (depth_ == 0)
+        pending_.push_back({at, lines.mid(at, count), with});
+    if (count == with.size()) {
+        for (int k = 0; k < count; ++k)
+            lines[at + k] = with[k];
+        return;
+    }
+    lines.remove(at, count);
+    lines.insert(at, with.size(), QString());
+    for (int k = 0; k < with.size(); ++k)
+        lines[at + k] = with[k];
+}
+
+void DocumentHistory::set(QStringList& lines, int at, const QString& with)
+{
+    if (at < 0 || at >= lines.size())
+        return;
+    if (depth_ == 0)
+        pending_.push_back({at, {lines[at]}, {with}});
+    lines[at] = with;
+}
+
+void DocumentHistory::begin(const QStringList& lines)
+{
+    if (depth_++ == 0)
+        snapshot_ = lines;
+}
+
+void DocumentHistory::end()
+{
+    if (depth_ > 0 && --depth_ == 0)
+        snapshot_ = QStringList();
+}
+
 bool DocumentHistory::record(const QStringList& lines, const StoreState& state, const QString& label, bool derived)
 {
     const StoreState before = state_;
     state_ = state;
-    if (lines == known_)
-        return false;
-    const std::vector<LineHunk> hunks = lineHunks(known_, lines);
-    if (hunks.empty()) {
-        known_ = lines;
-        return false;
+    if (depth_ > 0) {
+        // The hunks from the last, so that applying them in order keeps each one's place.
+        const std::vector<LineHunk> hunks = lineHunks(snapshot_, lines);
+        for (auto h = hunks.rbegin(); h != hunks.rend(); ++h)
+            pending_.push_back({h->oldStart, snapshot_.mid(h->oldStart, h->oldCount), lines.mid(h->newStart, h->newCount)});
+        snapshot_ = lines;
     }
+    if (pending_.empty())
+        return false;
     Step s;
     s.label = label;
     s.before = before;
     s.after = state;
     s.derived = derived;
-    putInt(s.data, qint32(hunks.size()));
-    for (const LineHunk& h : hunks) {
-        putInt(s.data, h.oldStart);
-        putInt(s.data, h.oldCount);
-        putInt(s.data, h.newStart);
-        putInt(s.data, h.newCount);
+    putInt(s.data, qint32(pending_.size()));
+    for (const Edit& e : pending_) {
+        putInt(s.data, e.at);
+        putInt(s.data, qint32(e.removed.size()));
+        putInt(s.data, qint32(e.inserted.size()));
+        putLines(s.data, e.removed, 0, int(e.removed.size()));
+        putLines(s.data, e.inserted, 0, int(e.inserted.size()));
     }
-    for (const LineHunk& h : hunks) {
-        putLines(s.data, known_, h.oldStart, h.oldCount);
-        putLines(s.data, lines, h.newStart, h.newCount);
-    }
+    pending_.clear();
     if (s.data.size() >= CompressFrom) {
         s.data = qCompress(s.data, 1);
         s.compressed = true;
@@ -182,7 +223,6 @@ bool DocumentHistory::record(const QStringList& lines, const StoreState& state, 
     bytes_ += s.bytes();
     steps_.push_back(std::move(s));
     ++pos_;
-    known_ = lines;
     trim();
     return true;
 }
@@ -199,6 +239,15 @@ void DocumentHistory::trim()
         --pos_;
         savedAt_ = savedAt_ > 0 ? savedAt_ - 1 : -1;
     }
+}
+
+void DocumentHistory::forget()
+{
+    steps_.clear();
+    pending_.clear();
+    pos_ = 0;
+    savedAt_ = -1;
+    bytes_ = 0;
 }
 
 int DocumentHistory::realStepBelow(int pos) const
@@ -230,64 +279,103 @@ QString DocumentHistory::redoLabel() const
     return canRedo() ? steps_[size_t(pos_)].label : QString();
 }
 
-void DocumentHistory::replay(const Step& step, bool forward, QStringList& lines) const
+std::vector<DocumentHistory::Edit> DocumentHistory::unpack(const Step& step)
 {
     const QByteArray data = step.compressed ? qUncompress(step.data) : step.data;
     Reader r(data);
-    const int count = r.number();
-    std::vector<LineHunk> hunks(static_cast<size_t>(count));
-    for (LineHunk& h : hunks) {
-        h.oldStart = r.number();
-        h.oldCount = r.number();
-        h.newStart = r.number();
-        h.newCount = r.number();
+    std::vector<Edit> edits(static_cast<size_t>(r.number()));
+    for (Edit& e : edits) {
+        e.at = r.number();
+        const int removed = r.number();
+        const int inserted = r.number();
+        r.lines(removed, &e.removed);
+        r.lines(inserted, &e.inserted);
     }
-    // One pass that copies the unchanged runs and puts in the other side of each hunk, so a step
-    // of many small runs costs no more than the lines themselves.
-    QStringList out;
-    out.reserve(lines.size());
-    int cursor = 0;
-    for (const LineHunk& h : hunks) {
-        const int start = forward ? h.oldStart : h.newStart;
-        const int replaced = forward ? h.oldCount : h.newCount;
-        out.append(lines.mid(cursor, start - cursor));
-        r.lines(h.oldCount, forward ? nullptr : &out);
-        r.lines(h.newCount, forward ? &out : nullptr);
-        cursor = start + replaced;
-    }
-    out.append(lines.mid(cursor));
-    lines.swap(out);
+    return edits;
 }
 
-bool DocumentHistory::undo(QStringList& lines, StoreState& state, QString* label)
+bool DocumentHistory::replay(const Step& step, bool forward, QStringList& lines) const
+{
+    const std::vector<Edit> edits = unpack(step);
+    // Every edit finds the lines it left (or found) where it left them, or nothing is replayed.
+    QStringList check = lines;
+    const auto apply = [&check](const Edit& e, const QStringList& from, const QStringList& to) {
+        if (e.at < 0 || e.at + from.size() > check.size())
+            return false;
+        for (qsizetype k = 0; k < from.size(); ++k)
+            if (check[e.at + k] != from[k])
+                return false;
+        if (from.size() == to.size()) {
+            for (qsizetype k = 0; k < to.size(); ++k)
+                check[e.at + k] = to[k];
+            return true;
+        }
+        check.remove(e.at, from.size());
+        check.insert(e.at, to.size(), QString());
+        for (qsizetype k = 0; k < to.size(); ++k)
+            check[e.at + k] = to[k];
+        return true;
+    };
+    if (forward) {
+        for (const Edit& e : edits)
+            if (!apply(e, e.removed, e.inserted))
+                return false;
+    } else {
+        for (auto e = edits.rbegin(); e != edits.rend(); ++e)
+            if (!apply(*e, e->inserted, e->removed))
+                return false;
+    }
+    lines.swap(check);
+    return true;
+}
+
+DocumentHistory::Replay DocumentHistory::undo(QStringList& lines, StoreState& state, QString* label)
 {
     const int real = realStepBelow(pos_);
     if (real < 0)
-        return false;
-    while (pos_ > real)
-        replay(steps_[size_t(--pos_)], false, lines);
+        return Replay::Nothing;
+    QStringList work = lines;
+    for (int k = pos_ - 1; k >= real; --k) {
+        if (!replay(steps_[size_t(k)], false, work)) {
+            forget();
+            return Replay::OutOfStep;
+        }
+    }
+    pos_ = real;
+    lines.swap(work);
     const Step& s = steps_[size_t(real)];
     state = s.before;
     if (label)
         *label = s.label;
-    known_ = lines;
     state_ = state;
-    return true;
+    if (depth_ > 0)
+        snapshot_ = lines;
+    return Replay::Done;
 }
 
-bool DocumentHistory::redo(QStringList& lines, StoreState& state, QString* label)
+DocumentHistory::Replay DocumentHistory::redo(QStringList& lines, StoreState& state, QString* label)
 {
     if (!canRedo())
-        return false;
+        return Replay::Nothing;
+    int end = pos_ + 1;
+    while (end < int(steps_.size()) && steps_[size_t(end)].derived)
+        ++end;
+    QStringList work = lines;
+    for (int k = pos_; k < end; ++k) {
+        if (!replay(steps_[size_t(k)], true, work)) {
+            forget();
+            return Replay::OutOfStep;
+        }
+    }
     if (label)
         *label = steps_[size_t(pos_)].label;
-    replay(steps_[size_t(pos_++)], true, lines);
-    while (pos_ < int(steps_.size()) && steps_[size_t(pos_)].derived)
-        replay(steps_[size_t(pos_++)], true, lines);
+    pos_ = end;
+    lines.swap(work);
     state = steps_[size_t(pos_ - 1)].after;
-    known_ = lines;
     state_ = state;
-    return true;
+    if (depth_ > 0)
+        snapshot_ = lines;
+    return Replay::Done;
 }
 
 } // namespace store

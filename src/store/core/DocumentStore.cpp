@@ -446,10 +446,11 @@ void DocumentStore::writePage(const TopicFields& f, bool bodyModified, QStringLi
     // Any field that reads otherwise is a change to save, not only the body.
     if (blockDiffers(DocumentLines, open, close, written))
         DocumentModified = true;
+    // Through the history: the page turn notes its two edits instead of comparing the document.
     if (open >= 0)
-        removeBlock(DocumentLines, open, close);
+        History.replace(DocumentLines, open, blockEnd(DocumentLines, open, close) - open + 1, {});
     const int at = int(DocumentLines.size());
-    DocumentLines << written;
+    History.replace(DocumentLines, at, 0, written);
     if (block)
         *block = written;
     if (!written.isEmpty())
@@ -466,8 +467,8 @@ void DocumentStore::unshadow(int at)
     for (int other = findTag(DocumentLines, open); other >= 0 && other < at; other = findTag(DocumentLines, open)) {
         const Extent e = blockExtent(DocumentLines, other, close);
         if (e.closed && e.contentEnd < at)
-            DocumentLines[e.contentEnd] = protectBodyLine(DocumentLines[e.contentEnd]);
-        DocumentLines[other] = protectBodyLine(DocumentLines[other]);
+            History.set(DocumentLines, e.contentEnd, protectBodyLine(DocumentLines[e.contentEnd]));
+        History.set(DocumentLines, other, protectBodyLine(DocumentLines[other]));
     }
 }
 
@@ -475,14 +476,15 @@ void DocumentStore::Renum()
 {
     if (PageCount < 2)
         return;
-    for (QString& line : DocumentLines) {
+    for (int i = 0; i < int(DocumentLines.size()); ++i) {
+        const QString& line = DocumentLines[i];
         int n = 0;
         if (isTopicOpenPrefix(line)) {
             if (fourDigits(QStringView(line).mid(5, 4), n) && n > CurrentPage)
-                line = topicOpenTag(n - 1);
+                History.set(DocumentLines, i, topicOpenTag(n - 1));
         } else if (isTopicClosePrefix(line)) {
             if (fourDigits(QStringView(line).mid(6, 4), n) && n > CurrentPage)
-                line = topicCloseTag(n - 1);
+                History.set(DocumentLines, i, topicCloseTag(n - 1));
         }
     }
     --PageCount;
@@ -496,11 +498,13 @@ QByteArray DocumentStore::saveBytes(bool* lossy)
 
 bool DocumentStore::save(const QString& path, QString* error, bool* lossy)
 {
+    // What the save itself changes ([MAP], the project's name) goes with the step before it.
+    History.begin(DocumentLines);
     // A new name: the project block that still names the old one (or none) follows it.
     followProjectName(DocumentLines, path, ProjectFileName);
     const QByteArray bytes = saveBytes(lossy);
-    // What the save itself changed ([MAP], the project's name) goes with the step before it.
     History.record(DocumentLines, state(), QString(), true);
+    History.end();
     if (!textfile::writeBytes(path, bytes, error))
         return false;
     History.markSaved();
@@ -527,30 +531,32 @@ const char* const UnnamedChange = "modification du document";
 
 } // namespace
 
-bool DocumentStore::undo(QString* label)
+DocumentHistory::Replay DocumentStore::undo(QString* label)
 {
     record(QString::fromUtf8(UnnamedChange));
     StoreState s;
-    if (!History.undo(DocumentLines, s, label))
-        return false;
+    const DocumentHistory::Replay r = History.undo(DocumentLines, s, label);
+    if (r != DocumentHistory::Replay::Done)
+        return r;
     PageCount = s.pageCount;
     PopupCount = s.popupCount;
     CurrentPage = s.currentPage;
     DocumentModified = !History.atSaved();
-    return true;
+    return r;
 }
 
-bool DocumentStore::redo(QString* label)
+DocumentHistory::Replay DocumentStore::redo(QString* label)
 {
     record(QString::fromUtf8(UnnamedChange));
     StoreState s;
-    if (!History.redo(DocumentLines, s, label))
-        return false;
+    const DocumentHistory::Replay r = History.redo(DocumentLines, s, label);
+    if (r != DocumentHistory::Replay::Done)
+        return r;
     PageCount = s.pageCount;
     PopupCount = s.popupCount;
     CurrentPage = s.currentPage;
     DocumentModified = !History.atSaved();
-    return true;
+    return r;
 }
 
 } // namespace store

@@ -82,8 +82,8 @@ public:
     // Turn the document back by one step, or forward again: the lines, the counts and the page
     // the step was made on come back, and the document counts as changed unless it is now as it
     // was last saved. Changes not recorded yet are recorded first. `label` receives the step's name.
-    bool undo(QString* label = nullptr);
-    bool redo(QString* label = nullptr);
+    DocumentHistory::Replay undo(QString* label = nullptr);
+    DocumentHistory::Replay redo(QString* label = nullptr);
 
     bool canAddPage() const { return PageCount < MaxPages; }
     static constexpr int MaxPages = 10000;
