@@ -64,8 +64,8 @@ private Q_SLOTS:
         QTest::newRow("emptied title") << int(Op::EmptiedTitle) << QString::fromUtf8("rubrique « Bases » retirée (titre vide)");
         QTest::newRow("index") << int(Op::IndexMove) << QString::fromUtf8("ordre des rubriques");
         QTest::newRow("hierarchy") << int(Op::HierarchyMove) << QString::fromUtf8("hiérarchie des rubriques");
-        QTest::newRow("replace all") << int(Op::ReplaceAll) << QString::fromUtf8("modification du document");
-        QTest::newRow("popup removal") << int(Op::PopupRemoval) << QString::fromUtf8("modification du document");
+        QTest::newRow("replace all") << int(Op::ReplaceAll) << QString::fromUtf8("remplacement de « corps » par « texte »");
+        QTest::newRow("popup removal") << int(Op::PopupRemoval) << QString::fromUtf8("suppression de la PopUp « Note »");
         QTest::newRow("import") << int(Op::Import) << QString::fromUtf8("importation de « in.txt »");
         QTest::newRow("options") << int(Op::Options) << QString::fromUtf8("options du projet");
         QTest::newRow("project file") << int(Op::ProjectFile) << QString::fromUtf8("fichier projet");

@@ -69,6 +69,10 @@ private Q_SLOTS:
         QTest::newRow("version") << QStringList{u8("--version")} << 0 << u8("tyxbuild 2.0\n") << QString();
         QTest::newRow("html without a build") << QStringList{u8("--html"), u8("--sans-hlp"), u8("a.hpa")} << 2 << QString()
                                               << u8("ne vont pas ensemble");
+        QTest::newRow("chm without a build") << QStringList{u8("--chm"), u8("--sans-hlp"), u8("a.hpa")} << 2 << QString()
+                                             << u8("--chm et --sans-hlp ne vont pas ensemble");
+        QTest::newRow("chm and html") << QStringList{u8("--chm"), u8("--html"), u8("a.hpa")} << 2 << QString()
+                                      << u8("--html et --chm ne vont pas ensemble");
     }
     void usage()
     {
@@ -157,6 +161,19 @@ private Q_SLOTS:
         QVERIFY2(r.err.contains(u8("demo-html écrit")), qPrintable(r.err));
     }
 
+    void chmHelpBesideTheProject()
+    {
+        QTemporaryDir dir;
+        const QString hpa = dir.filePath(u8("demo.hpa"));
+        QVERIFY(writeProject(hpa, workedexample::projectLines()));
+        const Run r = tyxbuild({u8("--chm"), hpa});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY(QFile::exists(dir.filePath(u8("demo.hpj"))));
+        QVERIFY(!QFile::exists(dir.filePath(u8("demo.hlp"))));
+        QVERIFY(testfile::read(dir.filePath(u8("demo.chm"))).startsWith("ITSF"));
+        QVERIFY2(r.err.contains(u8("demo.chm écrit")), qPrintable(r.err));
+    }
+
     // The same bytes as the Build command: the document opened as Open does (tags checked and
     // repaired in memory, fonts from the header block), then the .hpj and the .rtf.
     void sameAsBuildCommand_data()
@@ -224,6 +241,45 @@ private Q_SLOTS:
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QCOMPARE(testfile::read(dir.filePath(base + u8(".rtf"))), workedexample::expectedRtf());
         QVERIFY(QFile::exists(dir.filePath(base + u8(".hpj"))));
+    }
+
+    // Names and titles at the edges of what files and the format take still build whole: a ';'
+    // in the name (a comment in the .hpj), a name of 255 bytes (the longest a folder takes), a
+    // title of 1 MB (its context string is cut as the format wants, the same everywhere).
+    void namesAndTitlesAtTheLimits_data()
+    {
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<int>("titleLength"); // 0: the worked example's titles
+        QTest::newRow("semicolon") << u8("a;b") << 0;
+        QTest::newRow("name of 255 bytes") << QString(251, u'n') << 0;
+        QTest::newRow("accented name of 255 bytes") << QString(125, u'\u00e9') + u8("x") << 0;
+        QTest::newRow("title of 1 MB") << u8("demo") << (1 << 20);
+    }
+    void namesAndTitlesAtTheLimits()
+    {
+        QFETCH(QString, base);
+        QFETCH(int, titleLength);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QStringList lines = workedexample::projectLines();
+        if (titleLength) {
+            // Topic 0 gets the long title, and topic 1 its "Voir aussi" link to it.
+            const QString title(titleLength, u'A');
+            lines[lines.indexOf(u8("Accueil") + QChar(1))] = title + QChar(1);
+            lines[lines.indexOf(u8("1\\Accueil"))] = u8("1\\") + title;
+        }
+        const QString hpa = dir.filePath(base + u8(".hpa"));
+        QVERIFY(testfile::write(hpa, textfile::joinLines(lines)));
+        const Run r = tyxbuild({hpa});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY(QFileInfo(dir.filePath(base + u8(".hlp"))).size() > 0);
+        QVERIFY2(!r.err.contains(u8("[MAP]")) && !r.err.contains(u8("mène à")) && !r.err.contains(u8("introuvable")), qPrintable(r.err));
+        const QByteArray hpj = testfile::read(dir.filePath(base + u8(".hpj")));
+        const QList<QByteArray> map = hpj.mid(hpj.indexOf("[MAP]\r\n") + 7).split('\n');
+        QCOMPARE(map.size(), 3);
+        for (const QByteArray& line : map.mid(0, 2))
+            QVERIFY2(line.indexOf('\t') > 0 && line.indexOf('\t') <= 255, line.left(300).constData());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).filter(u8(".tyx")), QStringList());
     }
 
     // A project whose block was made for another name (demo.rtf) still compiles the topics it
@@ -337,18 +393,19 @@ private Q_SLOTS:
     void writeFailures_data()
     {
         QTest::addColumn<QString>("blocked");
-        QTest::addColumn<bool>("html");
+        QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("rtf blocked") << u8("p.rtf") << false << u8("c'est un dossier");
-        QTest::newRow("hpj blocked") << u8("p.hpj") << false << u8("c'est un dossier");
-        QTest::newRow("hlp blocked") << u8("p.hlp") << false << u8("c'est un dossier");
-        QTest::newRow("cnt blocked") << u8("p.cnt") << false << u8("c'est un dossier");
-        QTest::newRow("help site blocked") << u8("p-html") << true << u8("n'est pas vide");
+        QTest::newRow("rtf blocked") << u8("p.rtf") << QString() << u8("c'est un dossier");
+        QTest::newRow("hpj blocked") << u8("p.hpj") << QString() << u8("c'est un dossier");
+        QTest::newRow("hlp blocked") << u8("p.hlp") << QString() << u8("c'est un dossier");
+        QTest::newRow("cnt blocked") << u8("p.cnt") << QString() << u8("c'est un dossier");
+        QTest::newRow("help site blocked") << u8("p-html") << u8("--html") << u8("n'est pas vide");
+        QTest::newRow("chm blocked") << u8("p.chm") << u8("--chm") << u8("c'est un dossier");
     }
     void writeFailures()
     {
         QFETCH(QString, blocked);
-        QFETCH(bool, html);
+        QFETCH(QString, option);
         QFETCH(QString, reason);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
@@ -358,10 +415,10 @@ private Q_SLOTS:
         QVERIFY(writeProject(hpa, lines));
         for (const char* name : {"p.hpj", "p.rtf", "p.hlp", "p.cnt"})
             QVERIFY(u8(name) == blocked ? QDir(dir.path()).mkdir(blocked) : textfile::writeBytes(dir.filePath(u8(name)), name));
-        if (html)
+        if (!option.isEmpty())
             QVERIFY(QDir(dir.path()).mkdir(blocked) && textfile::writeBytes(dir.filePath(blocked + u8("/notes.txt")), "à garder"));
         const auto before = faults::folderBytes(dir.path());
-        const Run r = tyxbuild(html ? QStringList{u8("--html"), hpa} : QStringList{hpa});
+        const Run r = tyxbuild(option.isEmpty() ? QStringList{hpa} : QStringList{option, hpa});
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(u8("« ") + dir.filePath(blocked) + u8(" »")), qPrintable(r.err));
         QVERIFY2(r.err.contains(reason), qPrintable(r.err));
@@ -424,9 +481,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("option");
-        for (const char* o : {"--help", "--version", "--sans-hlp", "--html", "--strict", "--"})
+        for (const char* o : {"--help", "--version", "--sans-hlp", "--html", "--chm", "--strict", "--"})
             QTest::addRow("tyxbuild %s", o) << u8("tyxbuild") << u8(o);
-        for (const char* o : {"--help", "--version", "--html", "--strict", "--"})
+        for (const char* o : {"--help", "--version", "--html", "--chm", "--hpa", "--info", "--strict", "--"})
             QTest::addRow("tyxhlpc %s", o) << u8("tyxhlpc") << u8(o);
     }
     void everyOptionIsDocumented()

@@ -104,8 +104,9 @@ private Q_SLOTS:
             opened << url;
             return true;
         });
-        const BuildOutcome shown = BuildCommands::openHtmlHelp(r.hlpPath);
-        const BuildOutcome missing = BuildCommands::openHtmlHelp(dir.filePath(QStringLiteral("absent")));
+        BuildOutcome shown, missing;
+        BuildCommands::openHtmlHelp(r.hlpPath, [&](const BuildOutcome& o) { shown = o; });
+        BuildCommands::openHtmlHelp(dir.filePath(QStringLiteral("absent")), [&](const BuildOutcome& o) { missing = o; });
         desktop::setRecorder(nullptr);
         QVERIFY(shown.ok);
         QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(dir.filePath(QStringLiteral("AIDE-html/index.html")))});

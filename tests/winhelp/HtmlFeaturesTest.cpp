@@ -2,10 +2,15 @@
 // spots of a .shg picture, a Help Workshop project (aliases, [MAP] numbers), macro hot spots and
 // a Russian project in its own code page.
 #include "FeatureProjects.h"
+#include "SampleProject.h"
+#include "winhelp/format/HlpBytes.h"
 #include "winhelp/html/HtmlHelp.h"
+#include "winhelp/reader/HlpFileReader.h"
+#include "support/FileBytes.h"
 #include "winhelp/html/HtmlTopic.h"
 #include "support/TestRegistry.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -61,16 +66,21 @@ private Q_SLOTS:
         const Site site(QStringLiteral("pictures"));
         QVERIFY2(site.result.written, qPrintable(site.said()));
         const QByteArray page = site.file(QStringLiteral("index.html"));
-        // Bitmaps as PNG of their own size, JPEG as it is, a metafile by its name.
-        for (const auto& [file, w, h] : {std::tuple{"images/image-2.png", 32, 24}, std::tuple{"images/image-3.png", 16, 16},
-                 std::tuple{"images/image-4.png", 96, 48}, std::tuple{"images/zones.png", 96, 64}, std::tuple{"images/logo.png", 48, 32}}) {
+        // Bitmaps as PNG of their own size, JPEG as it is, the metafile drawn at the size the topic
+        // gives it (an ellipse and a rectangle).
+        for (const auto& [file, w, h] : {std::tuple{"images/image-1.png", 200, 100}, std::tuple{"images/image-2.png", 32, 24},
+                 std::tuple{"images/image-3.png", 16, 16}, std::tuple{"images/image-4.png", 96, 48},
+                 std::tuple{"images/zones.png", 96, 64}, std::tuple{"images/logo.png", 48, 32}}) {
             const QImage image = QImage::fromData(site.file(QString::fromLatin1(file)));
             QCOMPARE(image.size(), QSize(w, h));
         }
+        const QImage drawn = QImage::fromData(site.file(QStringLiteral("images/image-1.png")));
+        QCOMPARE(drawn.pixel(50, 50), qRgb(0x20, 0x50, 0xC0));
+        QCOMPARE(drawn.pixel(150, 50), qRgb(0xE0, 0x40, 0x20));
+        QCOMPARE(qAlpha(drawn.pixel(100, 50)), 0);
+        QVERIFY(page.contains("<img class=\"car\" src=\"images/image-1.png\" width=\"200\" height=\"100\" alt=\"image 1\">"));
         QVERIFY(site.file(QStringLiteral("images/image-5.jpg")).startsWith("\xFF\xD8"));
-        QVERIFY(page.contains("<span class=\"sans-image car\">[image 1]</span>"));
-        QVERIFY2(site.said().contains(QStringLiteral("l'image n° 1 de la rubrique « Images dans le texte » est un métafichier")),
-            qPrintable(site.said()));
+        QVERIFY2(!site.said().contains(QStringLiteral("métafichier")), qPrintable(site.said()));
         // The .shg hot spots as an image map: jumps (one into a secondary window), a popup opened
         // in place, the macro's jump.
         QVERIFY(page.contains("<img class=\"car\" src=\"images/zones.png\" width=\"96\" height=\"64\" alt=\"zones\" usemap=\"#zones5\">"
@@ -135,6 +145,79 @@ private Q_SLOTS:
         QCOMPARE(link.topic, topic);
         QCOMPARE(link.href, href);
         QCOMPARE(link.missing.isEmpty(), QByteArray(QTest::currentDataTag()) != "unknown number");
+    }
+
+    // Each output says what it did with a picture: the help file and the site each show what they
+    // can, and warn only about what they left out.
+    void picturesSayWhatEachOutputDid_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes"); // the file's, or without a name the picture's RTF
+        QTest::addColumn<QString>("hlpSaid"); // empty: nothing but the summary
+        QTest::addColumn<QString>("siteSaid");
+        const auto runLengths = [](int bits, const QByteArray& runs) {
+            QByteArray bmp = hlptest::sampleBmp(4, 2, bits).left(54 + (4 << bits)) + runs;
+            hlp::putU32(bmp, 30, bits == 8 ? 1 : 2);
+            return bmp;
+        };
+        QByteArray sixteen = hlptest::sampleBmp(4, 2, 24);
+        hlp::putU16(sixteen, 28, 16);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        QImage(4, 2, QImage::Format_RGB32).save(&buffer, "PNG");
+        const QString unusable = QStringLiteral("image « %1 » de la rubrique « Un » inutilisable (%2) ; elle est omise.");
+        QTest::newRow("RLE8") << QStringLiteral("r8.bmp") << runLengths(8, QByteArray("\x04\x09\x00\x00\x04\x0c\x00\x01", 8))
+                              << QString() << QString();
+        QTest::newRow("RLE4") << QStringLiteral("r4.bmp") << runLengths(4, QByteArray("\x04\x9c\x00\x00\x04\xc9\x00\x01", 8))
+                              << QString() << QString();
+        QTest::newRow("16 bits: the site shows it") << QStringLiteral("p16.bmp") << sixteen
+                                                    << unusable.arg(QStringLiteral("p16.bmp"), QStringLiteral("bitmap de 16 bits par pixel : enregistrez-le en 1, 4, 8 ou 24 bits"))
+                                                    << QString();
+        QTest::newRow("PNG file: the site shows it") << QStringLiteral("p.png") << png
+                                                     << unusable.arg(QStringLiteral("p.png"), QStringLiteral("ni .bmp, ni .shg, ni .mrb, ni .wmf"))
+                                                     << QString();
+        QTest::newRow("no picture at all") << QStringLiteral("x.bmp") << QByteArray(40, 'x')
+                                           << unusable.arg(QStringLiteral("x.bmp"), QStringLiteral("ni .bmp, ni .shg, ni .mrb, ni .wmf"))
+                                           << QStringLiteral("l'image « x.bmp » de la rubrique « Un » est illisible pour l'aide HTML ; elle est omise.");
+        QTest::newRow("OLE object: the picture of its result")
+            << QString() << "{\\object\\objemb{\\*\\objdata 0102}{\\result{\\pict\\dibitmap0 " + hlptest::sampleBmp(4, 2, 4).mid(14).toHex() + "}}}"
+            << QString() << QString();
+        QTest::newRow("OLE object without a picture") << QString() << QByteArray("{\\object\\objemb{\\*\\objdata 0102}}")
+                                                      << QStringLiteral("dans la rubrique « Un », un objet OLE sans image de remplacement est omis.")
+                                                      << QStringLiteral("dans la rubrique « Un », un objet OLE sans image de remplacement est omis.");
+    }
+    void picturesSayWhatEachOutputDid()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, hlpSaid);
+        QFETCH(QString, siteSaid);
+        QTemporaryDir dir;
+        // A file named by {bmc}, or the bytes are the picture's RTF.
+        const QByteArray shown = name.isEmpty() ? bytes : "\\{bmc " + name.toLatin1() + "\\}";
+        const QString hpj = dir.filePath(QStringLiteral("P.hpj"));
+        QVERIFY(testfile::write(hpj, "[FILES]\np.rtf\n"));
+        QVERIFY(testfile::write(dir.filePath(QStringLiteral("p.rtf")), "{\\rtf1 #{\\footnote A}${\\footnote Un}Image " + shown + "\\par}"));
+        if (!name.isEmpty())
+            QVERIFY(testfile::write(dir.filePath(name), bytes));
+
+        const hlp::CompileResult hlpResult = hlp::HlpCompiler().compile(hpj);
+        QVERIFY(hlpResult.written);
+        QCOMPARE(hlpResult.diagnostics.mid(0, hlpResult.diagnostics.size() - 1),
+            hlpSaid.isEmpty() ? QStringList() : QStringList{QStringLiteral("Attention : ") + hlpSaid});
+        hlp::HlpFile file;
+        QVERIFY2(file.load(testfile::read(hlpResult.hlpPath)), qPrintable(file.problems().join('\n')));
+        QCOMPARE(file.picture(0) != nullptr, hlpSaid.isEmpty());
+
+        const QString folder = dir.filePath(QStringLiteral("site"));
+        const hlp::CompileResult siteResult = hlp::html::writeHtmlHelp(hpj, folder);
+        QVERIFY(siteResult.written);
+        QCOMPARE(siteResult.diagnostics.mid(0, siteResult.diagnostics.size() - 1),
+            siteSaid.isEmpty() ? QStringList() : QStringList{QStringLiteral("Attention : ") + siteSaid});
+        const QString base = name.isEmpty() ? QStringLiteral("image-1") : QFileInfo(name).completeBaseName();
+        const QImage image(QDir(folder).filePath(QStringLiteral("images/") + base + QStringLiteral(".png")));
+        QCOMPARE(image.isNull() ? QSize() : image.size(), siteSaid.isEmpty() ? QSize(4, 2) : QSize());
     }
 
     void russianInItsCodePage()

@@ -20,7 +20,7 @@ ImportedText importedText(QStringView decoded)
     for (QChar& c : out.text) {
         if (c == u'\n')
             continue;
-        if (c.unicode() == 0 || !cp1252::representable(c)) {
+        if (!cp1252::enterable(c)) {
             c = u'?';
             ++out.replaced;
         }

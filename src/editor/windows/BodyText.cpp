@@ -1,6 +1,7 @@
 #include "editor/windows/BodyText.h"
 
 #include "platform/core/Cp1252.h"
+
 #include "platform/windows/FieldText.h"
 #include "store/core/Blocks.h"
 
@@ -62,38 +63,7 @@ void enterWithParagraphMark(QPlainTextEdit* edit)
 
 QString replaceUnrepresentable(QTextDocument* d, int position, int added, bool& busy)
 {
-    QString replaced;
-    if (busy || added <= 0)
-        return replaced;
-    busy = true;
-    int end = qMin(position + added, d->characterCount());
-    QTextCursor c(d);
-    bool joined = false;
-    for (int i = position; i < end; ++i) {
-        const QChar ch = d->characterAt(i);
-        if (ch == QChar::ParagraphSeparator || ch == u'\n' || cp1252::representable(ch))
-            continue;
-        if (!joined) {
-            c.joinPreviousEditBlock();
-            joined = true;
-        }
-        // A character past the first plane is two code units and becomes one "?".
-        const int units = ch.isHighSurrogate() && i + 1 < end && d->characterAt(i + 1).isLowSurrogate() ? 2 : 1;
-        c.setPosition(i);
-        c.setPosition(i + units, QTextCursor::KeepAnchor);
-        // A line separator (pasted, or Shift+Enter) ends the line as it shows: one line, one block.
-        if (ch == QChar::LineSeparator) {
-            c.insertBlock();
-        } else {
-            replaced += c.selectedText();
-            c.insertText(QStringLiteral("?"));
-            end -= units - 1;
-        }
-    }
-    if (joined)
-        c.endEditBlock();
-    busy = false;
-    return replaced;
+    return fieldtext::keepToTheDocument(d, position, added, busy);
 }
 
 void insertAsOneEdit(QPlainTextEdit* edit, const QString& text)
@@ -112,12 +82,12 @@ QString typeRepresentable(QPlainTextEdit* edit, const QString& typed)
 {
     QString replaced;
     for (QChar c : typed)
-        if (!cp1252::representable(c))
+        if (!cp1252::enterable(c))
             replaced += c;
     if (replaced.isEmpty())
         return replaced;
     QString clean = typed;
-    cp1252::sanitize(clean);
+    cp1252::sanitizeEntered(clean);
     QTextCursor c = edit->textCursor();
     c.insertText(clean);
     edit->setTextCursor(c);

@@ -20,7 +20,8 @@ BuildNames buildNames(const QString& currentFileName)
         store::forceExtension(currentFileName, QStringLiteral(".rtf")),
         store::forceExtension(currentFileName, QStringLiteral(".hlp")),
         store::forceExtension(currentFileName, QStringLiteral(".cnt")), store::folderPart(currentFileName),
-        store::forceExtension(currentFileName, QStringLiteral("-html"))};
+        store::forceExtension(currentFileName, QStringLiteral("-html")),
+        store::forceExtension(currentFileName, QStringLiteral(".chm"))};
 }
 
 } // namespace publish

@@ -3,7 +3,9 @@
 #include "publish/core/BuildNames.h"
 #include "platform/core/Cp1252.h"
 #include "store/core/PageOrder.h"
+#include "store/core/ProjectBlock.h"
 #include "store/core/TextRules.h"
+#include "winhelp/chm/ChmHelp.h"
 #include "winhelp/html/HtmlHelp.h"
 
 namespace publish {
@@ -34,8 +36,8 @@ std::vector<hlp::html::ContentsEntry> htmlContents(const QStringList& lines, int
         if (e.number >= pageCount)
             break;
         // The context string the RTF writer gives the topic; a level is a depth of the tree.
-        const QString context = QStringLiteral("IDH_") + store::ContextKey(e.title);
-        out.push_back({cp1252::encode(context), e.level - 1, pageName(e.title)});
+        const QString context = store::topicContext(e.title);
+        out.push_back({cp1252::encode(context), e.level - 1, {}, pageName(e.title)});
     }
     return out;
 }
@@ -51,6 +53,19 @@ std::function<hlp::CompileResult()> htmlHelpJob(const QStringList& lines, int pa
 hlp::CompileResult writeHtmlHelp(const QStringList& lines, int pageCount, const QString& projectFile)
 {
     return htmlHelpJob(lines, pageCount, projectFile)();
+}
+
+std::function<hlp::CompileResult()> chmHelpJob(const QStringList& lines, int pageCount, const QString& projectFile)
+{
+    const BuildNames names = buildNames(projectFile);
+    hlp::html::HtmlOptions options;
+    options.contents = htmlContents(lines, pageCount);
+    return [hpj = names.hpj, chm = names.chm, options] { return hlp::chm::writeChmHelp(hpj, chm, options); };
+}
+
+hlp::CompileResult writeChmHelp(const QStringList& lines, int pageCount, const QString& projectFile)
+{
+    return chmHelpJob(lines, pageCount, projectFile)();
 }
 
 } // namespace publish

@@ -14,21 +14,27 @@ bool fail(QString* why, const QString& reason)
     return false;
 }
 
-QByteArray unpack(const QByteArray& stored, int packing)
+// Never more than `limit` bytes: a damaged picture that unpacks to more than it says is refused
+// without ever holding all of it.
+QByteArray unpack(const QByteArray& stored, int packing, qsizetype limit)
 {
     switch (packing) {
     case 1:
-        return rleDecode(stored);
+        return rleDecodeAtMost(stored, limit);
     case 2:
-        return lz77Decode(stored.constData(), stored.size());
+        return lz77DecodeAtMost(stored.constData(), stored.size(), limit);
     case 3: {
-        const QByteArray lz = lz77Decode(stored.constData(), stored.size());
-        return rleDecode(lz);
+        // Runs of up to 127 bytes from 2: the LZ77 stage never needs more than the picture's size.
+        const QByteArray lz = lz77DecodeAtMost(stored.constData(), stored.size(), limit);
+        return rleDecodeAtMost(lz, limit);
     }
     default:
-        return stored;
+        return stored.left(limit);
     }
 }
+
+// More than any screen of the time shows: a header asking for it is damaged.
+constexpr qsizetype kMaxPictureBytes = qsizetype(64) << 20;
 
 bool readHotspots(const QByteArray& bytes, qsizetype at, qsizetype size, HelpPictureInfo& info, QString* why)
 {
@@ -108,7 +114,7 @@ bool readHelpPicture(const QByteArray& bytes, HelpPictureInfo& info, int* pictur
             info.colours = static_cast<int>(used ? used : (info.bitCount <= 8 ? 1u << info.bitCount : 0u));
         info.dataSize = ((qsizetype(info.width) * info.bitCount + 31) / 32) * 4 * info.height;
     } else if (info.type == 8) {
-        p.cushort();
+        info.mapMode = static_cast<int>(p.cushort());
         info.width = static_cast<int>(p.u16());
         info.height = static_cast<int>(p.u16());
         info.dataSize = p.culong();
@@ -128,11 +134,14 @@ bool readHelpPicture(const QByteArray& bytes, HelpPictureInfo& info, int* pictur
     const qsizetype data = qsizetype(start) + dataAt;
     if (data + storedSize > bytes.size() || dataAt < static_cast<std::uint32_t>(p.pos() - start))
         return fail(why, QStringLiteral("données d'image hors du fichier"));
-    const QByteArray unpacked = unpack(bytes.mid(data, storedSize), info.packing);
+    if (info.dataSize > kMaxPictureBytes)
+        return fail(why, QStringLiteral("image démesurée (%1 octets annoncés)").arg(info.dataSize));
+    const QByteArray unpacked = unpack(bytes.mid(data, storedSize), info.packing, info.dataSize + 1);
+    if (unpacked.size() > info.dataSize)
+        return fail(why, QStringLiteral("données d'image plus grandes que les %1 octets annoncés").arg(info.dataSize));
     if (unpacked.size() != info.dataSize)
         return fail(why, QStringLiteral("données d'image de %1 octets au lieu de %2").arg(unpacked.size()).arg(info.dataSize));
-    if (info.type != 8)
-        info.pixels = unpacked;
+    info.pixels = unpacked;
     if (hotspotSize > 0 && !readHotspots(bytes, qsizetype(start) + hotspotAt, hotspotSize, info, why))
         return false;
     return true;
