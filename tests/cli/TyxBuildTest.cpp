@@ -426,6 +426,25 @@ private Q_SLOTS:
         QCOMPARE(faults::folderBytes(dir.path()), before);
     }
 
+    // A pasted path and two lines joined without a space: warned by topic, and the help still built.
+    void textTheHelpWouldLoseIsWarned()
+    {
+        QTemporaryDir dir;
+        const QString hpa = dir.filePath(u8("demo.hpa"));
+        QStringList lines = workedexample::projectLines();
+        lines[lines.indexOf(u8("Bienvenue dans l'aide.") + QChar(0xB6))] = u8("Voir C:\\Calculo\\calculo.ini");
+        lines.insert(lines.indexOf(u8("</BLOC0000>")), u8("Ligne B"));
+        QVERIFY(writeProject(hpa, lines));
+        const Run r = tyxbuild({hpa});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY2(r.err.contains(u8("avertissement : Rubrique « Accueil » : le compilateur ne connaît pas les mots de contrôle "
+                                   "\\Calculo, \\calculo")),
+            qPrintable(r.err));
+        QVERIFY2(r.err.contains(u8("avertissement : Rubrique « Accueil » : les lignes « … C:\\Calculo\\calculo.ini » et "
+                                   "« Ligne B » se suivent sans ¶")),
+            qPrintable(r.err));
+    }
+
     // The hierarchy's levels become the contents file beside the help file.
     void contentsFileFromLevels()
     {
