@@ -43,8 +43,8 @@ private Q_SLOTS:
         QTest::addColumn<QRect>("place");
         QTest::newRow("1280 x 900") << QRect(0, 0, 1280, 900) << 7 << 17 << QRect(255, 144, 770, 612);
         QTest::newRow("small screen: 90 % of it") << QRect(0, 0, 800, 600) << 7 << 17 << QRect(40, 30, 720, 540);
-        QTest::newRow("large text on a large screen") << QRect(0, 30, 3840, 2130) << 16 << 34 << QRect(1040, 483, 1760, 1224);
-        QTest::newRow("tiny font keeps the least size") << QRect(100, 0, 1920, 1080) << 3 << 8 << QRect(740, 300, 640, 480);
+        QTest::newRow("a large screen: 60 % of it") << QRect(0, 30, 3840, 2130) << 16 << 34 << QRect(768, 456, 2304, 1278);
+        QTest::newRow("tiny font keeps the least size") << QRect(0, 0, 1000, 700) << 3 << 8 << QRect(180, 110, 640, 480);
     }
     void firstPlace()
     {

@@ -8,8 +8,8 @@ QRect firstPlace(const QRect& available, int charWidth, int lineHeight)
 {
     const int maxWidth = available.width() * 9 / 10;
     const int maxHeight = available.height() * 9 / 10;
-    const int width = std::min(std::max(110 * charWidth, 640), maxWidth);
-    const int height = std::min(std::max(36 * lineHeight, 480), maxHeight);
+    const int width = std::min(std::max({110 * charWidth, available.width() * 6 / 10, 640}), maxWidth);
+    const int height = std::min(std::max({36 * lineHeight, available.height() * 6 / 10, 480}), maxHeight);
     QRect r(0, 0, width, height);
     r.moveCenter(available.center());
     return r;

@@ -6,7 +6,8 @@
 namespace windowfit {
 
 // Room for about 110 characters by 36 lines of the interface's font (`charWidth`, `lineHeight`),
-// at least 640 x 480, at most 90 % of the screen's free area `available`, centred in it.
+// and at least 60 % of the screen's free area `available` and 640 x 480, at most 90 % of it,
+// centred in it.
 QRect firstPlace(const QRect& available, int charWidth, int lineHeight);
 
 // `place` no larger than `available` and moved inside it.
