@@ -195,6 +195,62 @@ private Q_SLOTS:
                 ink += qAlpha(equation.pixel(x, y)) > 128;
         QVERIFY2(ink > 50, qPrintable(QString::number(ink)));
     }
+
+    // --info: what a help file of any compiler is, one "clé : valeur" line each.
+    void describesAHelpFile_data()
+    {
+        QTest::addColumn<QString>("file"); // in the samples; "compiled": a project compiled here
+        QTest::addColumn<int>("cut");      // bytes left of it, 0: all
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QStringList>("out");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("4.0, LZ77 and Hall phrases")
+            << u8("abbrevia-readme/README.HLP") << 0 << 0
+            << QStringList{u8("version : WinHelp 4.0"), u8("compression : LZ77 (blocs de 4096 octets), phrases Hall (747)"),
+                           u8("rubriques : 23"), u8("mots-clés : 10"), u8("fenêtres : 2"), u8("fenêtre : main")}
+            << QString();
+        QTest::newRow("3.1, metafiles, [MAP]") << u8("calc-de/CALC.HLP") << 0 << 0
+                                               << QStringList{u8("version : WinHelp 3.1"), u8("compression : aucune"), u8("images : 148"),
+                                                              u8("numéros [MAP] : 4"), u8("titre : Calculator Hilfe")}
+                                               << QString();
+        QTest::newRow("A-keywords, macro hot spots") << u8("ddab-pjdropfiles/PJDropFiles.hlp") << 0 << 0
+                                                     << QStringList{u8("mots-clés A : 108"), u8("zones macros : 95"), u8("images : 5")} << QString();
+        QTest::newRow("compiled here") << u8("compiled") << 0 << 0
+                                       << QStringList{u8("rubriques : 1"), u8("macro de démarrage : BrowseButtons()"), u8("titre : Essai")}
+                                       << QString();
+        QTest::newRow("truncated") << u8("abbrevia-readme/README.HLP") << 20000 << 1 << QStringList() << u8("tronqué");
+        QTest::newRow("no file") << QString() << 0 << 2 << QStringList() << u8("--info demande");
+    }
+    void describesAHelpFile()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, cut);
+        QFETCH(int, code);
+        QFETCH(QStringList, out);
+        QFETCH(QString, err);
+        QTemporaryDir dir;
+        QString path;
+        if (file == u"compiled") {
+            QVERIFY(testfile::write(dir.filePath(u8("P.hpj")), "[OPTIONS]\r\nTITLE=Essai\r\n[CONFIG]\r\nBrowseButtons()\r\n[FILES]\r\np.rtf\r\n"));
+            QVERIFY(testfile::write(dir.filePath(u8("p.rtf")), kRtf));
+            QCOMPARE(tyxhlpc({dir.filePath(u8("P.hpj"))}).code, 0);
+            path = dir.filePath(u8("P.hlp"));
+        } else if (!file.isEmpty()) {
+            path = QStringLiteral(TYX_TEST_DATA "/hlp-samples/") + file;
+            if (cut > 0) {
+                QVERIFY(testfile::write(dir.filePath(u8("coupe.hlp")), testfile::read(path).left(cut)));
+                path = dir.filePath(u8("coupe.hlp"));
+            }
+        }
+        const clitest::Run r = tyxhlpc(path.isEmpty() ? QStringList{u8("--info")} : QStringList{u8("--info"), path});
+        QCOMPARE(r.code, code);
+        const QStringList lines = r.out.split(QLatin1Char('\n'));
+        for (const QString& line : out)
+            QVERIFY2(lines.contains(line), qPrintable(line + u8(" ?\n") + r.out));
+        QVERIFY2(r.err.contains(err), qPrintable(r.err));
+        if (code != 0)
+            QVERIFY(r.out.isEmpty());
+    }
 };
 
 TYX_TEST(TyxHlpcTest);

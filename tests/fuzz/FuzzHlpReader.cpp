@@ -39,8 +39,13 @@ TYX_FUZZ_ENTRY
             }
         }
     }
+    // The checker, as F1 uses it on the program's own help: the lookups too.
     hlp::HlpFile checker;
     checker.load(bytes);
     checker.keywords();
+    checker.mapOffset(1);
+    checker.contextOffset("IDH_Accueil");
+    checker.keywordOffsets("a");
+    checker.titleAt(0);
     return 0;
 }

@@ -96,6 +96,114 @@ QSet<QByteArray> lower(const QList<QByteArray>& list)
     return out;
 }
 
+// A help file of the given internal files (in name order), its directory one leaf page.
+QByteArray helpFile(const std::vector<std::pair<QByteArray, QByteArray>>& files)
+{
+    hlp::ByteWriter w;
+    w.u32(0x00035F3F);
+    w.i32(0);
+    w.i32(-1);
+    w.u32(0);
+    hlp::ByteWriter leaf;
+    for (const auto& [name, content] : files) {
+        leaf.stringz(name);
+        leaf.i32(w.size());
+        w.i32(static_cast<std::int32_t>(content.size() + 9));
+        w.i32(static_cast<std::int32_t>(content.size()));
+        w.u8(0);
+        w.raw(content);
+    }
+    const int directory = w.size();
+    const int pageSize = 1024;
+    hlp::ByteWriter tree;
+    tree.u16(0x293B);
+    tree.u16(0x0402);
+    tree.u16(pageSize);
+    tree.fixedString("z4", 16);
+    tree.i16(0);
+    tree.i16(0);
+    tree.i16(0);
+    tree.i16(-1);
+    tree.i16(1);
+    tree.i16(1);
+    tree.i32(static_cast<std::int32_t>(files.size()));
+    tree.u16(static_cast<unsigned>(pageSize - 8 - leaf.size()));
+    tree.i16(static_cast<int>(files.size()));
+    tree.i16(-1);
+    tree.i16(-1);
+    tree.raw(leaf.bytes);
+    tree.zeros(pageSize - 8 - leaf.size());
+    w.i32(tree.size() + 9);
+    w.i32(tree.size());
+    w.u8(4);
+    w.raw(tree.bytes);
+    hlp::putU32(w.bytes, 4, static_cast<std::uint32_t>(directory));
+    hlp::putU32(w.bytes, 12, static_cast<std::uint32_t>(w.size()));
+    return w.bytes;
+}
+
+// Two topics in the 3.0 layout; the first jumps to the second (topic number 17).
+QByteArray help30()
+{
+    struct Link {
+        unsigned type;
+        QByteArray ld1, ld2;
+    };
+    auto header = [](const QByteArray& title) {
+        hlp::ByteWriter h;
+        h.i32(0);
+        h.i32(-1);
+        h.i32(-1);
+        return Link{2, h.bytes, title};
+    };
+    auto text = [](const QByteArray& commands, const QByteArray& strings) {
+        hlp::ByteWriter t;
+        t.cslong(static_cast<std::int32_t>(commands.size() + 6));
+        t.raw(QByteArray("\x00\x80\x00\x00\x00\x00", 6)); // paragraph info without values
+        t.raw(commands);
+        return Link{1, t.bytes, strings};
+    };
+    const QByteArray jump = QByteArray("\x80\x00\x00\xE1", 4) + QByteArray("\x11\x00\x00\x00\x89\x82\xFF", 7);
+    const std::vector<Link> links = {header("Premier"), text(jump, QByteArray("\0Voir \0la suite\0\0\0", 17)), header("Second"),
+                                     text(QByteArray("\x82\xFF", 2), QByteArray("Fin.\0\0", 6)), header("")};
+    hlp::ByteWriter topic;
+    topic.i32(-1);
+    topic.i32(12);
+    topic.i32(0);
+    std::vector<int> pos;
+    for (size_t i = 0; i < links.size(); ++i) {
+        const Link& l = links[i];
+        const int size = 21 + static_cast<int>(l.ld1.size() + l.ld2.size());
+        pos.push_back(topic.size());
+        topic.i32(size);
+        topic.i32(static_cast<std::int32_t>(l.ld2.size()));
+        topic.i32(i == 0 ? -1 : size);
+        topic.i32(i + 1 < links.size() ? size : 0); // 3.0: how far the next link is
+        topic.i32(21 + static_cast<std::int32_t>(l.ld1.size()));
+        topic.u8(l.type);
+        topic.raw(l.ld1);
+        topic.raw(l.ld2);
+    }
+    hlp::ByteWriter map; // |TOMAP: [0] the index topic, [16] and [17] the topics
+    for (int n = 0; n < 18; ++n)
+        map.i32(n == 17 ? pos[2] : n == 0 || n == 16 ? pos[0] : 0);
+    hlp::ByteWriter system;
+    system.u16(0x036C);
+    system.u16(15);
+    system.u16(1);
+    system.u32(0);
+    system.u16(0);
+    system.stringz("Aide 3.0");
+    hlp::ByteWriter font;
+    font.u16(1);
+    font.u16(1);
+    font.u16(8);
+    font.u16(28);
+    font.fixedString("Helv", 20);
+    font.raw(QByteArray("\x00\x14\x03\x00\x00\x00\x00\x00\x00\x00\x00", 11));
+    return helpFile({{"|FONT", font.bytes}, {"|SYSTEM", system.bytes}, {"|TOMAP", map.bytes}, {"|TOPIC", topic.bytes}});
+}
+
 } // namespace
 
 class HlpReaderTest : public QObject {
@@ -317,7 +425,34 @@ private Q_SLOTS:
         for (const hlp::MapEntry& e : b.project.map)
             mapB.insert(e.number, topicsB.value(e.context.toLower(), -1));
         QCOMPARE(mapB, mapA);
-        QCOMPARE(b.document.pictures.size() > 0, a.document.pictures.size() > 0);
+        // Pictures, with the hot spots of .shg pictures and where they lead.
+        auto hotspots = [](const hlp::LoadedHelp& help) {
+            QStringList out;
+            for (const hlp::Picture& p : help.document.pictures)
+                for (const hlp::PictureHotspot& h : p.hotspots)
+                    out << QStringLiteral("%1 %2,%3 %4>%5").arg(int(h.link)).arg(h.x).arg(h.y).arg(QString::fromLatin1(h.target), QString::fromLatin1(h.window));
+            out.sort();
+            return out;
+        };
+        QCOMPARE(b.document.pictures.size(), a.document.pictures.size());
+        QCOMPARE(hotspots(b), hotspots(a));
+    }
+
+    // A WinHelp 3.0 file: the title follows the |SYSTEM header, 2 KB blocks, links say how far
+    // the next one is, topics are numbered from 16 and jumps name a number that |TOMAP places.
+    void winHelp30()
+    {
+        const hlp::HelpFileRead r = hlp::readHelpBytes(help30());
+        QVERIFY2(r.help, qPrintable(r.error));
+        const hlp::LoadedHelp& help = *r.help;
+        QCOMPARE(help.file.minor, 15);
+        QCOMPARE(help.project.title, QByteArray("Aide 3.0"));
+        QCOMPARE(help.document.topics.size(), size_t(2));
+        QCOMPARE(help.document.topics[0].title, QByteArray("Premier"));
+        QCOMPARE(text(help.document.topics[0]), QByteArray("Voir la suite|"));
+        QCOMPARE(text(help.document.topics[1]), QByteArray("Fin.|"));
+        QCOMPARE(links(help, help.document.topics[0]), QStringList{QStringLiteral("0 1>")});
+        QCOMPARE(help.document.faces.front().name, QByteArray("Helv"));
     }
 };
 

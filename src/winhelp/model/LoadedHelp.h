@@ -41,6 +41,7 @@ struct HelpFileFacts {
     Phrases phrases = Phrases::None;
     int phraseCount = 0;
     qsizetype size = 0;           // bytes of the file
+    QByteArray contentsFile;      // the contents file it names (|SYSTEM), if any
     QList<QByteArray> internalFiles; // the directory, in its order
 };
 

@@ -214,7 +214,7 @@ const std::uint8_t* HlpFile::searchTree(const QByteArray& content, const TreeKin
     r.seek(30);
     const int totalPages = r.i16();
     int level = r.i16();
-    if (!r.ok() || level > totalPages)
+    if (!r.ok() || level > totalPages || pageSize < 64)
         return nullptr;
     auto inside = [&](int p) { return p >= 0 && p < totalPages && 38 + qsizetype(p + 1) * pageSize <= content.size(); };
     while (--level > 0) {
@@ -225,7 +225,8 @@ const std::uint8_t* HlpFile::searchTree(const QByteArray& content, const TreeKin
         const int n = p.i16();
         int child = p.i16();
         int pos = p.pos();
-        for (int i = 0; i < n; ++i) {
+        const int pageEnd = 38 + (page + 1) * pageSize;
+        for (int i = 0; i < n && pos < pageEnd; ++i) {
             QByteArray k;
             std::int64_t kn = 0;
             if (!readKey(content, pos, kind, k, kn))
@@ -244,7 +245,8 @@ const std::uint8_t* HlpFile::searchTree(const QByteArray& content, const TreeKin
     ByteReader p(content, 38 + page * pageSize + 2);
     const int n = p.i16();
     int pos = 38 + page * pageSize + 8;
-    for (int i = 0; i < n; ++i) {
+    const int pageEnd = 38 + (page + 1) * pageSize;
+    for (int i = 0; i < n && pos < pageEnd; ++i) {
         const int at = pos;
         QByteArray k;
         std::int64_t kn = 0;

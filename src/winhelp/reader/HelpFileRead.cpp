@@ -17,10 +17,9 @@ namespace {
 // Far more than any help file: the format's offsets are signed 32-bit numbers.
 constexpr qint64 kMaxHelpFile = qint64(1) << 30;
 
-// The .cnt file of the same base name in the same folder, in any letter case.
-QByteArray contentsBeside(const QFileInfo& help)
+// The contents file `wanted` in the help file's folder, in any letter case.
+QByteArray contentsBeside(const QFileInfo& help, const QString& wanted)
 {
-    const QString wanted = help.completeBaseName() + QStringLiteral(".cnt");
     const QDir folder = help.absoluteDir();
     for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden)) {
         if (name.compare(wanted, Qt::CaseInsensitive) != 0)
@@ -73,7 +72,15 @@ HelpFileRead readHelpFile(const QString& path)
         return read;
     }
     const QByteArray data = f.readAll();
-    read = readHelpBytes(data, contentsBeside(info));
+    // The contents file of the same base name; else the one the help file names (read again
+    // with it: its lines name topics).
+    read = readHelpBytes(data, contentsBeside(info, info.completeBaseName() + QStringLiteral(".cnt")));
+    if (read.help && read.help->contents.empty() && !read.help->file.contentsFile.isEmpty()) {
+        const QString named = QString::fromLocal8Bit(read.help->file.contentsFile).section(QLatin1Char('\\'), -1).section(QLatin1Char('/'), -1);
+        const QByteArray contents = contentsBeside(info, named);
+        if (!contents.isEmpty())
+            read = readHelpBytes(data, contents);
+    }
     if (read.help)
         read.help->project.folder = info.absolutePath();
     return read;

@@ -385,8 +385,11 @@ bool HelpReader::pictureCommand(ByteReader& p, unsigned command)
         if (embedded == 0) {
             index = picture(p.i16());
         } else {
+            // The picture itself (bmcwd ...): a picture file after the flag, or after the flag
+            // and an unused number.
             const QByteArray& all = p.data();
-            index = embeddedPicture(all.mid(start + 2, size - 2));
+            const int skip = all.mid(start + 2, 2) == "lP" || all.mid(start + 2, 2) == "lp" ? 2 : 4;
+            index = embeddedPicture(all.mid(start + skip, size - skip));
         }
         if (index >= 0) {
             Item item;

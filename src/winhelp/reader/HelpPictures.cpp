@@ -5,6 +5,7 @@
 
 #include "winhelp/format/HelpPicture.h"
 #include "winhelp/format/HlpBytes.h"
+#include "winhelp/format/Lz77.h"
 #include "winhelp/project/PictureLoader.h"
 
 namespace hlp::fileread {
@@ -72,6 +73,103 @@ bool better(const Version& a, const Version& b)
     return a.bitCount > b.bitCount;
 }
 
+QByteArray unpacked(const QByteArray& stored, unsigned packing, qsizetype limit)
+{
+    switch (packing) {
+    case 1:
+        return rleDecodeAtMost(stored, limit);
+    case 2:
+        return lz77DecodeAtMost(stored.constData(), stored.size(), limit);
+    case 3:
+        return rleDecodeAtMost(lz77DecodeAtMost(stored.constData(), stored.size(), limit + limit / 127 + 2), limit);
+    default:
+        return stored.left(limit);
+    }
+}
+
+// A one-picture container whose data unpacks to another size than its header gives (the
+// viewers show such pictures all the same): its data unpacked, cut or filled with zeros to that
+// size, stored without packing, with its palette and hot spots. Empty when its header cannot be
+// read either.
+QByteArray withExactSize(const QByteArray& bytes)
+{
+    constexpr int start = 8;
+    ByteReader p(bytes, start);
+    const unsigned type = p.u8();
+    const unsigned packing = p.u8();
+    if ((type != 5 && type != 6 && type != 8) || packing > 3)
+        return {};
+    ByteWriter head;
+    head.u8(type);
+    head.u8(0);
+    qsizetype size = 0;
+    int colours = 0;
+    std::uint32_t stored = 0, hotspots = 0;
+    if (type == 8) {
+        head.cushort(p.cushort());
+        head.u16(p.u16());
+        head.u16(p.u16());
+        size = p.culong();
+        stored = p.culong();
+        hotspots = p.culong();
+    } else {
+        head.culong(p.culong());
+        head.culong(p.culong());
+        head.cushort(p.cushort());
+        const unsigned bits = p.cushort();
+        const std::uint32_t width = p.culong(), height = p.culong(), used = p.culong(), important = p.culong();
+        stored = p.culong();
+        hotspots = p.culong();
+        if (width == 0 || height == 0 || width > 32767 || height > 32767 || (bits != 1 && bits != 4 && bits != 8 && bits != 24)
+            || used > 65536)
+            return {};
+        head.cushort(bits);
+        head.culong(width);
+        head.culong(height);
+        head.culong(used);
+        head.culong(important);
+        size = ((qsizetype(width) * bits + 31) / 32) * 4 * height;
+        colours = type == 6 ? static_cast<int>(used ? used : (bits <= 8 ? 1u << bits : 0u)) : 0;
+    }
+    const std::uint32_t dataAt = p.u32();
+    const std::uint32_t hotspotAt = p.u32();
+    if (!p.ok() || size <= 0 || size > (qsizetype(64) << 20) || qsizetype(start) + dataAt + stored > bytes.size()
+        || p.pos() + 4 * qsizetype(colours) > bytes.size())
+        return {};
+    const QByteArray palette = bytes.mid(p.pos(), 4 * colours);
+    QByteArray data = unpacked(bytes.mid(start + dataAt, stored), packing, size);
+    if (type == 8)
+        size = data.size();
+    data.append(size - data.size(), '\0');
+    const QByteArray spots = hotspots > 0 && qsizetype(start) + hotspotAt + hotspots <= bytes.size() ? bytes.mid(start + hotspotAt, hotspots)
+                                                                                                      : QByteArray();
+    if (type == 8) {
+        // The metafile's size is the one its data has.
+        ByteWriter fixed;
+        ByteReader again(head.bytes, 2);
+        fixed.raw(head.bytes.left(2));
+        fixed.cushort(again.cushort());
+        fixed.u16(again.u16());
+        fixed.u16(again.u16());
+        fixed.culong(static_cast<std::uint32_t>(size));
+        head = fixed;
+    }
+    head.culong(static_cast<std::uint32_t>(data.size()));
+    head.culong(static_cast<std::uint32_t>(spots.size()));
+    const std::uint32_t newDataAt = static_cast<std::uint32_t>(head.size() + 8 + palette.size());
+    head.u32(newDataAt);
+    head.u32(spots.isEmpty() ? 0 : newDataAt + static_cast<std::uint32_t>(data.size()));
+    ByteWriter out;
+    out.u16(0x506C);
+    out.u16(1);
+    out.u32(start);
+    out.raw(head.bytes);
+    out.raw(palette);
+    out.raw(data);
+    out.raw(spots);
+    return out.bytes;
+}
+
 } // namespace
 
 int HelpReader::picture(int number)
@@ -137,8 +235,14 @@ int HelpReader::addPicture(const QByteArray& bytes, const QByteArray& name, cons
     HelpPictureInfo info;
     QString why;
     if (!readHelpPicture(single, info, nullptr, &why)) {
-        warn(QStringLiteral("%1 : image illisible (%2) ; elle est omise.").arg(part, why));
-        return -1;
+        // Data of another size than the header says: the viewers show it all the same.
+        const QByteArray exact = withExactSize(single);
+        if (exact.isEmpty() || !readHelpPicture(exact, info, nullptr, nullptr)) {
+            warn(QStringLiteral("%1 : image illisible (%2) ; elle est omise.").arg(part, why));
+            return -1;
+        }
+        warn(QStringLiteral("%1 : %2 ; l'image est gardée à la taille que donne son en-tête.").arg(part, why));
+        single = exact;
     }
     Picture picture;
     picture.source = PictureSource::File;

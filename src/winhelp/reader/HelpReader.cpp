@@ -5,6 +5,8 @@
 #include "winhelp/format/CntFile.h"
 #include "winhelp/format/HlpBytes.h"
 
+#include <algorithm>
+
 namespace hlp::fileread {
 
 namespace {
@@ -146,12 +148,15 @@ void HelpReader::readSystem()
             if (size >= 1)
                 m_project.charset = static_cast<unsigned char>(data[0]);
             break;
+        case 10:
+            m_help.file.contentsFile = stringOf(data);
+            break;
         case 12:
             if (size >= 2)
                 m_defaultFontCharset = static_cast<unsigned char>(data[1]);
             break;
         default:
-            break; // contents file name, index separators, MediaView records: nothing to keep
+            break; // index separators, MediaView records: nothing to keep
         }
     }
 }
@@ -270,7 +275,7 @@ void HelpReader::readFonts()
             const unsigned italic = d.u8(), underline = d.u8(), strike = d.u8(), doubleUnderline = d.u8(), smallCaps = d.u8();
             d.bytes(2);
             const unsigned pitchFamily = d.u8();
-            c.halfPoints = qBound(2, static_cast<int>(height < 0 ? -height : height) / 10, 255);
+            c.halfPoints = static_cast<int>(std::clamp<qint64>(qAbs(qint64(height)) / 10, 2, 255));
             c.attrs = static_cast<std::uint8_t>((weight > 500 ? AttrBold : 0) | (italic ? AttrItalic : 0) | (underline ? AttrUnderline : 0)
                                                 | (strike ? AttrStrike : 0) | (doubleUnderline ? AttrDoubleUnderline : 0)
                                                 | (smallCaps ? AttrSmallCaps : 0));
@@ -341,6 +346,7 @@ void HelpReader::noteFacts()
         f.internalFiles << e.name;
     f.phraseCount = m_phraseStart.empty() ? 0 : static_cast<int>(m_phraseStart.size()) - 1;
     f.phrases = f.phraseCount == 0 ? HelpFileFacts::Phrases::None : m_hall ? HelpFileFacts::Phrases::Hall : HelpFileFacts::Phrases::Old;
+    m_project.compress = f.lz77 || f.phrases != HelpFileFacts::Phrases::None;
 }
 
 } // namespace hlp::fileread

@@ -70,9 +70,10 @@ const char* HelpReader::topicBytes(std::int32_t pos, qsizetype length)
     const qsizetype at = m_blockStart[static_cast<size_t>(block)] + inBlock;
     if (inBlock + length <= m_blockLength[static_cast<size_t>(block)] || (m_lz77 && at + length <= m_source.size()))
         return m_source.constData() + at;
-    if (m_lz77)
+    // Stored blocks have their headers between them: the pieces are gathered (never more than
+    // the topic file holds).
+    if (m_lz77 || length > m_source.size())
         return nullptr;
-    // Stored blocks have their headers between them: the pieces are gathered.
     m_scratch.resize(length);
     qsizetype done = 0;
     qsizetype from = at;
