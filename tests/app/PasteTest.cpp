@@ -66,6 +66,18 @@ private Q_SLOTS:
         QTest::keyClick(field, Qt::Key_Y, Qt::ControlModifier);
         QCOMPARE(bodykeys::body(f).mid(1), body);
     }
+
+    // Pasted into the title, the same: "?" in the field, and the status line says which.
+    void pasteInTheTitle()
+    {
+        ShellFixture f;
+        QWidget* title = bodykeys::focusOn(f, f.pages->Edit1);
+        QApplication::clipboard()->setText(QString::fromUtf8("a→b"));
+        QTest::keyClick(title, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(f.pages->Edit1->text(), QStringLiteral("a?b"));
+        QCOMPARE(f.main->StatusBar->currentMessage(),
+            QString::fromUtf8("1 caractère que le projet ne peut pas contenir remplacé par « ? » : →"));
+    }
 };
 
 TYX_TEST(PasteTest);

@@ -67,7 +67,8 @@ TPagesHlp::TPagesHlp(QWidget* parent)
     Edit1->move(130, 10);
     Edit1->setAccessibleName(Label1->text());
     fieldtext::keepOnOneLine(Edit1);
-    fieldtext::keepToTheDocument(Edit1);
+    const auto tellReplaced = [this](const QString& replaced) { Q_EMIT statusMessage(editor::replacedStatus(replaced)); };
+    fieldtext::keepToTheDocument(Edit1, tellReplaced);
     Label2 = new QLabel(QStringLiteral("P. 1"), Panel1);
     Label2->setObjectName(QStringLiteral("Label2"));
     QFont bold(QStringLiteral("MS Sans Serif"));
@@ -95,7 +96,7 @@ TPagesHlp::TPagesHlp(QWidget* parent)
     Edit2->move(130, 9);
     Edit2->setAccessibleName(Label3->text());
     fieldtext::keepOnOneLine(Edit2);
-    fieldtext::keepToTheDocument(Edit2);
+    fieldtext::keepToTheDocument(Edit2, tellReplaced);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
