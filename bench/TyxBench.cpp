@@ -1,6 +1,7 @@
 // Measures the store's operations on a synthetic project and prints one line per operation:
 // name, median in milliseconds, ratio to the raw read+write of the same bytes.
 #include "BenchTiming.h"
+#include "HelpFileBench.h"
 #include "PopupBench.h"
 #include "SyntheticProject.h"
 
@@ -28,6 +29,7 @@
 #include "store/core/ProjectBlock.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QListWidget>
@@ -48,7 +50,7 @@ class ClosingPrompts final : public Prompts {
 public:
     Answer ask(QWidget*, const QString&, Buttons, Kind) override { return Answer::No; }
     QString openFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
     int showModal(QDialog&) override { return 0; }
     bool chooseFont(QWidget*, QFont&, QColor&) override { return false; }
     bool chooseColour(QWidget*, QColor&) override { return false; }
@@ -94,6 +96,23 @@ int main(int argc, char** argv)
         pages.Memo1->insertPlainText(QStringLiteral("x"));
     }, [&] { pages.Suivant(); }), baseline);
     report("Supprime", medianMs(5, [&] { pages.doc().CurrentPage = 0; pages.LitFiche(); }, [&] { pages.Supprime(); }), baseline);
+    // Undo of a deletion of page 0 (every later tag renumbered), then its redo.
+    report("Undo", medianMs(5, [&] { pages.doc().CurrentPage = 0; pages.LitFiche(); pages.Supprime(); }, [&] { pages.Annuler(); }),
+        baseline);
+    report("Redo", medianMs(5, [&] { pages.Annuler(); }, [&] { pages.Retablir(); }), baseline);
+    {
+        // What the history keeps for 50 deletions of the first page: each renumbers every later tag.
+        pages.Charge(path);
+        for (int k = 0; k < 50; ++k) {
+            pages.doc().CurrentPage = 0;
+            pages.LitFiche();
+            pages.Supprime();
+        }
+        const store::DocumentHistory& h = pages.doc().History;
+        std::printf("# historique : %d pas gardés, %.1f Kio pour 50 suppressions de la page 1\n", h.stepCount(),
+            double(h.memoryBytes()) / 1024.0);
+        pages.Charge(path);
+    }
     report("CreMap", medianMs(11, nullptr, [&] { store::CreMap(pages.doc().DocumentLines, pages.doc().PageCount); }), baseline);
     bench::popupBenchmarks(pages, path, [&](const char* name, double ms) { report(name, ms, baseline); });
 
@@ -288,5 +307,27 @@ int main(int argc, char** argv)
     std::printf("# html / compile_hlp = %.2f ; index de recherche %lld octets = %.1f %% du texte (%lld octets)%s\n",
         compile > 0 ? html / compile : 0.0, static_cast<long long>(index), text > 0 ? 100.0 * double(index) / double(text) : 0.0,
         static_cast<long long>(text), htmlWritten ? "" : " (aide HTML NON écrite)");
-    return written && htmlWritten ? 0 : 1;
+
+    // The same project as compiled HTML help: the site's pages packed and compressed in one file.
+    bool chmWritten = true;
+    const double chm = medianMs(3, nullptr, [&] {
+        chmWritten = publish::writeChmHelp(lines, doc.PageCount, projectFile).written && chmWritten;
+    });
+    report("chm", chm, baseline);
+    qint64 siteBytes = 0;
+    for (const QFileInfo& f : QDir(dir.filePath(QStringLiteral("synthese-html"))).entryInfoList(QDir::Files))
+        if (f.fileName() != QLatin1String("recherche.html") && f.fileName() != QLatin1String("recherche.js"))
+            siteBytes += f.size();
+    for (const QFileInfo& f : QDir(dir.filePath(QStringLiteral("synthese-html/images"))).entryInfoList(QDir::Files))
+        siteBytes += f.size();
+    const qint64 chmSize = QFile(dir.filePath(QStringLiteral("synthese.chm"))).size();
+    std::printf("# chm / html = %.2f ; .chm %lld octets = %.1f %% des %lld octets du site sans sa recherche%s\n",
+        html > 0 ? chm / html : 0.0, static_cast<long long>(chmSize), siteBytes > 0 ? 100.0 * double(chmSize) / double(siteBytes) : 0.0,
+        static_cast<long long>(siteBytes), chmWritten ? "" : " (aide CHM NON écrite)");
+
+    // The compiled help back to a site and to a project; the compressed help is the largest file made here.
+    htmlWritten = bench::helpFileBenchmarks(hlpPath, {hlpPath, packedHlp}, dir.path(), html,
+                      [&](const char* name, double ms) { report(name, ms, baseline); })
+        && htmlWritten;
+    return written && htmlWritten && chmWritten ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 // tyxbuild: builds a help project without the window. Loads the .hpa file as Open does, then
 // writes the .hpj and .rtf files beside it exactly as the Build command does, and compiles the
-// .hlp file with the built-in compiler, or writes the HTML help with --html. Never writes the .hpa.
+// .hlp file with the built-in compiler, or writes the HTML help with --html, or the compiled HTML
+// help (.chm) with --chm. Never writes the .hpa.
 #include "publish/core/HtmlBuild.h"
 #include "publish/core/ProjectBuild.h"
 #include "winhelp/HlpCompiler.h"
@@ -30,28 +31,36 @@ void err(const QString& text) { say(stderr, QStringLiteral("tyxbuild : ") + text
 
 QString quoted(const QString& s) { return QStringLiteral("« ") + s + QStringLiteral(" »"); }
 
-QString usageLine() { return QStringLiteral("Usage : tyxbuild [--help] [--version] [--sans-hlp | --html] PROJET.hpa"); }
+QString usageLine() { return QStringLiteral("Usage : tyxbuild [--help] [--version] [--sans-hlp | --html | --chm] [--strict] PROJET.hpa"); }
 
 QString helpText()
 {
     return usageLine() + QStringLiteral(
         "\n\n"
         "Construit le projet d'aide PROJET.hpa sans ouvrir de fenêtre : écrit le fichier de projet\n"
-        "PROJET.hpj et le fichier de rubriques PROJET.rtf à côté du fichier .hpa, comme la commande\n"
-        "« Créer ficher HLP », puis compile le fichier d'aide PROJET.hlp avec le compilateur intégré.\n"
+        "PROJET.hpj, le fichier de rubriques PROJET.rtf et le sommaire PROJET.cnt (les niveaux de la\n"
+        "hiérarchie) à côté du fichier .hpa, comme la commande « Créer ficher HLP », puis compile le\n"
+        "fichier d'aide PROJET.hlp avec le compilateur intégré.\n"
         "Le fichier .hpa n'est jamais modifié. L'extension du nom donné est remplacée par .hpa.\n"
-        "Les trois fichiers forment un tout : si l'un d'eux ne peut être écrit, les fichiers .hpj\n"
-        "et .rtf restent (ou sont remis) tels qu'ils étaient.\n"
+        "Les fichiers forment un tout : si l'un d'eux ne peut être écrit, les fichiers .hpj, .rtf\n"
+        "et .cnt restent (ou sont remis) tels qu'ils étaient.\n"
         "\n"
         "  --help      affiche cette aide\n"
         "  --version   affiche la version\n"
-        "  --sans-hlp  écrit les fichiers .hpj et .rtf sans compiler le fichier .hlp\n"
+        "  --sans-hlp  écrit les fichiers .hpj, .rtf et .cnt sans compiler le fichier .hlp\n"
         "  --html      écrit l'aide en HTML dans le dossier PROJET-html à côté du projet au lieu\n"
         "              de compiler le fichier .hlp : index.html (le sommaire), une page par rubrique,\n"
         "              l'index, la recherche et les images\n"
+        "  --chm       écrit l'aide HTML compilée PROJET.chm à côté du projet au lieu de compiler\n"
+        "              le fichier .hlp : un seul fichier que Windows ouvre seul, avec le sommaire,\n"
+        "              l'index et les numéros de [MAP] pour l'aide contextuelle des programmes ;\n"
+        "              un PROJET.chm existant reste tel quel si le nouveau ne peut être écrit\n"
+        "  --strict    code de sortie 1 quand la compilation signale une erreur (un lien vers une\n"
+        "              rubrique qui n'existe pas, par exemple), même si le fichier d'aide est écrit\n"
+        "  --          termine les options : l'argument suivant est le projet\n"
         "\n"
-        "Code de sortie : 0 en cas de succès, 1 si un fichier ne peut être lu ou écrit,\n"
-        "2 si la ligne de commande est incorrecte.");
+        "Code de sortie : 0 en cas de succès, 1 si un fichier ne peut être lu ou écrit (ou, avec\n"
+        "--strict, si la compilation signale une erreur), 2 si la ligne de commande est incorrecte.");
 }
 
 int usageError(const QString& why)
@@ -73,6 +82,8 @@ int main(int argc, char** argv)
     QString project;
     bool compile = true;
     bool html = false;
+    bool chm = false;
+    bool strict = false;
     bool optionsEnded = false;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -88,6 +99,10 @@ int main(int argc, char** argv)
             compile = false;
         } else if (!optionsEnded && a == u"--html") {
             html = true;
+        } else if (!optionsEnded && a == u"--chm") {
+            chm = true;
+        } else if (!optionsEnded && a == u"--strict") {
+            strict = true;
         } else if (!optionsEnded && a.startsWith(u'-') && a.size() > 1) {
             return usageError(QStringLiteral("option inconnue ") + quoted(a) + QLatin1Char('.'));
         } else if (!project.isEmpty()) {
@@ -102,6 +117,10 @@ int main(int argc, char** argv)
         return usageError(QStringLiteral("aucun projet indiqué."));
     if (html && !compile)
         return usageError(QStringLiteral("--html et --sans-hlp ne vont pas ensemble."));
+    if (chm && !compile)
+        return usageError(QStringLiteral("--chm et --sans-hlp ne vont pas ensemble."));
+    if (chm && html)
+        return usageError(QStringLiteral("--html et --chm ne vont pas ensemble."));
 
     QString hpaPath = store::forceExtension(project, QStringLiteral(".hpa"));
     // On a file system that tells letter cases apart, DEMO.HPA is not DEMO.hpa: take the name as
@@ -134,7 +153,7 @@ int main(int argc, char** argv)
     if (doc.altered()) {
         doc.repair(title, body);
         err(QStringLiteral("attention : les balises des rubriques de ") + quoted(hpaPath)
-            + QStringLiteral(" ne sont pas appariées ou leurs numéros ne se suivent pas ; le document a été réparé en mémoire pour la construction"
+            + QStringLiteral(" ne sont pas appariées, leurs numéros ne se suivent pas ou dépassent 9999 ; le document a été réparé en mémoire pour la construction"
                              " (le fichier .hpa n'est pas modifié)."));
     }
     store::litHeader(doc.DocumentLines, title, body);
@@ -153,6 +172,7 @@ int main(int argc, char** argv)
     const auto written = [&] {
         err(QStringLiteral("fichier ") + quoted(r.hpjPath) + QStringLiteral(" écrit."));
         err(QStringLiteral("fichier ") + quoted(r.rtfPath) + QStringLiteral(" écrit."));
+        err(QStringLiteral("fichier ") + quoted(r.cntPath) + QStringLiteral(" écrit."));
     };
     if (!compile) {
         r.files->keep();
@@ -162,6 +182,7 @@ int main(int argc, char** argv)
 
     // The help file or the help site is made from these two files.
     const hlp::CompileResult c = html ? publish::writeHtmlHelp(doc.DocumentLines, doc.PageCount, hpaPath)
+        : chm                         ? publish::writeChmHelp(doc.DocumentLines, doc.PageCount, hpaPath)
                                       : hlp::HlpCompiler().compile(r.hpjPath);
     if (c.written) {
         r.files->keep();
@@ -177,6 +198,10 @@ int main(int argc, char** argv)
                 + QStringLiteral(" sont remis tels qu'ils étaient."));
         else
             err(r.files->error());
+        return FileError;
+    }
+    if (strict && c.errorCount > 0) {
+        err(QStringLiteral("%1 erreur(s) signalée(s) par la compilation (--strict).").arg(c.errorCount));
         return FileError;
     }
     return Success;

@@ -76,6 +76,18 @@ void Build::noteInput(const QString& path)
         m_newestInput = qMax(m_newestInput, modified.toSecsSinceEpoch());
 }
 
+// A topic file opens with "{\rtf" (after spaces, line ends or a UTF-8 mark): anything else is
+// no RTF, and reading it as text would make a help file of its bytes.
+bool isRtf(const char* data, qsizetype size)
+{
+    QByteArrayView bytes(data, size);
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+    while (!bytes.isEmpty() && (bytes.front() == ' ' || bytes.front() == '\t' || bytes.front() == '\r' || bytes.front() == '\n'))
+        bytes = bytes.sliced(1);
+    return bytes.startsWith("{\\rtf");
+}
+
 bool Build::readTopics(ProjectFiles& files)
 {
     if (m_project.files.isEmpty()) {
@@ -99,13 +111,27 @@ bool Build::readTopics(ProjectFiles& files)
         // Mapped rather than read: the file is read once, and copying a large topic file into a
         // fresh buffer first costs more than reading it in place.
         const qint64 size = f.size();
-        m_input.topicBytesHint += size;
+        const auto notRtf = [&] {
+            m_diag.error(QStringLiteral("le fichier de rubriques %1 n'est pas un fichier RTF (il ne commence pas par {\\rtf) ; "
+                                        "il est refusé.").arg(quoted(name)));
+        };
         if (uchar* mapped = size > 0 ? f.map(0, size) : nullptr) {
-            reader.read(QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), static_cast<qsizetype>(size)),
-                        QFileInfo(path).fileName());
+            const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), static_cast<qsizetype>(size));
+            if (isRtf(bytes.constData(), bytes.size())) {
+                m_input.topicBytesHint += size;
+                reader.read(bytes, QFileInfo(path).fileName());
+            } else {
+                notRtf();
+            }
             f.unmap(mapped);
         } else {
-            reader.read(f.readAll(), QFileInfo(path).fileName());
+            const QByteArray bytes = f.readAll();
+            if (isRtf(bytes.constData(), bytes.size())) {
+                m_input.topicBytesHint += size;
+                reader.read(bytes, QFileInfo(path).fileName());
+            } else {
+                notRtf();
+            }
         }
     }
     if (m_doc.topics.empty()) {
@@ -298,6 +324,7 @@ void Build::checkHotspots()
 void Build::loadPictures(ProjectFiles& files)
 {
     PictureLoader loader(m_project, m_doc, m_diag, files);
+    loader.setForHelpFile(!m_output);
     loader.load(m_pictureFirstUse, m_project.compress, m_input.pictures, m_input.pictureNumber);
     m_newestInput = qMax(m_newestInput, loader.newestInput());
 }

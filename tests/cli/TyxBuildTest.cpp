@@ -2,6 +2,7 @@
 #include "publish/WorkedExample.h"
 #include "publish/core/ProjectBuild.h"
 #include "platform/core/TextFile.h"
+#include "store/core/Blocks.h"
 #include "store/core/DocumentStore.h"
 #include "winhelp/reader/HlpFileReader.h"
 #include "support/FaultPoints.h"
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -67,6 +69,10 @@ private Q_SLOTS:
         QTest::newRow("version") << QStringList{u8("--version")} << 0 << u8("tyxbuild 2.0\n") << QString();
         QTest::newRow("html without a build") << QStringList{u8("--html"), u8("--sans-hlp"), u8("a.hpa")} << 2 << QString()
                                               << u8("ne vont pas ensemble");
+        QTest::newRow("chm without a build") << QStringList{u8("--chm"), u8("--sans-hlp"), u8("a.hpa")} << 2 << QString()
+                                             << u8("--chm et --sans-hlp ne vont pas ensemble");
+        QTest::newRow("chm and html") << QStringList{u8("--chm"), u8("--html"), u8("a.hpa")} << 2 << QString()
+                                      << u8("--html et --chm ne vont pas ensemble");
     }
     void usage()
     {
@@ -155,6 +161,19 @@ private Q_SLOTS:
         QVERIFY2(r.err.contains(u8("demo-html écrit")), qPrintable(r.err));
     }
 
+    void chmHelpBesideTheProject()
+    {
+        QTemporaryDir dir;
+        const QString hpa = dir.filePath(u8("demo.hpa"));
+        QVERIFY(writeProject(hpa, workedexample::projectLines()));
+        const Run r = tyxbuild({u8("--chm"), hpa});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY(QFile::exists(dir.filePath(u8("demo.hpj"))));
+        QVERIFY(!QFile::exists(dir.filePath(u8("demo.hlp"))));
+        QVERIFY(testfile::read(dir.filePath(u8("demo.chm"))).startsWith("ITSF"));
+        QVERIFY2(r.err.contains(u8("demo.chm écrit")), qPrintable(r.err));
+    }
+
     // The same bytes as the Build command: the document opened as Open does (tags checked and
     // repaired in memory, fonts from the header block), then the .hpj and the .rtf.
     void sameAsBuildCommand_data()
@@ -190,7 +209,7 @@ private Q_SLOTS:
         const Run r = tyxbuild({u8("--sans-hlp"), cliHpa});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QCOMPARE(r.err.contains(u8("réparé")), repaired);
-        for (const char* ext : {"hpj", "rtf"}) {
+        for (const char* ext : {"hpj", "rtf", "cnt"}) {
             const QByteArray cli = testfile::read(dir.filePath(u8("cli/Projet.") + u8(ext)));
             QVERIFY(!cli.isEmpty());
             QCOMPARE(cli, testfile::read(dir.filePath(u8("gui/Projet.") + u8(ext))));
@@ -222,6 +241,45 @@ private Q_SLOTS:
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QCOMPARE(testfile::read(dir.filePath(base + u8(".rtf"))), workedexample::expectedRtf());
         QVERIFY(QFile::exists(dir.filePath(base + u8(".hpj"))));
+    }
+
+    // Names and titles at the edges of what files and the format take still build whole: a ';'
+    // in the name (a comment in the .hpj), a name of 255 bytes (the longest a folder takes), a
+    // title of 1 MB (its context string is cut as the format wants, the same everywhere).
+    void namesAndTitlesAtTheLimits_data()
+    {
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<int>("titleLength"); // 0: the worked example's titles
+        QTest::newRow("semicolon") << u8("a;b") << 0;
+        QTest::newRow("name of 255 bytes") << QString(251, u'n') << 0;
+        QTest::newRow("accented name of 255 bytes") << QString(125, u'\u00e9') + u8("x") << 0;
+        QTest::newRow("title of 1 MB") << u8("demo") << (1 << 20);
+    }
+    void namesAndTitlesAtTheLimits()
+    {
+        QFETCH(QString, base);
+        QFETCH(int, titleLength);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QStringList lines = workedexample::projectLines();
+        if (titleLength) {
+            // Topic 0 gets the long title, and topic 1 its "Voir aussi" link to it.
+            const QString title(titleLength, u'A');
+            lines[lines.indexOf(u8("Accueil") + QChar(1))] = title + QChar(1);
+            lines[lines.indexOf(u8("1\\Accueil"))] = u8("1\\") + title;
+        }
+        const QString hpa = dir.filePath(base + u8(".hpa"));
+        QVERIFY(testfile::write(hpa, textfile::joinLines(lines)));
+        const Run r = tyxbuild({hpa});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY(QFileInfo(dir.filePath(base + u8(".hlp"))).size() > 0);
+        QVERIFY2(!r.err.contains(u8("[MAP]")) && !r.err.contains(u8("mène à")) && !r.err.contains(u8("introuvable")), qPrintable(r.err));
+        const QByteArray hpj = testfile::read(dir.filePath(base + u8(".hpj")));
+        const QList<QByteArray> map = hpj.mid(hpj.indexOf("[MAP]\r\n") + 7).split('\n');
+        QCOMPARE(map.size(), 3);
+        for (const QByteArray& line : map.mid(0, 2))
+            QVERIFY2(line.indexOf('\t') > 0 && line.indexOf('\t') <= 255, line.left(300).constData());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).filter(u8(".tyx")), QStringList());
     }
 
     // A project whose block was made for another name (demo.rtf) still compiles the topics it
@@ -273,6 +331,7 @@ private Q_SLOTS:
         QVERIFY2(r.err.contains(u8("sont remis tels qu'ils étaient")), qPrintable(r.err));
         QVERIFY(!QFile::exists(dir.filePath(u8("demo.rtf"))));
         QVERIFY(!QFile::exists(dir.filePath(u8("demo.hpj"))));
+        QVERIFY(!QFile::exists(dir.filePath(u8("demo.cnt"))));
     }
 
     // The files that once lost or garbled text build whole: the compiler's own reader finds every
@@ -334,17 +393,19 @@ private Q_SLOTS:
     void writeFailures_data()
     {
         QTest::addColumn<QString>("blocked");
-        QTest::addColumn<bool>("html");
+        QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("rtf blocked") << u8("p.rtf") << false << u8("c'est un dossier");
-        QTest::newRow("hpj blocked") << u8("p.hpj") << false << u8("c'est un dossier");
-        QTest::newRow("hlp blocked") << u8("p.hlp") << false << u8("c'est un dossier");
-        QTest::newRow("help site blocked") << u8("p-html") << true << u8("n'est pas vide");
+        QTest::newRow("rtf blocked") << u8("p.rtf") << QString() << u8("c'est un dossier");
+        QTest::newRow("hpj blocked") << u8("p.hpj") << QString() << u8("c'est un dossier");
+        QTest::newRow("hlp blocked") << u8("p.hlp") << QString() << u8("c'est un dossier");
+        QTest::newRow("cnt blocked") << u8("p.cnt") << QString() << u8("c'est un dossier");
+        QTest::newRow("help site blocked") << u8("p-html") << u8("--html") << u8("n'est pas vide");
+        QTest::newRow("chm blocked") << u8("p.chm") << u8("--chm") << u8("c'est un dossier");
     }
     void writeFailures()
     {
         QFETCH(QString, blocked);
-        QFETCH(bool, html);
+        QFETCH(QString, option);
         QFETCH(QString, reason);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
@@ -352,17 +413,111 @@ private Q_SLOTS:
         QStringList lines = workedexample::projectLines();
         lines.replaceInStrings(u8("demo.rtf"), u8("p.rtf"));
         QVERIFY(writeProject(hpa, lines));
-        for (const char* name : {"p.hpj", "p.rtf", "p.hlp"})
+        for (const char* name : {"p.hpj", "p.rtf", "p.hlp", "p.cnt"})
             QVERIFY(u8(name) == blocked ? QDir(dir.path()).mkdir(blocked) : textfile::writeBytes(dir.filePath(u8(name)), name));
-        if (html)
+        if (!option.isEmpty())
             QVERIFY(QDir(dir.path()).mkdir(blocked) && textfile::writeBytes(dir.filePath(blocked + u8("/notes.txt")), "à garder"));
         const auto before = faults::folderBytes(dir.path());
-        const Run r = tyxbuild(html ? QStringList{u8("--html"), hpa} : QStringList{hpa});
+        const Run r = tyxbuild(option.isEmpty() ? QStringList{hpa} : QStringList{option, hpa});
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(u8("« ") + dir.filePath(blocked) + u8(" »")), qPrintable(r.err));
         QVERIFY2(r.err.contains(reason), qPrintable(r.err));
         QVERIFY2(!r.err.contains(u8("» écrit")) && !r.err.contains(u8("hlp écrit")), qPrintable(r.err));
         QCOMPARE(faults::folderBytes(dir.path()), before);
+    }
+
+    // A pasted path and two lines joined without a space: warned by topic, and the help still built.
+    void textTheHelpWouldLoseIsWarned()
+    {
+        QTemporaryDir dir;
+        const QString hpa = dir.filePath(u8("demo.hpa"));
+        QStringList lines = workedexample::projectLines();
+        lines[lines.indexOf(u8("Bienvenue dans l'aide.") + QChar(0xB6))] = u8("Voir C:\\Calculo\\calculo.ini");
+        lines.insert(lines.indexOf(u8("</BLOC0000>")), u8("Ligne B"));
+        QVERIFY(writeProject(hpa, lines));
+        const Run r = tyxbuild({hpa});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY2(r.err.contains(u8("avertissement : Rubrique « Accueil » : le compilateur ne connaît pas les mots de contrôle "
+                                   "\\Calculo, \\calculo")),
+            qPrintable(r.err));
+        QVERIFY2(r.err.contains(u8("avertissement : Rubrique « Accueil » : les lignes « … C:\\Calculo\\calculo.ini » et "
+                                   "« Ligne B » se suivent sans ¶")),
+            qPrintable(r.err));
+    }
+
+    // The hierarchy's levels become the contents file beside the help file.
+    void contentsFileFromLevels()
+    {
+        QTemporaryDir dir;
+        const QString hpa = dir.filePath(u8("demo.hpa"));
+        const QChar end(1);
+        QStringList lines{u8("<HPJ>"), u8("[OPTIONS]"), u8("TITLE=Aide de démo"), u8("</HPJ>")};
+        const QStringList titles{u8("Accueil"), u8("Démarrage"), u8("a = b"), u8("Fin")};
+        const QList<int> levels{1, 1, 2, 1};
+        for (int n = 0; n < titles.size(); ++n)
+            lines << store::topicOpenTag(n) << QString::number(levels[n]) + u8("\\") << titles[n] + end << u8("x")
+                  << store::topicCloseTag(n);
+        QVERIFY(writeProject(hpa, lines));
+        const Run r = tyxbuild({u8("--sans-hlp"), hpa});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QCOMPARE(testfile::read(dir.filePath(u8("demo.cnt"))),
+            QByteArray(":Base demo.hlp\r\n:Title Aide de d\xE9mo\r\n1 Accueil=IDH_Accueil\r\n1 D\xE9marrage\r\n"
+                       "2 D\xE9marrage=IDH_Dmarrage\r\n2 a \\= b=IDH_ab\r\n1 Fin=IDH_Fin\r\n"));
+    }
+
+    // A see-also to a topic that does not exist is an error of the compile: the help is written,
+    // and only --strict turns it into a failure.
+    void strictFailsOnErrors_data()
+    {
+        QTest::addColumn<bool>("hlpc");
+        QTest::addColumn<bool>("strict");
+        QTest::newRow("tyxbuild") << false << false;
+        QTest::newRow("tyxbuild --strict") << false << true;
+        QTest::newRow("tyxhlpc") << true << false;
+        QTest::newRow("tyxhlpc --strict") << true << true;
+    }
+    void strictFailsOnErrors()
+    {
+        QFETCH(bool, hlpc);
+        QFETCH(bool, strict);
+        QTemporaryDir dir;
+        const QString hpa = dir.filePath(u8("demo.hpa"));
+        QStringList lines = workedexample::projectLines();
+        lines[lines.indexOf(u8("1\\Accueil"))] = u8("1\\Inexistant");
+        QVERIFY(writeProject(hpa, lines));
+        if (hlpc)
+            QCOMPARE(tyxbuild({u8("--sans-hlp"), hpa}).code, 0);
+        const QString target = hlpc ? dir.filePath(u8("demo.hpj")) : hpa;
+        const QStringList args = strict ? QStringList{u8("--strict"), target} : QStringList{target};
+        const Run r = hlpc ? clitest::runProgram(QStringLiteral(TYXHLPC_EXE), args) : tyxbuild(args);
+        QCOMPARE(r.code, strict ? 1 : 0);
+        QVERIFY2(r.err.contains(u8("IDH_Inexistant")), qPrintable(r.err));
+        QVERIFY(QFileInfo(dir.filePath(u8("demo.hlp"))).size() > 0);
+    }
+
+    // Every option the programs take is in their --help and their manual page.
+    void everyOptionIsDocumented_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("option");
+        for (const char* o : {"--help", "--version", "--sans-hlp", "--html", "--chm", "--strict", "--"})
+            QTest::addRow("tyxbuild %s", o) << u8("tyxbuild") << u8(o);
+        for (const char* o : {"--help", "--version", "--html", "--chm", "--hpa", "--info", "--strict", "--"})
+            QTest::addRow("tyxhlpc %s", o) << u8("tyxhlpc") << u8(o);
+    }
+    void everyOptionIsDocumented()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, option);
+        const Run r = clitest::runProgram(program == u8("tyxbuild") ? QStringLiteral(TYXBUILD_EXE) : QStringLiteral(TYXHLPC_EXE),
+            {u8("--help")});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.contains(u8("  ") + option + u8(" ")), qPrintable(r.out));
+        QString page = QString::fromUtf8(testfile::read(QStringLiteral(TYX_SOURCE_DIR "/data/man/") + program + u8(".1")));
+        page.replace(u8("\\-"), u8("-"));
+        QVERIFY2(page.contains(QRegularExpression(u8("^\\.(B|BR|BI|RB) ") + QRegularExpression::escape(option) + u8("( |\"|,|$)"),
+                     QRegularExpression::MultilineOption)),
+            qPrintable(option));
     }
 };
 

@@ -45,6 +45,9 @@ private Q_SLOTS:
         QTest::newRow("html twice") << QStringList{u8("--html=a"), u8("--html"), u8("b"), u8("P.hpj")} << 2 << QString()
                                     << u8("deux fois");
         QTest::newRow("html empty folder name") << QStringList{u8("--html="), u8("P.hpj")} << 2 << QString() << u8("vide");
+        QTest::newRow("chm without file") << QStringList{u8("--chm")} << 2 << QString() << u8("--chm demande le fichier");
+        QTest::newRow("chm and html") << QStringList{u8("--chm=a.chm"), u8("--html"), u8("b"), u8("P.hpj")} << 2 << QString()
+                                      << u8("ne vont pas ensemble");
     }
     void usage()
     {
@@ -63,23 +66,29 @@ private Q_SLOTS:
     void compilesAProject_data()
     {
         QTest::addColumn<QByteArray>("hpj");
-        QTest::addColumn<bool>("withRtf");
+        QTest::addColumn<QByteArray>("rtf"); // empty: no topic file
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("err");
-        QTest::newRow("whole") << QByteArray("[OPTIONS]\r\nTITLE=Essai\r\n[FILES]\r\np.rtf\r\n") << true << 0 << u8("1 rubrique");
-        QTest::newRow("topic file missing") << QByteArray("[FILES]\r\np.rtf\r\n") << false << 1 << u8("p.rtf");
+        QTest::newRow("whole") << QByteArray("[OPTIONS]\r\nTITLE=Essai\r\n[FILES]\r\np.rtf\r\n") << kRtf << 0 << u8("1 rubrique");
+        QTest::newRow("topic file missing") << QByteArray("[FILES]\r\np.rtf\r\n") << QByteArray() << 1 << u8("p.rtf");
+        QByteArray noise;
+        for (int i = 0; i < 4096; ++i)
+            noise += char((i * 7919 + 13) % 256);
+        QTest::newRow("topic file that is not RTF") << QByteArray("[FILES]\r\np.rtf\r\n") << noise << 1
+                                                    << u8("Erreur : le fichier de rubriques « p.rtf » n'est pas un fichier RTF "
+                                                          "(il ne commence pas par {\\rtf) ; il est refusé.");
     }
     void compilesAProject()
     {
         QFETCH(QByteArray, hpj);
-        QFETCH(bool, withRtf);
+        QFETCH(QByteArray, rtf);
         QFETCH(int, code);
         QFETCH(QString, err);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         QVERIFY(testfile::write(dir.filePath(u8("P.hpj")), hpj));
-        if (withRtf)
-            QVERIFY(testfile::write(dir.filePath(u8("p.rtf")), kRtf));
+        if (!rtf.isEmpty())
+            QVERIFY(testfile::write(dir.filePath(u8("p.rtf")), rtf));
         const clitest::Run r = tyxhlpc({dir.filePath(u8("P.hpj"))});
         QCOMPARE(r.code, code);
         QVERIFY2(r.err.contains(err), qPrintable(r.err));
@@ -111,6 +120,34 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(dir.filePath(u8("p.hlp"))));
     }
 
+    // From a project, or from a help file read back (a file that is no help file is refused).
+    void writesACompiledHelp_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("project") << u8("P.hpj") << 0 << u8("aide.chm écrit : 1 rubrique(s), 0 erreur(s).");
+        QTest::newRow("help file") << u8("P.hlp") << 0 << u8("aide.chm écrit : 1 rubrique(s), 0 erreur(s).");
+        QTest::newRow("not a help file") << u8("p.rtf.hlp") << 1 << u8("impossible de lire");
+    }
+    void writesACompiledHelp()
+    {
+        QFETCH(QString, input);
+        QFETCH(int, code);
+        QFETCH(QString, said);
+        QTemporaryDir dir;
+        QVERIFY(testfile::write(dir.filePath(u8("P.hpj")), "[OPTIONS]\r\nTITLE=Essai\r\n[FILES]\r\np.rtf\r\n"));
+        QVERIFY(testfile::write(dir.filePath(u8("p.rtf")), kRtf));
+        QVERIFY(testfile::write(dir.filePath(u8("p.rtf.hlp")), kRtf));
+        if (input.endsWith(u8("P.hlp")))
+            QCOMPARE(tyxhlpc({dir.filePath(u8("P.hpj"))}).code, 0);
+        const QString chm = dir.filePath(u8("aide.chm"));
+        const clitest::Run r = tyxhlpc({u8("--chm"), chm, dir.filePath(input)});
+        QCOMPARE(r.code, code);
+        QCOMPARE(testfile::read(chm).startsWith("ITSF"), code == 0);
+        QVERIFY2(r.err.contains(said), qPrintable(r.err));
+    }
+
     void writesAHelpSite_data()
     {
         QTest::addColumn<bool>("foreignFolder");
@@ -138,6 +175,25 @@ private Q_SLOTS:
             QVERIFY2(r.err.contains(u8("aide écrit : 1 rubrique(s), 0 erreur(s).")), qPrintable(r.err));
         else
             QVERIFY2(r.err.contains(u8("n'est pas vide")) && r.err.contains(u8("l'aide HTML « ")), qPrintable(r.err));
+    }
+
+    // The metafiles of a real project become pictures of the site, their text drawn: the
+    // equation "y = ke^mx" is text only. Qt says nothing of its own on the way.
+    void drawsMetafilesWithTheirText()
+    {
+        QTemporaryDir dir;
+        QVERIFY(testfile::write(dir.filePath(u8("P.hpj")), "[FILES]\r\ncalc.rtf\r\n"));
+        QVERIFY(QFile::copy(QStringLiteral(TYX_TEST_DATA "/metafiles/calc.rtf"), dir.filePath(u8("calc.rtf"))));
+        const clitest::Run r = tyxhlpc({u8("--html"), dir.filePath(u8("site")), dir.filePath(u8("P.hpj"))});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.err.trimmed(), u8("site écrit : 1 rubrique(s), 0 erreur(s)."));
+        const QImage equation(dir.filePath(u8("site/images/image-15.png")));
+        QCOMPARE(equation.size(), QSize(56, 21));
+        int ink = 0;
+        for (int y = 0; y < equation.height(); ++y)
+            for (int x = 0; x < equation.width(); ++x)
+                ink += qAlpha(equation.pixel(x, y)) > 128;
+        QVERIFY2(ink > 50, qPrintable(QString::number(ink)));
     }
 
     // --info: what a help file of any compiler is, one "clé : valeur" line each.
@@ -194,25 +250,6 @@ private Q_SLOTS:
         QVERIFY2(r.err.contains(err), qPrintable(r.err));
         if (code != 0)
             QVERIFY(r.out.isEmpty());
-    }
-
-    // The metafiles of a real project become pictures of the site, their text drawn: the
-    // equation "y = ke^mx" is text only. Qt says nothing of its own on the way.
-    void drawsMetafilesWithTheirText()
-    {
-        QTemporaryDir dir;
-        QVERIFY(testfile::write(dir.filePath(u8("P.hpj")), "[FILES]\r\ncalc.rtf\r\n"));
-        QVERIFY(QFile::copy(QStringLiteral(TYX_TEST_DATA "/metafiles/calc.rtf"), dir.filePath(u8("calc.rtf"))));
-        const clitest::Run r = tyxhlpc({u8("--html"), dir.filePath(u8("site")), dir.filePath(u8("P.hpj"))});
-        QCOMPARE(r.code, 0);
-        QCOMPARE(r.err.trimmed(), u8("site écrit : 1 rubrique(s), 0 erreur(s)."));
-        const QImage equation(dir.filePath(u8("site/images/image-15.png")));
-        QCOMPARE(equation.size(), QSize(56, 21));
-        int ink = 0;
-        for (int y = 0; y < equation.height(); ++y)
-            for (int x = 0; x < equation.width(); ++x)
-                ink += qAlpha(equation.pixel(x, y)) > 128;
-        QVERIFY2(ink > 50, qPrintable(QString::number(ink)));
     }
 };
 

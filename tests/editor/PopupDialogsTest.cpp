@@ -10,9 +10,11 @@
 #include "support/WidgetDriving.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QClipboard>
 #include <QTest>
 
 using namespace store;
@@ -51,8 +53,9 @@ private Q_SLOTS:
         QStringList lines = popupLines(0, "Zéro", {"Zéro" + Mark});
         e.Init(lines, QString::fromUtf8("fenêtre"));
         QCOMPARE(e.windowTitle(), QStringLiteral("Rubrique  PopUp"));
-        QCOMPARE(e.Memo1->toPlainText(), QString::fromUtf8("Fenêtre") + Mark);
+        QCOMPARE(e.Memo1->toPlainText(), QString::fromUtf8("Fenêtre") + Mark + "\n");
         QCOMPARE(shownFocus(e), e.Memo1);
+        QCOMPARE(e.Memo1->textCursor().blockNumber(), 1); // the caret on the line after the heading
         e.Button1->click(); // "Fermer" at once
         QVERIFY(!e.isVisible());
         bool modified = false;
@@ -71,8 +74,7 @@ private Q_SLOTS:
         QStringList lines;
         e.Init(lines, "note");
         QCOMPARE(shownFocus(e), e.Memo1);
-        // The first line already ends with the mark: Enter keeps one and opens a new line.
-        QTest::keyClick(e.Memo1, Qt::Key_Return);
+        // The caret is already on the line after the heading.
         QTest::keyClicks(e.Memo1, "{\\b gras} ");
         QTest::keyClick(e.Memo1, Qt::Key_Return);
         QTest::keyClicks(e.Memo1, "fin");
@@ -81,6 +83,22 @@ private Q_SLOTS:
         QString text;
         QCOMPARE(e.Result(lines, modified, text), TPopUp::Outcome::Added);
         QCOMPARE(popupText(lines, 0, popupCloseTag(0)), (QStringList{"Note" + Mark, "{\\b gras} " + Mark, "fin"}));
+    }
+
+    void pasteAsText()
+    {
+        ScriptedPrompts prompts;
+        TPopUp e;
+        QStringList lines;
+        e.Init(lines, "note");
+        QCOMPARE(shownFocus(e), e.Memo1);
+        QApplication::clipboard()->setText("C:\\Calculo\nfin");
+        QTest::keyClick(e.Memo1, Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+        e.Button1->click();
+        bool modified = false;
+        QString text;
+        QCOMPARE(e.Result(lines, modified, text), TPopUp::Outcome::Added);
+        QCOMPARE(popupText(lines, 0, popupCloseTag(0)), (QStringList{"Note" + Mark, "C:\\\\Calculo" + Mark, "fin"}));
     }
 
     void everyByteOfTheCodePageSurvives()
@@ -102,6 +120,19 @@ private Q_SLOTS:
         QString text;
         QCOMPARE(e.Result(lines, modified, text), TPopUp::Outcome::Changed);
         QCOMPARE(popupText(lines, 0, popupCloseTag(0)), (QStringList{"Octets" + Mark, all, QString(3, QChar(0xA0)) + "!"}));
+    }
+
+    // Pasted into the popup text, a control character but Tab becomes "?" as it enters.
+    void controlCharactersNeverEnter()
+    {
+        ScriptedPrompts prompts;
+        QStringList lines;
+        TPopUp e;
+        e.Init(lines, "note");
+        QWidget* text = shownFocus(e);
+        QApplication::clipboard()->setText(QString("a") + QChar(0) + "b\tc" + QChar(0x1B));
+        QTest::keyClick(text, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(e.Memo1->toPlainText(), "Note" + Mark + "\na?b\tc?"); // on the line after the heading
     }
 
     void closingWithoutAChangeLeavesTheDocument()

@@ -1,11 +1,12 @@
 // Test-only program: saves a project (or writes its build files) and stops for good at one point
 // of the writing, so a test can kill it there.
 //
-//     tyx_save_victim save|build PROJET.hpa N
+//     tyx_save_victim save|build|site PROJET.hpa N
 //
 // prints "arrêt" when it reaches point N (counted from 0, as tests/support/FaultPoints.h counts)
 // and waits to be killed; prints the number of points when it gets through.
 #include "platform/core/SafeFile.h"
+#include "publish/core/HtmlBuild.h"
 #include "publish/core/ProjectBuild.h"
 #include "store/core/DocumentStore.h"
 
@@ -47,8 +48,12 @@ int main(int argc, char** argv)
         if (!doc.save(project, nullptr))
             return 1;
     } else {
-        if (!publish::writeBuildFiles(doc.DocumentLines, doc.PageCount, doc.PopupCount, store::FieldLook(),
-                store::FieldLook(), project).ok())
+        const publish::BuildFiles files = publish::writeBuildFiles(doc.DocumentLines, doc.PageCount, doc.PopupCount,
+            store::FieldLook(), store::FieldLook(), project);
+        if (!files.ok())
+            return 1;
+        // The help site, as tyxbuild --html writes it.
+        if (mode == QLatin1String("site") && !publish::writeHtmlHelp(doc.DocumentLines, doc.PageCount, project).written)
             return 1;
     }
     std::printf("%d\n", seen.load());

@@ -7,6 +7,7 @@
 #include "publish/core/BlockWalk.h"
 #include "publish/core/RtfWriter.h"
 #include "store/core/DocumentStore.h"
+#include "store/core/ProjectBlock.h"
 #include "store/core/TextRules.h"
 #include "store/core/TopicRecord.h"
 #include "winhelp/model/Diagnostics.h"
@@ -28,7 +29,7 @@ TYX_FUZZ_ENTRY
     QList<QByteArray> contexts;
     const publish::BlockWalk walk(doc.DocumentLines);
     for (int k = 0; k < doc.PageCount && walk.topic(k).found(); ++k)
-        contexts << "IDH_" + cp1252::encode(store::ContextKey(store::topicTitle(doc.DocumentLines, walk.topic(k).open)));
+        contexts << cp1252::encode(store::topicContext(store::topicTitle(doc.DocumentLines, walk.topic(k).open)));
     for (int p = 0; p < doc.PopupCount && walk.popup(p).found(); ++p)
         contexts << "Pp" + store::BlockNumber(p).toLatin1();
 

@@ -311,6 +311,61 @@ private Q_SLOTS:
         }
     }
 
+    // A name as long as a folder takes (255 bytes, whatever the characters) is written, as a file,
+    // in a set and as a folder: the side files' names are cut to fit, never inside a character.
+    void namesUpToTheLimit_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("plain letters") << QString(255, u'n');
+        QTest::newRow("two-byte letters") << QString(127, u'\u00e9') + "x";
+        QTest::newRow("four-byte characters") << QString::fromUtf8("\xF0\x9F\x93\x98").repeated(63) + "abc";
+    }
+    void namesUpToTheLimit()
+    {
+        QFETCH(QString, name);
+        QCOMPARE(QFile::encodeName(name).size(), 255);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        QString why;
+        QVERIFY2(safefile::write(path, "un", &why), qPrintable(why));
+        QVERIFY2(safefile::write(path, "deux", &why), qPrintable(why));
+        {
+            safefile::FileSet set;
+            QVERIFY2(set.add(path, "trois") && set.commit(), qPrintable(set.error()));
+        }
+        QCOMPARE(faults::folderBytes(dir.path()), (QMap<QString, QByteArray>{{name, "trois"}}));
+        QVERIFY(QFile::remove(path));
+        for (int round = 0; round < 2; ++round) { // new, then in the place of the earlier one
+            safefile::NewFolder folder(path);
+            QVERIFY2(folder.open(&why) && folder.add("index.html", "neuf", &why) && folder.commit(&why), qPrintable(why));
+        }
+        QCOMPARE(faults::folderBytes(dir.path()), (QMap<QString, QByteArray>{{name + "/index.html", "neuf"}}));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{name});
+    }
+
+    // The next write of a file or a folder removes what dead writes of it left, by our own names
+    // only: an earlier folder that stepped aside comes back when nothing took its place.
+    void leftoversOfDeadWritesGo()
+    {
+        QTemporaryDir dir;
+        const QStringList ours{".p.hpa.tyx-0123abcd", ".p.hpa.old-89abcdef", ".aide.tyxdir-Ab12cD/index.html"};
+        const QStringList others{".p.hpa.tyx-0123abcg", ".p.hpa.tyx-0123abc", ".p.hpa.tyx-0123abcd.txt", ".p.hpa.tyxx-0123abcd",
+            "p.hpa.tyx-0123abcd", ".q.hpa.tyx-0123abcd", ".aide-Ab12cD/index.html", ".aide.tyxdir-Ab12c/index.html"};
+        for (const QString& name : ours + others)
+            QVERIFY(QDir().mkpath(QFileInfo(dir.filePath(name)).path()) && testfile::write(dir.filePath(name), "reste"));
+        QVERIFY(QDir().mkpath(dir.filePath(".aide.old-0123abcd")) && testfile::write(dir.filePath(".aide.old-0123abcd/index.html"), "ancien"));
+        QVERIFY(safefile::write(dir.filePath("p.hpa"), "projet"));
+        QString why;
+        safefile::NewFolder folder(dir.filePath("aide"));
+        QVERIFY2(folder.open(&why), qPrintable(why));
+        QCOMPARE(bytesOf(dir.filePath("aide/index.html")), QByteArray("ancien"));
+        QVERIFY(folder.add("index.html", "neuf", &why) && folder.commit(&why));
+        QMap<QString, QByteArray> left{{"p.hpa", "projet"}, {"aide/index.html", "neuf"}};
+        for (const QString& name : others)
+            left[name] = "reste";
+        QCOMPARE(faults::folderBytes(dir.path()), left);
+    }
+
     // A link to the folder stays a link, and the new folder is readable as any new folder is.
     void newFolderKeepsALinkAndUsualPermissions()
     {

@@ -56,6 +56,9 @@ private Q_SLOTS:
         QTest::newRow("the outer brace left open")
             << QStringList{"x", "{a {b} {c"} << QList<int>{1, 0} << QString::fromUtf8("Accolade « { » jamais fermée (ligne 2, colonne 1)");
         QTest::newRow("both") << QStringList{"} {"} << QList<int>{0, 0, 0, 2} << QString::fromUtf8("Accolade « } »");
+        QTest::newRow("a pasted path: an unknown control word")
+            << QStringList{"\\b C:\\Calculo\\b0 \\\\ \\'e9"} << QList<int>{0, 5}
+            << QString::fromUtf8("Mot de contrôle « \\Calculo » inconnu du compilateur (ligne 1, colonne 6)");
     }
     void problemsSayWhere()
     {

@@ -100,12 +100,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<QString>("reason");
-        QByteArray rle = hlptest::sampleBmp(8, 8, 8);
-        hlp::putU32(rle, 30, 1);
+        QByteArray fields = hlptest::sampleBmp(8, 8, 8);
+        hlp::putU32(fields, 30, 3);
         QByteArray sixteen = hlptest::sampleBmp(8, 8, 24);
         hlp::putU16(sixteen, 28, 16);
         QTest::newRow("not a bmp") << QByteArray("GIF89a......................") << QStringLiteral("ce n'est pas un fichier .bmp");
-        QTest::newRow("compressed") << rle << QStringLiteral("bitmap compressé : enregistrez-le sans compression");
+        QTest::newRow("compressed by bit fields") << fields << QStringLiteral("bitmap compressé : enregistrez-le sans compression");
         QTest::newRow("16 bits") << sixteen << QStringLiteral("bitmap de 16 bits par pixel : enregistrez-le en 1, 4, 8 ou 24 bits");
         QTest::newRow("truncated") << hlptest::sampleBmp(40, 40, 24).left(500) << QStringLiteral("données d'image tronquées");
     }
@@ -116,6 +116,45 @@ private Q_SLOTS:
         QString why;
         QVERIFY(hlp::pictureFromBmp(data, &why).isEmpty());
         QCOMPARE(why, reason);
+    }
+
+    // Run-length bitmaps (RLE8, RLE4) are unpacked: runs, colours given as they are (padded to
+    // even bytes), early ends of line, jumps, runs cut at the edge.
+    void runLengthBitmaps_data()
+    {
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<QByteArray>("runs");
+        QTest::addColumn<QByteArray>("pixels");
+        QTest::newRow("RLE8 runs, colours as they are, early end of line")
+            << 8 << 6 << 2 << QByteArray("\x03\x07\x00\x03\x01\x02\x03\x00\x00\x00\x02\x09\x00\x00\x00\x01", 16)
+            << QByteArray("\x07\x07\x07\x01\x02\x03\0\0\x09\x09\0\0\0\0\0\0", 16);
+        QTest::newRow("RLE8 jump, early end of bitmap")
+            << 8 << 4 << 3 << QByteArray("\x01\x05\x00\x02\x02\x01\x01\x06\x00\x01", 10)
+            << QByteArray("\x05\0\0\0\0\0\0\x06\0\0\0\0", 12);
+        QTest::newRow("RLE8 run past the edge") << 8 << 2 << 1 << QByteArray("\x05\x0a\x00\x01", 4) << QByteArray("\x0a\x0a\0\0", 4);
+        QTest::newRow("RLE4 runs of two colours, colours as they are")
+            << 4 << 8 << 1 << QByteArray("\x05\x12\x00\x03\x34\x50\x00\x01", 8) << QByteArray("\x12\x12\x13\x45", 4);
+    }
+    void runLengthBitmaps()
+    {
+        QFETCH(int, bits);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(QByteArray, runs);
+        QFETCH(QByteArray, pixels);
+        QByteArray bmp = hlptest::sampleBmp(width, height, bits);
+        bmp = bmp.left(54 + (4 << bits)) + runs;
+        hlp::putU32(bmp, 30, bits == 8 ? 1 : 2);
+        hlp::putU32(bmp, 34, static_cast<std::uint32_t>(runs.size()));
+        QString why;
+        const Picture p = parse(hlp::pictureFromBmp(bmp, &why));
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+        QCOMPARE(p.bits, unsigned(bits));
+        QCOMPARE(p.width, unsigned(width));
+        QCOMPARE(p.height, unsigned(height));
+        QCOMPARE(p.pixels, pixels);
     }
 
     // The bitmap of RTF \\dibitmap0 is a .bmp without its file header.

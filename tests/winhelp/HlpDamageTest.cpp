@@ -3,7 +3,9 @@
 // survives the same bytes.
 #include "support/FileBytes.h"
 #include "support/TestRegistry.h"
+#include "winhelp/format/HelpPicture.h"
 #include "winhelp/format/HlpBytes.h"
+#include "winhelp/format/Lz77.h"
 #include "winhelp/reader/HelpFileRead.h"
 #include "winhelp/reader/HlpFileReader.h"
 
@@ -143,6 +145,44 @@ private Q_SLOTS:
         QVERIFY(!checker.load(damaged));
         QVERIFY(!checker.problems().isEmpty());
         checker.keywords();
+    }
+
+    // Noise packed with run lengths grows by one byte in 127 before LZ77 packs it: still the
+    // picture it says, not one refused as too large.
+    void pictureWhoseRunLengthsAreLarger()
+    {
+        QByteArray pixels(64 * 64, '\0');
+        for (int i = 0; i < pixels.size(); ++i)
+            pixels[i] = static_cast<char>((i * 7919) >> 3);
+        const QByteArray runs = hlp::rleEncode(pixels);
+        QVERIFY(runs.size() > pixels.size());
+        const QByteArray stored = hlp::lz77Encode(runs);
+        hlp::ByteWriter head;
+        head.u8(6);
+        head.u8(3);
+        head.culong(96);
+        head.culong(96);
+        head.cushort(1);
+        head.cushort(8);
+        head.culong(64);
+        head.culong(64);
+        head.culong(256);
+        head.culong(0);
+        head.culong(static_cast<std::uint32_t>(stored.size()));
+        head.culong(0);
+        head.u32(static_cast<std::uint32_t>(head.size() + 8 + 1024));
+        head.u32(0);
+        hlp::ByteWriter picture;
+        picture.u16(0x506C);
+        picture.u16(1);
+        picture.u32(8);
+        picture.raw(head.bytes);
+        picture.zeros(1024);
+        picture.raw(stored);
+        hlp::HelpPictureInfo info;
+        QString why;
+        QVERIFY2(hlp::readHelpPicture(picture.bytes, info, nullptr, &why), qPrintable(why));
+        QCOMPARE(info.pixels, pixels);
     }
 };
 

@@ -2,10 +2,15 @@
 // spots of a .shg picture, a Help Workshop project (aliases, [MAP] numbers), macro hot spots and
 // a Russian project in its own code page.
 #include "FeatureProjects.h"
+#include "SampleProject.h"
+#include "winhelp/format/HlpBytes.h"
 #include "winhelp/html/HtmlHelp.h"
+#include "winhelp/reader/HlpFileReader.h"
+#include "support/FileBytes.h"
 #include "winhelp/html/HtmlTopic.h"
 #include "support/TestRegistry.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -140,6 +145,79 @@ private Q_SLOTS:
         QCOMPARE(link.topic, topic);
         QCOMPARE(link.href, href);
         QCOMPARE(link.missing.isEmpty(), QByteArray(QTest::currentDataTag()) != "unknown number");
+    }
+
+    // Each output says what it did with a picture: the help file and the site each show what they
+    // can, and warn only about what they left out.
+    void picturesSayWhatEachOutputDid_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes"); // the file's, or without a name the picture's RTF
+        QTest::addColumn<QString>("hlpSaid"); // empty: nothing but the summary
+        QTest::addColumn<QString>("siteSaid");
+        const auto runLengths = [](int bits, const QByteArray& runs) {
+            QByteArray bmp = hlptest::sampleBmp(4, 2, bits).left(54 + (4 << bits)) + runs;
+            hlp::putU32(bmp, 30, bits == 8 ? 1 : 2);
+            return bmp;
+        };
+        QByteArray sixteen = hlptest::sampleBmp(4, 2, 24);
+        hlp::putU16(sixteen, 28, 16);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        QImage(4, 2, QImage::Format_RGB32).save(&buffer, "PNG");
+        const QString unusable = QStringLiteral("image « %1 » de la rubrique « Un » inutilisable (%2) ; elle est omise.");
+        QTest::newRow("RLE8") << QStringLiteral("r8.bmp") << runLengths(8, QByteArray("\x04\x09\x00\x00\x04\x0c\x00\x01", 8))
+                              << QString() << QString();
+        QTest::newRow("RLE4") << QStringLiteral("r4.bmp") << runLengths(4, QByteArray("\x04\x9c\x00\x00\x04\xc9\x00\x01", 8))
+                              << QString() << QString();
+        QTest::newRow("16 bits: the site shows it") << QStringLiteral("p16.bmp") << sixteen
+                                                    << unusable.arg(QStringLiteral("p16.bmp"), QStringLiteral("bitmap de 16 bits par pixel : enregistrez-le en 1, 4, 8 ou 24 bits"))
+                                                    << QString();
+        QTest::newRow("PNG file: the site shows it") << QStringLiteral("p.png") << png
+                                                     << unusable.arg(QStringLiteral("p.png"), QStringLiteral("ni .bmp, ni .shg, ni .mrb, ni .wmf"))
+                                                     << QString();
+        QTest::newRow("no picture at all") << QStringLiteral("x.bmp") << QByteArray(40, 'x')
+                                           << unusable.arg(QStringLiteral("x.bmp"), QStringLiteral("ni .bmp, ni .shg, ni .mrb, ni .wmf"))
+                                           << QStringLiteral("l'image « x.bmp » de la rubrique « Un » est illisible pour l'aide HTML ; elle est omise.");
+        QTest::newRow("OLE object: the picture of its result")
+            << QString() << "{\\object\\objemb{\\*\\objdata 0102}{\\result{\\pict\\dibitmap0 " + hlptest::sampleBmp(4, 2, 4).mid(14).toHex() + "}}}"
+            << QString() << QString();
+        QTest::newRow("OLE object without a picture") << QString() << QByteArray("{\\object\\objemb{\\*\\objdata 0102}}")
+                                                      << QStringLiteral("dans la rubrique « Un », un objet OLE sans image de remplacement est omis.")
+                                                      << QStringLiteral("dans la rubrique « Un », un objet OLE sans image de remplacement est omis.");
+    }
+    void picturesSayWhatEachOutputDid()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, hlpSaid);
+        QFETCH(QString, siteSaid);
+        QTemporaryDir dir;
+        // A file named by {bmc}, or the bytes are the picture's RTF.
+        const QByteArray shown = name.isEmpty() ? bytes : "\\{bmc " + name.toLatin1() + "\\}";
+        const QString hpj = dir.filePath(QStringLiteral("P.hpj"));
+        QVERIFY(testfile::write(hpj, "[FILES]\np.rtf\n"));
+        QVERIFY(testfile::write(dir.filePath(QStringLiteral("p.rtf")), "{\\rtf1 #{\\footnote A}${\\footnote Un}Image " + shown + "\\par}"));
+        if (!name.isEmpty())
+            QVERIFY(testfile::write(dir.filePath(name), bytes));
+
+        const hlp::CompileResult hlpResult = hlp::HlpCompiler().compile(hpj);
+        QVERIFY(hlpResult.written);
+        QCOMPARE(hlpResult.diagnostics.mid(0, hlpResult.diagnostics.size() - 1),
+            hlpSaid.isEmpty() ? QStringList() : QStringList{QStringLiteral("Attention : ") + hlpSaid});
+        hlp::HlpFile file;
+        QVERIFY2(file.load(testfile::read(hlpResult.hlpPath)), qPrintable(file.problems().join('\n')));
+        QCOMPARE(file.picture(0) != nullptr, hlpSaid.isEmpty());
+
+        const QString folder = dir.filePath(QStringLiteral("site"));
+        const hlp::CompileResult siteResult = hlp::html::writeHtmlHelp(hpj, folder);
+        QVERIFY(siteResult.written);
+        QCOMPARE(siteResult.diagnostics.mid(0, siteResult.diagnostics.size() - 1),
+            siteSaid.isEmpty() ? QStringList() : QStringList{QStringLiteral("Attention : ") + siteSaid});
+        const QString base = name.isEmpty() ? QStringLiteral("image-1") : QFileInfo(name).completeBaseName();
+        const QImage image(QDir(folder).filePath(QStringLiteral("images/") + base + QStringLiteral(".png")));
+        QCOMPARE(image.isNull() ? QSize() : image.size(), siteSaid.isEmpty() ? QSize(4, 2) : QSize());
     }
 
     void russianInItsCodePage()

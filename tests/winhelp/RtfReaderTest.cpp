@@ -335,6 +335,15 @@ private Q_SLOTS:
                                      << QList<int>{int(hlp::PictureSource::Dib)} << QByteArray("{}\\\x01", 4) << 0;
         QTest::newRow("device bitmap") << QByteArray("{\\pict\\wbitmap0\\picw16\\pich2\\wbmbitspixel1\\wbmplanes1\\wbmwidthbytes2 ffff0000}")
                                        << QList<int>{int(hlp::PictureSource::Ddb)} << QByteArray("\xFF\xFF\x00\x00", 4) << 0;
+        // An OLE object shows the picture of its result; its own data is no picture.
+        QTest::newRow("OLE object: its result's picture")
+            << QByteArray("{\\object\\objemb\\objw10{\\*\\objclass Paint.Picture}{\\*\\objdata 0102}{\\result {\\pict\\dibitmap0 2800}}}")
+            << QList<int>{int(hlp::PictureSource::Dib)} << QByteArray("\x28\x00", 2) << 0;
+        QTest::newRow("OLE object: Word's result picture, its twin left out")
+            << QByteArray("{\\object\\objemb{\\*\\objdata 01}{\\result{\\*\\shppict{\\pict\\pngblip 89504e47}}{\\nonshppict{\\pict\\wmetafile8 0100}}}}")
+            << QList<int>{int(hlp::PictureSource::Png)} << QByteArray("\x89PNG") << 0;
+        QTest::newRow("OLE object without a picture") << QByteArray("{\\object\\objemb{\\*\\objclass Excel.Sheet.8}{\\*\\objdata 0102}}")
+                                                      << QList<int>{} << QByteArray() << 1;
         QTest::newRow("EMF alone") << QByteArray("{\\pict\\emfblip 0100}") << QList<int>{} << QByteArray() << 1;
         QTest::newRow("no data") << QByteArray("{\\pict\\pngblip }") << QList<int>{} << QByteArray() << 1;
     }

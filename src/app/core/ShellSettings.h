@@ -40,12 +40,31 @@ QList<qint64> readNumbers(const QString& line, int count);
 // The bounds of the remembered windows' SetIni: a left below 5 becomes 330, a top below 70 becomes 70.
 WindowPlace boundedPlace(int left, int top, qint64 colour);
 
+// Whether the preview shows beside the editor: the author's choice (`preview` of the settings),
+// else, never chosen, when the window is wide enough for both.
+inline constexpr int PreviewWidth = 960;
+inline bool previewShown(int preview, int windowWidth)
+{
+    return preview < 0 ? windowWidth >= PreviewWidth : preview == 1;
+}
+
 // The lines, short files and garbage included, with every bound applied.
 Settings parse(const QStringList& lines);
 // The lines to write.
 QStringList format(const Settings& s);
 
 inline const QString FileName = QStringLiteral("TyxHelp.ini");
+// Where the desktop keeps the program's settings: the user's configuration folder (XDG), in its
+// own folder "tyxplumet".
+QString configFolder();
+// The settings file written at exit: "TyxHelp.ini" in configFolder().
+QString configFilePath();
+// The settings a start reads: the file of the configuration folder, or, when there is none yet,
+// the one of an older installation in the start folder, so nothing of it is lost. False when
+// neither exists (a first start: every default).
+bool readAtStart(const QString& startDirectory, Settings& out);
+// Writes configFilePath(), making its folder; false with the reason (French).
+bool writeAtExit(const Settings& s, QString* error = nullptr);
 // The settings file of `directory`: an existing entry whose name matches "TyxHelp.ini" without
 // regard to case, else that name in the directory.
 QString filePath(const QString& directory);

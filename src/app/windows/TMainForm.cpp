@@ -134,6 +134,7 @@ void TMainForm::attachPagesHlp(TPagesHlp* pages)
     pagesWindow_->showMaximized();
     pages->setWordWrap(WordWrap->isChecked()); // the body follows the menu's check mark
     previewFollowsEditor();
+    connect(pages, &TPagesHlp::statusMessage, this, &TMainForm::status);
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)

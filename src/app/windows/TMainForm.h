@@ -170,13 +170,17 @@ public:
     QAction* SaveItem = nullptr;
     QAction* Enregistrersous1 = nullptr;
     QAction* Importer1 = nullptr;
+    QAction* ImporterAide1 = nullptr;
     QAction* Exporter1 = nullptr;
     QAction* Imprimer1 = nullptr;
     QAction* Configurationimprimante1 = nullptr;
     QAction* ExitItem = nullptr;
+    QAction* Annuler1 = nullptr;
+    QAction* Retablir1 = nullptr;
     QAction* Copier1 = nullptr;
     QAction* Couper1 = nullptr;
     QAction* Coller1 = nullptr;
+    QAction* CollerTexte1 = nullptr;
     QAction* Toutslectionner1 = nullptr;
     QAction* Rechercher1 = nullptr;
     QAction* Continuer1 = nullptr;
@@ -204,6 +208,7 @@ public:
     QAction* Fixerlecompilateur1 = nullptr;
     QAction* Compiler2 = nullptr;
     QAction* CreerAideHtml1 = nullptr;
+    QAction* CreerAideChm1 = nullptr;
     QAction* voirfichierhlp1 = nullptr;
     QAction* Gras1 = nullptr;
     QAction* Italique1 = nullptr;
@@ -247,14 +252,18 @@ public Q_SLOTS:
     void SaveItemClick();
     void Enregistrersous1Click();
     void Importer1Click();
+    void ImporterAide1Click();
     void Exporter1Click();
     void Imprimer1Click();
     void Configurationimprimante1Click();
     void ExitItemClick();
     // "&Edition"
+    void Annuler1Click();
+    void Retablir1Click();
     void Copier1Click();
     void Couper1Click();
     void Coller1Click();
+    void CollerTexte1Click();
     void Toutslectionner1Click();
     void Rechercher1Click();
     void Continuer1Click();
@@ -287,6 +296,7 @@ public Q_SLOTS:
     void Compiler2Click();
     void voirfichierhlp1Click();
     void CreerAideHtml1Click();
+    void CreerAideChm1Click();
     // "&Style"
     void Gras1Click();
     void Italique1Click();
@@ -357,6 +367,7 @@ private:
     // The .hpj and .rtf of the build being compiled: put back when the compile fails.
     std::shared_ptr<safefile::FileSet> buildFiles_;
     QString htmlSite_; // the HTML help being written: opened in the browser once written
+    QString chmFile_;  // the compiled HTML help being written
     QStringList buildWarnings_; // the last build's warnings, shown with the compiler's messages
 
     QMdiSubWindow* pagesWindow_ = nullptr;

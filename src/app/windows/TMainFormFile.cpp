@@ -1,6 +1,7 @@
 // The "&Fichier" menu: file commands, the closing question and the settings file.
 #include "app/windows/TMainForm.h"
 
+#include "app/core/WindowFit.h"
 #include "app/windows/ShellPictures.h"
 #include "app/windows/TAboutBox.h"
 #include "publish/windows/BuildCommands.h"
@@ -8,6 +9,7 @@
 #include "publish/windows/TCompileReport.h"
 #include "publish/windows/EditHpj.h"
 #include "publish/windows/ExportCommand.h"
+#include "publish/windows/ImportHelp.h"
 #include "publish/windows/TFichTxt.h"
 #include "editor/windows/PagesHlp.h"
 #include "editor/windows/TPopUp.h"
@@ -22,6 +24,8 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDir>
+#include <QFontMetrics>
+#include <QScreen>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
@@ -64,6 +68,7 @@ void TMainForm::Nouveau1Click()
             return;
         CurrentFileName.clear();
         PagesHlp->Nouveau();
+        setWindowTitle(QStringLiteral("Tyx Plumet")); // the old name no longer stands for this document
     });
 }
 
@@ -132,6 +137,16 @@ void TMainForm::Importer1Click()
     editorCommand([this] { PagesHlp->Importer(); });
 }
 
+void TMainForm::ImporterAide1Click()
+{
+    // The imported project replaces the open one, as Open does: its changes are asked about first.
+    editorCommand([this] {
+        if (PagesHlp->TestModif() && !askToSave())
+            return;
+        openProject(ImporterAide(this));
+    });
+}
+
 void TMainForm::Exporter1Click()
 {
     editorCommand([this] {
@@ -198,11 +213,19 @@ void TMainForm::closeEvent(QCloseEvent* event)
 void TMainForm::ChargeIni()
 {
     shellsettings::Settings s;
-    if (!shellsettings::read(StartDirectory.isEmpty() ? QDir::currentPath() : StartDirectory, s))
+    const QRect screenArea = screen()->availableGeometry();
+    if (!shellsettings::readAtStart(StartDirectory.isEmpty() ? QDir::currentPath() : StartDirectory, s)) {
+        // A first start: a size that fits the screen and the text, whatever the screen.
+        const QFontMetrics fm(font());
+        const QRect place = windowfit::firstPlace(screenArea, fm.averageCharWidth(), fm.lineSpacing());
+        resize(place.size());
+        move(place.topLeft());
         return;
+    }
     HelpCompilerPath = s.helpCompilerPath;
-    move(s.left, s.top);
-    resize(s.width, s.height);
+    const QRect place = windowfit::keptOnScreen(QRect(s.left, s.top, s.width, s.height), screenArea);
+    move(place.topLeft());
+    resize(place.size());
     TextViewerPlace = s.textViewer;
     if (FichTxt)
         FichTxt->SetIni(s.textViewer.left, s.textViewer.top, s.textViewer.colour);
@@ -251,9 +274,9 @@ void TMainForm::SauveIni()
     s.outsideViewer = OutsideViewer;
     // Settings lost without a word would come back wrong at the next start: say so.
     QString error;
-    if (!shellsettings::write(QDir::currentPath(), s, &error))
+    if (!shellsettings::writeAtExit(s, &error))
         prompts().tell(this,
             QStringLiteral("Les réglages n'ont pas pu être enregistrés dans « %1 » : %2")
-                .arg(shellsettings::filePath(QDir::currentPath()), error),
+                .arg(shellsettings::configFilePath(), error),
             Prompts::Kind::Warning);
 }

@@ -30,6 +30,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSessionManager>
+#include <QPointer>
 #include <QProgressDialog>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -48,6 +49,7 @@ void TMainForm::Editerfichierhpj1Click()
     if (!EditHpj || !PagesHlp)
         return;
     editorCommand([this] {
+        PagesHlp->setStepLabel(QStringLiteral("fichier projet"));
         auto& d = PagesHlp->doc();
         QString message;
         if (BuildCommands::Edithpj1(*EditHpj, d.DocumentLines, d.PageCount, d.ProjectFileName, &message))
@@ -138,8 +140,13 @@ void TMainForm::Compiler2Click()
         hpjToCompile = hpj;
         return true;
     };
-    const BuildOutcome outcome = Build.Compiler2Click(d.DocumentLines, d.PageCount, d.PopupCount,
-        PagesHlp->titleLook(), PagesHlp->bodyLook(), CurrentFileName, HelpCompilerPath, &buildWarnings_);
+    // What the build changes in the document ([MAP], the project's name) goes with the last step.
+    BuildOutcome outcome;
+    PagesHlp->runCommand([&] {
+        outcome = Build.Compiler2Click(d.DocumentLines, d.PageCount, d.PopupCount, PagesHlp->titleLook(),
+            PagesHlp->bodyLook(), CurrentFileName, HelpCompilerPath, &buildWarnings_);
+        PagesHlp->recordDerived();
+    });
     Build.builtInCompiler = nullptr;
     if (outcome.documentChanged)
         d.DocumentModified = true;
@@ -154,6 +161,7 @@ void TMainForm::Compiler2Click()
     }
     buildFiles_ = outcome.files;
     htmlSite_.clear();
+    chmFile_.clear();
     Compilation->start(hpjToCompile);
     status(QStringLiteral("Compilation de %1 en cours...").arg(store::fileNamePart(hpjToCompile)));
     showProgress(QStringLiteral("Compilation du fichier d'aide..."));
@@ -186,8 +194,12 @@ void TMainForm::CreerAideHtml1Click()
     PagesHlp->EcritFiche();
     auto& d = PagesHlp->doc();
     std::function<hlp::CompileResult()> job;
-    const BuildOutcome outcome = Build.CreerAideHtml1Click(d.DocumentLines, d.PageCount, d.PopupCount,
-        PagesHlp->titleLook(), PagesHlp->bodyLook(), CurrentFileName, &job, &buildWarnings_);
+    BuildOutcome outcome;
+    PagesHlp->runCommand([&] {
+        outcome = Build.CreerAideHtml1Click(d.DocumentLines, d.PageCount, d.PopupCount, PagesHlp->titleLook(),
+            PagesHlp->bodyLook(), CurrentFileName, &job, &buildWarnings_);
+        PagesHlp->recordDerived();
+    });
     status(outcome.message);
     if (!job)
         return;
@@ -196,6 +208,29 @@ void TMainForm::CreerAideHtml1Click()
     Compilation->start(std::move(job));
     status(QStringLiteral("Écriture de l'aide HTML %1 en cours...").arg(store::fileNamePart(htmlSite_)));
     showProgress(QStringLiteral("Écriture de l'aide HTML..."));
+}
+
+void TMainForm::CreerAideChm1Click()
+{
+    if (!PagesHlp || !Compilation)
+        return;
+    if (Compilation->running()) {
+        status(QStringLiteral("Une compilation est déjà en cours."));
+        return;
+    }
+    PagesHlp->EcritFiche();
+    auto& d = PagesHlp->doc();
+    std::function<hlp::CompileResult()> job;
+    const BuildOutcome outcome = Build.CreerAideChm1Click(d.DocumentLines, d.PageCount, d.PopupCount,
+        PagesHlp->titleLook(), PagesHlp->bodyLook(), CurrentFileName, &job, &buildWarnings_);
+    status(outcome.message);
+    if (!job)
+        return;
+    buildFiles_ = outcome.files;
+    chmFile_ = publish::buildNames(CurrentFileName).chm;
+    Compilation->start(std::move(job));
+    status(QStringLiteral("Écriture de l'aide CHM %1 en cours...").arg(store::fileNamePart(chmFile_)));
+    showProgress(QStringLiteral("Écriture de l'aide CHM..."));
 }
 
 void TMainForm::compileFinished(const hlp::CompileResult& result)
@@ -209,17 +244,32 @@ void TMainForm::compileFinished(const hlp::CompileResult& result)
         restored = files->revert() ? QStringLiteral(" Les fichiers .hpj et .rtf sont remis tels qu'ils étaient.")
                                    : QString(QLatin1Char(' ') + files->error());
     const QString site = std::exchange(htmlSite_, QString());
-    if (site.isEmpty() && result.written)
+    const QString chm = std::exchange(chmFile_, QString());
+    if (site.isEmpty() && chm.isEmpty() && result.written)
         reloadViewer(result.hlpPath); // the viewer showing this help shows the new one
-    if (site.isEmpty())
+    if (!chm.isEmpty())
+        status(result.written ? QStringLiteral("Aide CHM %1 écrite (%2).").arg(name, topics)
+                              : QString(QStringLiteral("L'aide CHM %1 n'a pas été écrite : voir les messages.").arg(name) + restored));
+    else if (site.isEmpty())
         status(result.written ? QStringLiteral("Fichier d'aide %1 écrit (%2).").arg(name, topics)
                               : QString(QStringLiteral("Le fichier d'aide %1 n'a pas été écrit : voir les messages.").arg(name) + restored));
     else if (!result.written)
         status(QString(QStringLiteral("L'aide HTML %1 n'a pas été écrite : voir les messages.").arg(name) + restored));
     else {
-        const BuildOutcome opened = BuildCommands::openHtmlHelp(site);
-        status(opened.ok ? QStringLiteral("Aide HTML %1 écrite (%2) et ouverte dans le navigateur.").arg(name, topics)
-                         : QStringLiteral("Aide HTML %1 écrite (%2). ").arg(name, topics) + opened.message);
+        // The browser may take a moment to say whether it started: the status line waits for it.
+        const QString waiting = QStringLiteral("Aide HTML %1 écrite (%2) ; ouverture dans le navigateur...").arg(name, topics);
+        status(waiting);
+        BuildCommands::openHtmlHelp(site, [window = QPointer<TMainForm>(this), name, topics, waiting](const BuildOutcome& opened) {
+            if (!window)
+                return;
+            if (opened.ok) {
+                if (window->StatusBar->currentMessage() == waiting) // not when another command spoke since
+                    window->status(QStringLiteral("Aide HTML %1 écrite (%2) et ouverte dans le navigateur.").arg(name, topics));
+            } else {
+                window->status(QStringLiteral("Aide HTML %1 écrite (%2), mais le navigateur n'a pas pu l'ouvrir (%3).")
+                                   .arg(name, topics, opened.message));
+            }
+        });
     }
     // The summary line alone means a clean build: no window then.
     if (result.written && result.diagnostics.size() <= 1 && buildWarnings_.isEmpty())

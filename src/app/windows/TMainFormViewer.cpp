@@ -20,13 +20,6 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 
-namespace {
-
-// Wide enough for the editor and the preview side by side.
-constexpr int PreviewWidth = 960;
-
-} // namespace
-
 HelpViewer* TMainForm::helpViewer()
 {
     if (!Viewer) {
@@ -146,7 +139,7 @@ void TMainForm::Apercu1Click()
 
 void TMainForm::applyPreviewChoice()
 {
-    const bool on = PreviewChoice < 0 ? width() >= PreviewWidth : PreviewChoice == 1;
+    const bool on = shellsettings::previewShown(PreviewChoice, width());
     Apercu1->setChecked(on);
     PreviewDock->setVisible(on);
     if (on)

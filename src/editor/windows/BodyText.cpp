@@ -1,6 +1,7 @@
 #include "editor/windows/BodyText.h"
 
 #include "platform/core/Cp1252.h"
+
 #include "platform/windows/FieldText.h"
 #include "store/core/Blocks.h"
 
@@ -60,26 +61,37 @@ void enterWithParagraphMark(QPlainTextEdit* edit)
     edit->setTextCursor(c);
 }
 
-void replaceUnrepresentable(QTextDocument* d, int position, int added, bool& busy)
+QString replaceUnrepresentable(QTextDocument* d, int position, int added, bool& busy)
 {
-    if (busy || added <= 0)
+    return fieldtext::keepToTheDocument(d, position, added, busy);
+}
+
+void insertAsOneEdit(QPlainTextEdit* edit, const QString& text)
+{
+    if (text.isEmpty())
         return;
-    busy = true;
-    const int end = qMin(position + added, d->characterCount());
-    for (int i = position; i < end; ++i) {
-        const QChar ch = d->characterAt(i);
-        if (ch == QChar::ParagraphSeparator || ch == u'\n' || cp1252::representable(ch))
-            continue;
-        QTextCursor c(d);
-        c.setPosition(i);
-        c.setPosition(i + 1, QTextCursor::KeepAnchor);
-        // A line separator (pasted, or Shift+Enter) ends the line as it shows: one line, one block.
-        if (ch == QChar::LineSeparator)
-            c.insertBlock();
-        else
-            c.insertText(QStringLiteral("?"));
-    }
-    busy = false;
+    QTextCursor c = edit->textCursor();
+    c.beginEditBlock();
+    c.insertText(text);
+    c.endEditBlock();
+    edit->setTextCursor(c);
+    edit->ensureCursorVisible();
+}
+
+QString typeRepresentable(QPlainTextEdit* edit, const QString& typed)
+{
+    QString replaced;
+    for (QChar c : typed)
+        if (!cp1252::enterable(c))
+            replaced += c;
+    if (replaced.isEmpty())
+        return replaced;
+    QString clean = typed;
+    cp1252::sanitizeEntered(clean);
+    QTextCursor c = edit->textCursor();
+    c.insertText(clean);
+    edit->setTextCursor(c);
+    return replaced;
 }
 
 } // namespace bodytext

@@ -48,9 +48,22 @@ public:
     void Nouveau();
 
     // Commands of the main window.
+    // Undo and redo (PagesHlpHistory.cpp): the typing of the field that has the focus while it has
+    // some of its own, else the document's last step (the page's edits not stored yet first).
+    void Annuler();
+    void Retablir();
+    // Names the step the running command makes (shown when it is undone). A page stored before the
+    // command names it makes a step of its own.
+    void setStepLabel(const QString& label);
+    // Inside a command (runCommand): what a build changed in the document by itself ([MAP], the
+    // project's name) joins the step before it.
+    void recordDerived();
     void Copier();
     void Couper();
     void Coller();
+    // The clipboard's plain text as typed text: backslashes and braces escaped, each line break a
+    // paragraph as Enter makes it (PagesHlpHistory.cpp).
+    void CollerTexte();
     void Selection();
     void Opt();
     void Index();
@@ -85,6 +98,9 @@ public:
     TLstPopUp* LstPopUp = nullptr;
     // After a popup was removed: the page on screen shows its links renumbered, caret kept.
     void showRenumberedLinks();
+    // Ends the body's own undo history (undo and redo) here: done after a popup command (a new popup
+    // and its link, a removal that renumbers links), whose numbers that history cannot follow.
+    void forgetBodyHistory();
 
     // Search and replace, import (PagesHlpSearch.cpp).
     void Chercher();
@@ -134,6 +150,8 @@ public:
 Q_SIGNALS:
     // The page shown changed (new number or reloaded).
     void pageShown(int currentPage);
+    // A sentence for the status line.
+    void statusMessage(const QString& text);
 
 public Q_SLOTS:
     void FindDialog1Find();
@@ -161,11 +179,25 @@ private:
     void createSearchDialogs();
     // One search step with the fields stored first; false when nothing more was found.
     bool Search(const QString& text);
+    // True, after telling the author, when the page on screen holds text but no title: a search or a
+    // replacement would store nothing of it and then read a page over it.
+    bool pageWouldBeLost();
     // After a renumbering the fields follow their topic to its new number, reloaded when its block
     // changed under them, so the next store never lands on another topic.
     void followOwnTopic(const store::Renumbering& renumbered);
+    // Tells the author when the page index or the hierarchy could not renumber.
+    void sayRefused(const store::Renumbering& renumbered);
     // The page's block was changed by a command while the fields keep their own edits.
     void keepBlockInStep();
+    // Records the document's changes as one step once no command is running any more.
+    void settle();
+    bool undoInField(bool redo);
+    void afterReplay(const QString& said, const QString& label);
+    void clearFieldHistories();
+    QString pageName() const;
+    // After a store that gave the page a title of another key: asks once whether the links to the
+    // old key follow it, and moves them. Returns how many moved.
+    int followLinks();
 
     store::DocumentStore store_;
     store::FieldLook titleLook_;
@@ -175,6 +207,9 @@ private:
     QStringList syncedBlock_; // the page's block as the fields were last read from or written to
     editor::SearchPosition search_;
     int commandDepth_ = 0;
+    QString stepLabel_; // the step the running command makes
+    QString pageKey_;   // the key the links to the page on screen lead to
+    bool quietStore_ = false; // a store on deactivation asks nothing
     bool sanitizing_ = false;
     bool readingPage_ = false;
 };

@@ -22,10 +22,13 @@ bool editPopup(TPagesHlp& p, const QString& tag)
     p.EcritFiche();
     if (!p.PopUp->Modif(d.DocumentLines, tag))
         return false;
+    const QString title = store::popupTitle(d.DocumentLines, store::findTag(d.DocumentLines, tag));
+    p.setStepLabel(QStringLiteral("modification de la PopUp « %1 »").arg(title));
     prompts().showModal(*p.PopUp);
     QString unused;
     if (p.PopUp->Result(d.DocumentLines, d.DocumentModified, unused) != TPopUp::Outcome::Removed)
         return false;
+    p.setStepLabel(QStringLiteral("suppression de la PopUp « %1 »").arg(title));
     d.PopupCount = qMax(0, d.PopupCount - 1);
     return true;
 }
@@ -38,11 +41,12 @@ void TPagesHlp::LienPopUp()
         return;
     runCommand([this] {
         const QString word = bodytext::exactSelection(Memo1->textCursor());
+        EcritFiche(); // the page's own edits first: the new popup and its link are one step
         if (word.isEmpty()) {
             prompts().tell(this, QString::fromUtf8("Il faut sélectionner un mot"), Prompts::Kind::Warning);
             return;
         }
-        if (store::countPopupBlocks(store_.DocumentLines) >= store::MaxBlocks) {
+        if (store::newPopupNumber(store_.DocumentLines) < 0) {
             prompts().tell(this,
                 QString::fromUtf8("Le projet compte déjà %1 PopUp : impossible d'en ajouter une autre.")
                     .arg(store::MaxBlocks),
@@ -55,9 +59,12 @@ void TPagesHlp::LienPopUp()
         if (PopUp->Result(store_.DocumentLines, store_.DocumentModified, link) != TPopUp::Outcome::Added)
             return;
         ++store_.PopupCount;
+        setStepLabel(QStringLiteral("nouvelle PopUp « %1 »").arg(word));
         QTextCursor c = Memo1->textCursor();
         c.insertText(link);
         Memo1->setTextCursor(c);
+        EcritFiche(); // the link with its popup, in the same step
+        forgetBodyHistory();
     });
 }
 
@@ -101,8 +108,18 @@ void TPagesHlp::ModifPopUp()
         showRenumberedLinks();
 }
 
+void TPagesHlp::forgetBodyHistory()
+{
+    // The body's own undo knows text, not popups: undoing a new link would leave its popup linked
+    // from nowhere, and a step made before a renumbering would bring back a number that now names
+    // another popup, or none. A popup command is a step of the document, not of the body's typing.
+    Memo1->document()->clearUndoRedoStacks();
+}
+
 void TPagesHlp::showRenumberedLinks()
 {
+    // Even when the page kept its text, its undo steps may hold links under their old numbers.
+    forgetBodyHistory();
     const int caret = Memo1->textCursor().position();
     const bool bodyHadFocus = Memo1->hasFocus();
     if (!blockChangedUnderFields())

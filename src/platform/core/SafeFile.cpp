@@ -1,4 +1,5 @@
 #include "platform/core/SafeFile.h"
+#include "platform/core/SafeFileParts.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,12 +17,15 @@
 
 namespace safefile {
 
-namespace {
+namespace detail {
 
+namespace {
 QMutex hookLock;
 FaultHook faultHook;
+// The longest name a folder entry takes, in bytes.
+constexpr qsizetype NameMax = 255;
+} // namespace
 
-// Zero, or the error the seam wants this step to fail with.
 int injected(Step step, const QString& path)
 {
     FaultHook hook;
@@ -37,14 +41,76 @@ QByteArray native(const QString& path)
     return QFile::encodeName(path);
 }
 
-QString notRegular(const struct stat& st)
+// A target whose name is near the limit still gets its side files.
+QString fitted(const QString& name, qsizetype extra)
 {
-    if (S_ISDIR(st.st_mode))
-        return QStringLiteral("c'est un dossier");
-    return QStringLiteral("ce n'est pas un fichier ordinaire (tube, périphérique ou autre)");
+    QString cut = name;
+    while (!cut.isEmpty() && native(cut).size() + extra > NameMax)
+        cut.chop(cut.size() >= 2 && cut.back().isLowSurrogate() ? 2 : 1);
+    return cut;
 }
 
-// Where the bytes of `path` go: a symbolic link is followed so that the link stays a link.
+QString sidePrefix(const QString& target, const char* kind, int digits)
+{
+    const QFileInfo info(target);
+    const qsizetype extra = 3 + qsizetype(qstrlen(kind)) + digits; // two dots, a dash and the digits
+    return QStringLiteral(".%1.%2-").arg(fitted(info.fileName(), extra), QLatin1String(kind));
+}
+
+QString sideName(const QString& target, const char* kind)
+{
+    return QFileInfo(target).absoluteDir().filePath(
+        sidePrefix(target, kind, 8) + QStringLiteral("%1").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+}
+
+void syncFolder(const QString& target)
+{
+    const int fd = ::open(native(QFileInfo(target).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        (void)::fsync(fd);
+        ::close(fd);
+    }
+}
+
+int holdLock(const QString& path, bool folder)
+{
+    const QByteArray name = native(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | (folder ? O_DIRECTORY : O_NONBLOCK));
+    if (fd < 0)
+        return -1;
+    struct stat held {}, named {};
+    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    // A cleaner may have taken the object between its making and the lock: then it is not ours.
+    if (::fstat(fd, &held) != 0 || ::lstat(name.constData(), &named) != 0 || held.st_dev != named.st_dev
+        || held.st_ino != named.st_ino) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+namespace {
+QByteArray identityOf(const struct stat& st)
+{
+    return QByteArray::number(qulonglong(st.st_dev)) + '.' + QByteArray::number(qulonglong(st.st_ino)) + '.'
+        + QByteArray::number(qlonglong(st.st_size)) + '.' + QByteArray::number(qlonglong(st.st_mtim.tv_sec)) + '.'
+        + QByteArray::number(qlonglong(st.st_mtim.tv_nsec));
+}
+} // namespace
+
+QByteArray identity(const QString& path)
+{
+    struct stat st {};
+    return ::stat(native(path).constData(), &st) == 0 ? identityOf(st) : QByteArray("-");
+}
+
+QByteArray identity(int fd)
+{
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 ? identityOf(st) : QByteArray("-");
+}
+
 QString resolvedTarget(const QString& path)
 {
     const QFileInfo info(path);
@@ -54,14 +120,6 @@ QString resolvedTarget(const QString& path)
     return canonical.isEmpty() ? info.symLinkTarget() : canonical;
 }
 
-QString sideName(const QString& target, const char* kind)
-{
-    const QFileInfo info(target);
-    return info.absoluteDir().filePath(QStringLiteral(".%1.%2-%3").arg(info.fileName(), QLatin1String(kind))
-                                           .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
-}
-
-// Writes every byte to `fd`, piece by piece; 0 or the error number.
 int writeAll(int fd, QByteArrayView bytes, const QString& path)
 {
     const char* p = bytes.data();
@@ -83,20 +141,64 @@ int writeAll(int fd, QByteArrayView bytes, const QString& path)
     return 0;
 }
 
+int renameOver(const QString& from, const QString& to, Step step, const QString& path)
+{
+    if (const int e = injected(step, path))
+        return e;
+    return ::rename(native(from).constData(), native(to).constData()) == 0 ? 0 : errno;
+}
+
+} // namespace detail
+
+using namespace detail;
+
+namespace {
+
+QString notRegular(const struct stat& st)
+{
+    if (S_ISDIR(st.st_mode))
+        return QStringLiteral("c'est un dossier");
+    return QStringLiteral("ce n'est pas un fichier ordinaire (tube, périphérique ou autre)");
+}
+
+
+
+// Locks the file just made at `name` through `fd` and returns another descriptor that holds the
+// lock until it is closed (the lock outlives `fd`), or -1 when a cleaner took the file first.
+int lockNewFile(int fd, const QString& name)
+{
+    while (::flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR)
+            return -1;
+    }
+    struct stat held {}, named {};
+    if (::fstat(fd, &held) != 0 || ::lstat(native(name).constData(), &named) != 0 || held.st_dev != named.st_dev
+        || held.st_ino != named.st_ino)
+        return -1;
+    return ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+}
+
 // Makes a temporary file beside `target` holding `bytes`, synced and closed. Returns 0 and its
-// name in `temp`, or the error number (and no temporary file is left).
-int writeTemporary(const QString& path, const QString& target, QByteArrayView bytes, QString& temp)
+// name in `temp`, or the error number (and no temporary file is left). While `lock` is open the
+// file is known as a live writer's (removeLeftovers leaves it alone); `made` is its identity.
+int writeTemporary(const QString& path, const QString& target, QByteArrayView bytes, QString& temp, int& lock,
+                   QByteArray* made = nullptr)
 {
     struct stat old {};
     const bool existed = ::stat(native(target).constData(), &old) == 0;
     if (const int e = injected(Step::Create, path))
         return e;
     int fd = -1;
+    lock = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
         temp = sideName(target, "tyx");
         fd = ::open(native(temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST && errno != EINTR)
             return errno;
+        if (fd >= 0 && (lock = lockNewFile(fd, temp)) < 0) {
+            ::close(fd);
+            fd = -1;
+        }
     }
     if (fd < 0)
         return EEXIST;
@@ -109,10 +211,15 @@ int writeTemporary(const QString& path, const QString& target, QByteArrayView by
     if (!e)
         e = injected(Step::Close, path);
     // close() may be the first to report a failed write (network file systems): it counts too.
+    if (made && !e)
+        *made = identity(fd);
     if (::close(fd) != 0 && !e && errno != EINTR)
         e = errno;
-    if (e)
+    if (e) {
         ::unlink(native(temp).constData());
+        ::close(lock);
+        lock = -1;
+    }
     return e;
 }
 
@@ -131,32 +238,12 @@ QString targetProblem(const QString& target, bool& existed)
     return {};
 }
 
-int renameOver(const QString& from, const QString& to, Step step, const QString& path)
-{
-    if (const int e = injected(step, path))
-        return e;
-    return ::rename(native(from).constData(), native(to).constData()) == 0 ? 0 : errno;
-}
-
-// Makes the renames durable; the files are in place whatever it says.
-void syncFolder(const QString& target)
-{
-    const int fd = ::open(native(QFileInfo(target).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        (void)::fsync(fd);
-        ::close(fd);
-    }
-}
 
 QString journalField(const QString& s)
 {
     return QString::fromLatin1(s.toUtf8().toBase64());
 }
 
-QString fromJournalField(const QByteArray& s)
-{
-    return QString::fromUtf8(QByteArray::fromBase64(s));
-}
 
 } // namespace
 
@@ -257,13 +344,17 @@ bool write(const QString& path, QByteArrayView bytes, QString* error)
     bool existed = false;
     if (const QString why = targetProblem(target, existed); !why.isEmpty())
         return failed(why);
+    removeLeftovers(target);
     QString temp;
-    if (const int e = writeTemporary(path, target, bytes, temp))
+    int lock = -1;
+    if (const int e = writeTemporary(path, target, bytes, temp, lock))
         return failed(reason(e));
-    if (const int e = renameOver(temp, target, Step::Rename, path)) {
+    const int e = renameOver(temp, target, Step::Rename, path);
+    if (e)
         ::unlink(native(temp).constData());
+    ::close(lock);
+    if (e)
         return failed(reason(e));
-    }
     syncFolder(target);
     return true;
 }
@@ -301,6 +392,9 @@ void FileSet::dropTemps()
         if (!e.temp.isEmpty())
             ::unlink(native(e.temp).constData());
         e.temp.clear();
+        if (e.lock >= 0)
+            ::close(e.lock);
+        e.lock = -1;
     }
 }
 
@@ -327,15 +421,22 @@ bool FileSet::add(const QString& path, QByteArrayView bytes)
     for (const Entry& other : entries_)
         seen = seen || QFileInfo(other.target).absolutePath() == folder;
     if (!seen)
-        recoverSets(folder); // a set left half done by a killed program goes back first
+        notes_ << recoverSets(folder); // a set left half done by a killed program goes back first
     if (const QString why = targetProblem(e.target, e.existed); !why.isEmpty())
         return fail(path, why);
-    if (const int err = writeTemporary(path, e.target, bytes, e.temp)) {
+    removeLeftovers(e.target);
+    if (const int err = writeTemporary(path, e.target, bytes, e.temp, e.lock, &e.made)) {
         dropTemps();
         return fail(path, reason(err));
     }
     entries_.push_back(e);
     return true;
+}
+
+void FileSet::watch(const QString& path)
+{
+    if (!path.isEmpty())
+        watched_ << resolvedTarget(path);
 }
 
 bool FileSet::commit()
@@ -362,13 +463,16 @@ bool FileSet::commit()
             QByteArray old;
             QString why;
             QString temp;
+            int lock = -1;
             if (!read(e.target, old, &why))
                 err = EIO;
-            else if (!(err = writeTemporary(e.path, e.backup, old, temp))
+            else if (!(err = writeTemporary(e.path, e.backup, old, temp, lock))
                 && ::rename(native(temp).constData(), native(e.backup).constData()) != 0) {
                 err = errno;
                 ::unlink(native(temp).constData());
             }
+            if (lock >= 0)
+                ::close(lock);
         }
         if (err) {
             dropBackups();
@@ -394,6 +498,8 @@ bool FileSet::commit()
             return false;
         }
         e.temp.clear();
+        ::close(e.lock); // the file is the target now
+        e.lock = -1;
     }
     committed_ = true;
     for (const Entry& e : entries_)
@@ -455,17 +561,32 @@ int FileSet::openJournal()
 {
     if (const int e = injected(Step::Journal, entries_.front().path))
         return e;
-    journalPath_ = sideName(entries_.front().target, "tyxset");
-    journal_ = ::open(native(journalPath_).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    for (int attempt = 0; journal_ < 0 && attempt < 100; ++attempt) {
+        journalPath_ = sideName(entries_.front().target, "tyxset");
+        journal_ = ::open(native(journalPath_).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (journal_ < 0 && errno != EEXIST && errno != EINTR)
+            return errno;
+        // Locked at once; a recovery that took it first (empty, so finished) made it go.
+        if (const int held = journal_ >= 0 ? lockNewFile(journal_, journalPath_) : -1; held >= 0) {
+            ::close(held);
+        } else if (journal_ >= 0) {
+            ::close(journal_);
+            journal_ = -1;
+        }
+    }
     if (journal_ < 0)
-        return errno;
+        return EEXIST;
+    // Each file with what the set found and made, so that a recovery can tell whether the files
+    // are still the ones this program left: the new file's identity and the old one's.
     QByteArray text;
     for (const Entry& e : entries_)
         text += (journalField(e.target) + QLatin1Char('\t') + journalField(e.backup) + QLatin1Char('\t')
-                    + QLatin1Char(e.existed ? '1' : '0') + QLatin1Char('\t') + journalField(e.temp)
-                    + QStringLiteral("\tfin\n"))
-                    .toLatin1();
-    int err = ::flock(journal_, LOCK_EX) == 0 ? writeAll(journal_, text, entries_.front().path) : errno;
+                    + QLatin1Char(e.existed ? '1' : '0') + QLatin1Char('\t') + journalField(e.temp) + QLatin1Char('\t'))
+                    .toLatin1()
+            + e.made + '\t' + (e.existed ? identity(e.target) : QByteArray("-")) + "\tfin\n";
+    for (const QString& w : watched_)
+        text += (journalField(w) + QStringLiteral("\t\tw\t\t\t")).toLatin1() + identity(w) + "\tfin\n";
+    int err = writeAll(journal_, text, entries_.front().path);
     if (!err && ::fsync(journal_) != 0)
         err = errno;
     if (err)
@@ -480,235 +601,6 @@ void FileSet::closeJournal()
     ::unlink(native(journalPath_).constData());
     ::close(journal_);
     journal_ = -1;
-}
-
-// ---- NewFolder ----
-
-namespace {
-
-// 0 or the error number; the folders that exist already are fine.
-int makePath(const QString& path, const QString& shown)
-{
-    QString sofar;
-    const QStringList parts = path.split(QLatin1Char('/'));
-    for (qsizetype i = 0; i < parts.size(); ++i) {
-        sofar += (i ? QStringLiteral("/") : QString()) + parts[i];
-        if (parts[i].isEmpty())
-            continue;
-        struct stat st {};
-        if (::stat(native(sofar).constData(), &st) == 0) {
-            if (!S_ISDIR(st.st_mode))
-                return ENOTDIR;
-            continue;
-        }
-        if (const int e = injected(Step::Folder, shown))
-            return e;
-        if (::mkdir(native(sofar).constData(), 0777) != 0 && errno != EEXIST)
-            return errno;
-    }
-    return 0;
-}
-
-// Swaps two folders in one step where the file system can; 0 or the error number.
-int exchange(const QString& a, const QString& b)
-{
-#ifdef RENAME_EXCHANGE
-    if (::renameat2(AT_FDCWD, native(a).constData(), AT_FDCWD, native(b).constData(), RENAME_EXCHANGE) == 0)
-        return 0;
-    return errno;
-#else
-    (void)a;
-    (void)b;
-    return EINVAL;
-#endif
-}
-
-// The file-creation mask, read without changing it (umask() would change it for every thread
-// for a moment).
-mode_t creationMask()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly))
-        for (const QByteArray& line : status.readAll().split('\n'))
-            if (line.startsWith("Umask:"))
-                return mode_t(line.mid(6).trimmed().toUInt(nullptr, 8) & 0777);
-    return 022;
-}
-
-} // namespace
-
-// A link to a folder stays a link: the new folder takes the place of the folder it leads to.
-NewFolder::NewFolder(const QString& target) : target_(resolvedTarget(QDir::cleanPath(QDir(target).absolutePath()))) {}
-
-NewFolder::~NewFolder()
-{
-    if (!work_.isEmpty())
-        QDir(work_).removeRecursively();
-}
-
-bool NewFolder::open(QString* error)
-{
-    const auto failed = [&](int e) {
-        if (error)
-            *error = reason(e);
-        return false;
-    };
-    if (!work_.isEmpty())
-        return true;
-    const QFileInfo info(target_);
-    if (const int e = makePath(info.absolutePath(), target_))
-        return failed(e);
-    if (const int e = injected(Step::Folder, target_))
-        return failed(e);
-    QByteArray pattern = native(info.absoluteDir().filePath(QStringLiteral(".%1-XXXXXX").arg(info.fileName())));
-    if (!::mkdtemp(pattern.data()))
-        return failed(errno);
-    work_ = QFile::decodeName(pattern);
-    // mkdtemp makes a private folder; this one is read as any new folder would be (browsers, web servers).
-    (void)::chmod(pattern.constData(), 0777 & ~creationMask());
-    return true;
-}
-
-bool NewFolder::makeSubfolders(const QString& name, QString* error)
-{
-    const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
-    if (slash <= 0)
-        return true;
-    if (const int e = makePath(work_ + QLatin1Char('/') + name.left(slash), target_ + QLatin1Char('/') + name)) {
-        if (error)
-            *error = reason(e);
-        return false;
-    }
-    return true;
-}
-
-bool NewFolder::add(const QString& name, QByteArrayView bytes, QString* error)
-{
-    const QString shown = target_ + QLatin1Char('/') + name;
-    const auto failed = [&](int e) {
-        if (error)
-            *error = reason(e);
-        return false;
-    };
-    if (work_.isEmpty())
-        return failed(ENOENT);
-    if (!makeSubfolders(name, error))
-        return false;
-    if (const int e = injected(Step::Create, shown))
-        return failed(e);
-    const QByteArray path = native(work_ + QLatin1Char('/') + name);
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return failed(errno);
-    // No sync per file: commit() syncs the whole folder at once, far faster for thousands of pages.
-    int e = writeAll(fd, bytes, shown);
-    if (!e)
-        e = injected(Step::Close, shown);
-    if (::close(fd) != 0 && !e && errno != EINTR)
-        e = errno;
-    if (e) {
-        ::unlink(path.constData());
-        return failed(e);
-    }
-    return true;
-}
-
-bool NewFolder::addSame(const QString& name, const QString& existing)
-{
-    return !work_.isEmpty() && makeSubfolders(name, nullptr)
-        && ::link(native(existing).constData(), native(work_ + QLatin1Char('/') + name).constData()) == 0;
-}
-
-bool NewFolder::commit(QString* error)
-{
-    const auto failed = [&](int e) {
-        if (error)
-            *error = reason(e);
-        return false;
-    };
-    if (work_.isEmpty())
-        return failed(ENOENT);
-    // Every byte on the disk before the new folder is the target: a write error the system held
-    // back until now is seen here, while the earlier folder is still in place.
-    int e = injected(Step::Sync, target_);
-    if (!e) {
-        const int fd = ::open(native(work_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0 || ::syncfs(fd) != 0)
-            e = errno;
-        if (fd >= 0)
-            ::close(fd);
-    }
-    if (e)
-        return failed(e);
-    struct stat st {};
-    const bool existed = ::lstat(native(target_).constData(), &st) == 0;
-    if (existed && !S_ISDIR(st.st_mode))
-        return failed(ENOTDIR);
-    if (!existed) {
-        if ((e = renameOver(work_, target_, Step::Rename, target_)))
-            return failed(e);
-        work_.clear();
-    } else if (!(e = injected(Step::Rename, target_)) && !(e = exchange(work_, target_))) {
-        // One step: the earlier folder is now under the hidden name.
-        QDir(work_).removeRecursively();
-        work_.clear();
-    } else if (e == EINVAL || e == ENOSYS || e == EOPNOTSUPP) {
-        // No exchange on this file system: the earlier folder steps aside, then comes back on a failure.
-        const QString aside = sideName(target_, "old");
-        if ((e = renameOver(target_, aside, Step::Backup, target_)))
-            return failed(e);
-        if ((e = renameOver(work_, target_, Step::Rename, target_))) {
-            if (const int back = renameOver(aside, target_, Step::Restore, target_)) {
-                if (error)
-                    *error = QStringLiteral("%1 ; le dossier n'a pas pu être remis (%2), il est gardé sous « %3 »")
-                                 .arg(reason(e), reason(back), aside);
-                return false;
-            }
-            return failed(e);
-        }
-        work_.clear();
-        QDir(aside).removeRecursively();
-    } else {
-        return failed(e);
-    }
-    syncFolder(target_);
-    return true;
-}
-
-void recoverSets(const QString& folder)
-{
-    const QStringList journals = QDir(folder).entryList({QStringLiteral(".*.tyxset-*")}, QDir::Files | QDir::Hidden);
-    for (const QString& name : journals) {
-        const QString path = QDir(folder).filePath(name);
-        const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            continue;
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) { // its program is still at work
-            ::close(fd);
-            continue;
-        }
-        QByteArray text;
-        char buffer[4096];
-        for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
-            text.append(buffer, n);
-        // A line cut short was being written before any rename: nothing to undo for it.
-        for (const QByteArray& line : text.split('\n')) {
-            const QList<QByteArray> f = line.split('\t');
-            if (f.size() != 5 || f[4] != "fin")
-                continue;
-            const QString target = fromJournalField(f[0]), backup = fromJournalField(f[1]);
-            ::unlink(native(fromJournalField(f[3])).constData()); // a temporary file not renamed yet
-            if (f[2] == "1" && !backup.isEmpty() && QFileInfo::exists(backup)) {
-                ::rename(native(backup).constData(), native(target).constData());
-                ::unlink(native(backup).constData()); // when it was still the same file as the target
-            } else if (f[2] == "0") {
-                ::unlink(native(target).constData());
-            }
-        }
-        syncFolder(path);
-        ::unlink(native(path).constData());
-        ::close(fd);
-    }
 }
 
 } // namespace safefile

@@ -12,6 +12,7 @@
 //     ... a later step fails: set.revert() brings every old file back.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -28,13 +29,15 @@ bool read(const QString& path, QByteArray& bytes, QString* error = nullptr);
 QString notRegularFile(const QString& path);
 
 // Replaces the file at `path` (a symbolic link's target) with `bytes`. False with the reason;
-// the old file is then untouched.
+// the old file is then untouched. What an earlier write of the same file left when its program
+// was killed (its hidden temporary file) is removed first.
 bool write(const QString& path, QByteArrayView bytes, QString* error = nullptr);
 
 // Files replaced together: after commit() they are all new; after a failure, all old. While a
 // set is being committed (and until keep() or revert()), a journal beside the files lists the old
 // ones: when the program is killed in between, the next set written in that folder first puts
-// the old files back (recoverSets), so a kill never leaves a mix of old and new either.
+// the old files back (recoverSets), so a kill never leaves a mix of old and new either, as long
+// as nobody changed them since (see recoverSets).
 class FileSet {
 public:
     FileSet() = default;
@@ -44,6 +47,9 @@ public:
 
     // Writes `bytes` to a temporary file beside `path`. After a failure the set commits nothing.
     bool add(const QString& path, QByteArrayView bytes);
+    // A file (or folder) made from the set's files after commit (the help file of a build): when
+    // it has changed after the set's program was killed, the set was put to use and stays new.
+    void watch(const QString& path);
     // Puts every staged file in place; on a failure every old file is back and no new one stays.
     bool commit();
     // After commit(): a later step failed, the old files come back (a file that did not exist
@@ -56,6 +62,8 @@ public:
     bool failed() const { return failed_; }
     QString failedPath() const { return failedPath_; } // the file that failed, as given
     QString error() const { return error_; }            // why, in French
+    // What add() found and did about sets of killed programs (recoverSets), in French.
+    QStringList notes() const { return notes_; }
 
 private:
     struct Entry {
@@ -64,6 +72,8 @@ private:
         QString temp;
         QString backup; // the old file under a temporary name while the set may still be reverted
         bool existed = false;
+        int lock = -1;   // held on the temporary file: a live writer's file is never taken for a leftover
+        QByteArray made; // the new file's identity, for the journal
     };
     bool fail(const QString& path, const QString& why);
     bool putBack(Entry& e);
@@ -73,6 +83,8 @@ private:
     void dropBackups();
 
     std::vector<Entry> entries_;
+    QStringList watched_;
+    QStringList notes_;
     bool failed_ = false;
     bool committed_ = false;
     QString failedPath_;
@@ -107,11 +119,15 @@ private:
     bool makeSubfolders(const QString& name, QString* error);
     QString target_;
     QString work_;
+    int lock_ = -1; // held on the hidden folder while this program writes it
 };
 
 // Puts back the old files of every set in `folder` whose program was killed between its commit
-// and its keep() or revert(). A set still in the hands of a living program is left alone.
-void recoverSets(const QString& folder);
+// and its keep() or revert(), but only while every file of the set is still the one that program
+// left (the new file it wrote, or the old one it had not replaced yet) and no watched file
+// changed: a file edited or rebuilt since stays as it is, and the set with it. A set still in the
+// hands of a living program is left alone. Returns what was done, in French, for the author.
+QStringList recoverSets(const QString& folder);
 
 // The seam through which tests make any step fail. The hook is called before each step with the
 // target's name as given; a non-zero return is the system error number the step fails with.

@@ -3,6 +3,7 @@
 #include "publish/core/BlockWalk.h"
 #include "store/core/PopupBlocks.h"
 #include "store/core/TopicRecord.h"
+#include "winhelp/project/RtfReader.h"
 
 namespace publish {
 
@@ -75,13 +76,21 @@ QList<TextProblem> textProblems(const QStringList& body)
     const auto place = [](int line, int column) {
         return QStringLiteral("ligne %1, colonne %2").arg(line + 1).arg(column + 1);
     };
+    const auto letter = [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); };
     QList<QPair<int, int>> open; // the braces still open, in order
     for (int l = 0; l < body.size(); ++l) {
         const QString& line = body[l];
         for (int i = 0; i < line.size(); ++i) {
             const QChar c = line[i];
             if (c == u'\\') {
-                ++i;
+                int j = i + 1;
+                while (j < line.size() && letter(line[j]))
+                    ++j;
+                const QString word = line.mid(i + 1, j - i - 1);
+                if (!word.isEmpty() && !hlp::isKnownRtfWord(word.toLatin1()))
+                    out.append({l, i, QStringLiteral("Mot de contrôle « \\%1 » inconnu du compilateur (%2) : « %1 » disparaîtra de l'aide.")
+                                          .arg(word, place(l, i))});
+                i = word.isEmpty() ? i + 1 : j - 1;
             } else if (c == u'{') {
                 open.append({l, i});
             } else if (c == u'}') {

@@ -23,8 +23,9 @@ struct TextProblem {
     bool operator==(const TextProblem&) const = default;
 };
 
-// The problems of one topic's body, in text order: a closing brace with no opening one before it,
-// and the opening brace left open at the end of the text.
+// The problems of one topic's body, in text order: a control word the compiler does not know (its
+// letters disappear from the help), a closing brace with no opening one before it; then the
+// opening brace left open at the end of the text.
 QList<TextProblem> textProblems(const QStringList& body);
 
 } // namespace publish

@@ -1,6 +1,7 @@
 #include "publish/core/OwnHelp.h"
 
 #include "platform/core/Cp1252.h"
+#include "store/core/ProjectBlock.h"
 #include "store/core/TextRules.h"
 #include "winhelp/reader/HlpFileReader.h"
 
@@ -63,7 +64,7 @@ QString contextString(const QString& hlpPath, int number)
         return {};
     // Topics are named after their titles; the name is only taken when the file's own context
     // index leads back to the same topic.
-    const QString context = QStringLiteral("IDH_") + store::ContextKey(cp1252::decode(help.titleAt(*offset)));
+    const QString context = store::topicContext(cp1252::decode(help.titleAt(*offset)));
     const auto found = help.contextOffset(context.toLatin1());
     return found && *found == *offset ? context : QString();
 }

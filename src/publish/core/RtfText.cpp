@@ -2,6 +2,7 @@
 
 #include "platform/core/Cp1252.h"
 #include "store/core/Blocks.h"
+#include "store/core/ProjectBlock.h"
 #include "store/core/TextRules.h"
 #include "winhelp/project/RtfReader.h"
 
@@ -223,7 +224,7 @@ QStringList RtfHeader()
 QString ContextFootnote(const QString& rawTitle)
 {
     return QStringLiteral("{\\cs16\\super #{\\footnote") + kFootnoteStyle
-        + QStringLiteral("\\fs20\\lang1036\\cgrid{\\cs16\\super #}{ IDH_") + store::ContextKey(rawTitle)
+        + QStringLiteral("\\fs20\\lang1036\\cgrid{\\cs16\\super #}{ ") + store::topicContext(rawTitle)
         + QStringLiteral("}}");
 }
 

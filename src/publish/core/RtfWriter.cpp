@@ -6,6 +6,7 @@
 #include "store/core/Blocks.h"
 #include "store/core/PopupBlocks.h"
 #include "store/core/TopicRecord.h"
+#include "store/core/ProjectBlock.h"
 #include "store/core/TextRules.h"
 
 namespace publish {
@@ -57,7 +58,8 @@ void writeTopic(RtfOut& out, const QStringList& lines, const BlockSpan& s, const
     const QStringView keywordPart = slash >= 0 ? QStringView(keywordLine).left(slash) : QStringView(keywordLine);
     // The editor stores a context key there; a file edited by hand may hold anything, and a brace
     // or backslash in the hidden text would swallow the topics after it.
-    const QString target = slash >= 0 ? store::ContextKey(keywordLine.mid(slash + 1, MaxSeeAlsoTarget)) : QString();
+    const QString key = slash >= 0 ? store::ContextKey(keywordLine.mid(slash + 1, MaxSeeAlsoTarget)) : QString();
+    const QString target = key.isEmpty() ? QString() : store::topicContext(key);
     const QString keywords = keywordText(keywordPart);
     if (!keywords.isEmpty())
         out.line(KeywordFootnote(keywords));
@@ -82,7 +84,7 @@ void writeTopic(RtfOut& out, const QStringList& lines, const BlockSpan& s, const
         bodyLine(line, nullptr);
 
     if (!target.isEmpty())
-        out.line(QStringLiteral("}{\\par \\f11") + sel.bodySize + QStringLiteral("\\uldb\\cgrid0 Voir aussi}{\\v\\cgrid0 IDH_")
+        out.line(QStringLiteral("}{\\par \\f11") + sel.bodySize + QStringLiteral("\\uldb\\cgrid0 Voir aussi}{\\v\\cgrid0 ")
             + target + QStringLiteral("}{\\f11\\fs20\\cgrid0 "));
     out.line("\\page ");
 }
@@ -92,7 +94,7 @@ void writeTopic(RtfOut& out, const QStringList& lines, const BlockSpan& s, const
 QString contentsLink(const QString& rawTitle, const QString& bodySize)
 {
     return QStringLiteral("}{\\par \\f11") + bodySize + QStringLiteral("\\uldb\\cgrid0 ") + RtfContained(rawTitle)
-        + QStringLiteral("}{\\v\\f11\\fs24\\cgrid0 IDH_") + store::ContextKey(rawTitle)
+        + QStringLiteral("}{\\v\\f11\\fs24\\cgrid0 ") + store::topicContext(rawTitle)
         + QStringLiteral("}{\\f11\\fs20\\cgrid0 ");
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The open document and the store's state, with every rule that needs no widget. The topic editor
 // window owns one and moves the page on screen in and out of it.
+#include "store/core/DocumentHistory.h"
 #include "store/core/HeaderBlock.h"
 #include "store/core/TopicRecord.h"
 
@@ -13,6 +14,9 @@ namespace store {
 // file whose extension differs from it only in letter case (PROJET.HPA), so that such a file
 // opens and a save onto it asks before replacing it.
 QString projectFilePath(const QString& chosen);
+
+// The check of Open over a document's lines (DocumentStore::altered); the build says so too.
+bool isAltered(const QStringList& lines, int pageCount, int popupCount);
 
 class DocumentStore {
 public:
@@ -38,9 +42,10 @@ public:
     int tagBalance() const;
     // The check of Open: the topic tags do not pair up, a block as every reader finds it
     // (blockExtent) has no close tag or holds a line that the count takes for a tag, or a number
-    // opens a second block (readers see only the first). Counts that pair up by chance would otherwise let an edit and the next check
+    // opens a second block (readers see only the first), or a tag carries a number past 9999 (no
+    // reader finds it). Counts that pair up by chance would otherwise let an edit and the next check
     // disagree, or let a save change what the next opening shows.
-    bool altered() const;
+    bool altered() const { return isAltered(DocumentLines, PageCount, PopupCount); }
     // Rebuilds the document from its blocks without losing any: header and project blocks kept (or
     // made), every topic block in number order, then every popup block; unclosed blocks closed. A
     // second block of a number gets the next free one, text between blocks joins the block before
@@ -70,6 +75,19 @@ public:
     // old file byte for byte; false with the
     // reason (French). The document stays marked modified then.
     bool save(const QString& path, QString* error, bool* lossy = nullptr);
+
+    // The history of the document's changes (Undo, Redo).
+    DocumentHistory History;
+    StoreState state() const { return {PageCount, PopupCount, CurrentPage}; }
+    // A document just opened or made: the history starts again from it.
+    void startHistory();
+    // Records the changes since the last record as one step (false when there were none).
+    bool record(const QString& label);
+    // Turn the document back by one step, or forward again: the lines, the counts and the page
+    // the step was made on come back, and the document counts as changed unless it is now as it
+    // was last saved. Changes not recorded yet are recorded first. `label` receives the step's name.
+    DocumentHistory::Replay undo(QString* label = nullptr);
+    DocumentHistory::Replay redo(QString* label = nullptr);
 
     bool canAddPage() const { return PageCount < MaxPages; }
     static constexpr int MaxPages = 10000;

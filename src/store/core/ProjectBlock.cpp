@@ -71,10 +71,24 @@ QStringList withoutMap(const QStringList& lines, const BlockSpan& span)
     return out;
 }
 
+// A file name as a [FILES] line of the .hpj holds it: in quotes when a ';' in it would start a
+// comment there.
+QString filesLine(const QString& file)
+{
+    return file.contains(u';') ? u'"' + file + u'"' : file;
+}
+
+// The file a [FILES] line names, its quotes taken off.
+QString namedFile(const QString& line)
+{
+    const QString name = TrimSpaces(line);
+    return name.size() >= 2 && name.startsWith(u'"') && name.endsWith(u'"') ? name.mid(1, name.size() - 2) : name;
+}
+
 // "[FILES]" lines naming `topicFile`, whatever their letter case (the compiler finds files so).
 bool namesFile(const QString& line, const QString& topicFile)
 {
-    return TrimSpaces(line).compare(topicFile, Qt::CaseInsensitive) == 0;
+    return namedFile(line).compare(topicFile, Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -165,29 +179,39 @@ bool nameTopicFile(QStringList& hpjLines, const QString& topicFile)
                 break;
             }
         }
-        hpjLines.insert(at, topicFile);
+        hpjLines.insert(at, filesLine(topicFile));
         hpjLines.insert(at, QStringLiteral("[FILES]"));
         return true;
     }
     QList<int> topicFiles;
     for (int i = files + 1; i < hpjLines.size() && !isSectionHead(hpjLines[i]); ++i) {
-        if (namesFile(hpjLines[i], topicFile))
-            return false;
-        if (TrimSpaces(hpjLines[i]).endsWith(u".rtf", Qt::CaseInsensitive))
+        if (namesFile(hpjLines[i], topicFile)) {
+            if (TrimSpaces(hpjLines[i]).startsWith(u'"') || filesLine(topicFile) == topicFile)
+                return false;
+            hpjLines[i] = filesLine(topicFile);
+            return true;
+        }
+        if (namedFile(hpjLines[i]).endsWith(u".rtf", Qt::CaseInsensitive))
             topicFiles << i;
     }
     // The one topic file is the project's own, under an older name; among several, none is
     // known to be, so this one is added to them.
     if (topicFiles.size() == 1)
-        hpjLines[topicFiles.front()] = topicFile;
+        hpjLines[topicFiles.front()] = filesLine(topicFile);
     else
-        hpjLines.insert(files + 1, topicFile);
+        hpjLines.insert(files + 1, filesLine(topicFile));
     return true;
+}
+
+QString topicContext(const QString& title)
+{
+    const QString prefix = QStringLiteral("IDH_");
+    return prefix + ContextKey(title).left(MaxContextLength - prefix.size());
 }
 
 QString mapLine(const QString& title, int topicNumber)
 {
-    return QStringLiteral("IDH_") + ContextKey(title) + QLatin1Char('\t') + QString::number(topicNumber + 1);
+    return topicContext(title) + QLatin1Char('\t') + QString::number(topicNumber + 1);
 }
 
 void CreMap(QStringList& lines, int pageCount)

@@ -35,7 +35,15 @@ bool followProjectName(QStringList& lines, const QString& projectFileName, const
 // section is added. True when the lines changed.
 bool nameTopicFile(QStringList& hpjLines, const QString& topicFile);
 
-// The map line of a topic title: "IDH_" + key, a tab, the context number.
+// Longest context string the help compiler takes.
+inline constexpr int MaxContextLength = 255;
+
+// The context string of a topic titled `title`: "IDH_" and the title's ContextKey, cut to what
+// the compiler takes, however long the title. The .rtf, [MAP], the links and the help site all
+// name a topic so.
+QString topicContext(const QString& title);
+
+// The map line of a topic title: its context string, a tab, the context number.
 QString mapLine(const QString& title, int topicNumber);
 
 // Rebuilds [MAP] inside the project block from the titles of topics 0..pageCount-1.

@@ -24,8 +24,8 @@ QByteArray unpack(const QByteArray& stored, int packing, qsizetype limit)
     case 2:
         return lz77DecodeAtMost(stored.constData(), stored.size(), limit);
     case 3: {
-        // Runs of up to 127 bytes from 2: the LZ77 stage never needs more than the picture's size.
-        const QByteArray lz = lz77DecodeAtMost(stored.constData(), stored.size(), limit);
+        // The run-length stage is at most one byte in 127 larger than the picture.
+        const QByteArray lz = lz77DecodeAtMost(stored.constData(), stored.size(), limit + limit / 127 + 2);
         return rleDecodeAtMost(lz, limit);
     }
     default:
@@ -110,8 +110,12 @@ bool readHelpPicture(const QByteArray& bytes, HelpPictureInfo& info, int* pictur
             return fail(why, QStringLiteral("bitmap de %1 plans à %2 bits").arg(planes).arg(info.bitCount));
         if (info.width <= 0 || info.height <= 0 || info.width > 32767 || info.height > 32767)
             return fail(why, QStringLiteral("dimensions illisibles"));
-        if (info.type == 6)
-            info.colours = static_cast<int>(used ? used : (info.bitCount <= 8 ? 1u << info.bitCount : 0u));
+        if (info.type == 6) {
+            const std::uint32_t colours = used ? used : (info.bitCount <= 8 ? 1u << info.bitCount : 0u);
+            if (colours > 65536)
+                return fail(why, QStringLiteral("palette de %1 couleurs").arg(colours));
+            info.colours = static_cast<int>(colours);
+        }
         info.dataSize = ((qsizetype(info.width) * info.bitCount + 31) / 32) * 4 * info.height;
     } else if (info.type == 8) {
         info.mapMode = static_cast<int>(p.cushort());
@@ -127,7 +131,7 @@ bool readHelpPicture(const QByteArray& bytes, HelpPictureInfo& info, int* pictur
     const std::uint32_t hotspotAt = p.u32();
     if (!p.ok())
         return fail(why, QStringLiteral("en-tête d'image tronqué"));
-    if (info.type == 6 && p.pos() + 4 * info.colours > bytes.size())
+    if (info.type == 6 && p.pos() + 4 * qsizetype(info.colours) > bytes.size())
         return fail(why, QStringLiteral("palette tronquée"));
     if (info.type == 6)
         info.palette = bytes.mid(p.pos(), 4 * info.colours);

@@ -1,5 +1,6 @@
 #include "winhelp/project/HlpBitmap.h"
 
+#include "winhelp/format/HelpPicture.h"
 #include "winhelp/format/HlpBytes.h"
 #include "winhelp/format/Lz77.h"
 
@@ -26,6 +27,55 @@ std::uint32_t dpiOf(std::int32_t pixelsPerMetre)
 {
     // In 64 bits: a resolution near the 32-bit limit must not overflow on the way.
     return pixelsPerMetre > 0 ? static_cast<std::uint32_t>((std::int64_t(pixelsPerMetre) * 254 + 5000) / 10000) : 96;
+}
+
+// The pixels of a run-length bitmap (RLE8 when `bits` is 8, RLE4 when 4) from `p` to `end`,
+// unpacked into bottom-up rows of `stride` bytes. Pixels the runs leave out (an early end of line,
+// a jump, an early end) keep colour 0; runs past the edge are cut.
+QByteArray unpackRunLengths(const unsigned char* p, const unsigned char* end, int width, int rows, unsigned bits,
+                            qsizetype stride)
+{
+    QByteArray out(stride * rows, '\0');
+    int x = 0, y = 0;
+    // Colour i of a run: the byte itself, or its high then low nibble in turn.
+    const auto put = [&](unsigned i, unsigned byte) {
+        if (x < width && y < rows) {
+            char* row = out.data() + stride * y;
+            if (bits == 8)
+                row[x] = static_cast<char>(byte);
+            else
+                row[x / 2] = static_cast<char>(row[x / 2] | ((i % 2 ? byte & 0x0F : byte >> 4) << (x % 2 ? 0 : 4)));
+        }
+        ++x;
+    };
+    while (end - p >= 2 && y < rows) {
+        const unsigned count = p[0], value = p[1];
+        p += 2;
+        if (count > 0) {
+            for (unsigned i = 0; i < count && x < width; ++i)
+                put(i, value);
+            x = qMin(width, x);
+        } else if (value == 0) { // end of line
+            x = 0;
+            ++y;
+        } else if (value == 1) { // end of bitmap
+            break;
+        } else if (value == 2) { // move right and up
+            if (end - p < 2)
+                break;
+            x = qMin(width, x + p[0]);
+            y += p[1];
+            p += 2;
+        } else { // `value` colours as they are, padded to an even number of bytes
+            const qsizetype bytes = bits == 8 ? value : (value + 1) / 2;
+            const qsizetype available = qMin<qsizetype>(bytes, end - p);
+            for (unsigned i = 0; i < value && x < width && qsizetype(bits == 8 ? i : i / 2) < available; ++i)
+                put(i, p[bits == 8 ? i : i / 2]);
+            x = qMin(width, x);
+            p += qMin<qsizetype>((bytes + 1) & ~qsizetype(1), end - p);
+        }
+    }
+    return out;
 }
 
 // The bitmap described by a BITMAPINFOHEADER (or a BITMAPCOREHEADER) at `header` in `data`, whose
@@ -60,7 +110,9 @@ bool readDib(const QByteArray& data, qsizetype header, qsizetype pixelOffset, Di
     }
     if (!r.ok() || width <= 0 || height == 0 || width > 32767 || height > 32767 || height < -32767)
         return fail(why, QStringLiteral("dimensions illisibles"));
-    if (compression != 0)
+    // Run lengths of 8 or 4 bits (what many programs write by default) are unpacked here.
+    const bool runLengths = (compression == 1 && bitCount == 8) || (compression == 2 && bitCount == 4);
+    if (compression != 0 && !runLengths)
         return fail(why, QStringLiteral("bitmap compressé : enregistrez-le sans compression"));
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24 && bitCount != 32)
         return fail(why, QStringLiteral("bitmap de %1 bits par pixel : enregistrez-le en 1, 4, 8 ou 24 bits").arg(bitCount));
@@ -82,15 +134,28 @@ bool readDib(const QByteArray& data, qsizetype header, qsizetype pixelOffset, Di
         pixelOffset = paletteStart + qsizetype(paletteCount) * paletteEntrySize;
 
     const qsizetype inStride = strideOf(width, bitCount);
-    if (pixelOffset + inStride * rows > data.size())
+    const QByteArray* source = &data;
+    QByteArray unpacked;
+    if (runLengths) {
+        // A run of two bytes gives at most 255 pixels: far larger sizes are no picture (and
+        // would take the memory for nothing).
+        const qsizetype room = qMax<qsizetype>(qsizetype(1) << 24, (data.size() - pixelOffset) * 256);
+        if (pixelOffset < 0 || pixelOffset >= data.size() || inStride * rows > room)
+            return fail(why, QStringLiteral("données d'image tronquées"));
+        const auto* bytes = reinterpret_cast<const unsigned char*>(data.constData());
+        unpacked = unpackRunLengths(bytes + pixelOffset, bytes + data.size(), width, rows, bitCount, inStride);
+        source = &unpacked;
+        pixelOffset = 0;
+    } else if (pixelOffset + inStride * rows > data.size()) {
         return fail(why, QStringLiteral("données d'image tronquées"));
+    }
     const unsigned outBits = bitCount == 32 ? 24 : bitCount;
     const qsizetype outStride = strideOf(width, outBits);
     dib.pixels = QByteArray(outStride * rows, '\0');
     for (int y = 0; y < rows; ++y) {
         // Stored bottom-up, as a .bmp normally is.
         const int srcRow = topDown ? rows - 1 - y : y;
-        const char* src = data.constData() + pixelOffset + inStride * srcRow;
+        const char* src = source->constData() + pixelOffset + inStride * srcRow;
         char* dst = dib.pixels.data() + outStride * y;
         if (bitCount == 32) {
             for (int x = 0; x < width; ++x) {
@@ -246,6 +311,55 @@ bool dibFromImage(const QByteArray& file, const char* format, Dib& dib, QString*
                 dst[x / 2] |= static_cast<unsigned char>(x % 2 ? index : index << 4);
             }
         }
+    }
+    return true;
+}
+
+QByteArray bmpFromDib(const Dib& dib)
+{
+    const auto le16 = [](QByteArray& b, unsigned v) { b.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF)); };
+    const auto le32 = [&le16](QByteArray& b, std::uint32_t v) {
+        le16(b, v & 0xFFFF);
+        le16(b, v >> 16);
+    };
+    const std::uint32_t offset = 14 + 40 + std::uint32_t(dib.palette.size());
+    QByteArray b;
+    b.reserve(offset + dib.pixels.size());
+    b.append("BM");
+    le32(b, offset + std::uint32_t(dib.pixels.size()));
+    le32(b, 0);
+    le32(b, offset);
+    le32(b, 40);
+    le32(b, std::uint32_t(dib.width));
+    le32(b, std::uint32_t(dib.height));
+    le16(b, 1);
+    le16(b, dib.bits);
+    le32(b, 0);
+    le32(b, std::uint32_t(dib.pixels.size()));
+    le32(b, std::uint32_t(dib.xdpi * 10000 / 254));
+    le32(b, std::uint32_t(dib.ydpi * 10000 / 254));
+    le32(b, std::uint32_t(dib.palette.size() / 4));
+    le32(b, 0);
+    return b + dib.palette + dib.pixels;
+}
+
+bool dibFromHelpPicture(const QByteArray& container, Dib& dib, QString* why)
+{
+    HelpPictureInfo info;
+    if (!readHelpPicture(container, info, nullptr, why))
+        return false;
+    if (info.type == 8)
+        return fail(why, QStringLiteral("métafichier"));
+    dib = Dib{};
+    dib.width = info.width;
+    dib.height = info.height;
+    dib.bits = static_cast<unsigned>(info.bitCount);
+    dib.palette = info.palette;
+    dib.pixels = info.pixels;
+    if (dib.palette.isEmpty() && dib.bits <= 8) {
+        Dib device;
+        dibFromDdb(QByteArray(4, '\0'), 1, 1, info.bitCount, 1, 0, device, nullptr);
+        dib.palette = device.palette;
     }
     return true;
 }

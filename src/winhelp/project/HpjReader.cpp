@@ -341,6 +341,8 @@ void HpjParser::parse(const QByteArray& data, const QString& fileLabel, bool map
         case Section::Files:
             if (line.startsWith("#include"))
                 m_project.files << text(includedName(withoutComment(line.mid(8))));
+            else if (line.startsWith('"') && line.indexOf('"', 1) > 0)
+                m_project.files << text(line.mid(1, line.indexOf('"', 1) - 1)); // a name with ';' in it
             else
                 m_project.files << text(withoutComment(line));
             break;

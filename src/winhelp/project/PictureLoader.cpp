@@ -50,7 +50,7 @@ PictureHotspot modelHotspot(const std::uint8_t code[3], int x, int y, int width,
     return h;
 }
 
-QByteArray PictureLoader::fromFile(Picture& picture, const Topic& topic, bool compress)
+bool PictureLoader::readFile(Picture& picture, const Topic& topic)
 {
     const QString name = m_diag.text(picture.name);
     QStringList folders = m_project.bitmapFolders;
@@ -65,50 +65,69 @@ QByteArray PictureLoader::fromFile(Picture& picture, const Topic& topic, bool co
     if (path.isEmpty()) {
         m_diag.warning(QStringLiteral("image %1 de la rubrique %2 introuvable ; elle est omise.")
                            .arg(quoted(name), topic.displayName(m_diag.codePage())));
-        return {};
+        return false;
     }
     QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        unusable(picture, topic, f.errorString());
+        return false;
+    }
+    const QDateTime modified = QFileInfo(path).lastModified();
+    if (modified.isValid())
+        m_newest = qMax(m_newest, modified.toSecsSinceEpoch());
+    picture.data = f.readAll();
+    return true;
+}
+
+void PictureLoader::unusable(const Picture& picture, const Topic& topic, const QString& why)
+{
+    m_diag.warning(QStringLiteral("image %1 de la rubrique %2 inutilisable (%3) ; elle est omise.")
+                       .arg(quoted(m_diag.text(picture.name)), topic.displayName(m_diag.codePage()), why));
+}
+
+bool PictureLoader::readHelpPictureFile(Picture& picture, QString* why)
+{
+    HelpPictureInfo info;
+    int count = 0;
+    if (!readHelpPicture(picture.data, info, &count, why))
+        return false;
+    picture.width = info.width;
+    picture.height = info.height;
+    picture.hotspots.clear();
+    for (const HelpPictureHotspot& h : info.hotspots)
+        picture.hotspots.push_back(modelHotspot(h.code, h.x, h.y, h.width, h.height, h.name, h.target));
+    return true;
+}
+
+QByteArray PictureLoader::fromFile(Picture& picture, const Topic& topic, bool compress)
+{
+    if (!readFile(picture, topic))
+        return {};
     QString why;
     QByteArray stored;
-    if (f.open(QIODevice::ReadOnly)) {
-        const QDateTime modified = QFileInfo(path).lastModified();
-        if (modified.isValid())
-            m_newest = qMax(m_newest, modified.toSecsSinceEpoch());
-        picture.data = f.readAll();
-        const QByteArray& data = picture.data;
-        HelpPictureInfo info;
-        int count = 0;
-        QByteArray records;
-        int width = 0, height = 0;
-        if (data.startsWith("lP") || data.startsWith("lp")) {
-            // A .shg or .mrb is already a help file picture: stored as it is, hot spots included.
-            if (readHelpPicture(data, info, &count, &why)) {
-                stored = data;
-                picture.width = info.width;
-                picture.height = info.height;
-                for (const HelpPictureHotspot& h : info.hotspots)
-                    picture.hotspots.push_back(modelHotspot(h.code, h.x, h.y, h.width, h.height, h.name, h.target));
-            }
-        } else if (data.startsWith("BM")) {
-            Dib dib;
-            if (dibFromBmp(data, dib, &why)) {
-                stored = pictureFromDib(dib, compress);
-                picture.width = dib.width;
-                picture.height = dib.height;
-            }
-        } else if (metafileRecords(data, records, width, height, &why)) {
-            stored = pictureFromMetafile(records, 8, width, height, compress);
-            picture.width = width;
-            picture.height = height;
-        } else {
-            why = QStringLiteral("ni .bmp, ni .shg, ni .mrb, ni .wmf");
+    const QByteArray& data = picture.data;
+    QByteArray records;
+    int width = 0, height = 0;
+    if (data.startsWith("lP") || data.startsWith("lp")) {
+        // A .shg or .mrb is already a help file picture: stored as it is, hot spots included.
+        if (readHelpPictureFile(picture, &why))
+            stored = data;
+    } else if (data.startsWith("BM")) {
+        Dib dib;
+        if (dibFromBmp(data, dib, &why)) {
+            stored = pictureFromDib(dib, compress);
+            picture.width = dib.width;
+            picture.height = dib.height;
         }
+    } else if (metafileRecords(data, records, width, height, &why)) {
+        stored = pictureFromMetafile(records, 8, width, height, compress);
+        picture.width = width;
+        picture.height = height;
     } else {
-        why = f.errorString();
+        why = QStringLiteral("ni .bmp, ni .shg, ni .mrb, ni .wmf");
     }
     if (stored.isEmpty())
-        m_diag.warning(QStringLiteral("image %1 de la rubrique %2 inutilisable (%3) ; elle est omise.")
-                           .arg(quoted(name), topic.displayName(m_diag.codePage()), why));
+        unusable(picture, topic, why);
     return stored;
 }
 
@@ -163,6 +182,19 @@ void PictureLoader::load(const std::vector<const Topic*>& firstUse, bool compres
         if (!topic)
             continue;
         Picture& picture = m_doc.pictures[i];
+        if (!m_forHelpFile) {
+            // Another output judges the pictures by what it can show: only the files are read here.
+            if (picture.source != PictureSource::File) {
+                number[i] = 0;
+            } else if (readFile(picture, *topic)) {
+                if (picture.data.isEmpty())
+                    unusable(picture, *topic, QStringLiteral("fichier vide"));
+                else if (picture.data.startsWith("lP") || picture.data.startsWith("lp"))
+                    readHelpPictureFile(picture, nullptr);
+                number[i] = picture.data.isEmpty() ? -1 : 0;
+            }
+            continue;
+        }
         const QByteArray bytes = picture.source == PictureSource::File ? fromFile(picture, *topic, compress)
                                                                        : fromRtf(picture, *topic, compress);
         if (bytes.isEmpty())

@@ -23,10 +23,18 @@ public:
     // each picture's N (-1 when it could not be used). A .shg's hot spots go to the document.
     void load(const std::vector<const Topic*>& firstUse, bool compress, std::vector<QByteArray>& stored, std::vector<int>& number);
 
+    // For another output than the help file: load() only reads the files (and a .shg's hot
+    // spots) and says which cannot be found or read; the output says what it could not show.
+    // `number` is then 0 for every picture read, `stored` stays empty.
+    void setForHelpFile(bool forHelpFile) { m_forHelpFile = forHelpFile; }
+
     // The modification time of the newest picture file read (seconds since 1970), or 0.
     qint64 newestInput() const { return m_newest; }
 
 private:
+    bool readFile(Picture& picture, const Topic& topic);
+    bool readHelpPictureFile(Picture& picture, QString* why);
+    void unusable(const Picture& picture, const Topic& topic, const QString& why);
     QByteArray fromFile(Picture& picture, const Topic& topic, bool compress);
     QByteArray fromRtf(const Picture& picture, const Topic& topic, bool compress);
 
@@ -35,6 +43,7 @@ private:
     Diagnostics& m_diag;
     ProjectFiles& m_files;
     qint64 m_newest = 0;
+    bool m_forHelpFile = true;
 };
 
 // The hot spot a .shg stores, as the model has it: its kind, window and file.

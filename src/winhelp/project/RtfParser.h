@@ -16,7 +16,8 @@
 
 namespace hlp::rtf {
 
-enum class Dest : std::uint8_t { Text, Skip, FontTable, ColourTable, Footnote, Picture };
+// Object: inside {\object}, where only its {\result} (what a reader without OLE shows) is read.
+enum class Dest : std::uint8_t { Text, Skip, FontTable, ColourTable, Footnote, Picture, Object };
 
 struct GroupState {
     Dest dest = Dest::Text;
@@ -37,7 +38,7 @@ struct Colour {
 enum class Word : std::uint8_t {
     Unknown,
     SkippedDestination,
-    fonttbl, colortbl, footnote, fldrslt, field,
+    fonttbl, colortbl, footnote, fldrslt, field, object, result,
     f, fnil, froman, fswiss, fmodern, fscript, fdecor, ftech, fcharset, ansicpg,
     red, green, blue,
     par, page, line, tab, u, uc,
@@ -155,6 +156,8 @@ private:
     void startPicture();
     void pictureBytes(const char* data, qsizetype n);
     void finishPicture();
+    void startObject();
+    void finishObject();
 
     HelpDocument& m_doc;
     Diagnostics& m_diag;
@@ -216,6 +219,13 @@ private:
     int m_pictureNibble = -1;
     qsizetype m_binaryLeft = 0; // bytes of \binN still to come
     bool m_skipShapeTwin = false; // the {\nonshppict} after a usable {\*\shppict} is a copy
+
+    // OLE object being read: its group's depth (0: none) and what was shown when it began
+    size_t m_objectDepth = 0;
+    size_t m_objectPictures = 0;
+    size_t m_objectParagraphs = 0;
+    size_t m_objectItems = 0;
+    size_t m_objectText = 0;
 };
 
 } // namespace hlp::rtf

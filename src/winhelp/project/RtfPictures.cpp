@@ -1,6 +1,8 @@
 // Pictures inside the RTF: {\pict ...} groups with their size words and their data in hex (or
 // after \binN). Word 2007 writes its own picture as {\*\shppict{\pict\pngblip ...}} followed by a
-// metafile copy in {\nonshppict ...} for older readers: the first usable one is kept.
+// metafile copy in {\nonshppict ...} for older readers: the first usable one is kept. An OLE
+// object {\object ... {\result ...}} is shown by its result, the picture Word keeps for readers
+// without OLE.
 #include "winhelp/project/RtfParser.h"
 
 namespace hlp::rtf {
@@ -138,6 +140,25 @@ void Parser::finishPicture()
     m_picture = Picture{};
     flushText();
     m_items.push_back(std::move(item));
+}
+
+void Parser::startObject()
+{
+    m_st.dest = Dest::Object;
+    m_objectDepth = m_stack.size();
+    m_objectPictures = m_doc.pictures.size();
+    m_objectParagraphs = m_topic.paragraphs.size();
+    m_objectItems = m_items.size();
+    m_objectText = m_pendingText.size();
+}
+
+void Parser::finishObject()
+{
+    m_objectDepth = 0;
+    const bool nothingShown = m_doc.pictures.size() == m_objectPictures && m_topic.paragraphs.size() == m_objectParagraphs
+        && m_items.size() == m_objectItems && m_pendingText.size() == m_objectText;
+    if (nothingShown && !m_st.hidden)
+        m_diag.warning(QStringLiteral("%1, un objet OLE sans image de remplacement est omis.").arg(where()));
 }
 
 } // namespace hlp::rtf

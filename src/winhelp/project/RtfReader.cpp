@@ -132,6 +132,8 @@ void Parser::closeGroup()
         finishFootnote();
     if (leaving == Dest::Picture && m_st.dest != Dest::Picture && m_stack.size() < m_pictureDepth)
         finishPicture();
+    if (m_objectDepth > 0 && m_stack.size() < m_objectDepth)
+        finishObject();
 }
 
 void Parser::controlSymbol(char c)
@@ -178,6 +180,7 @@ void Parser::character(unsigned char c)
     }
     switch (m_st.dest) {
     case Dest::Skip:
+    case Dest::Object:
         return;
     case Dest::Picture: {
         const char ch = static_cast<char>(c);
@@ -268,6 +271,18 @@ void Parser::controlWord(Word w, bool hasParam, int param)
     }
     if (w == Word::fldrslt || w == Word::field)
         return;
+    if (w == Word::object) {
+        if (m_st.dest == Dest::Text && m_objectDepth == 0)
+            startObject();
+        else
+            m_st.dest = m_st.dest == Dest::Text ? Dest::Object : Dest::Skip;
+        return;
+    }
+    if (w == Word::result) {
+        // What a reader without OLE shows in the object's place is read as text.
+        m_st.dest = m_st.dest == Dest::Object ? Dest::Text : Dest::Skip;
+        return;
+    }
     if (w == Word::shppict) {
         // Word's own picture: read it, and skip its copy for older readers that follows.
         m_st.shapePicture = m_st.dest == Dest::Text;
@@ -294,6 +309,7 @@ void Parser::controlWord(Word w, bool hasParam, int param)
     }
     switch (m_st.dest) {
     case Dest::Skip:
+    case Dest::Object:
         return;
     case Dest::FontTable:
     case Dest::ColourTable:

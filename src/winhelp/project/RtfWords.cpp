@@ -12,12 +12,12 @@ const QSet<QByteArray>& skippedDestinations()
 {
     static const QSet<QByteArray> set = {
         "info", "stylesheet", "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr", "footerf",
-        "object", "fldinst", "listtable", "listoverridetable", "revtbl", "rsidtbl", "xmlnstbl", "generator",
+        "fldinst", "listtable", "listoverridetable", "revtbl", "rsidtbl", "xmlnstbl", "generator",
         "themedata", "colorschememapping", "datastore", "latentstyles", "pgdsctbl", "filetbl", "template", "comment",
         "docvar", "annotation", "atnid", "atnauthor", "atndate", "atnref", "background", "ftnsep", "ftnsepc", "ftncn",
         "aftnsep", "aftnsepc", "aftncn", "shp", "shpinst", "bkmkstart", "bkmkend", "xe", "tc", "txe",
         "private", "userprops", "mmathPr", "wgrffmtfilter", "pnseclvl", "listtext", "blipuid", "panose",
-        "falt", "fontemb", "fontfile", "objdata", "result", "passwordhash", "protusertbl", "upr", "ud",
+        "falt", "fontemb", "fontfile", "objdata", "passwordhash", "protusertbl", "upr", "ud",
         "nonesttables", "nesttableprops", "picprop"};
     return set;
 }
@@ -43,6 +43,8 @@ const WordTable& wordTable()
         t.emplace("footnote", Word::footnote);
         t.emplace("fldrslt", Word::fldrslt);
         t.emplace("field", Word::field);
+        t.emplace("object", Word::object);
+        t.emplace("result", Word::result);
         t.emplace("f", Word::f);
         t.emplace("fnil", Word::fnil);
         t.emplace("froman", Word::froman);
@@ -174,6 +176,8 @@ bool isRtfDestination(QByteArrayView word)
     case Word::pict:
     case Word::shppict:
     case Word::nonshppict:
+    case Word::object:
+    case Word::result:
         return true;
     default: {
         // A word the reader knows that is also skipped as a destination (none so far).
@@ -187,6 +191,15 @@ bool isRtfDestination(QByteArrayView word)
         return !both.isEmpty() && both.contains(word.toByteArray());
     }
     }
+}
+
+} // namespace hlp
+
+namespace hlp {
+
+bool isKnownRtfWord(QByteArrayView word)
+{
+    return rtf::wordTable().find(std::string_view(word.data(), static_cast<size_t>(word.size()))) != rtf::Word::Unknown;
 }
 
 } // namespace hlp

@@ -81,7 +81,7 @@ QByteArray unpacked(const QByteArray& stored, unsigned packing, qsizetype limit)
     case 2:
         return lz77DecodeAtMost(stored.constData(), stored.size(), limit);
     case 3:
-        return rleDecodeAtMost(lz77DecodeAtMost(stored.constData(), stored.size(), limit), limit);
+        return rleDecodeAtMost(lz77DecodeAtMost(stored.constData(), stored.size(), limit + limit / 127 + 2), limit);
     default:
         return stored.left(limit);
     }
@@ -120,7 +120,8 @@ QByteArray withExactSize(const QByteArray& bytes)
         const std::uint32_t width = p.culong(), height = p.culong(), used = p.culong(), important = p.culong();
         stored = p.culong();
         hotspots = p.culong();
-        if (width == 0 || height == 0 || width > 32767 || height > 32767 || (bits != 1 && bits != 4 && bits != 8 && bits != 24))
+        if (width == 0 || height == 0 || width > 32767 || height > 32767 || (bits != 1 && bits != 4 && bits != 8 && bits != 24)
+            || used > 65536)
             return {};
         head.cushort(bits);
         head.culong(width);

@@ -12,68 +12,24 @@ namespace hlp {
 
 namespace {
 
-void le16(QByteArray& b, unsigned v)
-{
-    b.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF));
-}
-
-void le32(QByteArray& b, std::uint32_t v)
-{
-    le16(b, v & 0xFFFF);
-    le16(b, v >> 16);
-}
-
-// The .bmp file of a device-independent bitmap, for the image readers.
-QByteArray bmpOf(const Dib& dib)
-{
-    const std::uint32_t offset = 14 + 40 + std::uint32_t(dib.palette.size());
-    QByteArray b;
-    b.reserve(offset + dib.pixels.size());
-    b.append("BM");
-    le32(b, offset + std::uint32_t(dib.pixels.size()));
-    le32(b, 0);
-    le32(b, offset);
-    le32(b, 40);
-    le32(b, std::uint32_t(dib.width));
-    le32(b, std::uint32_t(dib.height));
-    le16(b, 1);
-    le16(b, dib.bits);
-    le32(b, 0);
-    le32(b, std::uint32_t(dib.pixels.size()));
-    le32(b, std::uint32_t(dib.xdpi * 10000 / 254));
-    le32(b, std::uint32_t(dib.ydpi * 10000 / 254));
-    le32(b, std::uint32_t(dib.palette.size() / 4));
-    le32(b, 0);
-    return b + dib.palette + dib.pixels;
-}
-
 // The first picture of a .shg or .mrb file, or of a help file's |bmN.
 void fromContainer(const QByteArray& container, DecodedPicture& d)
 {
-    HelpPictureInfo info;
-    if (!readHelpPicture(container, info, nullptr, &d.why))
+    Dib dib;
+    if (dibFromHelpPicture(container, dib, &d.why)) {
+        d.kind = PictureKind::Bitmap;
+        d.bytes = bmpFromDib(dib);
         return;
-    if (info.type == 8) {
+    }
+    HelpPictureInfo info;
+    if (readHelpPicture(container, info, nullptr, nullptr) && info.type == 8) {
         d.kind = PictureKind::Metafile;
         d.bytes = info.pixels;
         d.metaWidth = info.width;
         d.metaHeight = info.height;
-        return;
+        d.mapMode = info.mapMode;
+        d.why.clear();
     }
-    Dib dib;
-    dib.width = info.width;
-    dib.height = info.height;
-    dib.bits = static_cast<unsigned>(info.bitCount);
-    dib.palette = info.palette;
-    dib.pixels = info.pixels;
-    if (dib.palette.isEmpty() && dib.bits <= 8) {
-        // A device bitmap has no palette: the one a device bitmap of the RTF gets.
-        Dib device;
-        dibFromDdb(QByteArray(4, '\0'), 1, 1, info.bitCount, 1, 0, device, nullptr);
-        dib.palette = device.palette;
-    }
-    d.kind = PictureKind::Bitmap;
-    d.bytes = bmpOf(dib);
 }
 
 } // namespace
@@ -108,13 +64,13 @@ DecodedPicture decodePicture(const Picture& p)
     case PictureSource::Dib:
         if (dibFromPacked(p.data, dib, &d.why)) {
             d.kind = PictureKind::Bitmap;
-            d.bytes = bmpOf(dib);
+            d.bytes = bmpFromDib(dib);
         }
         break;
     case PictureSource::Ddb:
         if (dibFromDdb(p.data, p.width, p.height, p.ddbBitsPerPixel, p.ddbPlanes, p.ddbWidthBytes, dib, &d.why)) {
             d.kind = PictureKind::Bitmap;
-            d.bytes = bmpOf(dib);
+            d.bytes = bmpFromDib(dib);
         }
         break;
     case PictureSource::Png:
