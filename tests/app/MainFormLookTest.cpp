@@ -53,12 +53,13 @@ private Q_SLOTS:
         QTest::addColumn<int>("helpContext");
         QTest::addColumn<QString>("layout");
         QTest::newRow("Fichier") << "Fichier1" << 6
-                                 << QString::fromUtf8("&Fichier:&Nouveau|&Ouvrir...|&Enregistrer|Enregistrer &sous...|-|Im&porter...|"
+                                 << QString::fromUtf8("&Fichier:&Nouveau|&Ouvrir...|Ou&vrir une aide .hlp...|&Enregistrer|Enregistrer &sous...|-|Im&porter...|"
                                                     "Importer une &aide .hlp…|E&xporter...|-|"
                                                     "&Imprimer...|&Configuration imprimante...|-|&Quitter");
         QTest::newRow("Edition") << "Edition1" << 7
                                  << QString::fromUtf8("&Edition:&Annuler|Réta&blir|-|&Copier|Cou&per|C&oller|Coller comme te&xte|&Tout sélectionner|-|&Rechercher...|"
                                                       "Co&ntinuer|Re&mplacer...|-|Retour à la ligne &auto");
+        QTest::newRow("Affichage") << "Affichage1" << 3 << "Affic&hage:&Aperçu|Visionneuse d'aide &externe";
         QTest::newRow("Rubriques") << "Rubriques1" << 8
                                    << QString::fromUtf8("&Rubriques:&Précédent           PgUp|&Suivant                 PgDn|-|"
                                                         "&Ajouter rubrique|S&upprimer rubrique|-|P&ropriétes|Lien &voir aussi|"
@@ -86,7 +87,7 @@ private Q_SLOTS:
         QCOMPARE(m->menuAction()->property("helpContext").toInt(), helpContext);
         if (name != QLatin1String("Habiller1")) {
             const QList<QAction*> bar = f.main->MainMenu->actions();
-            const QStringList order{"Fichier1", "Edition1", "Rubriques1", "Projet1", "Compiler1", "Style1", "Utilitaires1", "Aide1"};
+            const QStringList order{"Fichier1", "Edition1", "Affichage1", "Rubriques1", "Projet1", "Compiler1", "Style1", "Utilitaires1", "Aide1"};
             QCOMPARE(bar.indexOf(m->menuAction()), order.indexOf(name));
         }
     }
@@ -370,7 +371,7 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(elsewhere.filePath("TyxHelp.ini")));
         // Written where the desktop keeps settings; the old installation's file stays as it was.
         QCOMPARE(f.iniBytes(), QByteArray("D:\\Outils \xE9\\hcw.exe\r\n15 25 310 420\r\n400 100 255\r\n1\r\n"
-                                          "340 80 7\r\n350 90 -2147483633\r\n"));
+                                          "340 80 7\r\n350 90 -2147483633\r\n\r\n0\r\n"));
         QVERIFY(f.bytes("TyxHelp.ini").startsWith("C:\\Aide\\hcw.exe\r\n"));
         // The next start reads the new file, not the old one.
         f.main = createWindows();

@@ -43,7 +43,7 @@ void TMainForm::createMenus()
         QStringLiteral("Nouveau projet d'aide"), &TMainForm::Nouveau1Click);
     OpenItem = entry(Fichier1, QStringLiteral("OpenItem"), QStringLiteral("&Ouvrir..."), S(Qt::CTRL | Qt::Key_O),
         QStringLiteral("Ouvrir un fichier"), &TMainForm::OpenItemClick);
-    OuvrirAide1 = entry(Fichier1, QStringLiteral("OuvrirAide1"), QStringLiteral("Ouvrir une &aide .hlp..."), S(),
+    OuvrirAide1 = entry(Fichier1, QStringLiteral("OuvrirAide1"), QStringLiteral("Ou&vrir une aide .hlp..."), S(),
         QStringLiteral("Montrer un fichier d'aide dans la visionneuse"), &TMainForm::OuvrirAide1Click);
     SaveItem = entry(Fichier1, QStringLiteral("SaveItem"), QStringLiteral("&Enregistrer"), S(Qt::CTRL | Qt::Key_S),
         QStringLiteral("Enregistrer le fichier en cours"), &TMainForm::SaveItemClick);
