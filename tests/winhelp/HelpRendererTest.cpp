@@ -22,7 +22,7 @@ void draw(Drawn& d, const QByteArray& body)
 {
     hlp::Diagnostics diag;
     hlp::RtfReader(d.doc, diag)
-        .read("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fmodern Courier New;}}"
+        .read("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fmodern Courier New;}{\\f2\\ftech Symbol;}{\\f3\\fnil WingDings;}}"
               "{\\colortbl;\\red255\\green0\\blue0;}\r\n#{\\footnote IDH_T}\r\n"
                   + body + "\\par}",
             QStringLiteral("essai.rtf"));
@@ -47,6 +47,7 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QString>("feature");
         QTest::newRow("bold, red, Courier 14 points") << QByteArray("{\\f1\\fs28\\b\\cf1 Gras} fin") << "character";
+        QTest::newRow("signs of Symbol and Wingdings") << QByteArray("{\\f2 \\'61\\'b3}{\\f3 \\'a7\\'fc} Signes") << "signs";
         QTest::newRow("centred") << QByteArray("\\qc Centre") << "centre";
         QTest::newRow("indents") << QByteArray("\\li720\\fi-360\\sb120 Retrait") << "indents";
         QTest::newRow("tab stops") << QByteArray("\\tx1440\\tqr\\tx2880 a\\tab b") << "tabs";
@@ -74,6 +75,9 @@ private Q_SLOTS:
             QCOMPARE(f.fontPointSize(), 14.0);
             QCOMPARE(f.fontFamilies().toStringList(), QStringList{"Courier New"});
             QCOMPARE(at(d.text, "fin").charFormat().fontWeight(), int(QFont::Normal));
+        } else if (feature == "signs") {
+            QCOMPARE(d.text.toPlainText().trimmed(), QString::fromUtf8("α≥▪✔ Signes"));
+            QCOMPARE(at(d.text, QString::fromUtf8("α")).charFormat().fontFamilies().toStringList(), QStringList{});
         } else if (feature == "centre") {
             QCOMPARE(at(d.text, "Centre").blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
         } else if (feature == "indents") {
