@@ -276,7 +276,10 @@ private Q_SLOTS:
         f.write("abime.hlp", QByteArray("\x3F\x5F\x03\x00", 4) + QByteArray(60, '\xFF'));
         QVERIFY(!f.viewer.openFile(f.dir.filePath("abime.hlp")));
         QCOMPARE(f.prompts.asked.size(), 1);
-        QVERIFY(!f.prompts.asked.front().isEmpty());
+        // Which file, then what is wrong with it.
+        const QString told = QString::fromUtf8("Le fichier d'aide « %1 » n'a pas pu être lu : ").arg(f.dir.filePath("abime.hlp"));
+        QVERIFY2(f.prompts.asked.front().startsWith(told) && f.prompts.asked.front().size() > told.size(),
+            qPrintable(f.prompts.asked.front()));
         QVERIFY(!f.viewer.hasHelp());
         QVERIFY(!f.viewer.openFile(f.dir.filePath("absent.hlp")));
         QCOMPARE(f.prompts.asked.last(), QString::fromUtf8("Le fichier d'aide « %1 » est introuvable.").arg(f.dir.filePath("absent.hlp")));

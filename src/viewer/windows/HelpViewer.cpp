@@ -165,14 +165,16 @@ void HelpViewer::createMenus()
 bool HelpViewer::openFile(const QString& path)
 {
     const bool project = path.endsWith(QLatin1String(".hpj"), Qt::CaseInsensitive);
-    hlp::HelpFileRead read;
-    if (!QFileInfo(path).isFile())
-        read.error = QStringLiteral("Le fichier d'aide « %1 » est introuvable.").arg(path);
-    else
-        read = project ? hlp::readHelpProject(path) : hlp::readHelpFile(path);
+    if (!QFileInfo(path).isFile()) {
+        prompts().tell(isVisible() ? this : parentWidget(), QStringLiteral("Le fichier d'aide « %1 » est introuvable.").arg(path),
+            Prompts::Kind::Error);
+        return false;
+    }
+    const hlp::HelpFileRead read = project ? hlp::readHelpProject(path) : hlp::readHelpFile(path);
     if (!read.help) {
         prompts().tell(isVisible() ? this : parentWidget(),
-            read.error.isEmpty() ? QStringLiteral("Le fichier « %1 » n'a pas pu être lu.").arg(path) : read.error,
+            read.error.isEmpty() ? QStringLiteral("Le fichier d'aide « %1 » n'a pas pu être lu.").arg(path)
+                                 : QStringLiteral("Le fichier d'aide « %1 » n'a pas pu être lu : %2").arg(path, read.error),
             Prompts::Kind::Error);
         return false;
     }
