@@ -22,6 +22,10 @@ HelpPreview::HelpPreview(QWidget* parent)
     Problems = new QListWidget(this);
     Problems->setObjectName(QStringLiteral("Problems"));
     Problems->setMaximumHeight(72);
+    // A message is read whole, wrapped to the preview's width: its end says what the build will do.
+    Problems->setWordWrap(true);
+    Problems->setResizeMode(QListView::Adjust);
+    Problems->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Problems->setFocusPolicy(Qt::ClickFocus);
     Problems->hide();
     QPalette warn = Problems->palette();
