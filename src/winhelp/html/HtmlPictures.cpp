@@ -32,7 +32,7 @@ Decoded decode(const Picture& p)
             if (dibFromHelpPicture(p.data, dib, &d.why)) {
                 d.kind = Kind::Bitmap;
                 d.bytes = bmpFromDib(dib);
-            } else if (d.why == QLatin1String("métafichier")) {
+            } else if (isMetafileFile(p.data)) {
                 d.kind = Kind::Metafile;
             }
         } else if (p.data.startsWith("\x89PNG")) {

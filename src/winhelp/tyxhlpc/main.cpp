@@ -167,6 +167,8 @@ int fromHelpFile(const QString& path, const QString& htmlFolder, const QString& 
             err(QStringLiteral("l'aide HTML ") + quoted(c.hlpPath) + QStringLiteral(" n'a pas été écrite."));
             return NotWritten;
         }
+        // The same closing line as a site made from a project.
+        say(stderr, QStringLiteral("%1 écrit : %2 rubrique(s), %3 erreur(s).").arg(QFileInfo(c.hlpPath).fileName()).arg(c.topicCount).arg(c.errorCount));
         return Success;
     }
     const hlp::HelpProjectFile made = hlp::makeHelpProject(*read.help, hpaFile);
