@@ -11,6 +11,7 @@
 #include "winhelp/format/HelpPicture.h"
 #include "winhelp/format/HlpBytes.h"
 #include "winhelp/model/BrowseSequence.h"
+#include "winhelp/html/HtmlHelp.h"
 #include "winhelp/reader/HelpFileRead.h"
 
 #include <QDir>
@@ -449,29 +450,34 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("face");
         QTest::addColumn<QByteArray>("words");
         QTest::addColumn<int>("codePage");
-        QTest::newRow("Western text") << QByteArray("Helv") << QByteArray("Fin de l'\xE9t\xE9 \xE0 No\xEBl, \xE7" "a d\xE9marre.") << 1252;
-        QTest::newRow("Cyrillic font") << QByteArray("Arial Cyr") << QByteArray("Fin.") << 1251;
-        QTest::newRow("Central European font") << QByteArray("Times New Roman CE") << QByteArray("Fin.") << 1250;
-        QTest::newRow("Chinese font, by its own name") << QByteArray("\xCB\xCE\xCC\xE5") << QByteArray("Fin.") << 936;
-        QTest::newRow("Japanese font") << QByteArray("MS Gothic") << QByteArray("Fin.") << 932;
+        QTest::addColumn<QByteArray>("lang"); // of its site
+        QTest::newRow("Western text") << QByteArray("Helv") << QByteArray("Fin de l'\xE9t\xE9 \xE0 No\xEBl, \xE7" "a d\xE9marre.") << 1252 << QByteArray("fr");
+        QTest::newRow("Cyrillic font") << QByteArray("Arial Cyr") << QByteArray("Fin.") << 1251 << QByteArray("ru");
+        QTest::newRow("Central European font") << QByteArray("Times New Roman CE") << QByteArray("Fin.") << 1250 << QByteArray("cs");
+        QTest::newRow("Chinese font, by its own name") << QByteArray("\xCB\xCE\xCC\xE5") << QByteArray("Fin.") << 936 << QByteArray("zh");
+        QTest::newRow("Japanese font") << QByteArray("MS Gothic") << QByteArray("Fin.") << 932 << QByteArray("ja");
         QTest::newRow("Cyrillic text") << QByteArray("Helv")
                                        << QByteArray("\xCF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xE0 \xE4\xEB\xFF \xF0\xE0\xE1\xEE\xF2\xFB "
-                                                     "\xF1 \xF4\xE0\xE9\xEB\xE0\xEC\xE8.") << 1251;
+                                                     "\xF1 \xF4\xE0\xE9\xEB\xE0\xEC\xE8.") << 1251 << QByteArray("ru");
         QTest::newRow("Chinese text") << QByteArray("Helv")
                                       << QByteArray("\xB0\xEF\xD6\xFA\xCE\xC4\xBC\xFE\xB5\xC4\xD6\xF7\xCC\xE2\xA3\xAC"
-                                                    "\xB4\xF2\xBF\xAA\xCE\xC4\xBC\xFE\xA1\xA3") << 936;
+                                                    "\xB4\xF2\xBF\xAA\xCE\xC4\xBC\xFE\xA1\xA3") << 936 << QByteArray("zh");
     }
     void codePageOfAFileThatStatesNone()
     {
         QFETCH(QByteArray, face);
         QFETCH(QByteArray, words);
         QFETCH(int, codePage);
+        QFETCH(QByteArray, lang);
         const hlp::HelpFileRead r = hlp::readHelpBytes(help30(face, words));
         QVERIFY2(r.help, qPrintable(r.error));
         QCOMPARE(hlp::CodePage::forCharset(r.help->project.textCharset).number(), codePage);
         QCOMPARE(r.help->document.topics[1].paragraphs.front().items.front().text, words);
         // Said when guessed.
         QCOMPARE(r.warnings.join('\n').contains(QStringLiteral("page de code %1").arg(codePage)), codePage != 1252);
+        QTemporaryDir dir;
+        QVERIFY(hlp::html::writeHtmlHelp(*r.help, dir.filePath(QStringLiteral("site"))).written);
+        QVERIFY(testfile::read(dir.filePath(QStringLiteral("site/index.html"))).contains("<html lang=\"" + lang + '"'));
     }
 
     void winHelp30()

@@ -224,10 +224,8 @@ std::uint32_t helpLanguage(const ReadHelp& help)
 {
     if (help.project.hasLcid && help.project.lcid)
         return help.project.lcid;
-    static const QHash<int, std::uint32_t> languages = {{1250, 0x0405}, {1251, 0x0419}, {1253, 0x0408},
-        {1254, 0x041F}, {1255, 0x040D}, {1256, 0x0401}, {1257, 0x0425}, {1258, 0x042A}, {874, 0x041E},
-        {932, 0x0411}, {936, 0x0804}, {949, 0x0412}, {950, 0x0404}};
-    return languages.value(help.diagnostics.codePage().number(), 0x040C);
+    const std::uint16_t usual = help.diagnostics.codePage().usualLanguage();
+    return usual ? usual : 0x040C;
 }
 
 QByteArray makeChm(const ReadHelp& help, const html::HtmlOptions& options, const QString& baseName)

@@ -64,6 +64,10 @@ SiteBuilder::SiteBuilder(const ReadHelp& help, const HtmlOptions& options)
     QString lang = options.language;
     if (lang.isEmpty() && help.project.hasLcid)
         lang = languageTag(help.project.lcid);
+    // Text in another code page than Western is in its usual language (a Russian help file that
+    // states no language is Russian).
+    if (lang.isEmpty() && help.diagnostics.codePage().usualLanguage())
+        lang = languageTag(help.diagnostics.codePage().usualLanguage());
     // Our own projects are French (their topic file says \lang1036), and so is a project that says nothing.
     m_lang = (lang.isEmpty() ? QStringLiteral("fr") : lang).toUtf8();
     if (m_lang != "fr")
