@@ -47,7 +47,7 @@ class ClosingPrompts final : public Prompts {
 public:
     Answer ask(QWidget*, const QString&, Buttons, Kind) override { return Answer::No; }
     QString openFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
     int showModal(QDialog&) override { return 0; }
     bool chooseFont(QWidget*, QFont&, QColor&) override { return false; }
     bool chooseColour(QWidget*, QColor&) override { return false; }
@@ -93,6 +93,23 @@ int main(int argc, char** argv)
         pages.Memo1->insertPlainText(QStringLiteral("x"));
     }, [&] { pages.Suivant(); }), baseline);
     report("Supprime", medianMs(5, [&] { pages.doc().CurrentPage = 0; pages.LitFiche(); }, [&] { pages.Supprime(); }), baseline);
+    // Undo of a deletion of page 0 (every later tag renumbered), then its redo.
+    report("Undo", medianMs(5, [&] { pages.doc().CurrentPage = 0; pages.LitFiche(); pages.Supprime(); }, [&] { pages.Annuler(); }),
+        baseline);
+    report("Redo", medianMs(5, [&] { pages.Annuler(); }, [&] { pages.Retablir(); }), baseline);
+    {
+        // What the history keeps for 50 deletions of the first page: each renumbers every later tag.
+        pages.Charge(path);
+        for (int k = 0; k < 50; ++k) {
+            pages.doc().CurrentPage = 0;
+            pages.LitFiche();
+            pages.Supprime();
+        }
+        const store::DocumentHistory& h = pages.doc().History;
+        std::printf("# historique : %d pas gardés, %.1f Kio pour 50 suppressions de la page 1\n", h.stepCount(),
+            double(h.memoryBytes()) / 1024.0);
+        pages.Charge(path);
+    }
     report("CreMap", medianMs(11, nullptr, [&] { store::CreMap(pages.doc().DocumentLines, pages.doc().PageCount); }), baseline);
     bench::popupBenchmarks(pages, path, [&](const char* name, double ms) { report(name, ms, baseline); });
 

@@ -16,4 +16,8 @@ ImportedText importedText(QStringView decoded);
 // The one message that tells how many characters an import had to replace (empty for none).
 QString replacedMessage(int replaced);
 
+// The status line after typing or pasting: how many characters became "?", and which (`replaced`
+// holds them in order, repeats included). Empty when none.
+QString replacedStatus(QStringView replaced);
+
 } // namespace editor

@@ -139,6 +139,7 @@ void TPagesHlp::ReplaceDialog1Replace(bool replaceAll)
             return;
         // The selection is what the last step found, or what the author chose since.
         const QString with = ReplaceDialog1->ReplaceText();
+        setStepLabel(QStringLiteral("remplacement par « %1 »").arg(with));
         if (Edit1->hasSelectedText()) {
             // An empty title would delete the page.
             QString after = Edit1->text();
@@ -168,6 +169,7 @@ void TPagesHlp::RemplacerTout()
         if (pageWouldBeLost())
             return;
         EcritFiche();
+        setStepLabel(QStringLiteral("remplacement de « %1 » par « %2 »").arg(ReplaceDialog1->FindText(), ReplaceDialog1->ReplaceText()));
         QList<int> keptTitles;
         const int replaced = editor::replaceAll(store_.DocumentLines, ReplaceDialog1->FindText(),
             ReplaceDialog1->ReplaceText(), &keptTitles);
@@ -181,7 +183,8 @@ void TPagesHlp::RemplacerTout()
 void TPagesHlp::Importer()
 {
     runCommand([this] {
-        const QString name = prompts().openFileName(this, textdecode::textFileFilter(), QStringLiteral("*.txt"));
+        const QString name = prompts().openFileName(this, textdecode::textFileFilter(), QStringLiteral("*.txt"), QString(),
+            QStringLiteral("Importer fichier"));
         if (name.isEmpty() || !QFileInfo(name).isFile())
             return;
         textdecode::Decoded decoded;
@@ -194,10 +197,14 @@ void TPagesHlp::Importer()
         const editor::ImportedText imported = editor::importedText(decoded.text);
         decoded = {};
         if (!imported.text.isEmpty()) {
+            // The page's own edits first, then the import as one step of the document.
+            EcritFiche();
+            setStepLabel(QStringLiteral("importation de « %1 »").arg(QFileInfo(name).fileName()));
             QTextCursor c = Memo1->textCursor();
             c.insertText(imported.text);
             Memo1->setTextCursor(c);
             Memo1->setFocus();
+            EcritFiche();
         }
         if (imported.replaced > 0)
             prompts().tell(this, editor::replacedMessage(imported.replaced), Prompts::Kind::Warning);
