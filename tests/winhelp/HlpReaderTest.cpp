@@ -477,7 +477,7 @@ private Q_SLOTS:
         QCOMPARE(r.warnings.join('\n').contains(QStringLiteral("page de code %1").arg(codePage)), codePage != 1252);
         QTemporaryDir dir;
         QVERIFY(hlp::html::writeHtmlHelp(*r.help, dir.filePath(QStringLiteral("site"))).written);
-        QVERIFY(testfile::read(dir.filePath(QStringLiteral("site/index.html"))).contains("<html lang=\"" + lang + '"'));
+        QVERIFY(testfile::read(dir.filePath(QStringLiteral("site/index.html"))).contains(QByteArray("<html lang=\"" + lang + '"')));
     }
 
     void winHelp30()
