@@ -480,6 +480,32 @@ private Q_SLOTS:
         QVERIFY(testfile::read(dir.filePath(QStringLiteral("site/index.html"))).contains(QByteArray("<html lang=\"" + lang + '"')));
     }
 
+    // A font of symbols shows pictures, not the letters of its bytes: its text on a page is the
+    // Unicode it shows (the Symbol font's Greek and bullet, Wingdings' square and check mark).
+    void symbolFontTextOnThePage_data()
+    {
+        QTest::addColumn<QByteArray>("face");
+        QTest::addColumn<QByteArray>("words");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("Symbol") << QByteArray("Symbol") << QByteArray("a\xB7 p") << QStringLiteral(u"\u03B1\u2022 \u03C0");
+        QTest::newRow("Wingdings") << QByteArray("Wingdings") << QByteArray("\xA7 \xFC \x9A") << QStringLiteral(u"\u25AA \u2714 \uF09A");
+        QTest::newRow("a text font") << QByteArray("Helv") << QByteArray("\xA7 a") << QStringLiteral(u"\u00A7 a");
+    }
+    void symbolFontTextOnThePage()
+    {
+        QFETCH(QByteArray, face);
+        QFETCH(QByteArray, words);
+        QFETCH(QString, shown);
+        const hlp::HelpFileRead r = hlp::readHelpBytes(help30(face, words));
+        QVERIFY2(r.help, qPrintable(r.error));
+        QTemporaryDir dir;
+        QVERIFY(hlp::html::writeHtmlHelp(*r.help, dir.filePath(QStringLiteral("site"))).written);
+        QByteArray pages;
+        for (const QString& f : QDir(dir.filePath(QStringLiteral("site"))).entryList({QStringLiteral("*.html")}))
+            pages += testfile::read(dir.filePath(QStringLiteral("site/") + f));
+        QVERIFY2(pages.contains(shown.toUtf8()), pages.mid(pages.lastIndexOf("<main"), 200).constData());
+    }
+
     void winHelp30()
     {
         const hlp::HelpFileRead r = hlp::readHelpBytes(help30());

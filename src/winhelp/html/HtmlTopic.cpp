@@ -247,7 +247,10 @@ void TopicWriter::paragraph(QByteArray& out, const Topic& topic, const Paragraph
                     out += "<span class=\"c" + QByteArray::number(c) + "\">";
                 span = c;
             }
-            m_cx.codec.appendHtml(out, it.text);
+            const auto& faces = m_cx.document.faces;
+            if (it.format.face < 0 || static_cast<size_t>(it.format.face) >= faces.size()
+                || !appendSymbolFontHtml(out, faces[static_cast<size_t>(it.format.face)].name, it.text))
+                m_cx.codec.appendHtml(out, it.text);
             break;
         }
         case ItemKind::LineBreak:
