@@ -47,7 +47,8 @@ QStringList helpSummary(const LoadedHelp& help)
     const auto& topics = help.document.topics;
     line(QStringLiteral("rubriques"), QString::number(topics.size()));
     if (!topics.empty() && help.contentsTopic >= 0 && static_cast<size_t>(help.contentsTopic) < topics.size())
-        line(QStringLiteral("sommaire"), text(topics[static_cast<size_t>(help.contentsTopic)].title));
+        // An untitled topic by its context string, as the site names it.
+        line(QStringLiteral("sommaire"), topics[static_cast<size_t>(help.contentsTopic)].displayName(codePage));
     QSet<QByteArray> keywords;
     QMap<char, QSet<QByteArray>> others;
     int topicMacros = 0, hotspots = 0, macroHotspots = 0, tables = 0, browse = 0;
