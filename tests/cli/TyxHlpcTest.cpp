@@ -222,7 +222,7 @@ private Q_SLOTS:
         QTest::newRow("4.0, LZ77 and Hall phrases")
             << u8("abbrevia-readme/README.HLP") << 0 << 0
             << QStringList{u8("version : WinHelp 4.0"), u8("compression : LZ77 (blocs de 4096 octets), phrases Hall (747)"),
-                           u8("rubriques : 23"), u8("mots-clés : 10"), u8("fenêtres : 2"), u8("fenêtre : main")}
+                           u8("rubriques : 23"), u8("sommaire : Welcome to Abbrevia"), u8("mots-clés : 10"), u8("fenêtres : 2"), u8("fenêtre : main")}
             << QString();
         QTest::newRow("3.1, metafiles, [MAP]") << u8("calc-de/CALC.HLP") << 0 << 0
                                                << QStringList{u8("version : WinHelp 3.1"), u8("compression : aucune"), u8("images : 148"),
@@ -231,7 +231,7 @@ private Q_SLOTS:
         QTest::newRow("A-keywords, macro hot spots") << u8("ddab-pjdropfiles/PJDropFiles.hlp") << 0 << 0
                                                      << QStringList{u8("mots-clés A : 108"), u8("zones macros : 95"), u8("images : 5")} << QString();
         QTest::newRow("untitled contents topic") << u8("diskarcher/DISKARC.HLP") << 0 << 0
-                                                 << QStringList{u8("sommaire : « DiskArcher_s_Help_Index »"), u8("images : 19")} << QString();
+                                                 << QStringList{u8("sommaire : DiskArcher_s_Help_Index"), u8("images : 19")} << QString();
         QTest::newRow("compiled here") << u8("compiled") << 0 << 0
                                        << QStringList{u8("rubriques : 1"), u8("macro de démarrage : BrowseButtons()"), u8("titre : Essai")}
                                        << QString();

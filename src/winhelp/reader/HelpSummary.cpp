@@ -46,9 +46,11 @@ QStringList helpSummary(const LoadedHelp& help)
 
     const auto& topics = help.document.topics;
     line(QStringLiteral("rubriques"), QString::number(topics.size()));
-    if (!topics.empty() && help.contentsTopic >= 0 && static_cast<size_t>(help.contentsTopic) < topics.size())
+    if (!topics.empty() && help.contentsTopic >= 0 && static_cast<size_t>(help.contentsTopic) < topics.size()) {
         // An untitled topic by its context string, as the site names it.
-        line(QStringLiteral("sommaire"), topics[static_cast<size_t>(help.contentsTopic)].displayName(codePage));
+        const Topic& t = topics[static_cast<size_t>(help.contentsTopic)];
+        line(QStringLiteral("sommaire"), text(!t.title.isEmpty() || t.contexts.isEmpty() ? t.title : t.contexts.front()));
+    }
     QSet<QByteArray> keywords;
     QMap<char, QSet<QByteArray>> others;
     int topicMacros = 0, hotspots = 0, macroHotspots = 0, tables = 0, browse = 0;
