@@ -231,7 +231,7 @@ private Q_SLOTS:
         QTest::newRow("A-keywords, macro hot spots") << u8("ddab-pjdropfiles/PJDropFiles.hlp") << 0 << 0
                                                      << QStringList{u8("mots-clés A : 108"), u8("zones macros : 95"), u8("images : 5")} << QString();
         QTest::newRow("untitled contents topic") << u8("diskarcher/DISKARC.HLP") << 0 << 0
-                                                 << QStringList{u8("sommaire : DiskArcher_s_Help_Index"), u8("images : 19")} << QString();
+                                                 << QStringList{u8("sommaire : DiskArcher's Help Index"), u8("images : 19")} << QString();
         QTest::newRow("compiled here") << u8("compiled") << 0 << 0
                                        << QStringList{u8("rubriques : 1"), u8("macro de démarrage : BrowseButtons()"), u8("titre : Essai")}
                                        << QString();

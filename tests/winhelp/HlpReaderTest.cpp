@@ -506,6 +506,21 @@ private Q_SLOTS:
         QVERIFY2(pages.contains(shown.toUtf8()), pages.mid(pages.lastIndexOf("<main"), 200).constData());
     }
 
+    // A topic without a title is named by its heading (its first paragraph with text, when short)
+    // in the page's title and in the contents, as its project is; not by its context string.
+    void untitledTopicNamedByItsHeading()
+    {
+        const hlp::HelpFileRead r = hlp::readHelpFile(sample("diskarcher/DISKARC.HLP"));
+        QVERIFY2(r.help, qPrintable(r.error));
+        QTemporaryDir dir;
+        QVERIFY(hlp::html::writeHtmlHelp(*r.help, dir.filePath(QStringLiteral("site"))).written);
+        QVERIFY(testfile::read(dir.filePath(QStringLiteral("site/What_does_DiskArcher_do.html")))
+                    .contains("<title>What does DiskArcher do? \xE2\x80\x93 "));
+        const QByteArray tree = testfile::read(dir.filePath(QStringLiteral("site/sommaire.js")));
+        QVERIFY2(tree.contains("[\"What does DiskArcher do?\",\"What_does_DiskArcher_do\",0]"), tree.left(300).constData());
+        QVERIFY(!tree.contains("\"What_does_DiskArcher_do\",\"What"));
+    }
+
     void winHelp30()
     {
         const hlp::HelpFileRead r = hlp::readHelpBytes(help30());

@@ -143,7 +143,7 @@ QByteArray SiteBuilder::topicPage(int t)
 {
     const Topic& topic = m_doc.topics[static_cast<size_t>(t)];
     QByteArray title;
-    m_codec.appendHtml(title, topic.title.isEmpty() ? topic.contexts.value(0) : topic.title);
+    m_codec.appendHtml(title, topicLabel(topic));
     QByteArray out;
     out.reserve(16384);
     pageStart(out, title, m_names.pageBytes(t));

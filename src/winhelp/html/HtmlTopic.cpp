@@ -143,7 +143,7 @@ void TopicWriter::write(QByteArray& out, int t)
         out += "</div>\n";
     } else {
         out += "<h1 class=\"cache\">";
-        m_cx.codec.appendHtml(out, topic.title.isEmpty() ? QByteArrayView(topic.contexts.value(0)) : QByteArrayView(topic.title));
+        m_cx.codec.appendHtml(out, topicLabel(topic));
         out += "</h1>\n";
     }
     out += "<div class=\"corps\">\n";

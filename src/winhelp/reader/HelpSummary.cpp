@@ -1,5 +1,7 @@
 #include "winhelp/reader/HelpSummary.h"
 
+#include "winhelp/writer/ProjectParts.h"
+
 #include <QMap>
 #include <QSet>
 
@@ -47,9 +49,8 @@ QStringList helpSummary(const LoadedHelp& help)
     const auto& topics = help.document.topics;
     line(QStringLiteral("rubriques"), QString::number(topics.size()));
     if (!topics.empty() && help.contentsTopic >= 0 && static_cast<size_t>(help.contentsTopic) < topics.size()) {
-        // An untitled topic by its context string, as the site names it.
-        const Topic& t = topics[static_cast<size_t>(help.contentsTopic)];
-        line(QStringLiteral("sommaire"), text(!t.title.isEmpty() || t.contexts.isEmpty() ? t.title : t.contexts.front()));
+        // An untitled topic by its heading, as the site names it.
+        line(QStringLiteral("sommaire"), text(project::topicHeading(topics[static_cast<size_t>(help.contentsTopic)])));
     }
     QSet<QByteArray> keywords;
     QMap<char, QSet<QByteArray>> others;
