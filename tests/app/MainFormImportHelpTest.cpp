@@ -39,16 +39,23 @@ private Q_SLOTS:
         QTest::addColumn<bool>("existing");         // import.hpa is there before
         QTest::addColumn<QString>("told");          // what the last message says, if any
         QTest::addColumn<QString>("opened");        // the title page 0 shows after the command
+        QTest::addColumn<QString>("saveAs");        // the project's name in the save dialog
         QTest::newRow("imported and opened") << QByteArray() << QList<Answer>{Answer::No} << false << QString()
-                                             << QString::fromUtf8("Sommaire général");
+                                             << QString::fromUtf8("Sommaire général") << "import";
         QTest::newRow("cancelled at the question") << QByteArray() << QList<Answer>{Answer::Cancel} << false << QString()
-                                                   << "Ouvert";
+                                                   << "Ouvert" << "import";
         QTest::newRow("existing project kept") << QByteArray() << QList<Answer>{Answer::No, Answer::Cancel} << true
-                                               << QString() << "Ouvert";
+                                               << QString() << "Ouvert" << "import";
         QTest::newRow("existing project replaced") << QByteArray() << QList<Answer>{Answer::No, Answer::Ok} << true
-                                                   << QString() << QString::fromUtf8("Sommaire général");
+                                                   << QString() << QString::fromUtf8("Sommaire général") << "import";
         QTest::newRow("code page refused") << QByteArray("CHARSET=204\r\n") << QList<Answer>{Answer::No} << false
-                                           << "page de code 1251" << "Ouvert";
+                                           << "page de code 1251" << "Ouvert" << "import";
+        // A project whose build would write over the help being imported is said so first.
+        QTest::newRow("help kept from its project's build") << QByteArray() << QList<Answer>{Answer::No, Answer::Cancel} << false
+                                                           << QString::fromUtf8("remplacera l'aide importée « AIDE.hlp »")
+                                                           << "Ouvert" << "AIDE";
+        QTest::newRow("help given up for its project's build") << QByteArray() << QList<Answer>{Answer::No, Answer::Ok} << false
+                                                               << QString() << QString::fromUtf8("Sommaire général") << "AIDE";
     }
     void importOpensTheProject()
     {
@@ -57,6 +64,7 @@ private Q_SLOTS:
         QFETCH(bool, existing);
         QFETCH(QString, told);
         QFETCH(QString, opened);
+        QFETCH(QString, saveAs);
         ShellFixture f;
         const QString help = compiledHelp(f.dir.path(), "AIDE", options);
         QVERIFY(!help.isEmpty());
@@ -70,7 +78,8 @@ private Q_SLOTS:
         f.typeInBody("change");
 
         f.prompts.answers << answers;
-        f.prompts.fileNames << help << f.path("import");
+        const QByteArray helpBytes = f.bytes("AIDE.hlp");
+        f.prompts.fileNames << help << f.path(saveAs);
         f.main->Fichier1->popup(f.main->mapToGlobal(QPoint(0, 0)));
         QTest::keyClick(f.main->Fichier1, Qt::Key_A);
 
@@ -79,9 +88,13 @@ private Q_SLOTS:
         QCOMPARE(f.prompts.titles.contains(QStringLiteral("Importer une aide .hlp")), asked);
         QCOMPARE(f.pages->Edit1->text(), opened);
         const bool imported = opened != u"Ouvert";
-        QCOMPARE(f.main->CurrentFileName, f.path(imported ? "import.hpa" : "ouvert.hpa"));
+        QCOMPARE(f.main->CurrentFileName, f.path(imported ? saveAs + ".hpa" : QStringLiteral("ouvert.hpa")));
+        if (asked) // the name offered is not the one whose build writes over the help
+            QCOMPARE(f.prompts.initialNames.last(), QStringLiteral("AIDE-projet.hpa"));
+        QCOMPARE(f.bytes("AIDE.hlp"), helpBytes);
+        QCOMPARE(f.prompts.asked.join('\n').contains(QStringLiteral("remplacera")), saveAs == u"AIDE");
         if (!imported)
-            QCOMPARE(f.bytes("import.hpa"), before); // nothing written
+            QCOMPARE(f.bytes(saveAs + ".hpa"), saveAs == u"import" ? before : QByteArray()); // nothing written
         else
             QCOMPARE(f.pages->doc().PageCount, 2); // the popup is a popup block
         if (!told.isEmpty())

@@ -177,18 +177,33 @@ private Q_SLOTS:
             QVERIFY2(r.err.contains(u8("n'est pas vide")) && r.err.contains(u8("l'aide HTML « ")), qPrintable(r.err));
     }
 
-    // The metafiles of a real project become pictures of the site, their text drawn: the
-    // equation "y = ke^mx" is text only. Qt says nothing of its own on the way.
+    // The metafiles of a real project, and of a real help file (where they lie in .mrb pictures),
+    // become pictures of the site, their text drawn: the equations are text only. Qt says
+    // nothing of its own on the way.
+    void drawsMetafilesWithTheirText_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("project") << u8("P.hpj") << u8("image-15.png") << QSize(56, 21) << u8("site écrit : 1 rubrique(s), 0 erreur(s).");
+        QTest::newRow("help file") << u8(TYX_TEST_DATA "/hlp-samples/calc-de/CALC.HLP") << u8("bm145.png") << QSize(172, 52)
+                                   << u8("site écrit : 33 rubrique(s), 0 erreur(s).");
+    }
     void drawsMetafilesWithTheirText()
     {
+        QFETCH(QString, input);
+        QFETCH(QString, picture);
+        QFETCH(QSize, size);
+        QFETCH(QString, said);
         QTemporaryDir dir;
         QVERIFY(testfile::write(dir.filePath(u8("P.hpj")), "[FILES]\r\ncalc.rtf\r\n"));
         QVERIFY(QFile::copy(QStringLiteral(TYX_TEST_DATA "/metafiles/calc.rtf"), dir.filePath(u8("calc.rtf"))));
-        const clitest::Run r = tyxhlpc({u8("--html"), dir.filePath(u8("site")), dir.filePath(u8("P.hpj"))});
+        const clitest::Run r = tyxhlpc({u8("--html"), dir.filePath(u8("site")), QDir(dir.path()).filePath(input)});
         QCOMPARE(r.code, 0);
-        QCOMPARE(r.err.trimmed(), u8("site écrit : 1 rubrique(s), 0 erreur(s)."));
-        const QImage equation(dir.filePath(u8("site/images/image-15.png")));
-        QCOMPARE(equation.size(), QSize(56, 21));
+        QCOMPARE(r.err.trimmed(), said);
+        const QImage equation(dir.filePath(u8("site/images/") + picture));
+        QCOMPARE(equation.size(), size);
         int ink = 0;
         for (int y = 0; y < equation.height(); ++y)
             for (int x = 0; x < equation.width(); ++x)
@@ -207,7 +222,7 @@ private Q_SLOTS:
         QTest::newRow("4.0, LZ77 and Hall phrases")
             << u8("abbrevia-readme/README.HLP") << 0 << 0
             << QStringList{u8("version : WinHelp 4.0"), u8("compression : LZ77 (blocs de 4096 octets), phrases Hall (747)"),
-                           u8("rubriques : 23"), u8("mots-clés : 10"), u8("fenêtres : 2"), u8("fenêtre : main")}
+                           u8("rubriques : 23"), u8("sommaire : Welcome to Abbrevia"), u8("mots-clés : 10"), u8("fenêtres : 2"), u8("fenêtre : main")}
             << QString();
         QTest::newRow("3.1, metafiles, [MAP]") << u8("calc-de/CALC.HLP") << 0 << 0
                                                << QStringList{u8("version : WinHelp 3.1"), u8("compression : aucune"), u8("images : 148"),
@@ -215,6 +230,8 @@ private Q_SLOTS:
                                                << QString();
         QTest::newRow("A-keywords, macro hot spots") << u8("ddab-pjdropfiles/PJDropFiles.hlp") << 0 << 0
                                                      << QStringList{u8("mots-clés A : 108"), u8("zones macros : 95"), u8("images : 5")} << QString();
+        QTest::newRow("untitled contents topic") << u8("diskarcher/DISKARC.HLP") << 0 << 0
+                                                 << QStringList{u8("sommaire : DiskArcher's Help Index"), u8("images : 19")} << QString();
         QTest::newRow("compiled here") << u8("compiled") << 0 << 0
                                        << QStringList{u8("rubriques : 1"), u8("macro de démarrage : BrowseButtons()"), u8("titre : Essai")}
                                        << QString();

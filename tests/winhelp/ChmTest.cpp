@@ -218,6 +218,11 @@ private Q_SLOTS:
             QVERIFY2(contexts.contains(QByteArray('"' + QByteArray::number(dword(ivb, at)) + "\": \"" + string(dword(ivb, at + 4)) + '"')),
                 string(dword(ivb, at + 4)).constData());
 
+        // #IDXHDR: the contents file sets no colour, font or window style (-1), so none is black.
+        const QByteArray idxhdr = file("/#IDXHDR");
+        for (int at = 0x20; at <= 0x3C; at += 4)
+            QCOMPARE(dword(idxhdr, at), 0xFFFFFFFFu);
+
         // #TOPICS: one entry per page, each title a string of #STRINGS, none across 4 KB.
         const QByteArray topics = file("/#TOPICS");
         QCOMPARE(topics.size(), 16 * qsizetype(read.help->document.topics.size() + 1)); // the keyword page too
@@ -234,6 +239,64 @@ private Q_SLOTS:
         for (const hlp::Topic& t : read.help->document.topics)
             for (const QByteArray& k : t.keywords)
                 QVERIFY2(hhk.contains(QByteArray("value=\"" + k.trimmed() + '"')), k.constData());
+    }
+
+    // The hash the viewer looks pages up by, as found in the #URLTBL of .chm files written by
+    // another program.
+    void urlHashAsFilesHoldIt_data()
+    {
+        QTest::addColumn<QByteArray>("url");
+        QTest::addColumn<quint32>("hash");
+        QTest::newRow("capital first") << QByteArray("Contents.html") << 0x3BAC7B33u;
+        QTest::newRow("digits") << QByteArray("Chapter1.html") << 0x5779E3A9u;
+        QTest::newRow("dots, wrapping past 2^32") << QByteArray("Section2.1.html") << 0x0479A9D9u;
+    }
+    void urlHashAsFilesHoldIt()
+    {
+        QFETCH(QByteArray, url);
+        QFETCH(quint32, hash);
+        QCOMPARE(hlp::chm::urlHash(url), hash);
+    }
+
+    // Every page of #TOPICS leads to its #URLTBL entry, which names it back with the hash of its
+    // address; #URLTBL is in hash order (the viewer searches it) and neither it nor #URLSTR has an
+    // entry across a 4 KB page; every address is a file of the .chm.
+    void pageTablesFindEveryPage_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::newRow("a few pages") << 5;
+        QTest::newRow("tables over several 4 KB pages") << 400;
+    }
+    void pageTablesFindEveryPage()
+    {
+        QFETCH(int, count);
+        if (QStandardPaths::findExecutable(QStringLiteral("extract_chmLib")).isEmpty())
+            QSKIP(ChmlibMissing);
+        QTemporaryDir dir;
+        const hlp::HelpFileRead read = hlp::readHelpProject(hlptest::generatedProject(count).writeWithBuild(dir.path(), QStringLiteral("gen")));
+        QVERIFY2(read.help, qPrintable(read.error));
+        hlp::Diagnostics diagnostics;
+        auto files = extracted(hlp::chm::makeChm(read.help->view(diagnostics), {}, QStringLiteral("gen")), dir);
+        const QByteArray topics = files["/#TOPICS"], table = files["/#URLTBL"], urls = files["/#URLSTR"];
+        const auto dword = [](const QByteArray& b, qsizetype at) { return qFromLittleEndian<quint32>(b.constData() + at); };
+        QVERIFY(topics.size() >= 16 * count);
+        for (qsizetype at = 0; at < topics.size(); at += 16) {
+            const quint32 entry = dword(topics, at + 8);
+            QVERIFY(entry % 4096 + 12 <= 4096);
+            QCOMPARE(dword(table, entry + 4), quint32(at / 16));
+            const quint32 url = dword(table, entry + 8);
+            const QByteArray address(urls.constData() + url + 8);
+            QVERIFY2(url / 4096 == (url + 8 + address.size()) / 4096, address.constData());
+            QCOMPARE(dword(table, entry), hlp::chm::urlHash(address));
+            QVERIFY2(files.count('/' + address), address.constData());
+        }
+        quint32 previous = 0;
+        for (qsizetype at = 0; at + 12 <= table.size(); at += 12) {
+            if (at % 4096 + 12 > 4096)
+                at += 4096 - at % 4096;
+            QVERIFY2(dword(table, at) >= previous, qPrintable(QString::number(at)));
+            previous = dword(table, at);
+        }
     }
 
     // The contents keep the author's levels: the four level-2 topics under the level-1 topic

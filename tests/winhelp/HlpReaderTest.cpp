@@ -7,9 +7,11 @@
 #include "support/FileBytes.h"
 #include "support/TestRegistry.h"
 #include "winhelp/HlpCompiler.h"
+#include "winhelp/format/CodePage.h"
 #include "winhelp/format/HelpPicture.h"
 #include "winhelp/format/HlpBytes.h"
 #include "winhelp/model/BrowseSequence.h"
+#include "winhelp/html/HtmlHelp.h"
 #include "winhelp/reader/HelpFileRead.h"
 
 #include <QDir>
@@ -142,8 +144,9 @@ QByteArray helpFile(const std::vector<std::pair<QByteArray, QByteArray>>& files)
     return w.bytes;
 }
 
-// Two topics in the 3.0 layout; the first jumps to the second (topic number 17).
-QByteArray help30()
+// Two topics in the 3.0 layout; the first jumps to the second (topic number 17), whose text is
+// `words`, in the font `face`.
+QByteArray help30(const QByteArray& face = "Helv", const QByteArray& words = "Fin.")
 {
     struct Link {
         unsigned type;
@@ -165,7 +168,7 @@ QByteArray help30()
     };
     const QByteArray jump = QByteArray("\x80\x00\x00\xE1", 4) + QByteArray("\x11\x00\x00\x00\x89\x82\xFF", 7);
     const std::vector<Link> links = {header("Premier"), text(jump, QByteArray("\0Voir \0la suite\0\0\0", 17)), header("Second"),
-                                     text(QByteArray("\x82\xFF", 2), QByteArray("Fin.\0\0", 6)), header("")};
+                                     text(QByteArray("\x82\xFF", 2), words + QByteArray("\0\0", 2)), header("")};
     hlp::ByteWriter topic;
     topic.i32(-1);
     topic.i32(12);
@@ -199,7 +202,7 @@ QByteArray help30()
     font.u16(1);
     font.u16(8);
     font.u16(28);
-    font.fixedString("Helv", 20);
+    font.fixedString(face, 20);
     font.raw(QByteArray("\x00\x14\x03\x00\x00\x00\x00\x00\x00\x00\x00", 11));
     return helpFile({{"|FONT", font.bytes}, {"|SYSTEM", system.bytes}, {"|TOMAP", map.bytes}, {"|TOPIC", topic.bytes}});
 }
@@ -440,6 +443,84 @@ private Q_SLOTS:
 
     // A WinHelp 3.0 file: the title follows the |SYSTEM header, 2 KB blocks, links say how far
     // the next one is, topics are numbered from 16 and jumps name a number that |TOMAP places.
+    // A file that states no code page (as none of 3.0 and 3.1 does) is read in the one its
+    // fonts, else its text, show; Western text stays in 1252.
+    void codePageOfAFileThatStatesNone_data()
+    {
+        QTest::addColumn<QByteArray>("face");
+        QTest::addColumn<QByteArray>("words");
+        QTest::addColumn<int>("codePage");
+        QTest::addColumn<QByteArray>("lang"); // of its site
+        QTest::newRow("Western text") << QByteArray("Helv") << QByteArray("Fin de l'\xE9t\xE9 \xE0 No\xEBl, \xE7" "a d\xE9marre.") << 1252 << QByteArray("fr");
+        QTest::newRow("Cyrillic font") << QByteArray("Arial Cyr") << QByteArray("Fin.") << 1251 << QByteArray("ru");
+        QTest::newRow("Central European font") << QByteArray("Times New Roman CE") << QByteArray("Fin.") << 1250 << QByteArray("cs");
+        QTest::newRow("Chinese font, by its own name") << QByteArray("\xCB\xCE\xCC\xE5") << QByteArray("Fin.") << 936 << QByteArray("zh");
+        QTest::newRow("Japanese font") << QByteArray("MS Gothic") << QByteArray("Fin.") << 932 << QByteArray("ja");
+        QTest::newRow("Cyrillic text") << QByteArray("Helv")
+                                       << QByteArray("\xCF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xE0 \xE4\xEB\xFF \xF0\xE0\xE1\xEE\xF2\xFB "
+                                                     "\xF1 \xF4\xE0\xE9\xEB\xE0\xEC\xE8.") << 1251 << QByteArray("ru");
+        QTest::newRow("Chinese text") << QByteArray("Helv")
+                                      << QByteArray("\xB0\xEF\xD6\xFA\xCE\xC4\xBC\xFE\xB5\xC4\xD6\xF7\xCC\xE2\xA3\xAC"
+                                                    "\xB4\xF2\xBF\xAA\xCE\xC4\xBC\xFE\xA1\xA3") << 936 << QByteArray("zh");
+    }
+    void codePageOfAFileThatStatesNone()
+    {
+        QFETCH(QByteArray, face);
+        QFETCH(QByteArray, words);
+        QFETCH(int, codePage);
+        QFETCH(QByteArray, lang);
+        const hlp::HelpFileRead r = hlp::readHelpBytes(help30(face, words));
+        QVERIFY2(r.help, qPrintable(r.error));
+        QCOMPARE(hlp::CodePage::forCharset(r.help->project.textCharset).number(), codePage);
+        QCOMPARE(r.help->document.topics[1].paragraphs.front().items.front().text, words);
+        // Said when guessed.
+        QCOMPARE(r.warnings.join('\n').contains(QStringLiteral("page de code %1").arg(codePage)), codePage != 1252);
+        QTemporaryDir dir;
+        QVERIFY(hlp::html::writeHtmlHelp(*r.help, dir.filePath(QStringLiteral("site"))).written);
+        QVERIFY(testfile::read(dir.filePath(QStringLiteral("site/index.html"))).contains(QByteArray("<html lang=\"" + lang + '"')));
+    }
+
+    // A font of symbols shows pictures, not the letters of its bytes: its text on a page is the
+    // Unicode it shows (the Symbol font's Greek and bullet, Wingdings' square and check mark).
+    void symbolFontTextOnThePage_data()
+    {
+        QTest::addColumn<QByteArray>("face");
+        QTest::addColumn<QByteArray>("words");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("Symbol") << QByteArray("Symbol") << QByteArray("a\xB7 p") << QStringLiteral(u"\u03B1\u2022 \u03C0");
+        QTest::newRow("Wingdings") << QByteArray("Wingdings") << QByteArray("\xA7 \xFC \x9A") << QStringLiteral(u"\u25AA \u2714 \uF09A");
+        QTest::newRow("a text font") << QByteArray("Helv") << QByteArray("\xA7 a") << QStringLiteral(u"\u00A7 a");
+    }
+    void symbolFontTextOnThePage()
+    {
+        QFETCH(QByteArray, face);
+        QFETCH(QByteArray, words);
+        QFETCH(QString, shown);
+        const hlp::HelpFileRead r = hlp::readHelpBytes(help30(face, words));
+        QVERIFY2(r.help, qPrintable(r.error));
+        QTemporaryDir dir;
+        QVERIFY(hlp::html::writeHtmlHelp(*r.help, dir.filePath(QStringLiteral("site"))).written);
+        QByteArray pages;
+        for (const QString& f : QDir(dir.filePath(QStringLiteral("site"))).entryList({QStringLiteral("*.html")}))
+            pages += testfile::read(dir.filePath(QStringLiteral("site/") + f));
+        QVERIFY2(pages.contains(shown.toUtf8()), pages.mid(pages.lastIndexOf("<main"), 200).constData());
+    }
+
+    // A topic without a title is named by its heading (its first paragraph with text, when short)
+    // in the page's title and in the contents, as its project is; not by its context string.
+    void untitledTopicNamedByItsHeading()
+    {
+        const hlp::HelpFileRead r = hlp::readHelpFile(sample("diskarcher/DISKARC.HLP"));
+        QVERIFY2(r.help, qPrintable(r.error));
+        QTemporaryDir dir;
+        QVERIFY(hlp::html::writeHtmlHelp(*r.help, dir.filePath(QStringLiteral("site"))).written);
+        QVERIFY(testfile::read(dir.filePath(QStringLiteral("site/What_does_DiskArcher_do.html")))
+                    .contains("<title>What does DiskArcher do? \xE2\x80\x93 "));
+        const QByteArray tree = testfile::read(dir.filePath(QStringLiteral("site/sommaire.js")));
+        QVERIFY2(tree.contains("[\"What does DiskArcher do?\",\"What_does_DiskArcher_do\",0]"), tree.left(300).constData());
+        QVERIFY(!tree.contains("\"What_does_DiskArcher_do\",\"What"));
+    }
+
     void winHelp30()
     {
         const hlp::HelpFileRead r = hlp::readHelpBytes(help30());

@@ -1,6 +1,7 @@
 #include "publish/windows/ImportHelp.h"
 
 #include "platform/windows/Prompts.h"
+#include "publish/core/BuildNames.h"
 #include "store/core/DocumentStore.h"
 #include "winhelp/reader/HelpFileRead.h"
 #include "winhelp/writer/ProjectWriter.h"
@@ -24,11 +25,20 @@ QString ImporterAide(QWidget* parent)
         QStringLiteral("*.hlp"), QStringLiteral("hlp"), QStringLiteral("Importer une aide .hlp"));
     if (help.isEmpty())
         return {};
+    // The project's build writes NAME.hlp beside it: the name offered keeps the imported help.
     const QString chosen = prompts().saveFileName(parent, QStringLiteral("Pages d'aide (*.hpa)|*.hpa|Tous les fichiers (*.*)|*.*"),
-        QFileInfo(help).completeBaseName() + QStringLiteral(".hpa"), QStringLiteral("hpa"));
+        QFileInfo(help).completeBaseName() + QStringLiteral("-projet.hpa"), QStringLiteral("hpa"));
     if (chosen.isEmpty())
         return {};
     const QString project = store::projectFilePath(chosen);
+    const QFileInfo built(publish::buildNames(project).hlp);
+    if (built.absoluteFilePath().compare(QFileInfo(help).absoluteFilePath(), Qt::CaseInsensitive) == 0
+        && prompts().ask(parent,
+               QStringLiteral("La compilation du projet « %1 » remplacera l'aide importée « %2 ». Continuer ?")
+                   .arg(QFileInfo(project).fileName(), QFileInfo(help).fileName()),
+               Prompts::Buttons::OkCancel, Prompts::Kind::Warning)
+            != Prompts::Answer::Ok)
+        return {};
     if (QFileInfo::exists(project)
         && prompts().ask(parent, QStringLiteral("Ce fichier existe déjà"), Prompts::Buttons::OkCancel, Prompts::Kind::Warning)
             != Prompts::Answer::Ok)

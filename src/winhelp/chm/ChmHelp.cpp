@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
+#include <algorithm>
 
 namespace hlp::chm {
 
@@ -52,36 +53,79 @@ private:
     QHash<QByteArray, std::uint32_t> m_seen;
 };
 
-// #TOPICS, #URLTBL and #URLSTR: every page with its title and address.
-struct TopicTables {
-    QByteArray topics, urlTable, urlStrings;
+} // namespace
 
+std::uint32_t urlHash(const QByteArray& url)
+{
+    std::uint32_t hash = 0;
+    for (const char c : url) {
+        const int byte = static_cast<signed char>(c);
+        const int value = c == '/' ? 0x2C : byte <= 'Z' ? byte - 0x30 : byte - 0x50;
+        hash = hash * 43 + static_cast<std::uint32_t>(value);
+    }
+    return hash ? hash : 1;
+}
+
+namespace {
+
+// #TOPICS, #URLTBL and #URLSTR: every page with its title and address. The viewer finds a page's
+// topic by the hash of its address, looked up in #URLTBL: that table is sorted by it.
+class TopicTables {
+public:
     void add(Strings& strings, const QByteArray& title, const QByteArray& url)
     {
-        // #URLSTR: blocks of 16 KB, each starting with a zero byte; no entry across two.
-        constexpr qsizetype block = 0x4000;
-        if (urlStrings.size() % block + 9 + url.size() > block)
-            urlStrings.append(QByteArray(block - urlStrings.size() % block, '\0'));
-        if (urlStrings.size() % block == 0)
-            urlStrings.append('\0');
-        const auto urlAt = static_cast<std::uint32_t>(urlStrings.size());
-        putDword(urlStrings, 0); // the address of a page outside the file: none
-        putDword(urlStrings, 0); // its frame: none
-        urlStrings += url;
-        urlStrings += '\0';
-        // #URLTBL: 341 entries of 12 bytes in every 4 KB block, then 4 zero bytes.
-        if ((urlTable.size() & 0xFFC) == 0xFFC)
-            putDword(urlTable, 0);
-        const auto tableAt = static_cast<std::uint32_t>(urlTable.size());
-        putDword(urlTable, 0);
-        putDword(urlTable, static_cast<std::uint32_t>(topics.size() / 16));
-        putDword(urlTable, urlAt);
-        putDword(topics, 0);
-        putDword(topics, title.isEmpty() ? 0xFFFFFFFFu : strings.add(title));
-        putDword(topics, tableAt);
-        putWord(topics, 2);
-        putWord(topics, 0);
+        m_pages.push_back({title.isEmpty() ? 0xFFFFFFFFu : strings.add(title), url});
     }
+
+    QByteArray topics, urlTable, urlStrings;
+
+    void finish()
+    {
+        // #URLSTR: a zero byte first (offset 0, no address), then each page's entry, none across a
+        // 4 KB page of the file.
+        urlStrings = QByteArray(1, '\0');
+        std::vector<std::uint32_t> urlAt;
+        for (const Page& page : m_pages) {
+            const qsizetype size = 8 + page.url.size() + 1;
+            if (size <= Block && urlStrings.size() / Block != (urlStrings.size() + size - 1) / Block)
+                urlStrings.append(QByteArray(Block - urlStrings.size() % Block, '\0'));
+            urlAt.push_back(static_cast<std::uint32_t>(urlStrings.size()));
+            putDword(urlStrings, 0); // the address of a page outside the file: none
+            putDword(urlStrings, 0); // its frame: none
+            urlStrings += page.url;
+            urlStrings += '\0';
+        }
+        // #URLTBL: entries of 12 bytes sorted by hash (then topic), 341 in every 4 KB page.
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> order; // hash, topic
+        for (size_t i = 0; i < m_pages.size(); ++i)
+            order.emplace_back(urlHash(m_pages[i].url), static_cast<std::uint32_t>(i));
+        std::sort(order.begin(), order.end());
+        std::vector<std::uint32_t> tableAt(m_pages.size());
+        for (const auto& [hash, topic] : order) {
+            if (urlTable.size() % Block + 12 > Block)
+                urlTable.append(QByteArray(Block - urlTable.size() % Block, '\0'));
+            tableAt[topic] = static_cast<std::uint32_t>(urlTable.size());
+            putDword(urlTable, hash);
+            putDword(urlTable, topic);
+            putDword(urlTable, urlAt[topic]);
+        }
+        // #TOPICS: 16 bytes a page, in page order; none is in a binary contents tree.
+        for (size_t i = 0; i < m_pages.size(); ++i) {
+            putDword(topics, 0);
+            putDword(topics, m_pages[i].title);
+            putDword(topics, tableAt[i]);
+            putWord(topics, 2);
+            putWord(topics, 0);
+        }
+    }
+
+private:
+    static constexpr qsizetype Block = 0x1000;
+    struct Page {
+        std::uint32_t title; // offset in #STRINGS, or -1
+        QByteArray url;
+    };
+    std::vector<Page> m_pages;
 };
 
 void systemEntry(QByteArray& out, int code, const QByteArray& data)
@@ -180,10 +224,8 @@ std::uint32_t helpLanguage(const ReadHelp& help)
 {
     if (help.project.hasLcid && help.project.lcid)
         return help.project.lcid;
-    static const QHash<int, std::uint32_t> languages = {{1250, 0x0405}, {1251, 0x0419}, {1253, 0x0408},
-        {1254, 0x041F}, {1255, 0x040D}, {1256, 0x0401}, {1257, 0x0425}, {1258, 0x042A}, {874, 0x041E},
-        {932, 0x0411}, {936, 0x0804}, {949, 0x0412}, {950, 0x0404}};
-    return languages.value(help.diagnostics.codePage().number(), 0x040C);
+    const std::uint16_t usual = help.diagnostics.codePage().usualLanguage();
+    return usual ? usual : 0x040C;
 }
 
 QByteArray makeChm(const ReadHelp& help, const html::HtmlOptions& options, const QString& baseName)
@@ -257,17 +299,29 @@ QByteArray makeChm(const ReadHelp& help, const html::HtmlOptions& options, const
     systemEntry(system, 1, zeroEnded(IndexFile));
     systemEntry(system, 5, zeroEnded(DefaultWindow));
 
-    // #IDXHDR: the sitemap's header, here only the count of its entries.
+    // #IDXHDR: the sitemap's header: the count of its entries, and -1 for each of its settings
+    // that the contents file leaves unset (image list, colours, font, window styles, frame and
+    // window names): 0 would be black on black.
     QByteArray idxhdr("T#SM", 4);
     putDword(idxhdr, 0);
     putDword(idxhdr, 1);
     putDword(idxhdr, static_cast<std::uint32_t>(tree.size()));
+    putDword(idxhdr, 0);
+    putDword(idxhdr, 0xFFFFFFFFu); // image list
+    putDword(idxhdr, 0);
+    putDword(idxhdr, 0);           // the top entry is no folder
+    for (int i = 0; i < 8; ++i)
+        putDword(idxhdr, 0xFFFFFFFFu); // colours, font, styles, frame, window
+    putDword(idxhdr, 0);           // information types
+    putDword(idxhdr, 1);
+    putDword(idxhdr, 0);           // merged files
     idxhdr.append(QByteArray(0x1000 - idxhdr.size(), '\0'));
 
     packer.add("/#SYSTEM", system, false);
     packer.add("/#WINDOWS", windows, false);
     packer.add("/#IDXHDR", idxhdr, false);
     packer.add("/#IVB", ivbFile, false);
+    tables.finish();
     packer.add("/#TOPICS", tables.topics, false);
     packer.add("/#URLTBL", tables.urlTable, false);
     packer.add("/#URLSTR", tables.urlStrings, false);

@@ -27,6 +27,9 @@ CompileResult writeChmHelp(const QString& hpjPath, const QString& chmPath, const
 // The same from a help already read (a project, or a help file through the reader).
 bool writeChm(const ReadHelp& help, const html::HtmlOptions& options, const QString& chmPath);
 
+// The hash by which the viewer finds a page's address ("page.html", no leading '/') in #URLTBL.
+std::uint32_t urlHash(const QByteArray& url);
+
 // The Windows language of the help: the project's LCID, else the usual language of its code page
 // (French for Western text).
 std::uint32_t helpLanguage(const ReadHelp& help);

@@ -58,7 +58,7 @@ QByteArray page(const html::SiteNames& names, int topic)
 
 QByteArray topicTitle(const Topic& topic)
 {
-    return topic.title.isEmpty() ? topic.contexts.value(0) : topic.title;
+    return html::topicLabel(topic);
 }
 
 QByteArray contentsSitemap(const HelpDocument& document, const html::SiteNames& names,

@@ -111,6 +111,26 @@ int CodePage::charsetForLanguage(std::uint16_t lcid)
     }
 }
 
+std::uint16_t CodePage::usualLanguage() const
+{
+    switch (m_number) {
+    case 1250: return 0x0405;
+    case 1251: return 0x0419;
+    case 1253: return 0x0408;
+    case 1254: return 0x041F;
+    case 1255: return 0x040D;
+    case 1256: return 0x0401;
+    case 1257: return 0x0425;
+    case 1258: return 0x042A;
+    case 874: return 0x041E;
+    case 932: return 0x0411;
+    case 936: return 0x0804;
+    case 949: return 0x0412;
+    case 950: return 0x0404;
+    default: return 0;
+    }
+}
+
 QString CodePage::decode(const QByteArray& bytes) const
 {
     if (m_number == 1252)

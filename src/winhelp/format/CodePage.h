@@ -23,6 +23,9 @@ public:
     static int charsetForCodePage(int codePage);
 
     int number() const { return m_number; }
+    // The language (LCID) most texts in this code page are written in; 0 for Western text, which
+    // may be in any of many.
+    std::uint16_t usualLanguage() const;
     QString decode(const QByteArray& bytes) const;
     // The single byte for a character, or -1 when the code page has none (or needs two bytes).
     int byteFor(char32_t c) const;

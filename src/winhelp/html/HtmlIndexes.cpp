@@ -12,11 +12,6 @@ namespace {
 const char kLast[] = "0123456789abcdefghijklmnopqrstuv";
 const char kMore[] = "wxyzABCDEFGHIJKLMNOPQRSTUVWXYZ-_";
 
-QByteArray topicLabel(const Topic& topic)
-{
-    return topic.title.isEmpty() ? topic.contexts.value(0) : topic.title;
-}
-
 // The words and, for each, the increasing list of entries it is in. An open table keyed by the
 // word's hash, computed while the word is read: there are millions of words in a large help.
 class WordTable {

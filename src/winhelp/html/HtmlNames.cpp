@@ -1,5 +1,7 @@
 #include "winhelp/html/HtmlNames.h"
 
+#include "winhelp/writer/ProjectParts.h"
+
 
 namespace hlp::html {
 
@@ -94,6 +96,11 @@ QString SiteNames::unique(QString name)
 QString SiteNames::pictureFile(const QString& baseName, const QString& extension)
 {
     return unique(QStringLiteral("images/") + safeName(baseName)) + extension;
+}
+
+QByteArray topicLabel(const Topic& topic)
+{
+    return project::topicHeading(topic);
 }
 
 } // namespace hlp::html

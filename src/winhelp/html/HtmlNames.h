@@ -13,6 +13,9 @@
 
 namespace hlp::html {
 
+// How the site names a topic (project::topicHeading).
+QByteArray topicLabel(const Topic& topic);
+
 // One file of the site.
 struct SiteFile {
     QString name; // relative to the site's folder, '/' between folders

@@ -73,6 +73,10 @@ SiteBuilder::SiteBuilder(const ReadHelp& help, const HtmlOptions& options)
     QString lang = options.language;
     if (lang.isEmpty() && help.project.hasLcid)
         lang = languageTag(help.project.lcid);
+    // Text in another code page than Western is in its usual language (a Russian help file that
+    // states no language is Russian).
+    if (lang.isEmpty() && help.diagnostics.codePage().usualLanguage())
+        lang = languageTag(help.diagnostics.codePage().usualLanguage());
     // Our own projects are French (their topic file says \lang1036), and so is a project that says nothing.
     m_lang = (lang.isEmpty() ? QStringLiteral("fr") : lang).toUtf8();
     if (m_lang != "fr")
@@ -139,7 +143,7 @@ QByteArray SiteBuilder::topicPage(int t)
 {
     const Topic& topic = m_doc.topics[static_cast<size_t>(t)];
     QByteArray title;
-    m_codec.appendHtml(title, topic.title.isEmpty() ? topic.contexts.value(0) : topic.title);
+    m_codec.appendHtml(title, topicLabel(topic));
     QByteArray out;
     out.reserve(16384);
     pageStart(out, title, m_names.pageBytes(t));

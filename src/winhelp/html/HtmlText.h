@@ -48,6 +48,11 @@ private:
 
 // Appends text as HTML (escaping & < > ").
 void appendHtml(QByteArray& out, const QString& text);
+// Text in a font of symbols (Symbol, Wingdings) is no text of any code page: its bytes are
+// pictures of the font. Appends them as the Unicode characters they show and returns true when
+// `face` is such a font; a character Unicode lacks goes to U+F0xx, where the font itself has it
+// (a browser with the font shows it).
+bool appendSymbolFontHtml(QByteArray& out, const QByteArray& face, QByteArrayView bytes);
 // Lower case, accents dropped: the search's folding of one word.
 QString foldedWord(const QString& text);
 // The same for text already in UTF-8.

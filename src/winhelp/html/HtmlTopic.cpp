@@ -80,7 +80,7 @@ void TopicWriter::write(QByteArray& out, int t)
         out += "</div>\n";
     } else {
         out += "<h1 class=\"cache\">";
-        m_cx.codec.appendHtml(out, topic.title.isEmpty() ? QByteArrayView(topic.contexts.value(0)) : QByteArrayView(topic.title));
+        m_cx.codec.appendHtml(out, topicLabel(topic));
         out += "</h1>\n";
     }
     out += "<div class=\"corps\">\n";
@@ -184,7 +184,10 @@ void TopicWriter::paragraph(QByteArray& out, const Topic& topic, const Paragraph
                     out += "<span class=\"c" + QByteArray::number(c) + "\">";
                 span = c;
             }
-            m_cx.codec.appendHtml(out, it.text);
+            const auto& faces = m_cx.document.faces;
+            if (it.format.face < 0 || static_cast<size_t>(it.format.face) >= faces.size()
+                || !appendSymbolFontHtml(out, faces[static_cast<size_t>(it.format.face)].name, it.text))
+                m_cx.codec.appendHtml(out, it.text);
             break;
         }
         case ItemKind::LineBreak:

@@ -48,6 +48,7 @@ void HelpReader::run(const QByteArray& data, const QByteArray& contentsFile)
     readFonts();
     readPhrases();
     readTopics();
+    guessCodePage();
     readIndexes();
     readWindowMacros();
     readBaggage();
@@ -198,20 +199,6 @@ void HelpReader::readWindow(const QByteArray& data)
     w.onTop = flags & 0x0400;
     w.autoSizeHeight = flags & 0x0800;
     m_project.windows.push_back(w);
-}
-
-// The text's code page: the character set the file states, else its language's, else the one
-// of its dialog font.
-void HelpReader::chooseCodePage()
-{
-    int charset = m_project.charset;
-    if (charset < 0 && m_project.hasLcid)
-        charset = CodePage::charsetForLanguage(m_project.lcid);
-    if (charset < 0)
-        charset = m_defaultFontCharset;
-    // 0 ANSI, 1 default, 2 symbol: all of them Western text here.
-    m_project.textCharset = charset > 2 ? charset : 0;
-    m_doc.fontCharset = m_project.textCharset;
 }
 
 void HelpReader::readFonts()

@@ -2,9 +2,9 @@
 // The reader of help files made by other compilers, in parts, one file each: HelpReader.cpp
 // runs the parts and reads |SYSTEM, |FONT, the window macros and the baggage; HelpPhrases.cpp
 // the phrase tables; HelpTopics.cpp the topic blocks and the chain of topic links;
-// HelpParagraphs.cpp the text and table records; HelpIndexes.cpp |CONTEXT, the keyword
-// indexes, [MAP] and the other trees; HelpPictures.cpp the |bmN pictures; HelpNames.cpp the
-// names given to topics and the targets of links.
+// HelpParagraphs.cpp the text and table records; HelpCodePage.cpp the code page of the text;
+// HelpIndexes.cpp |CONTEXT, the keyword indexes, [MAP] and the other trees; HelpPictures.cpp the
+// |bmN pictures; HelpNames.cpp the names given to topics and the targets of links.
 #include "winhelp/model/LoadedHelp.h"
 #include "winhelp/reader/HlpFileSystem.h"
 
@@ -66,7 +66,10 @@ private:
     // HelpReader.cpp
     void readSystem();
     void readWindow(const QByteArray& data);
-    void chooseCodePage();
+
+    // HelpCodePage.cpp
+    void chooseCodePage();  // the one the file states
+    void guessCodePage();   // once the text is read, for a file that states none
     void readFonts();
     void readWindowMacros();
     void readBaggage();
@@ -139,6 +142,7 @@ private:
     int m_decompressSize = 0x4000;
     std::int64_t m_contentsOffset = -1;
     int m_defaultFontCharset = -1;
+    bool m_codePageStated = false;
     // |FONT
     std::vector<CharFormat> m_fonts;
     bool m_twips = false; // metrics in twips (MediaView fonts), else half-points

@@ -1,5 +1,7 @@
 #include "winhelp/reader/HelpSummary.h"
 
+#include "winhelp/writer/ProjectParts.h"
+
 #include <QMap>
 #include <QSet>
 
@@ -46,8 +48,10 @@ QStringList helpSummary(const LoadedHelp& help)
 
     const auto& topics = help.document.topics;
     line(QStringLiteral("rubriques"), QString::number(topics.size()));
-    if (!topics.empty() && help.contentsTopic >= 0 && static_cast<size_t>(help.contentsTopic) < topics.size())
-        line(QStringLiteral("sommaire"), text(topics[static_cast<size_t>(help.contentsTopic)].title));
+    if (!topics.empty() && help.contentsTopic >= 0 && static_cast<size_t>(help.contentsTopic) < topics.size()) {
+        // An untitled topic by its heading, as the site names it.
+        line(QStringLiteral("sommaire"), text(project::topicHeading(topics[static_cast<size_t>(help.contentsTopic)])));
+    }
     QSet<QByteArray> keywords;
     QMap<char, QSet<QByteArray>> others;
     int topicMacros = 0, hotspots = 0, macroHotspots = 0, tables = 0, browse = 0;

@@ -72,8 +72,8 @@ QString helpText()
         "                    3.1 ou 4.0) sur la sortie standard, une ligne « clé : valeur » par fait :\n"
         "                    version, compression, rubriques, mots-clés, images, fenêtres, macros\n"
         "\n"
-        "Un fichier d'aide FICHIER.hlp (WinHelp 3.1 ou 4.0, avec le sommaire .cnt posé à côté) peut\n"
-        "être donné à la place du projet :\n"
+        "Un fichier d'aide FICHIER.hlp (WinHelp 3.0, 3.1 ou 4.0, avec le sommaire .cnt posé à côté)\n"
+        "peut être donné à la place du projet :\n"
         "  --html DOSSIER    écrit son aide HTML dans DOSSIER (le sommaire vient du fichier .cnt)\n"
         "  --chm FICHIER.chm écrit son aide HTML compilée dans FICHIER.chm\n"
         "  --hpa PROJET.hpa  en fait un projet Tyx Plumet : chaque rubrique avec son titre, ses\n"
@@ -171,6 +171,8 @@ int fromHelpFile(const QString& path, const QString& htmlFolder, const QString& 
             err(QStringLiteral("l'aide HTML ") + quoted(c.hlpPath) + QStringLiteral(" n'a pas été écrite."));
             return NotWritten;
         }
+        // The same closing line as a site made from a project.
+        say(stderr, QStringLiteral("%1 écrit : %2 rubrique(s), %3 erreur(s).").arg(QFileInfo(c.hlpPath).fileName()).arg(c.topicCount).arg(c.errorCount));
         return Success;
     }
     const hlp::HelpProjectFile made = hlp::makeHelpProject(*read.help, hpaFile);

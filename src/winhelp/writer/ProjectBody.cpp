@@ -312,6 +312,28 @@ QByteArray paragraphText(const Paragraph& paragraph)
     return out;
 }
 
+QByteArray topicHeading(const Topic& topic)
+{
+    if (!topic.title.trimmed().isEmpty())
+        return topic.title;
+    constexpr qsizetype kLongestHeading = 80;
+    for (const Paragraph& p : topic.paragraphs) {
+        if (p.row >= 0)
+            break;
+        QByteArray text = project::paragraphText(p);
+        for (char& c : text)
+            if (static_cast<unsigned char>(c) < 0x20)
+                c = ' ';
+        text = text.simplified();
+        if (text.isEmpty())
+            continue; // the blank lines above a heading
+        if (text.size() <= kLongestHeading)
+            return text;
+        break;
+    }
+    return topic.contexts.value(0);
+}
+
 QList<QByteArray> bodyLines(const Topic& topic, size_t first, const LinkNames& links, const std::vector<QString>& pictures,
     bool popupHeading)
 {

@@ -44,6 +44,10 @@ QList<QByteArray> bodyLines(const Topic& topic, size_t first, const LinkNames& l
 // The plain text of a paragraph (its characters, non-breaking spaces as spaces), to compare it
 // with the title.
 QByteArray paragraphText(const Paragraph& paragraph);
+// How a topic is named where a title is shown: its title; else its first paragraph when that is
+// short enough to be a heading (many help files put the heading there and leave the title
+// empty); else its first context string.
+QByteArray topicHeading(const Topic& topic);
 
 // A file name beside the project, after it: `base` in letters, digits, '-' and '_', then `suffix`.
 QString sideName(const QString& base, const QString& suffix);

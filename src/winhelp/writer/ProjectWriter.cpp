@@ -53,17 +53,6 @@ QByteArray titleText(QByteArrayView title)
     return out.replace("\\'b6", "\xB6");
 }
 
-constexpr qsizetype kLongestHeading = 80;
-
-// The title of a topic that has none: its first paragraph, when it is short enough to be one.
-QByteArray headingOf(const Topic& topic)
-{
-    if (topic.paragraphs.empty() || topic.paragraphs.front().row >= 0)
-        return {};
-    const QByteArray text = withoutControls(project::paragraphText(topic.paragraphs.front()).simplified());
-    return text.size() <= kLongestHeading ? text : QByteArray();
-}
-
 // Names of context strings and macros: the words a macro may name a topic with.
 void macroWords(QByteArrayView macro, QSet<QByteArray>& words)
 {
@@ -195,9 +184,9 @@ void ProjectMaker::nameTopics()
         QByteArray title = withoutControls(topic.title);
         if (title.trimmed().isEmpty()) {
             ++untitled;
-            title = headingOf(topic);
+            title = withoutControls(project::topicHeading(topic));
             if (title.isEmpty())
-                title = topic.contexts.isEmpty() ? "Rubrique " + QByteArray::number(i + 1) : withoutControls(topic.contexts.front());
+                title = "Rubrique " + QByteArray::number(i + 1);
         }
         QByteArray chosen = title;
         for (int k = 2; keys.contains(project::LinkNames::lower(alnumOnly(chosen))); ++k)
@@ -249,7 +238,7 @@ void ProjectMaker::pageBlock(int number, int t)
         title.prepend("{}"); // a title a reader would take for a tag
     m_out.lines << title + kTitleEnd;
     // The topic file sets the title at the top of the page: a first paragraph that repeats it goes.
-    const QByteArray shown = topic.title.trimmed().isEmpty() ? headingOf(topic) : withoutControls(topic.title).simplified();
+    const QByteArray shown = topic.title.trimmed().isEmpty() ? withoutControls(project::topicHeading(topic)) : withoutControls(topic.title).simplified();
     size_t first = 0;
     if (!shown.isEmpty() && !topic.paragraphs.empty() && topic.paragraphs.front().row < 0
         && withoutControls(project::paragraphText(topic.paragraphs.front()).simplified()) == shown)
