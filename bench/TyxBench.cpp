@@ -24,12 +24,15 @@
 #include "store/core/ProjectBlock.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -50,10 +53,54 @@ public:
     bool chooseColour(QWidget*, QColor&) override { return false; }
 };
 
+// The lines to measure (all when empty): `tyxbench 10000 ExportRtf,html` for a profile of two.
+QStringList selected;
+
+bool wanted(const char* name)
+{
+    return selected.isEmpty() || selected.contains(QLatin1String(name));
+}
+
 void report(const char* name, double ms, double baseline)
 {
+    if (!wanted(name))
+        return;
     std::printf("%s\t%.3f\t%.2f\n", name, ms, baseline > 0 ? ms / baseline : 0.0);
     std::fflush(stdout);
+}
+
+// The median of a line that is measured; a line left out runs once when a later one needs what
+// it does, and not at all otherwise.
+double measure(const char* name, int runs, const std::function<void()>& prepare, const std::function<void()>& op,
+    bool needed = false)
+{
+    if (wanted(name))
+        return medianMs(runs, prepare, op);
+    if (needed) {
+        if (prepare)
+            prepare();
+        op();
+    }
+    return 0;
+}
+
+// Another program writing a large file on the same file system, as a build beside this one
+// would: its dirty pages are what a sync of the whole file system waits for.
+int writeLargeFile(const QString& path)
+{
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly))
+        return 1;
+    const QByteArray chunk(8 << 20, 'x');
+    for (;;) {
+        for (int i = 0; i < 64; ++i) { // 512 MB, then again from the start
+            if (out.write(chunk) != chunk.size())
+                return 1;
+            QThread::msleep(40);
+        }
+        out.resize(0);
+        out.seek(0);
+    }
 }
 
 } // namespace
@@ -61,8 +108,12 @@ void report(const char* name, double ms, double baseline)
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    if (argc == 3 && QByteArray(argv[1]) == "--writer")
+        return writeLargeFile(QString::fromLocal8Bit(argv[2]));
     QApplication app(argc, argv);
     const int topics = argc > 1 ? QByteArray(argv[1]).toInt() : 10000;
+    if (argc > 2)
+        selected = QString::fromLocal8Bit(argv[2]).split(QLatin1Char(','), Qt::SkipEmptyParts);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("synthese.hpa"));
     const QString copy = dir.filePath(QStringLiteral("copie.hpa"));
@@ -84,14 +135,15 @@ int main(int argc, char** argv)
     report("baseline_read_write", baseline, baseline);
 
     TPagesHlp pages;
-    report("Charge", medianMs(5, nullptr, [&] { pages.Charge(path); }), baseline);
-    report("Sauve", medianMs(5, nullptr, [&] { pages.Sauve(copy); }), baseline);
-    report("Suivant", medianMs(21, [&] {
+    report("Charge", measure("Charge", 5, nullptr, [&] { pages.Charge(path); }, true), baseline);
+    report("Sauve", measure("Sauve", 5, nullptr, [&] { pages.Sauve(copy); }), baseline);
+    report("Suivant", measure("Suivant", 21, [&] {
         pages.Memo1->insertPlainText(QStringLiteral("x"));
     }, [&] { pages.Suivant(); }), baseline);
-    report("Supprime", medianMs(5, [&] { pages.doc().CurrentPage = 0; pages.LitFiche(); }, [&] { pages.Supprime(); }), baseline);
-    report("CreMap", medianMs(11, nullptr, [&] { store::CreMap(pages.doc().DocumentLines, pages.doc().PageCount); }), baseline);
-    bench::popupBenchmarks(pages, path, [&](const char* name, double ms) { report(name, ms, baseline); });
+    report("Supprime", measure("Supprime", 5, [&] { pages.doc().CurrentPage = 0; pages.LitFiche(); }, [&] { pages.Supprime(); }), baseline);
+    report("CreMap", measure("CreMap", 11, nullptr, [&] { store::CreMap(pages.doc().DocumentLines, pages.doc().PageCount); }), baseline);
+    if (wanted("PopupNew") || wanted("PopupList") || wanted("PopupRemove"))
+        bench::popupBenchmarks(pages, path, [&](const char* name, double ms) { report(name, ms, baseline); });
 
     // Page index, renumbering, hierarchy and properties on the loaded project.
     {
@@ -104,11 +156,11 @@ int main(int argc, char** argv)
         TPropriete properties;
         pages.setLinkDialogs({&index, &outline, &picker, &properties});
         const QStringList loaded = pages.doc().DocumentLines;
-        report("PageIndex", medianMs(5, nullptr, [&] { index.Init(loaded); }), baseline);
+        report("PageIndex", measure("PageIndex", 5, nullptr, [&] { index.Init(loaded); }), baseline);
         // The worst case: the whole order reversed, every topic changing its number.
         QStringList lines;
         bool modified = false;
-        report("Renumber", medianMs(5, [&] {
+        report("Renumber", measure("Renumber", 5, [&] {
             lines = loaded;
             lines.detach(); // the document is the editor's own, never shared while it is renumbered
             index.Init(lines);
@@ -118,10 +170,10 @@ int main(int argc, char** argv)
             for (QListWidgetItem* item : items)
                 index.ListBox1->addItem(item);
         }, [&] { index.Result(lines, modified); }), baseline);
-        report("Hierarchy", medianMs(5, nullptr, [&] { outline.Init(loaded); }), baseline);
+        report("Hierarchy", measure("Hierarchy", 5, nullptr, [&] { outline.Init(loaded); }), baseline);
         pages.doc().CurrentPage = pages.doc().PageCount / 2;
         pages.LitFiche();
-        report("Properties", medianMs(21, nullptr, [&] { pages.Proprietes(); }), baseline);
+        report("Properties", measure("Properties", 21, nullptr, [&] { pages.Proprietes(); }), baseline);
         pages.setLinkDialogs({});
         setPrompts(nullptr);
     }
@@ -132,7 +184,7 @@ int main(int argc, char** argv)
 
     // Search and replace over every topic: a text found nowhere is a whole sweep; the word replaced
     // occurs in every body line of every topic.
-    report("SearchSweep", medianMs(11, nullptr, [&] {
+    report("SearchSweep", measure("SearchSweep", 11, nullptr, [&] {
         editor::SearchPosition pos = editor::searchStart(doc.DocumentLines);
         if (editor::searchStep(doc.DocumentLines, pos, QStringLiteral("introuvable")))
             std::fprintf(stderr, "SearchSweep: trouvé ?\n");
@@ -140,7 +192,7 @@ int main(int argc, char** argv)
     QStringList replaced;
     // The editor's lines are its own: a copy sharing them would make the sweep pay for fresh
     // memory the real command never asks for, so each run works on a deep copy.
-    report("ReplaceAll", medianMs(5, [&] {
+    report("ReplaceAll", measure("ReplaceAll", 5, [&] {
         replaced.clear();
         replaced.reserve(doc.DocumentLines.size());
         for (const QString& l : doc.DocumentLines)
@@ -150,17 +202,17 @@ int main(int argc, char** argv)
     }), baseline);
     replaced.clear();
     const QString textPath = dir.filePath(QStringLiteral("pages.txt"));
-    report("ExportText", medianMs(5, nullptr, [&] {
+    report("ExportText", measure("ExportText", 5, nullptr, [&] {
         textfile::writeBytes(textPath, publish::exportText(doc.DocumentLines, doc.PageCount));
     }), baseline);
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(dir.filePath(QStringLiteral("titres.pdf")));
-    report("PrintTitles", medianMs(3, nullptr, [&] {
+    report("PrintTitles", measure("PrintTitles", 3, nullptr, [&] {
         Printing::printLines(printer, pages.bodyLook(), publish::titleListLines(doc.DocumentLines, doc.PageCount), nullptr);
     }), baseline);
     // The text viewer on a 50 MB log: read, decode, rows; the window lays out only what it shows.
-    {
+    if (wanted("ViewLargeText")) {
         const QString log = dir.filePath(QStringLiteral("journal.log"));
         QFile out(log);
         out.open(QIODevice::WriteOnly);
@@ -171,27 +223,28 @@ int main(int argc, char** argv)
             out.write(chunk);
         out.close();
         TFichTxt viewer;
-        report("ViewLargeText", medianMs(3, nullptr, [&] { viewer.Ouvre(log); }), baseline);
+        report("ViewLargeText", measure("ViewLargeText", 3, nullptr, [&] { viewer.Ouvre(log); }), baseline);
         QFile::remove(log);
     }
 
     const QString rtfPath = dir.filePath(QStringLiteral("synthese.rtf"));
-    const double rtf = medianMs(5, nullptr, [&] {
+    const double rtf = measure("ExportRtf", 5, nullptr, [&] {
         publish::ExportRtf(doc.DocumentLines, doc.PageCount, doc.PopupCount, pages.titleLook(), pages.bodyLook(), rtfPath);
-    });
+    }, true);
     report("ExportRtf", rtf, baseline);
     QStringList lines = doc.DocumentLines;
     const QString hpjPath = dir.filePath(QStringLiteral("synthese.hpj"));
     store::ExportHpj(lines, doc.PageCount, hpjPath);
     bool written = true;
     QString hlpPath;
-    const double compile = medianMs(3, nullptr, [&] {
+    const double compile = measure("compile_hlp", 3, nullptr, [&] {
         const hlp::CompileResult r = hlp::HlpCompiler().compile(hpjPath);
         written = r.written && written;
         hlpPath = r.hlpPath;
     });
     report("compile_hlp", compile, baseline);
-    std::printf("# compile_hlp / ExportRtf = %.2f%s\n", rtf > 0 ? compile / rtf : 0.0, written ? "" : " (aide NON écrite)");
+    if (wanted("compile_hlp"))
+        std::printf("# compile_hlp / ExportRtf = %.2f%s\n", rtf > 0 ? compile / rtf : 0.0, written ? "" : " (aide NON écrite)");
 
     // The same project with COMPRESS=HIGH: LZ77 topic blocks.
     const QString packedHpj = dir.filePath(QStringLiteral("compresse.hpj"));
@@ -202,7 +255,7 @@ int main(int argc, char** argv)
         if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly) || out.write(in.readAll() + "[OPTIONS]\r\nCOMPRESS=HIGH\r\n") < 0)
             written = false;
     }
-    const double packed = medianMs(3, nullptr, [&] {
+    const double packed = measure("compile_hlp_compressed", 3, nullptr, [&] {
         const hlp::CompileResult r = hlp::HlpCompiler().compile(packedHpj);
         written = r.written && written;
         packedHlp = r.hlpPath;
@@ -210,24 +263,39 @@ int main(int argc, char** argv)
     report("compile_hlp_compressed", packed, baseline);
     const qint64 plainSize = QFile(hlpPath).size();
     const qint64 packedSize = QFile(packedHlp).size();
-    std::printf("# compile_hlp_compressed / ExportRtf = %.2f ; .hlp %lld octets, compressé %lld octets (%.2f)%s\n",
-        rtf > 0 ? packed / rtf : 0.0, static_cast<long long>(plainSize), static_cast<long long>(packedSize),
-        plainSize > 0 ? double(packedSize) / double(plainSize) : 0.0, written ? "" : " (aide NON écrite)");
+    if (wanted("compile_hlp_compressed"))
+        std::printf("# compile_hlp_compressed / ExportRtf = %.2f ; .hlp %lld octets, compressé %lld octets (%.2f)%s\n",
+            rtf > 0 ? packed / rtf : 0.0, static_cast<long long>(plainSize), static_cast<long long>(packedSize),
+            plainSize > 0 ? double(packedSize) / double(plainSize) : 0.0, written ? "" : " (aide NON écrite)");
 
     // The same project as HTML help, from the same .hpj and topic file.
     const QString projectFile = dir.filePath(QStringLiteral("synthese.hpa"));
     bool htmlWritten = true;
-    const double html = medianMs(3, nullptr, [&] {
+    const double html = measure("html", 3, nullptr, [&] {
         htmlWritten = publish::writeHtmlHelp(lines, doc.PageCount, projectFile).written && htmlWritten;
     });
     report("html", html, baseline);
-    // The median is a rebuild over the earlier site; the first write of a site makes every file.
-    QElapsedTimer fresh;
-    fresh.start();
-    hlp::html::HtmlOptions options;
-    options.contents = publish::htmlContents(lines, doc.PageCount);
-    htmlWritten = hlp::html::writeHtmlHelp(hpjPath, dir.filePath(QStringLiteral("neuf-html")), options).written && htmlWritten;
-    std::printf("# html dans un dossier neuf : %.0f ms\n", double(fresh.nsecsElapsed()) / 1e6);
+    // A user's first build: the site into a folder that did not exist, while another program
+    // writes a large file on the same file system.
+    if (wanted("html_new_folder")) {
+        QProcess writer;
+        writer.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--writer"), dir.filePath(QStringLiteral("gros.bin"))});
+        writer.waitForStarted();
+        QThread::msleep(500); // its first dirty pages
+        hlp::html::HtmlOptions options;
+        options.contents = publish::htmlContents(lines, doc.PageCount);
+        const QString fresh = dir.filePath(QStringLiteral("neuf-html"));
+        const double first = medianMs(3, [&] { QDir(fresh).removeRecursively(); }, [&] {
+            htmlWritten = hlp::html::writeHtmlHelp(hpjPath, fresh, options).written && htmlWritten;
+        });
+        writer.kill();
+        writer.waitForFinished();
+        QFile::remove(dir.filePath(QStringLiteral("gros.bin")));
+        report("html_new_folder", first, baseline);
+        std::printf("# html_new_folder / html = %.2f\n", html > 0 ? first / html : 0.0);
+    }
+    if (!wanted("html"))
+        return written && htmlWritten ? 0 : 1;
     // The search index against the text it indexes (titles and text, as the topic file gives them).
     hlp::HelpDocument model;
     hlp::Diagnostics diag;
