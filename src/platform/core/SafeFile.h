@@ -110,7 +110,8 @@ public:
     bool add(const QString& name, QByteArrayView bytes, QString* error);
     // A new file that is the same as `existing` (a hard link): false when that cannot be.
     bool addSame(const QString& name, const QString& existing);
-    // Syncs every file, then puts the folder in the target's place; the earlier one is removed.
+    // Puts the folder in the target's place; the earlier one is removed. Nothing is synced: a
+    // folder is output that its next build makes again, and is not worth waiting for the disk.
     bool commit(QString* error);
 
     QString target() const { return target_; }

@@ -55,7 +55,13 @@ bool isHelpSite(const QString& folder)
     if (!safefile::notRegularFile(path).isEmpty())
         return false;
     QFile map(path);
-    return map.open(QIODevice::ReadOnly) && map.read(200).contains("\"generateur\": \"Tyx Plumet\"");
+    if (!map.open(QIODevice::ReadOnly))
+        return false;
+    // A site is not synced: a crash soon after its build can leave its files empty, and the next
+    // build must still be able to replace it.
+    if (map.size() == 0)
+        return safefile::notRegularFile(QDir(folder).filePath(QStringLiteral("index.html"))).isEmpty();
+    return map.read(200).contains("\"generateur\": \"Tyx Plumet\"");
 }
 
 SiteFolder::SiteFolder(const QString& folder) : m_target(QDir::cleanPath(QDir(folder).absolutePath()))
