@@ -2,6 +2,7 @@
 #include "editor/windows/PagesHlp.h"
 
 #include "editor/core/ImportText.h"
+#include "editor/windows/ImportProgress.h"
 #include "editor/windows/SearchDialogs.h"
 #include "platform/core/TextDecode.h"
 #include "platform/windows/Prompts.h"
@@ -137,20 +138,40 @@ void TPagesHlp::Importer()
         const QString name = prompts().openFileName(this, textdecode::textFileFilter(), QStringLiteral("*.txt"));
         if (name.isEmpty() || !QFileInfo(name).isFile())
             return;
-        textdecode::Decoded decoded;
-        QString error;
-        if (!textdecode::readFile(name, decoded, &error)) {
-            prompts().tell(this, QStringLiteral("Impossible de lire le fichier « %1 » : %2").arg(name, error),
-                Prompts::Kind::Error);
+        const qint64 size = QFileInfo(name).size();
+        if (const QString why = editor::importRefusal(name, size, Memo1->document()->characterCount()); !why.isEmpty()) {
+            prompts().tell(this, why, Prompts::Kind::Warning);
             return;
         }
-        const editor::ImportedText imported = editor::importedText(decoded.text);
-        decoded = {};
-        if (!imported.text.isEmpty()) {
-            QTextCursor c = Memo1->textCursor();
-            c.insertText(imported.text);
-            Memo1->setTextCursor(c);
+        const auto cannotRead = [&](const QString& why) {
+            prompts().tell(this, QStringLiteral("Impossible de lire le fichier « %1 » : %2").arg(name, why), Prompts::Kind::Error);
+        };
+        editor::ImportedText imported;
+        QString error;
+        if (size > ImportProgress::Piece) {
+            // A large file goes in a piece at a time under a progress dialog, which "Annuler" stops.
+            ImportProgress progress(this, Memo1, name);
+            sanitizing_ = true; // the text comes in already fit for the document
+            prompts().showModal(progress);
+            sanitizing_ = false;
+            if (!progress.imported()) {
+                if (!progress.error().isEmpty())
+                    cannotRead(progress.error());
+                return;
+            }
+            imported.replaced = progress.replaced();
             Memo1->setFocus();
+        } else {
+            if (!editor::readImport(name, imported, &error)) {
+                cannotRead(error);
+                return;
+            }
+            if (!imported.text.isEmpty()) {
+                QTextCursor c = Memo1->textCursor();
+                c.insertText(imported.text);
+                Memo1->setTextCursor(c);
+                Memo1->setFocus();
+            }
         }
         if (imported.replaced > 0)
             prompts().tell(this, editor::replacedMessage(imported.replaced), Prompts::Kind::Warning);
