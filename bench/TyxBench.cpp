@@ -135,7 +135,12 @@ int main(int argc, char** argv)
     const int topics = argc > 1 ? QByteArray(argv[1]).toInt() : 10000;
     if (argc > 2)
         selected = QString::fromLocal8Bit(argv[2]).split(QLatin1Char(','), Qt::SkipEmptyParts);
-    QTemporaryDir dir;
+    // TYXBENCH_DIR keeps the project and what is made of it there, to compare outputs.
+    QTemporaryDir temporary;
+    const QString kept = qEnvironmentVariable("TYXBENCH_DIR");
+    if (!kept.isEmpty())
+        QDir().mkpath(kept);
+    const QDir dir(kept.isEmpty() ? temporary.path() : kept);
     const QString path = dir.filePath(QStringLiteral("synthese.hpa"));
     const QString copy = dir.filePath(QStringLiteral("copie.hpa"));
     if (!textfile::writeLines(path, bench::syntheticProject(topics))) {
