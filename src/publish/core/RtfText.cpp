@@ -9,6 +9,10 @@
 #include <array>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace publish {
 
 namespace {
@@ -26,6 +30,28 @@ const QString kFootnoteStyle = QStringLiteral("\\pard\\plain \\s15\\nowidctlpar\
 
 } // namespace
 
+namespace {
+
+#if defined(__SSE2__)
+// The sixteen characters at `d` as their bytes, when all are printable ASCII (false otherwise).
+inline bool printableAscii16(const char16_t* d, __m128i& bytes)
+{
+    const __m128i low = _mm_set1_epi16(0x1F);
+    const __m128i high = _mm_set1_epi16(0x7F);
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + 8));
+    // Signed compares: a character from U+8000 up is negative and fails the first one.
+    const __m128i ok = _mm_and_si128(_mm_and_si128(_mm_cmpgt_epi16(a, low), _mm_cmplt_epi16(a, high)),
+        _mm_and_si128(_mm_cmpgt_epi16(b, low), _mm_cmplt_epi16(b, high)));
+    if (_mm_movemask_epi8(ok) != 0xFFFF)
+        return false;
+    bytes = _mm_packus_epi16(a, b);
+    return true;
+}
+#endif
+
+} // namespace
+
 void appendEscaped(QByteArray& out, QStringView line)
 {
     static constexpr char kHex[] = "0123456789ABCDEF";
@@ -37,17 +63,34 @@ void appendEscaped(QByteArray& out, QStringView line)
     char* const start = out.data();
     char* p = start + at;
     const char16_t* d = line.utf16();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t u = d[i];
-        if (u >= 32 && u < 128) {
-            *p++ = char(u);
-        } else if (u == 9) {
-            std::memcpy(p, "\\tab ", 5);
-            p += 5;
-        } else if (u >= 32) {
-            // One byte of the code page; a character it cannot hold is written as '?', as the
-            // file itself would hold it.
-            const unsigned char b = cp1252::toByte(QChar(u));
+    qsizetype i = 0;
+    while (i < n) {
+#if defined(__SSE2__)
+        // Printable ASCII, nearly all of any text, is its own bytes: sixteen characters at a time.
+        __m128i bytes;
+        if (i + 16 <= n && printableAscii16(d + i, bytes)) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p), bytes);
+            p += 16;
+            i += 16;
+            continue;
+        }
+#endif
+        for (const qsizetype stop = qMin(n, i + 16); i < stop; ++i) {
+            const char16_t u = d[i];
+            if (u >= 32 && u < 128) {
+                *p++ = char(u);
+                continue;
+            }
+            if (u == 9) {
+                std::memcpy(p, "\\tab ", 5);
+                p += 5;
+                continue;
+            }
+            if (u < 32)
+                continue; // other control characters are dropped
+            // One byte of the code page; a character it cannot hold is written as '?', as the file
+            // itself would hold it.
+            const unsigned char b = u >= 0xA0 && u <= 0xFF ? static_cast<unsigned char>(u) : cp1252::toByte(QChar(u));
             if (b < 128 || b == 0xB6) { // the paragraph mark stays itself wherever it stands
                 *p++ = char(b);
             } else {
@@ -57,7 +100,7 @@ void appendEscaped(QByteArray& out, QStringView line)
                 p[3] = kHex[b & 15];
                 p += 4;
             }
-        } // other control characters are dropped
+        }
     }
     out.resize(p - start);
 }
@@ -78,6 +121,27 @@ qsizetype escapeLength(const QByteArray& b, qsizetype i)
     if (b[i + 1] != '\'')
         return 1;
     return i + 3 < n && isHex(b[i + 2]) && isHex(b[i + 3]) ? 3 : -1;
+}
+
+// The first brace or backslash at or after `i`, or `n`.
+inline qsizetype nextSyntax(const char* s, qsizetype i, qsizetype n)
+{
+#if defined(__SSE2__)
+    const __m128i open = _mm_set1_epi8('{');
+    const __m128i close = _mm_set1_epi8('}');
+    const __m128i slash = _mm_set1_epi8('\\');
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const int hits = _mm_movemask_epi8(
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, open), _mm_cmpeq_epi8(v, close)), _mm_cmpeq_epi8(v, slash)));
+        if (hits)
+            return i + __builtin_ctz(unsigned(hits));
+    }
+#endif
+    for (; i < n; ++i)
+        if (s[i] == '{' || s[i] == '}' || s[i] == '\\')
+            return i;
+    return n;
 }
 
 } // namespace
@@ -105,6 +169,13 @@ bool containRtf(QByteArray& bytes, qsizetype from, int& depth)
     // ASCII letters only, as the compiler's reader takes them (the C library's test follows the locale).
     const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
     for (qsizetype i = from; i < n; ++i) {
+        // Plain text between the braces and backslashes only ends a group's start.
+        if (const qsizetype next = nextSyntax(bytes.constData(), i, n); next != i) {
+            groupStart = false;
+            if (next == n)
+                break;
+            i = next;
+        }
         const char c = bytes.at(i);
         if (c == '{') {
             ++d;
@@ -117,10 +188,6 @@ bool containRtf(QByteArray& bytes, qsizetype from, int& depth)
                 change(i, "\\}", 1);
             else
                 --d;
-            continue;
-        }
-        if (c != '\\') {
-            groupStart = false;
             continue;
         }
         const qsizetype take = escapeLength(bytes, i);
