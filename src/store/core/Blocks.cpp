@@ -4,7 +4,14 @@ namespace store {
 
 QString BlockNumber(int n)
 {
-    return QStringLiteral("%1").arg(n, 4, 10, QLatin1Char('0'));
+    if (n < 0 || n > 9999)
+        return QStringLiteral("%1").arg(n, 4, 10, QLatin1Char('0'));
+    // Every tag of every walk is made here: the four digits directly.
+    QString s(4, Qt::Uninitialized);
+    QChar* d = s.data();
+    for (int i = 3; i >= 0; --i, n /= 10)
+        d[i] = QChar(u'0' + n % 10);
+    return s;
 }
 
 QString topicOpenTag(int n) { return QStringLiteral("<BLOC") + BlockNumber(n) + QLatin1Char('>'); }
