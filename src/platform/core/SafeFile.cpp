@@ -7,6 +7,7 @@
 #include <QMutex>
 #include <QRandomGenerator>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -22,12 +23,20 @@ namespace detail {
 namespace {
 QMutex hookLock;
 FaultHook faultHook;
+std::atomic<bool> hookSet{false};
 // The longest name a folder entry takes, in bytes.
 constexpr qsizetype NameMax = 255;
 } // namespace
 
+bool hooked()
+{
+    return hookSet.load(std::memory_order_relaxed);
+}
+
 int injected(Step step, const QString& path)
 {
+    if (!hooked())
+        return 0;
     FaultHook hook;
     {
         QMutexLocker lock(&hookLock);
@@ -362,6 +371,7 @@ bool write(const QString& path, QByteArrayView bytes, QString* error)
 void setFaultHook(FaultHook hook)
 {
     QMutexLocker lock(&hookLock);
+    hookSet = bool(hook);
     faultHook = std::move(hook);
 }
 

@@ -108,8 +108,9 @@ public:
     bool open(QString* error);
     // One new file; `name` is relative to the folder, with '/' before its subfolders.
     bool add(const QString& name, QByteArrayView bytes, QString* error);
-    // A new file that is the same as `existing` (a hard link): false when that cannot be.
-    bool addSame(const QString& name, const QString& existing);
+    // A new file that is the same as `existing` in the open folder `folder` (a hard link): false
+    // when that cannot be.
+    bool addSame(const QString& name, int folder, const QByteArray& existing);
     // Puts the folder in the target's place; the earlier one is removed. Nothing is synced: a
     // folder is output that its next build makes again, and is not worth waiting for the disk.
     bool commit(QString* error);

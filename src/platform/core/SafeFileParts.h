@@ -13,6 +13,8 @@ namespace safefile::detail {
 
 // Zero, or the error the seam wants this step to fail with.
 int injected(Step step, const QString& path);
+// True while a test's hook is set: the paths it is given need be made only then.
+bool hooked();
 
 QByteArray native(const QString& path);
 

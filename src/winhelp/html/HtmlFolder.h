@@ -35,7 +35,7 @@ private:
     bool m_replacing = false;
     std::unique_ptr<safefile::NewFolder> m_work;
     QByteArray m_buffer; // an earlier file, read to compare
-    QByteArray m_targetPath; // as the system takes it, with a final '/' 
+    int m_earlier = -1;      // the earlier site's folder, open while the new one is written
 };
 
 // Hands the files to a SiteFolder on a thread of its own, so that the disk is written while the
