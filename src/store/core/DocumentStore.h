@@ -75,7 +75,7 @@ public:
     static constexpr int MaxPages = 10000;
 
 private:
-    void unshadow(int at);
+    void unshadow(int at, int from);
 };
 
 } // namespace store
