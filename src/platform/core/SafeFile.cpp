@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace safefile {
@@ -148,6 +149,17 @@ int writeAll(int fd, QByteArrayView bytes, const QString& path)
         left -= n;
     }
     return 0;
+}
+
+int holdOld(const QString& path)
+{
+    return ::open(native(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+}
+
+void releaseLater(int fd)
+{
+    if (fd >= 0)
+        std::thread([fd] { ::close(fd); }).detach();
 }
 
 int renameOver(const QString& from, const QString& to, Step step, const QString& path)
@@ -358,10 +370,12 @@ bool write(const QString& path, QByteArrayView bytes, QString* error)
     int lock = -1;
     if (const int e = writeTemporary(path, target, bytes, temp, lock))
         return failed(reason(e));
+    const int old = existed ? holdOld(target) : -1;
     const int e = renameOver(temp, target, Step::Rename, path);
     if (e)
         ::unlink(native(temp).constData());
     ::close(lock);
+    releaseLater(old);
     if (e)
         return failed(reason(e));
     syncFolder(target);
@@ -411,8 +425,11 @@ void FileSet::dropTemps()
 void FileSet::dropBackups()
 {
     for (Entry& e : entries_) {
-        if (!e.backup.isEmpty())
+        if (!e.backup.isEmpty()) {
+            const int old = holdOld(e.backup);
             ::unlink(native(e.backup).constData());
+            releaseLater(old);
+        }
         e.backup.clear();
     }
 }
