@@ -1,6 +1,7 @@
 // Measures the store's operations on a synthetic project and prints one line per operation:
 // name, median in milliseconds, ratio to the raw read+write of the same bytes.
 #include "BenchTiming.h"
+#include "HelpFileBench.h"
 #include "PopupBench.h"
 #include "SyntheticProject.h"
 
@@ -14,6 +15,7 @@
 #include "winhelp/html/HtmlHelp.h"
 #include "winhelp/model/Diagnostics.h"
 #include "winhelp/project/RtfReader.h"
+#include "winhelp/reader/HelpFileRead.h"
 #include "editor/windows/LienAussi.h"
 #include "editor/windows/PagesHlp.h"
 #include "editor/windows/Propriete.h"
@@ -305,6 +307,16 @@ int main(int argc, char** argv)
     if (wanted("compile_hlp"))
         std::printf("# compile_hlp / ExportRtf = %.2f%s\n", rtf > 0 ? compile / rtf : 0.0, written ? "" : " (aide NON écrite)");
 
+    // The compiled help read back into the help model, as the viewer and the converters read it.
+    bool readBack = true;
+    const double readHlp = medianMs(3, nullptr, [&] {
+        const hlp::HelpFileRead r = hlp::readHelpFile(hlpPath);
+        readBack = r.help && int(r.help->document.topics.size()) >= topics && readBack;
+    });
+    report("ReadHlp", readHlp, baseline);
+    std::printf("# ReadHlp / compile_hlp = %.2f%s\n", compile > 0 ? readHlp / compile : 0.0, readBack ? "" : " (aide NON relue)");
+    written = written && readBack;
+
     // The same project with COMPRESS=HIGH: LZ77 topic blocks.
     const QString packedHpj = dir.filePath(QStringLiteral("compresse.hpj"));
     QString packedHlp;
@@ -378,5 +390,27 @@ int main(int argc, char** argv)
     std::printf("# html / compile_hlp = %.2f ; index de recherche %lld octets = %.1f %% du texte (%lld octets)%s\n",
         compile > 0 ? html / compile : 0.0, static_cast<long long>(index), text > 0 ? 100.0 * double(index) / double(text) : 0.0,
         static_cast<long long>(text), htmlWritten ? "" : " (aide HTML NON écrite)");
-    return written && htmlWritten ? 0 : 1;
+
+    // The same project as compiled HTML help: the site's pages packed and compressed in one file.
+    bool chmWritten = true;
+    const double chm = medianMs(3, nullptr, [&] {
+        chmWritten = publish::writeChmHelp(lines, doc.PageCount, projectFile).written && chmWritten;
+    });
+    report("chm", chm, baseline);
+    qint64 siteBytes = 0;
+    for (const QFileInfo& f : QDir(dir.filePath(QStringLiteral("synthese-html"))).entryInfoList(QDir::Files))
+        if (f.fileName() != QLatin1String("recherche.html") && f.fileName() != QLatin1String("recherche.js"))
+            siteBytes += f.size();
+    for (const QFileInfo& f : QDir(dir.filePath(QStringLiteral("synthese-html/images"))).entryInfoList(QDir::Files))
+        siteBytes += f.size();
+    const qint64 chmSize = QFile(dir.filePath(QStringLiteral("synthese.chm"))).size();
+    std::printf("# chm / html = %.2f ; .chm %lld octets = %.1f %% des %lld octets du site sans sa recherche%s\n",
+        html > 0 ? chm / html : 0.0, static_cast<long long>(chmSize), siteBytes > 0 ? 100.0 * double(chmSize) / double(siteBytes) : 0.0,
+        static_cast<long long>(siteBytes), chmWritten ? "" : " (aide CHM NON écrite)");
+
+    // The compiled help back to a site and to a project; the compressed help is the largest file made here.
+    htmlWritten = bench::helpFileBenchmarks(hlpPath, {hlpPath, packedHlp}, dir.path(), html,
+                      [&](const char* name, double ms) { report(name, ms, baseline); })
+        && htmlWritten;
+    return written && htmlWritten && chmWritten ? 0 : 1;
 }

@@ -9,6 +9,7 @@ packages=(
   qt6-qpa-plugins libxkbcommon-dev qt6-translations-l10n
   fonts-dejavu-core
   poppler-utils # pdftotext, pdftoppm: the printing tests read their PDF back
+  libchm-bin    # enum_chmLib, extract_chmLib: the .chm check reads the files back
 )
 # The fuzz build (cmake -DTYX_FUZZ=ON, tests/fuzz) needs Clang and its libFuzzer runtime.
 if [ "${TYX_WITH_FUZZ:-0}" = 1 ]; then
@@ -20,7 +21,7 @@ if [ "${TYX_WITH_PACKAGING:-1}" = 1 ]; then
 fi
 # The WinHelp viewer check needs Wine and a virtual display.
 if [ "${TYX_WITH_WINE:-1}" = 1 ]; then
-  packages+=(xvfb xauth wine wine64 imagemagick)
+  packages+=(xvfb xauth x11-utils wine wine64 imagemagick)
 fi
 # The HTML help check opens the help site in Chromium, driven from node (packages from npm ci).
 if [ "${TYX_WITH_BROWSER:-1}" = 1 ]; then

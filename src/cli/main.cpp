@@ -1,9 +1,11 @@
 // tyxbuild: builds a help project without the window. Loads the .hpa file as Open does, then
 // writes the .hpj and .rtf files beside it exactly as the Build command does, and compiles the
-// .hlp file with the built-in compiler, or writes the HTML help with --html. Never writes the .hpa.
+// .hlp file with the built-in compiler, or writes the HTML help with --html, or the compiled HTML
+// help (.chm) with --chm. Never writes the .hpa.
 #include "publish/core/HtmlBuild.h"
 #include "publish/core/ProjectBuild.h"
 #include "winhelp/HlpCompiler.h"
+#include "winhelp/render/DrawingApplication.h"
 #include "store/core/DocumentStore.h"
 #include "store/core/HeaderBlock.h"
 #include "store/core/ProjectBlock.h"
@@ -29,7 +31,7 @@ void err(const QString& text) { say(stderr, QStringLiteral("tyxbuild : ") + text
 
 QString quoted(const QString& s) { return QStringLiteral("« ") + s + QStringLiteral(" »"); }
 
-QString usageLine() { return QStringLiteral("Usage : tyxbuild [--help] [--version] [--sans-hlp | --html] PROJET.hpa"); }
+QString usageLine() { return QStringLiteral("Usage : tyxbuild [--help] [--version] [--sans-hlp | --html | --chm] PROJET.hpa"); }
 
 QString helpText()
 {
@@ -48,6 +50,10 @@ QString helpText()
         "  --html      écrit l'aide en HTML dans le dossier PROJET-html à côté du projet au lieu\n"
         "              de compiler le fichier .hlp : index.html (le sommaire), une page par rubrique,\n"
         "              l'index, la recherche et les images\n"
+        "  --chm       écrit l'aide HTML compilée PROJET.chm à côté du projet au lieu de compiler\n"
+        "              le fichier .hlp : un seul fichier que Windows ouvre seul, avec le sommaire,\n"
+        "              l'index et les numéros de [MAP] pour l'aide contextuelle des programmes ;\n"
+        "              un PROJET.chm existant reste tel quel si le nouveau ne peut être écrit\n"
         "\n"
         "Code de sortie : 0 en cas de succès, 1 si un fichier ne peut être lu ou écrit,\n"
         "2 si la ligne de commande est incorrecte.");
@@ -65,12 +71,14 @@ int usageError(const QString& why)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // The help site's metafile pictures are drawn, their text with fonts: a Gui application.
+    const auto app = hlp::drawingApplication(argc, argv);
     const QStringList args = QCoreApplication::arguments();
 
     QString project;
     bool compile = true;
     bool html = false;
+    bool chm = false;
     bool optionsEnded = false;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -86,6 +94,8 @@ int main(int argc, char** argv)
             compile = false;
         } else if (!optionsEnded && a == u"--html") {
             html = true;
+        } else if (!optionsEnded && a == u"--chm") {
+            chm = true;
         } else if (!optionsEnded && a.startsWith(u'-') && a.size() > 1) {
             return usageError(QStringLiteral("option inconnue ") + quoted(a) + QLatin1Char('.'));
         } else if (!project.isEmpty()) {
@@ -100,6 +110,10 @@ int main(int argc, char** argv)
         return usageError(QStringLiteral("aucun projet indiqué."));
     if (html && !compile)
         return usageError(QStringLiteral("--html et --sans-hlp ne vont pas ensemble."));
+    if (chm && !compile)
+        return usageError(QStringLiteral("--chm et --sans-hlp ne vont pas ensemble."));
+    if (chm && html)
+        return usageError(QStringLiteral("--html et --chm ne vont pas ensemble."));
 
     QString hpaPath = store::forceExtension(project, QStringLiteral(".hpa"));
     // On a file system that tells letter cases apart, DEMO.HPA is not DEMO.hpa: take the name as
@@ -132,7 +146,7 @@ int main(int argc, char** argv)
     if (doc.altered()) {
         doc.repair(title, body);
         err(QStringLiteral("attention : les balises des rubriques de ") + quoted(hpaPath)
-            + QStringLiteral(" ne sont pas appariées ou leurs numéros ne se suivent pas ; le document a été réparé en mémoire pour la construction"
+            + QStringLiteral(" ne sont pas appariées, leurs numéros ne se suivent pas ou dépassent 9999 ; le document a été réparé en mémoire pour la construction"
                              " (le fichier .hpa n'est pas modifié)."));
     }
     store::litHeader(doc.DocumentLines, title, body);
@@ -160,6 +174,7 @@ int main(int argc, char** argv)
 
     // The help file or the help site is made from these two files.
     const hlp::CompileResult c = html ? publish::writeHtmlHelp(doc.DocumentLines, doc.PageCount, hpaPath)
+        : chm                         ? publish::writeChmHelp(doc.DocumentLines, doc.PageCount, hpaPath)
                                       : hlp::HlpCompiler().compile(r.hpjPath);
     if (c.written) {
         r.files->keep();

@@ -38,20 +38,41 @@ private Q_SLOTS:
         QVERIFY(!f.main->CompileReport->isVisible()); // nothing to read after a clean build
     }
 
-    // F9 while the .hlp cannot be written, or "Créer l'aide HTML" while the site cannot: the
-    // compile thread fails, and the .hpj and .rtf of the last build come back, so the files still
-    // belong together.
+    // A file kept altered at Open (a topic numbered past 9999 that no reader finds): the build says
+    // so, as the question did.
+    void buildOfAnAlteredFileSaysSo()
+    {
+        ShellFixture f;
+        const QStringList lines{"<HPJ>", "[OPTIONS]", "</HPJ>", store::topicOpenTag(0), "1\\", "Accueil\x01", "a",
+            store::topicCloseTag(0), "<BLOC10000>", "1\\", "Loin\x01", "b", "</BLOC10000>"};
+        QVERIFY(textfile::writeLines(f.path("DEMO.hpa"), lines));
+        f.main->CurrentFileName = f.path("DEMO.hpa");
+        f.pages->Charge(f.main->CurrentFileName); // "Restaurer ?" answered Non
+        QCOMPARE(f.prompts.asked, QStringList{QString::fromUtf8("Le fichier a été altéré. Restaurer ?")});
+        store::EcritHpj(f.pages->doc().DocumentLines, f.main->CurrentFileName);
+        f.main->Compiler2Click();
+        f.main->Compilation->wait();
+        QTRY_VERIFY(f.main->CompileReport->isVisible());
+        QVERIFY2(f.main->CompileReport->text().contains(QString::fromUtf8("altéré")), qPrintable(f.main->CompileReport->text()));
+    }
+
+    // F9 while the .hlp cannot be written, "Créer l'aide HTML" while the site cannot, or "Créer
+    // l'aide CHM" while the .chm cannot: the compile thread fails, and the .hpj and .rtf of the
+    // last build come back, so the files still belong together.
     void failedCompileKeepsTheLastBuild_data()
     {
-        QTest::addColumn<bool>("html");
+        QTest::addColumn<QString>("blocked");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("help file") << false << QString::fromUtf8("c'est un dossier");
-        QTest::newRow("help site") << true << QString::fromUtf8("n'est pas vide");
+        QTest::newRow("help file") << "DEMO.hlp" << QString::fromUtf8("c'est un dossier");
+        QTest::newRow("help site") << "DEMO-html" << QString::fromUtf8("n'est pas vide");
+        QTest::newRow("compiled help") << "DEMO.chm" << QString::fromUtf8("c'est un dossier");
     }
     void failedCompileKeepsTheLastBuild()
     {
-        QFETCH(bool, html);
+        QFETCH(QString, blocked);
         QFETCH(QString, reason);
+        const bool html = blocked == "DEMO-html";
+        const bool chm = blocked == "DEMO.chm";
         ShellFixture f;
         QList<QUrl> opened;
         desktop::setRecorder([&](const QUrl& u) {
@@ -64,12 +85,13 @@ private Q_SLOTS:
         store::EcritHpj(f.pages->doc().DocumentLines, f.main->CurrentFileName);
         QVERIFY(textfile::writeBytes(f.path("DEMO.hpj"), "ancien hpj"));
         QVERIFY(textfile::writeBytes(f.path("DEMO.rtf"), "ancien rtf"));
-        QVERIFY(QDir(f.dir.path()).mkdir(html ? "DEMO-html" : "DEMO.hlp"));
-        if (html)
-            QVERIFY(textfile::writeBytes(f.path("DEMO-html/notes.txt"), "à garder"));
+        QVERIFY(QDir(f.dir.path()).mkdir(blocked));
+        QVERIFY(textfile::writeBytes(f.path(blocked + "/notes.txt"), "à garder"));
         QVERIFY(f.showActive());
         if (html)
             f.main->CreerAideHtml1->trigger();
+        else if (chm)
+            f.main->CreerAideChm1->trigger();
         else
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_F9);
         QVERIFY(f.main->Compilation->running() || f.main->StatusBar->currentMessage().contains("remis"));
@@ -79,12 +101,11 @@ private Q_SLOTS:
         QCOMPARE(f.bytes("DEMO.rtf"), QByteArray("ancien rtf"));
         QVERIFY(opened.isEmpty());
         const QString said = f.main->StatusBar->currentMessage();
-        QVERIFY2(said.contains(QString::fromUtf8(html ? "n'a pas été écrite" : "n'a pas été écrit"))
+        QVERIFY2(said.contains(QString::fromUtf8(html || chm ? "n'a pas été écrite" : "n'a pas été écrit"))
                 && said.contains(QString::fromUtf8("remis tels qu'ils étaient")),
             qPrintable(said));
         QVERIFY2(f.main->CompileReport->text().contains(reason), qPrintable(f.main->CompileReport->text()));
-        if (html)
-            QCOMPARE(f.bytes("DEMO-html/notes.txt"), QString::fromUtf8("à garder").toUtf8());
+        QCOMPARE(f.bytes(blocked + "/notes.txt"), QString::fromUtf8("à garder").toUtf8());
     }
 
     void problemsAreShownByTitle()
@@ -184,6 +205,29 @@ private Q_SLOTS:
         f.main->Compilation->wait();
         QTRY_COMPARE(f.main->StatusBar->currentMessage(), said);
         qputenv("PATH", path);
+    }
+
+    // "Créer l'aide CHM": the same build as F9 (the page on screen included), then PROJET.chm
+    // beside the project instead of the .hlp.
+    void chmHelpIsWritten()
+    {
+        ShellFixture f;
+        f.writeProject("DEMO.hpa", {"Accueil", "Suite"});
+        f.main->CurrentFileName = f.path("DEMO.hpa");
+        f.pages->Charge(f.main->CurrentFileName);
+        store::EcritHpj(f.pages->doc().DocumentLines, f.main->CurrentFileName);
+        QVERIFY(f.showActive());
+        f.pages->Edit1->setFocus();
+        QTest::keyClicks(f.pages->Edit1, " nouvelle");
+        QVERIFY(f.main->Compiler1->actions().contains(f.main->CreerAideChm1));
+        QCOMPARE(f.main->CreerAideChm1->text(), QString::fromUtf8("Créer l'aide CH&M"));
+        f.main->CreerAideChm1->trigger();
+        f.main->Compilation->wait();
+        QVERIFY(f.bytes("DEMO.hpj").contains("IDH_Accueilnouvelle\t1"));
+        QVERIFY(!f.exists("DEMO.hlp"));
+        QVERIFY(f.bytes("DEMO.chm").startsWith("ITSF"));
+        QVERIFY2(f.main->StatusBar->currentMessage().contains(QString::fromUtf8("Aide CHM DEMO.chm écrite (2 rubriques)")),
+            qPrintable(f.main->StatusBar->currentMessage()));
     }
 
     void htmlHelpOfAProjectNeverSaved()

@@ -53,8 +53,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("helpContext");
         QTest::addColumn<QString>("layout");
         QTest::newRow("Fichier") << "Fichier1" << 6
-                                 << "&Fichier:&Nouveau|&Ouvrir...|&Enregistrer|Enregistrer &sous...|-|Im&porter...|E&xporter...|-|"
-                                    "&Imprimer...|&Configuration imprimante...|-|&Quitter";
+                                 << QString::fromUtf8("&Fichier:&Nouveau|&Ouvrir...|&Enregistrer|Enregistrer &sous...|-|Im&porter...|"
+                                                    "Importer une &aide .hlp…|E&xporter...|-|"
+                                                    "&Imprimer...|&Configuration imprimante...|-|&Quitter");
         QTest::newRow("Edition") << "Edition1" << 7
                                  << QString::fromUtf8("&Edition:&Copier|Cou&per|C&oller|&Tout sélectionner|-|&Rechercher...|"
                                                       "Co&ntinuer|Re&mplacer...|-|Retour à la ligne &auto");
@@ -66,7 +67,7 @@ private Q_SLOTS:
         QTest::newRow("Projet") << "Projet1" << 9
                                 << QString::fromUtf8("&Projet:&Options...|-|Ouvrir &fichier texte...|&Insérer une image...|-|"
                                                      "Imprimer &titres et numéros|&Editer fichier projet");
-        QTest::newRow("Compiler") << "Compiler1" << 10 << "&Compiler:&Fixer compilateur...|&Créer ficher HLP|&Voir fichier HLP|Créer l'aide &HTML";
+        QTest::newRow("Compiler") << "Compiler1" << 10 << "&Compiler:&Fixer compilateur...|&Créer ficher HLP|&Voir fichier HLP|Créer l'aide &HTML|Créer l'aide CH&M";
         QTest::newRow("Style") << "Style1" << 11 << "&Style:&Gras|&Italique|&Souligné|&Encadrer|&Centrer|&Habiller>";
         QTest::newRow("Habiller") << "Habiller1" << 11
                                   << QString::fromUtf8("&Habiller:Image à &gauche|Image à &droite|Image comme &caractère");
@@ -111,6 +112,7 @@ private Q_SLOTS:
         QTest::newRow("Compiler2") << "Compiler2" << "F9" << QString::fromUtf8("Créer le fichier d'aide");
         QTest::newRow("voirfichierhlp1") << "voirfichierhlp1" << "" << "voir avec Winhelp";
         QTest::newRow("CreerAideHtml1") << "CreerAideHtml1" << "" << QString::fromUtf8("Créer l'aide en HTML et l'ouvrir dans le navigateur");
+        QTest::newRow("CreerAideChm1") << "CreerAideChm1" << "" << QString::fromUtf8("Créer l'aide HTML compilée (.chm) que Windows ouvre seul");
         QTest::newRow("Soulign1 has no hint") << "Soulign1" << "" << "";
         QTest::newRow("Centrer1") << "Centrer1" << "" << "Center texte ou image";
         QTest::newRow("Habiller1") << "Habiller1" << "" << "Habiller image par du texte";

@@ -15,6 +15,7 @@
 #include "winhelp/reader/HlpFileReader.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStatusBar>
@@ -230,6 +231,9 @@ private Q_SLOTS:
         ShellFixture f;
         const QString links = PopupLink("zéro", 0) + " " + PopupLink("un", 1) + " " + PopupLink("deux", 2);
         writeProject(f, {{links}, {"Aussi " + PopupLink("zéro", 0) + "."}}, {QString::fromUtf8("Zéro"), "Un", "Deux"});
+        // A link of the popup to itself goes with it: the question does not count it.
+        auto& lines = f.pages->doc().DocumentLines;
+        lines.insert(findTag(lines, popupOpenTag(0)) + 3, "Voir " + PopupLink("ici", 0));
         // An edit on screen, not yet stored, survives the removal.
         QWidget* body = bodyWithFocus(f);
         QTest::keyClick(body, Qt::Key_End);
@@ -254,6 +258,115 @@ private Q_SLOTS:
         f.pages->Charge(f.main->CurrentFileName);
         QCOMPARE(f.pages->doc().PopupCount, titles.size());
         QCOMPARE(bodykeys::body(f), QStringList{shown});
+    }
+
+    // Popups 0, 1 and 3: the file is altered. Repaired, popup 3 becomes 2 and its link follows; not
+    // repaired, a new popup takes the free number 2. Popup 3's text is never overwritten.
+    void gapInThePopupNumbers_data()
+    {
+        QTest::addColumn<bool>("repair");
+        QTest::newRow("Oui") << true;
+        QTest::newRow("Non") << false;
+    }
+    void gapInThePopupNumbers()
+    {
+        QFETCH(bool, repair);
+        ShellFixture f;
+        QStringList lines{"<HPJ>", "[OPTIONS]", "</HPJ>", topicOpenTag(0), "1\\", "Page" + QString(TitleEndMark),
+            "Voir " + PopupLink("trois", 3) + " et un mot", topicCloseTag(0)};
+        for (int p : {0, 1, 3})
+            lines << popupBlock(p, {QStringLiteral("Titre %1").arg(p) + Mark, QStringLiteral("Texte %1.").arg(p)});
+        textfile::writeLines(f.path("p.hpa"), lines);
+        f.prompts.answers.enqueue(repair ? Prompts::Answer::Yes : Prompts::Answer::No);
+        f.pages->Charge(f.path("p.hpa"));
+        QCOMPARE(f.prompts.asked, QStringList{QString::fromUtf8("Le fichier a été altéré. Restaurer ?")});
+        QWidget* body = bodyWithFocus(f);
+        const int three = repair ? 2 : 3;
+        const int fresh = repair ? 3 : 2;
+        const QString shown = "Voir " + PopupLink("trois", three) + " et un ";
+        selectInFirstLine(body, int(shown.size()), 3);
+        f.prompts.dialogs.enqueue(popupEditor(nullptr));
+        f.main->LienPopUp1->trigger();
+        QCOMPARE(bodykeys::body(f), QStringList{shown + PopupLink("mot", fresh)});
+        const auto& doc = f.pages->doc().DocumentLines;
+        QCOMPARE(popupText(doc, findTag(doc, popupOpenTag(three)), popupCloseTag(three)), (QStringList{"Titre 3" + Mark, "Texte 3."}));
+        QCOMPARE(popupText(doc, findTag(doc, popupOpenTag(fresh)), popupCloseTag(fresh)), QStringList{"Mot" + Mark});
+        QCOMPARE(popupTitles(doc).size(), 4);
+    }
+
+    // A popup goes only when its whole text is emptied (after the question, as it is linked);
+    // emptying its first line keeps it, headed by its first line that holds text.
+    void emptyingThePopupText_data()
+    {
+        QTest::addColumn<bool>("whole");
+        QTest::newRow("first line only") << false;
+        QTest::newRow("whole text") << true;
+    }
+    void emptyingThePopupText()
+    {
+        QFETCH(bool, whole);
+        ShellFixture f;
+        writeProject(f, {{"Voir " + PopupLink("zéro", 0) + "."}}, {QString::fromUtf8("Zéro"), "Un"});
+        bodyWithFocus(f);
+        f.prompts.answers.enqueue(Prompts::Answer::Yes);
+        f.prompts.dialogs.enqueue(popupList(0));
+        f.prompts.dialogs.enqueue(popupEditor(nullptr, [whole](TPopUp&, QWidget* text) {
+            QTest::keyClick(text, Qt::Key_Home, Qt::ControlModifier);
+            if (whole)
+                QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
+            else
+                QTest::keyClick(text, Qt::Key_End, Qt::ShiftModifier);
+            QTest::keyClick(text, Qt::Key_Delete);
+        }));
+        f.main->VoirPopups1->trigger();
+        const auto& doc = f.pages->doc().DocumentLines;
+        if (whole) {
+            QCOMPARE(f.prompts.asked.size(), 1); // the link becomes a word: asked first
+            QCOMPARE(popupTitles(doc), QStringList{"Un"});
+            QCOMPARE(bodykeys::body(f), QStringList{QString::fromUtf8("Voir zéro.")});
+            return;
+        }
+        QVERIFY(f.prompts.asked.isEmpty());
+        QCOMPARE(popupTitles(doc), (QStringList{QString::fromUtf8("Texte de Zéro."), "Un"}));
+        QCOMPARE(popupText(doc, findTag(doc, popupOpenTag(0)), popupCloseTag(0)), QStringList{QString::fromUtf8("Texte de Zéro.")});
+        QCOMPARE(bodykeys::body(f), QStringList{"Voir " + PopupLink("zéro", 0) + "."});
+    }
+
+    // The body's own undo never brings back a popup number that no longer means what it meant:
+    // after "Lien PopUp" the link stays with its new popup; after a removal, a link deleted before
+    // it does not come back under its old number.
+    void undoInTheBodyAfterPopupCommands_data()
+    {
+        QTest::addColumn<bool>("removal");
+        QTest::newRow("after Lien PopUp") << false;
+        QTest::newRow("after a removal") << true;
+    }
+    void undoInTheBodyAfterPopupCommands()
+    {
+        QFETCH(bool, removal);
+        ShellFixture f;
+        writeProject(f, {{removal ? "texte " + PopupLink("deux", 2) : QStringLiteral("un mot")}},
+            removal ? QStringList{QString::fromUtf8("Zéro"), "Un", "Deux"} : QStringList{});
+        QWidget* body = bodyWithFocus(f);
+        QString expected;
+        if (removal) {
+            selectInFirstLine(body, 6, int(PopupLink("deux", 2).size()));
+            QTest::keyClick(body, Qt::Key_Delete);
+            f.prompts.dialogs.enqueue(popupList(0));
+            f.prompts.dialogs.enqueue(popupEditor(nullptr, [](TPopUp& e, QWidget*) { QTest::mouseClick(e.Button3, Qt::LeftButton); }));
+            f.main->VoirPopups1->trigger();
+            QCOMPARE(popupTitles(f.pages->doc().DocumentLines), (QStringList{"Un", "Deux"}));
+            expected = "texte ";
+        } else {
+            selectInFirstLine(body, 3, 3);
+            f.prompts.dialogs.enqueue(popupEditor(nullptr));
+            f.main->LienPopUp1->trigger();
+            expected = "un " + PopupLink("mot", 0);
+        }
+        QCOMPARE(bodykeys::body(f), QStringList{expected});
+        f.pages->Memo1->setFocus();
+        QTest::keyClick(f.pages->Memo1, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(bodykeys::body(f), QStringList{expected});
     }
 
     void topicEditsSurviveThePopupEditor()
@@ -282,29 +395,63 @@ private Q_SLOTS:
         QCOMPARE(popupText(f.pages->doc().DocumentLines, open, popupCloseTag(0)), QStringList{"Mot" + Mark + " texte"});
     }
 
-    void popupLinesNeverReadAsTags()
+    // Whatever a reader would take for a tag (spaces around it, any letter case), typed in a popup
+    // or pasted into a topic, stays text: the file opens again without a question, every line there.
+    void linesReadingAsTagsStayText_data()
     {
+        QTest::addColumn<bool>("inPopup");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QStringList>("stored"); // what the reopened file holds
+        QTest::newRow("popup, tags at the margin")
+            << true << QStringList{"<BLOC0005>", "</POPUP0000>"} << QStringList{"{}<BLOC0005>", "{}</POPUP0000>"};
+        QTest::newRow("popup, own close tag after a space, last")
+            << true << QStringList{" </POPUP0000>"} << QStringList{"{} </POPUP0000>"};
+        QTest::newRow("popup, close tag in lower case")
+            << true << QStringList{"</popup0000>  ", "suite"} << QStringList{"{}</popup0000>  ", "suite"};
+        QTest::newRow("topic, own close tag after a space")
+            << false << QStringList{" </BLOC0000>", "suite"} << QStringList{"{} </BLOC0000>", "suite"};
+        QTest::newRow("topic, spaces and lower case") << false << QStringList{"  </bloc0000> ", " <POPUP0000>", "fin"}
+                                                      << QStringList{"{}  </bloc0000> ", "{} <POPUP0000>", "fin"};
+    }
+    void linesReadingAsTagsStayText()
+    {
+        QFETCH(bool, inPopup);
+        QFETCH(QStringList, lines);
+        QFETCH(QStringList, stored);
         ShellFixture f;
         writeProject(f, {{"un mot"}}, {});
         QWidget* body = bodyWithFocus(f);
-        selectInFirstLine(body, 3, 3);
-        f.prompts.dialogs.enqueue(popupEditor(nullptr, [](TPopUp&, QWidget* text) {
-            QTest::keyClick(text, Qt::Key_End, Qt::ControlModifier);
-            QTest::keyClick(text, Qt::Key_Return);
-            QTest::keyClicks(text, "<BLOC0005>");
-            QTest::keyClick(text, Qt::Key_Return);
-            QTest::keyClicks(text, "</POPUP0000>");
-        }));
-        f.main->LienPopUp1->trigger();
+        if (inPopup) {
+            selectInFirstLine(body, 3, 3);
+            f.prompts.dialogs.enqueue(popupEditor(nullptr, [lines](TPopUp&, QWidget* text) {
+                for (const QString& l : lines) {
+                    QTest::keyClick(text, Qt::Key_End, Qt::ControlModifier);
+                    QTest::keyClick(text, Qt::Key_Return);
+                    QTest::keyClicks(text, l);
+                }
+            }));
+            f.main->LienPopUp1->trigger();
+            for (int i = 0; i + 1 < stored.size(); ++i)
+                stored[i] += Mark;
+            stored.prepend("Mot" + Mark);
+        } else {
+            QTest::keyClick(body, Qt::Key_End, Qt::ControlModifier);
+            QApplication::clipboard()->setText("\n" + lines.join('\n'));
+            QTest::keyClick(body, Qt::Key_V, Qt::ControlModifier);
+            stored.prepend("un mot");
+        }
         QVERIFY(f.pages->Sauve(f.main->CurrentFileName));
         f.prompts.asked.clear();
         f.pages->Charge(f.main->CurrentFileName);
         QVERIFY(f.prompts.asked.isEmpty()); // no "altered file" question
         QCOMPARE(f.pages->doc().PageCount, 1);
-        QCOMPARE(f.pages->doc().PopupCount, 1);
-        const int open = findTag(f.pages->doc().DocumentLines, popupOpenTag(0));
-        QCOMPARE(popupText(f.pages->doc().DocumentLines, open, popupCloseTag(0)),
-            (QStringList{"Mot" + Mark, "{}<BLOC0005>" + Mark, "{}</POPUP0000>"}));
+        QCOMPARE(f.pages->doc().PopupCount, inPopup ? 1 : 0);
+        if (inPopup) {
+            const int open = findTag(f.pages->doc().DocumentLines, popupOpenTag(0));
+            QCOMPARE(popupText(f.pages->doc().DocumentLines, open, popupCloseTag(0)), stored);
+        } else {
+            QCOMPARE(bodykeys::body(f), stored);
+        }
     }
 
     void buildWritesThePopupTopic()

@@ -1,4 +1,5 @@
 // The main window's entries for search, import, export, printing and the text viewer.
+#include "BodyKeys.h"
 #include "ShellFixture.h"
 #include "editor/core/ImportText.h"
 #include "editor/windows/ImportProgress.h"
@@ -10,6 +11,8 @@
 #include "support/TestRegistry.h"
 
 #include <QAction>
+#include <QPushButton>
+#include <QLineEdit>
 #include <QDir>
 #include <QApplication>
 #include <QPrintDialog>
@@ -70,6 +73,82 @@ private Q_SLOTS:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
         QCOMPARE(f.prompts.asked.size(), 2);
         QCOMPARE(f.pages->doc().CurrentPage, 2);
+    }
+
+    // The search goes on where it stopped whatever changed the document's lines in between: a save
+    // rebuilds [MAP] above the topics, the options and the project file editor rewrite the project
+    // block. F3 then shows the next occurrence, never the same one again.
+    void f3GoesOnAfterTheLinesMoved_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("save") << "save";
+        QTest::newRow("options") << "options";
+        QTest::newRow("project file editor") << "hpj";
+    }
+    void f3GoesOnAfterTheLinesMoved()
+    {
+        QFETCH(QString, change);
+        ShellFixture f;
+        f.writeProject("p.hpa", {"Un", "Deux", "Trois"});
+        QVERIFY(textfile::writeLines(f.path("p.hpj"), {"[OPTIONS]", "TITLE=Essai", "[WINDOWS]", "main=x", "[MAP]", "IDH_Un\t1"}));
+        f.prompts.fileNames << f.path("p.hpa");
+        f.main->OpenItem->trigger();
+        f.main->Rechercher1->trigger();
+        QTest::keyClicks(f.pages->FindDialog1->FindEdit, "corps");
+        QTest::keyClick(f.pages->FindDialog1->FindEdit, Qt::Key_Return);
+        f.pages->FindDialog1->hide();
+        QCOMPARE(f.pages->doc().CurrentPage, 0);
+        QVERIFY(f.showActive());
+        const qsizetype before = f.pages->doc().DocumentLines.size();
+        if (change == "save") {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
+        } else {
+            f.prompts.dialogs.enqueue([change](QDialog& d) {
+                d.show();
+                if (change == "options")
+                    d.findChild<QLineEdit*>("Edit1")->setText("Aide de trois pages");
+                d.findChild<QPushButton*>("Button1")->click();
+                return d.result();
+            });
+            (change == "options" ? f.main->Options1 : f.main->Editerfichierhpj1)->trigger();
+        }
+        QVERIFY(f.pages->doc().DocumentLines.size() > before); // every topic line moved down
+        QVERIFY(f.showActive());
+        for (int page : {1, 2}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
+            QCOMPARE(f.pages->doc().CurrentPage, page);
+            QCOMPARE(f.pages->Memo1->textCursor().selectedText(), QStringLiteral("corps"));
+        }
+        QVERIFY(f.prompts.asked.isEmpty());
+    }
+
+    // Whatever key leaves the keyword field (Tab, or F3 that searches on), the keywords are stored
+    // cleaned up; a digit in front stays (the level digit is written before the keywords).
+    void keywordsAreCleanedWhenTheFieldIsLeft_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("Tab, a digit first") << int(Qt::Key_Tab) << "3D;10 touches" << "3D;10 touches";
+        QTest::newRow("F3, spaces around a separator") << int(Qt::Key_F3) << " alpha ; beta" << "alpha;beta";
+    }
+    void keywordsAreCleanedWhenTheFieldIsLeft()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        ShellFixture f;
+        f.writeProject("p.hpa", {"Un", "Deux"});
+        f.prompts.fileNames << f.path("p.hpa");
+        f.main->OpenItem->trigger();
+        f.pages->FindDialog1->setFindText("corps");
+        QWidget* keywords = bodykeys::focusOn(f, f.pages->Edit2);
+        QCOMPARE(keywords, f.pages->Edit2);
+        QTest::keyClicks(keywords, typed);
+        QTest::keyClick(keywords, Qt::Key(key));
+        f.pages->Suivant();
+        const auto& lines = f.pages->doc().DocumentLines;
+        QCOMPARE(lines[store::findTag(lines, store::topicOpenTag(0)) + 1], "1" + kept + "\\");
     }
 
     void exportWritesTitlesAndBodies()
@@ -223,6 +302,12 @@ private Q_SLOTS:
         if (messages)
             QCOMPARE(f.prompts.asked.first(),
                 QString::fromUtf8("2 caractères que le projet ne peut pas contenir ont été remplacés par « ? »."));
+        // Saved and opened again, the page holds what the import put in.
+        f.main->SaveItem->trigger();
+        f.prompts.fileNames << f.path("p.hpa");
+        f.main->OpenItem->trigger();
+        QCOMPARE(f.pages->Memo1->toPlainText(), expected);
+        QCOMPARE(f.prompts.asked.size(), messages);
     }
 
     // A file of several pieces goes in under a progress dialog: whole, or not at all after

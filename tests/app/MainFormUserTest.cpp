@@ -323,7 +323,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("window");
         for (const char* name : {"MainForm", "AboutBox", "TCalendrier", "THorloge", "TPocket", "TFixerHcp", "TOptions",
-                 "TEditHpj"})
+                 "TEditHpj", "TPageListe", "TPageOut"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
     void everyControlHasANameForScreenReaders()

@@ -67,6 +67,10 @@ private Q_SLOTS:
         QTest::newRow("version") << QStringList{u8("--version")} << 0 << u8("tyxbuild 2.0\n") << QString();
         QTest::newRow("html without a build") << QStringList{u8("--html"), u8("--sans-hlp"), u8("a.hpa")} << 2 << QString()
                                               << u8("ne vont pas ensemble");
+        QTest::newRow("chm without a build") << QStringList{u8("--chm"), u8("--sans-hlp"), u8("a.hpa")} << 2 << QString()
+                                             << u8("--chm et --sans-hlp ne vont pas ensemble");
+        QTest::newRow("chm and html") << QStringList{u8("--chm"), u8("--html"), u8("a.hpa")} << 2 << QString()
+                                      << u8("--html et --chm ne vont pas ensemble");
     }
     void usage()
     {
@@ -153,6 +157,19 @@ private Q_SLOTS:
         QVERIFY(testfile::read(dir.filePath(u8("demo-html/index.html"))).contains("<title>Accueil \xE2\x80\x93 Aide de demo.hpa</title>"));
         QVERIFY(testfile::read(dir.filePath(u8("demo-html/sommaire.js"))).contains("[\"Accueil\",\"index\",0]"));
         QVERIFY2(r.err.contains(u8("demo-html écrit")), qPrintable(r.err));
+    }
+
+    void chmHelpBesideTheProject()
+    {
+        QTemporaryDir dir;
+        const QString hpa = dir.filePath(u8("demo.hpa"));
+        QVERIFY(writeProject(hpa, workedexample::projectLines()));
+        const Run r = tyxbuild({u8("--chm"), hpa});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY(QFile::exists(dir.filePath(u8("demo.hpj"))));
+        QVERIFY(!QFile::exists(dir.filePath(u8("demo.hlp"))));
+        QVERIFY(testfile::read(dir.filePath(u8("demo.chm"))).startsWith("ITSF"));
+        QVERIFY2(r.err.contains(u8("demo.chm écrit")), qPrintable(r.err));
     }
 
     // The same bytes as the Build command: the document opened as Open does (tags checked and
@@ -373,17 +390,18 @@ private Q_SLOTS:
     void writeFailures_data()
     {
         QTest::addColumn<QString>("blocked");
-        QTest::addColumn<bool>("html");
+        QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("rtf blocked") << u8("p.rtf") << false << u8("c'est un dossier");
-        QTest::newRow("hpj blocked") << u8("p.hpj") << false << u8("c'est un dossier");
-        QTest::newRow("hlp blocked") << u8("p.hlp") << false << u8("c'est un dossier");
-        QTest::newRow("help site blocked") << u8("p-html") << true << u8("n'est pas vide");
+        QTest::newRow("rtf blocked") << u8("p.rtf") << QString() << u8("c'est un dossier");
+        QTest::newRow("hpj blocked") << u8("p.hpj") << QString() << u8("c'est un dossier");
+        QTest::newRow("hlp blocked") << u8("p.hlp") << QString() << u8("c'est un dossier");
+        QTest::newRow("help site blocked") << u8("p-html") << u8("--html") << u8("n'est pas vide");
+        QTest::newRow("chm blocked") << u8("p.chm") << u8("--chm") << u8("c'est un dossier");
     }
     void writeFailures()
     {
         QFETCH(QString, blocked);
-        QFETCH(bool, html);
+        QFETCH(QString, option);
         QFETCH(QString, reason);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
@@ -393,10 +411,10 @@ private Q_SLOTS:
         QVERIFY(writeProject(hpa, lines));
         for (const char* name : {"p.hpj", "p.rtf", "p.hlp"})
             QVERIFY(u8(name) == blocked ? QDir(dir.path()).mkdir(blocked) : textfile::writeBytes(dir.filePath(u8(name)), name));
-        if (html)
+        if (!option.isEmpty())
             QVERIFY(QDir(dir.path()).mkdir(blocked) && textfile::writeBytes(dir.filePath(blocked + u8("/notes.txt")), "à garder"));
         const auto before = faults::folderBytes(dir.path());
-        const Run r = tyxbuild(html ? QStringList{u8("--html"), hpa} : QStringList{hpa});
+        const Run r = tyxbuild(option.isEmpty() ? QStringList{hpa} : QStringList{option, hpa});
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(u8("« ") + dir.filePath(blocked) + u8(" »")), qPrintable(r.err));
         QVERIFY2(r.err.contains(reason), qPrintable(r.err));

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -44,6 +45,9 @@ private Q_SLOTS:
         QTest::newRow("html twice") << QStringList{u8("--html=a"), u8("--html"), u8("b"), u8("P.hpj")} << 2 << QString()
                                     << u8("deux fois");
         QTest::newRow("html empty folder name") << QStringList{u8("--html="), u8("P.hpj")} << 2 << QString() << u8("vide");
+        QTest::newRow("chm without file") << QStringList{u8("--chm")} << 2 << QString() << u8("--chm demande le fichier");
+        QTest::newRow("chm and html") << QStringList{u8("--chm=a.chm"), u8("--html"), u8("b"), u8("P.hpj")} << 2 << QString()
+                                      << u8("ne vont pas ensemble");
     }
     void usage()
     {
@@ -116,6 +120,34 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(dir.filePath(u8("p.hlp"))));
     }
 
+    // From a project, or from a help file read back (a file that is no help file is refused).
+    void writesACompiledHelp_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("project") << u8("P.hpj") << 0 << u8("aide.chm écrit : 1 rubrique(s), 0 erreur(s).");
+        QTest::newRow("help file") << u8("P.hlp") << 0 << u8("aide.chm écrit : 1 rubrique(s), 0 erreur(s).");
+        QTest::newRow("not a help file") << u8("p.rtf.hlp") << 1 << u8("impossible de lire");
+    }
+    void writesACompiledHelp()
+    {
+        QFETCH(QString, input);
+        QFETCH(int, code);
+        QFETCH(QString, said);
+        QTemporaryDir dir;
+        QVERIFY(testfile::write(dir.filePath(u8("P.hpj")), "[OPTIONS]\r\nTITLE=Essai\r\n[FILES]\r\np.rtf\r\n"));
+        QVERIFY(testfile::write(dir.filePath(u8("p.rtf")), kRtf));
+        QVERIFY(testfile::write(dir.filePath(u8("p.rtf.hlp")), kRtf));
+        if (input.endsWith(u8("P.hlp")))
+            QCOMPARE(tyxhlpc({dir.filePath(u8("P.hpj"))}).code, 0);
+        const QString chm = dir.filePath(u8("aide.chm"));
+        const clitest::Run r = tyxhlpc({u8("--chm"), chm, dir.filePath(input)});
+        QCOMPARE(r.code, code);
+        QCOMPARE(testfile::read(chm).startsWith("ITSF"), code == 0);
+        QVERIFY2(r.err.contains(said), qPrintable(r.err));
+    }
+
     void writesAHelpSite_data()
     {
         QTest::addColumn<bool>("foreignFolder");
@@ -143,6 +175,81 @@ private Q_SLOTS:
             QVERIFY2(r.err.contains(u8("aide écrit : 1 rubrique(s), 0 erreur(s).")), qPrintable(r.err));
         else
             QVERIFY2(r.err.contains(u8("n'est pas vide")) && r.err.contains(u8("l'aide HTML « ")), qPrintable(r.err));
+    }
+
+    // The metafiles of a real project become pictures of the site, their text drawn: the
+    // equation "y = ke^mx" is text only. Qt says nothing of its own on the way.
+    void drawsMetafilesWithTheirText()
+    {
+        QTemporaryDir dir;
+        QVERIFY(testfile::write(dir.filePath(u8("P.hpj")), "[FILES]\r\ncalc.rtf\r\n"));
+        QVERIFY(QFile::copy(QStringLiteral(TYX_TEST_DATA "/metafiles/calc.rtf"), dir.filePath(u8("calc.rtf"))));
+        const clitest::Run r = tyxhlpc({u8("--html"), dir.filePath(u8("site")), dir.filePath(u8("P.hpj"))});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.err.trimmed(), u8("site écrit : 1 rubrique(s), 0 erreur(s)."));
+        const QImage equation(dir.filePath(u8("site/images/image-15.png")));
+        QCOMPARE(equation.size(), QSize(56, 21));
+        int ink = 0;
+        for (int y = 0; y < equation.height(); ++y)
+            for (int x = 0; x < equation.width(); ++x)
+                ink += qAlpha(equation.pixel(x, y)) > 128;
+        QVERIFY2(ink > 50, qPrintable(QString::number(ink)));
+    }
+
+    // --info: what a help file of any compiler is, one "clé : valeur" line each.
+    void describesAHelpFile_data()
+    {
+        QTest::addColumn<QString>("file"); // in the samples; "compiled": a project compiled here
+        QTest::addColumn<int>("cut");      // bytes left of it, 0: all
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QStringList>("out");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("4.0, LZ77 and Hall phrases")
+            << u8("abbrevia-readme/README.HLP") << 0 << 0
+            << QStringList{u8("version : WinHelp 4.0"), u8("compression : LZ77 (blocs de 4096 octets), phrases Hall (747)"),
+                           u8("rubriques : 23"), u8("mots-clés : 10"), u8("fenêtres : 2"), u8("fenêtre : main")}
+            << QString();
+        QTest::newRow("3.1, metafiles, [MAP]") << u8("calc-de/CALC.HLP") << 0 << 0
+                                               << QStringList{u8("version : WinHelp 3.1"), u8("compression : aucune"), u8("images : 148"),
+                                                              u8("numéros [MAP] : 4"), u8("titre : Calculator Hilfe")}
+                                               << QString();
+        QTest::newRow("A-keywords, macro hot spots") << u8("ddab-pjdropfiles/PJDropFiles.hlp") << 0 << 0
+                                                     << QStringList{u8("mots-clés A : 108"), u8("zones macros : 95"), u8("images : 5")} << QString();
+        QTest::newRow("compiled here") << u8("compiled") << 0 << 0
+                                       << QStringList{u8("rubriques : 1"), u8("macro de démarrage : BrowseButtons()"), u8("titre : Essai")}
+                                       << QString();
+        QTest::newRow("truncated") << u8("abbrevia-readme/README.HLP") << 20000 << 1 << QStringList() << u8("tronqué");
+        QTest::newRow("no file") << QString() << 0 << 2 << QStringList() << u8("--info demande");
+    }
+    void describesAHelpFile()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, cut);
+        QFETCH(int, code);
+        QFETCH(QStringList, out);
+        QFETCH(QString, err);
+        QTemporaryDir dir;
+        QString path;
+        if (file == u"compiled") {
+            QVERIFY(testfile::write(dir.filePath(u8("P.hpj")), "[OPTIONS]\r\nTITLE=Essai\r\n[CONFIG]\r\nBrowseButtons()\r\n[FILES]\r\np.rtf\r\n"));
+            QVERIFY(testfile::write(dir.filePath(u8("p.rtf")), kRtf));
+            QCOMPARE(tyxhlpc({dir.filePath(u8("P.hpj"))}).code, 0);
+            path = dir.filePath(u8("P.hlp"));
+        } else if (!file.isEmpty()) {
+            path = QStringLiteral(TYX_TEST_DATA "/hlp-samples/") + file;
+            if (cut > 0) {
+                QVERIFY(testfile::write(dir.filePath(u8("coupe.hlp")), testfile::read(path).left(cut)));
+                path = dir.filePath(u8("coupe.hlp"));
+            }
+        }
+        const clitest::Run r = tyxhlpc(path.isEmpty() ? QStringList{u8("--info")} : QStringList{u8("--info"), path});
+        QCOMPARE(r.code, code);
+        const QStringList lines = r.out.split(QLatin1Char('\n'));
+        for (const QString& line : out)
+            QVERIFY2(lines.contains(line), qPrintable(line + u8(" ?\n") + r.out));
+        QVERIFY2(r.err.contains(err), qPrintable(r.err));
+        if (code != 0)
+            QVERIFY(r.out.isEmpty());
     }
 };
 

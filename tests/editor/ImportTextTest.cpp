@@ -17,6 +17,7 @@ private Q_SLOTS:
         QTest::newRow("code page kept") << QString::fromUtf8("été € œ\u00A0") << QString::fromUtf8("été € œ\u00A0\n") << 0;
         QTest::newRow("outside the code page") << QString::fromUtf8("a → b ★") << "a ? b ?\n" << 2;
         QTest::newRow("NUL") << QString(QChar(0)) + "x" << "?x\n" << 1;
+        QTest::newRow("other controls, Tab kept") << QString(QChar(1)) + "x\ty" + QChar(0x7F) << "?x\ty?\n" << 2;
     }
     void linesAsTheBodyReceivesThem()
     {

@@ -133,6 +133,36 @@ private Q_SLOTS:
         QCOMPARE(reread.doc().PageCount, 2);
     }
 
+    // No field lets a control character but Tab into the document: pasted, each one becomes "?"
+    // as it enters (a 0 byte would end the file at the next opening), and the page saves whole.
+    void controlCharactersNeverEnter_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::newRow("title") << "Edit1";
+        QTest::newRow("keywords") << "Edit2";
+        QTest::newRow("body") << "Memo1";
+    }
+    void controlCharactersNeverEnter()
+    {
+        QFETCH(QString, field);
+        Editor e(page(0, "1mot\\", "Titre", {"corps"}) + page(1, "1\\", "Deux", {"deux"}));
+        QWidget* w = e.p.findChild<QWidget*>(field);
+        e.focus(w);
+        QTest::keyClick(w, Qt::Key_End, w == e.p.Memo1 ? Qt::ControlModifier : Qt::NoModifier);
+        QApplication::clipboard()->setText(QString("a") + QChar(0) + "b" + QChar(1) + "c\td" + QChar(0x1F) + "e" + QChar(0x7F));
+        QTest::keyClick(w, Qt::Key_V, Qt::ControlModifier);
+        const QString entered = "a?b?c\td?e?";
+        QTest::keyClick(w, Qt::Key_PageDown);
+        QVERIFY(e.p.Sauve(e.dir.filePath("p.hpa")));
+        QVERIFY(!fileBytes(e.dir.filePath("p.hpa")).contains('\0'));
+        TPagesHlp reread;
+        QVERIFY(reread.Charge(e.dir.filePath("p.hpa")));
+        QCOMPARE(reread.doc().PageCount, 2);
+        QCOMPARE(reread.Edit1->text(), field == "Edit1" ? "Titre" + entered : QStringLiteral("Titre"));
+        QCOMPARE(reread.Edit2->text(), field == "Edit2" ? "mot" + entered : QStringLiteral("mot"));
+        QCOMPARE(reread.Memo1->toPlainText(), field == "Memo1" ? "corps" + entered : QStringLiteral("corps"));
+    }
+
     // A line separator pasted into the body ends the line there, as it shows, and is stored so.
     void pastedLineSeparatorInTheBody()
     {

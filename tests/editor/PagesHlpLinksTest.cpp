@@ -38,6 +38,13 @@ struct Editor {
             lines << topicOpenTag(n) << keywordLines.value(i, QStringLiteral("1\\")) << titles[i] + TitleEndMark
                   << QStringLiteral("corps %1").arg(n) << topicCloseTag(n);
         }
+        open(lines);
+    }
+    // The editor on a project of exactly these lines (an altered file is opened as it is).
+    struct AsWritten {};
+    Editor(AsWritten, const QStringList& lines) { open(lines); }
+    void open(const QStringList& lines)
+    {
         textfile::writeLines(dir.filePath("p.hpa"), lines);
         p.setLinkDialogs({&index, &outline, &picker, &properties});
         p.Charge(dir.filePath("p.hpa"));
@@ -68,7 +75,8 @@ struct Editor {
 };
 
 // Plays the author's moves on the index: "3" highlights row 3, "u"/"d" click Monter/Descendre,
-// "F" clicks Fermer, "E" Enter, "X" Escape, "D3" double-clicks row 3, "C" the close box. Fails
+// "F" clicks Fermer, "E" Enter, "X" Escape, "D3" double-clicks row 3, "C" the close box; "v", "t"
+// and "s" press Down, Tab and Space where the focus is. Fails
 // the test when the moves leave the dialog open.
 int playIndex(QDialog& dialog, const QString& moves)
 {
@@ -90,6 +98,12 @@ int playIndex(QDialog& dialog, const QString& moves)
             QTest::keyClick(driving::focused(&d), Qt::Key_Escape);
         else if (m == u'C')
             d.close();
+        else if (m == u'v')
+            QTest::keyClick(driving::focused(&d), Qt::Key_Down);
+        else if (m == u't')
+            QTest::keyClick(driving::focused(&d), Qt::Key_Tab);
+        else if (m == u's')
+            QTest::keyClick(driving::focused(&d), Qt::Key_Space);
         else if (m == u'D') {
             const int row = moves[++i].digitValue();
             driving::doubleClickRow(d.ListBox1, row);
@@ -121,6 +135,9 @@ private Q_SLOTS:
         QTest::newRow("double-click without moving") << 0 << "D4" << "0 1 2 3 4" << 4 << "Page 4" << false;
         QTest::newRow("Descendre, close box") << 3 << "0dC" << "1 0 2 3 4" << 1 << "Page 0" << true;
         QTest::newRow("nothing chosen") << 4 << "F" << "0 1 2 3 4" << 4 << "Page 4" << false;
+        // By the keyboard alone, from the page on screen, which the list opens on.
+        QTest::newRow("Down, Enter: the page after") << 1 << "vE" << "0 1 2 3 4" << 2 << "Page 2" << false;
+        QTest::newRow("Tab to Monter, Space, Enter") << 3 << "tsE" << "0 1 3 2 4" << 2 << "Page 3" << true;
     }
     void index()
     {
@@ -144,6 +161,31 @@ private Q_SLOTS:
         QCOMPARE(e.p.Edit1->text(), shownTitle);
         QCOMPARE(e.p.doc().DocumentModified, modified);
         QCOMPARE(e.p.doc().DocumentLines.size(), lineCount);
+    }
+
+    // Entries go by their topic's number, never by their title: with two pages titled alike, the
+    // one chosen or moved is the one of that row.
+    void indexEntriesAreTheirTopics_data()
+    {
+        QTest::addColumn<QString>("moves");
+        QTest::addColumn<QString>("bodies");
+        QTest::addColumn<int>("shownPage");
+        QTest::addColumn<QString>("shownBody");
+        QTest::newRow("Down twice, Enter") << "vvE" << "0 1 2" << 2 << "corps 2";
+        QTest::newRow("the second alike moved to the top") << "2uuE" << "2 0 1" << 0 << "corps 2";
+    }
+    void indexEntriesAreTheirTopics()
+    {
+        QFETCH(QString, moves);
+        QFETCH(QString, bodies);
+        QFETCH(int, shownPage);
+        QFETCH(QString, shownBody);
+        Editor e({QString::fromUtf8("Même"), "Autre", QString::fromUtf8("Même")});
+        e.prompts.dialogs.enqueue([moves](QDialog& d) { return playIndex(d, moves); });
+        e.p.Index();
+        QCOMPARE(e.bodies(3), bodies);
+        QCOMPARE(e.p.doc().CurrentPage, shownPage);
+        QCOMPARE(e.p.Memo1->toPlainText(), shownBody);
     }
 
     // The page on screen was edited, then moved by the index and left unchosen: it is stored under
@@ -238,6 +280,78 @@ private Q_SLOTS:
         QCOMPARE(e.keywordLine(shownPage).mid(1), QStringLiteral("c\\"));
     }
 
+    // The hierarchy by the keyboard alone: it opens on the page on screen, and Tab reaches its
+    // arrows, each with a name a screen reader says.
+    void hierarchyByTheKeyboard()
+    {
+        Editor e({"A", "B", "C", "D"});
+        e.p.Suivant();
+        e.p.Suivant();
+        QStringList names;
+        e.prompts.dialogs.enqueue([&names](QDialog& dialog) {
+            auto& d = static_cast<TPageOut&>(dialog);
+            d.show();
+            for (QToolButton* b : {d.SpeedButton2, d.SpeedButton1, d.SpeedButton3, d.SpeedButton4})
+                names << b->accessibleName() + "|" + b->toolTip();
+            QTest::keyClick(driving::focused(&d), Qt::Key_Tab);
+            QTest::keyClick(driving::focused(&d), Qt::Key_Tab);
+            QTest::keyClick(driving::focused(&d), Qt::Key_Space); // "Niveau 2"
+            QTest::keyClick(driving::focused(&d), Qt::Key_Escape);
+            return d.isVisible() ? -1 : d.result();
+        });
+        e.p.Niveaux();
+        QCOMPARE(names, (QStringList{"Niveau 1|Niveau 1", "Niveau 2|Niveau 2", "Monter|Monter", "Descendre|Descendre"}));
+        QCOMPARE(e.keywordLine(2).left(1), QStringLiteral("2"));
+        QCOMPARE(e.keywordLine(1).left(1), QStringLiteral("1"));
+    }
+
+    // A renumbering the document cannot take (a second tag line of a page, the repair declined at
+    // Open) changes nothing, and says why.
+    void refusedRenumberingSaysWhy()
+    {
+        QStringList lines{"<HPJ>", "</HPJ>", topicOpenTag(1), "1\\", QStringLiteral("B") + TitleEndMark, topicOpenTag(1),
+            topicCloseTag(1), topicOpenTag(0), "1\\", QStringLiteral("A") + TitleEndMark, "corps", topicCloseTag(0)};
+        Editor e(Editor::AsWritten{}, lines);
+        e.prompts.asked.clear();
+        const QStringList before = e.p.doc().DocumentLines;
+        e.prompts.dialogs.enqueue([](QDialog& d) { return playIndex(d, "1uF"); });
+        e.p.Index();
+        QCOMPARE(e.prompts.asked, QStringList{QString::fromUtf8("L'ordre des pages n'a pas été changé : une balise de "
+                                                                "page figure deux fois dans le fichier. Rouvrez-le et "
+                                                                "acceptez de le restaurer.")});
+        QCOMPARE(e.p.doc().DocumentLines, before);
+    }
+
+    // The picker opens on the page's link, or on the page itself; a page never links to itself.
+    void seeAlsoByTheKeyboard_data()
+    {
+        QTest::addColumn<QString>("keywordLine");
+        QTest::addColumn<int>("downs");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("from the link, Down, Enter") << "1mots\\Crerunfichier" << 1 << "1mots\\Fin";
+        QTest::newRow("no link, Down, Enter") << "1mots\\" << 1 << "1mots\\Crerunfichier";
+        QTest::newRow("no link, Enter on the page itself") << "1mots\\" << 0 << "1mots\\";
+    }
+    void seeAlsoByTheKeyboard()
+    {
+        QFETCH(QString, keywordLine);
+        QFETCH(int, downs);
+        QFETCH(QString, after);
+        Editor e({"Accueil", "Page 1", QString::fromUtf8("Créer un fichier"), "Fin"}, {"1\\", keywordLine, "1\\", "1\\"});
+        e.p.Suivant();
+        e.prompts.dialogs.enqueue([downs](QDialog& dialog) {
+            auto& d = static_cast<TLienAussi&>(dialog);
+            d.show();
+            for (int i = 0; i < downs; ++i)
+                QTest::keyClick(driving::focused(&d), Qt::Key_Down);
+            QTest::keyClick(driving::focused(&d), Qt::Key_Return);
+            return d.isVisible() ? -1 : d.result();
+        });
+        e.p.VoirAussi();
+        QCOMPARE(e.keywordLine(1), after);
+        QCOMPARE(e.p.doc().DocumentModified, after != keywordLine);
+    }
+
     // The picker: how it closes decides the link of the page on screen ("Page 1").
     void seeAlso_data()
     {
@@ -318,37 +432,57 @@ private Q_SLOTS:
         QVERIFY(!e.p.doc().DocumentModified);
     }
 
+    // The dialog on the page as stored: the counts stop where every reader ends the block.
     void properties_data()
     {
         QTest::addColumn<QString>("keywordLine");
         QTest::addColumn<QStringList>("body");
+        QTest::addColumn<bool>("closed");
         QTest::addColumn<QStringList>("shown");
         const QString pictures = QStringLiteral("\\{bmc a.bmp\\} et \\{BML b.bmp\\}");
         const QString links = QStringLiteral("voir {\\ul note}{\\v idh_Note} et {\\v IDH_Autre}");
         QTest::newRow("two pictures and a link")
-            << "1mots\\Suite" << QStringList{"Un", pictures, links}
+            << "1mots\\Suite" << QStringList{"Un", pictures, links} << true
             << QStringList{"Titre", "", "ID : IDH_Titre", "Lien Voir aussi : Suite", "Lien PopUp : Note", "",
                    "Nombre de lignes : 3",
                    QString::fromUtf8("Nombre de caractères : %1").arg(2 + pictures.size() + links.size()),
                    "Nombre d'images : 2"};
         QTest::newRow("no backslash, link not closed")
-            << "1mots" << QStringList{"{\\V IDH_sans fin"}
+            << "1mots" << QStringList{"{\\V IDH_sans fin"} << true
             << QStringList{"Titre", "", "ID : IDH_Titre", "Lien Voir aussi : ", "Lien PopUp : ", "",
                    "Nombre de lignes : 1", QString::fromUtf8("Nombre de caractères : 16"), "Nombre d'images : 0"};
-        QTest::newRow("empty body") << "1\\" << QStringList{}
+        QTest::newRow("empty body") << "1\\" << QStringList{} << true
                                     << QStringList{"Titre", "", "ID : IDH_Titre", "Lien Voir aussi : ", "",
                                            "Nombre de lignes : 0", QString::fromUtf8("Nombre de caractères : 0"),
                                            "Nombre d'images : 0"};
+        QTest::newRow("no close tag: nothing of the next block") << "1\\" << QStringList{"Un", pictures} << false
+            << QStringList{"Titre", "", "ID : IDH_Titre", "Lien Voir aussi : ", "", "Nombre de lignes : 2",
+                   QString::fromUtf8("Nombre de caractères : %1").arg(2 + pictures.size()), "Nombre d'images : 2"};
     }
     void properties()
     {
         QFETCH(QString, keywordLine);
         QFETCH(QStringList, body);
+        QFETCH(bool, closed);
         QFETCH(QStringList, shown);
-        QStringList lines{topicOpenTag(0), keywordLine, QStringLiteral("Titre") + TitleEndMark};
-        lines << body << topicCloseTag(0) << topicOpenTag(1) << "1\\" << QStringLiteral("Autre") + TitleEndMark << "x"
-              << topicCloseTag(1);
-        QCOMPARE(editor::topicProperties(lines, 0), shown);
+        QStringList lines{"<HPJ>", "</HPJ>", topicOpenTag(0), keywordLine, QStringLiteral("Titre") + TitleEndMark};
+        lines << body;
+        if (closed)
+            lines << topicCloseTag(0);
+        lines << topicOpenTag(1) << "1\\" << QStringLiteral("Autre") + TitleEndMark << "x \\{bmc c.bmp\\}"
+              << "{\\v IDH_Loin}" << topicCloseTag(1);
+        Editor e(Editor::AsWritten{}, lines); // the altered file is not repaired: the default answer is Non
+        QStringList seen;
+        e.prompts.dialogs.enqueue([&seen](QDialog& dialog) {
+            auto& d = static_cast<TPropriete&>(dialog);
+            d.show();
+            for (int i = 0; i < d.ListBox1->count(); ++i)
+                seen << d.ListBox1->item(i)->text();
+            QTest::keyClick(driving::focused(&d), Qt::Key_Return);
+            return d.result();
+        });
+        e.p.Proprietes();
+        QCOMPARE(seen, shown);
     }
 
     void propertiesOfABlockCutShort()

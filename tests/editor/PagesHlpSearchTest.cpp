@@ -179,6 +179,13 @@ private Q_SLOTS:
         QVERIFY(p.doc().DocumentModified);
         QVERIFY(d->isVisible());
         QVERIFY(prompts.asked.isEmpty());
+        // Saved and opened again: the replacement is there, every page too.
+        QVERIFY(p.Sauve(dir.filePath("s.hpa")));
+        TPagesHlp reread;
+        QVERIFY(reread.Charge(dir.filePath("s.hpa")));
+        QCOMPARE(reread.doc().PageCount, 3);
+        reread.Suivant();
+        QCOMPARE(reread.Memo1->toPlainText(), QStringLiteral("ligne\nsecond terme"));
     }
 
     void replaceAllKeepsTheEditorsWork()
@@ -193,7 +200,7 @@ private Q_SLOTS:
         typeFind(d, "mot");
         QTest::keyClicks(d->ReplaceEdit, "mot mot");
         QTest::mouseClick(d->ReplaceAllButton, Qt::LeftButton);
-        QCOMPARE(prompts.asked, QStringList{QString::fromUtf8("Remplacement terminé")});
+        QCOMPARE(prompts.asked, QStringList{QString::fromUtf8("Remplacement terminé : 6 remplacements.")});
         QVERIFY(!d->isVisible());
         QCOMPARE(p.Edit1->text(), QStringLiteral("mot mot et mot mot"));
         QCOMPARE(p.Memo1->toPlainText(), QStringLiteral("mot mot, mot mot et mot mot"));
@@ -203,6 +210,8 @@ private Q_SLOTS:
         QVERIFY(p.doc().DocumentModified);
     }
 
+    // The find field takes every character of the code page (a file may hold any); the replacement
+    // goes into the document, where a control character but Tab never enters: each becomes "?".
     void dialogFieldsCarryEveryCodePageCharacter()
     {
         // Every character of code page 1252 but the line ends, pasted into both fields.
@@ -231,9 +240,115 @@ private Q_SLOTS:
         std::reverse(reversed.begin(), reversed.end());
         QApplication::clipboard()->setText(reversed);
         QTest::keyClick(d->ReplaceEdit, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(d->ReplaceText(), reversed);
+        QString entered = reversed;
+        for (QChar& c : entered)
+            if ((c.unicode() < 0x20 && c != u'\t') || c.unicode() == 0x7F)
+                c = u'?';
+        QCOMPARE(d->ReplaceText(), entered);
         QTest::mouseClick(d->ReplaceAllButton, Qt::LeftButton);
-        QCOMPARE(p.doc().DocumentLines[findTag(p.doc().DocumentLines, topicOpenTag(0)) + 3], "<" + reversed + ">");
+        QCOMPARE(p.doc().DocumentLines[findTag(p.doc().DocumentLines, topicOpenTag(0)) + 3], "<" + entered + ">");
+    }
+
+    // A page without a title cannot be stored: searching or replacing would read another page, or
+    // this one again, and drop its text. The author is told, and the text stays.
+    void untitledPageKeepsItsText_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("Suivant") << "FindButton";
+        QTest::newRow("Remplacer") << "ReplaceButton";
+        QTest::newRow("Remplacer tout, nothing found") << "ReplaceAllButton";
+    }
+    void untitledPageKeepsItsText()
+    {
+        QFETCH(QString, button);
+        ScriptedPrompts prompts;
+        QTemporaryDir dir;
+        TPagesHlp p;
+        loadThree(p, dir);
+        QVERIFY(p.Ajout());
+        QTest::keyClicks(p.Memo1, "texte garde");
+        p.Remplacer();
+        TReplaceDialog* d = p.ReplaceDialog1;
+        typeFind(d, button.startsWith("ReplaceAll") ? "absent" : "mot");
+        QTest::keyClicks(d->ReplaceEdit, "terme");
+        QTest::mouseClick(d->findChild<QPushButton*>(button), Qt::LeftButton);
+        QCOMPARE(prompts.asked, QStringList{QString::fromUtf8(
+            "Cette page n'a pas de titre : son texte serait perdu. Donnez-lui un titre avant de chercher ou de remplacer.")});
+        QCOMPARE(p.doc().CurrentPage, 3);
+        QCOMPARE(p.Memo1->toPlainText(), QStringLiteral("texte garde"));
+        // Titled, it is stored and saved with the others.
+        QTest::keyClicks(p.Edit1, "Quatre");
+        QVERIFY(p.Sauve(dir.filePath("s.hpa")));
+        TPagesHlp reread;
+        QVERIFY(reread.Charge(dir.filePath("s.hpa")));
+        reread.Dernier();
+        QCOMPARE(reread.Edit1->text(), QStringLiteral("Quatre"));
+        QCOMPARE(reread.Memo1->toPlainText(), QStringLiteral("texte garde"));
+        QCOMPARE(reread.doc().PageCount, 4);
+    }
+
+    // "Remplacer" never empties a title (that would delete its page): refused with a message, and
+    // "Remplacer tout" leaves such a title as it is and says so, with the number of replacements.
+    void replacingNeverEmptiesATitle()
+    {
+        ScriptedPrompts prompts;
+        QTemporaryDir dir;
+        TPagesHlp p;
+        load(p, dir, topic(0, "Aide", {"Aide en ligne"}) + topic(1, "Aide en ligne", {"x"}));
+        p.Remplacer();
+        TReplaceDialog* d = p.ReplaceDialog1;
+        typeFind(d, "aide");
+        QTest::mouseClick(d->FindButton, Qt::LeftButton);
+        QCOMPARE(p.Edit1->selectedText(), QStringLiteral("Aide"));
+        QTest::mouseClick(d->ReplaceButton, Qt::LeftButton);
+        QCOMPARE(prompts.asked, QStringList{QString::fromUtf8("Le titre ne peut pas être vide : il n'a pas été remplacé.")});
+        QCOMPARE(p.Edit1->text(), QStringLiteral("Aide"));
+        prompts.asked.clear();
+        QTest::mouseClick(d->ReplaceAllButton, Qt::LeftButton);
+        QCOMPARE(prompts.asked, QStringList{QString::fromUtf8("Remplacement terminé : 2 remplacements. Le titre de la "
+                                                              "page P. 1 n'a pas été remplacé : il serait vide.")});
+        QVERIFY(p.Sauve(dir.filePath("s.hpa")));
+        TPagesHlp reread;
+        QVERIFY(reread.Charge(dir.filePath("s.hpa")));
+        QCOMPARE(reread.doc().PageCount, 2);
+        QCOMPARE(reread.Edit1->text(), QStringLiteral("Aide"));
+        QCOMPARE(reread.Memo1->toPlainText(), QStringLiteral(" en ligne"));
+        reread.Suivant();
+        QCOMPARE(reread.Edit1->text(), QStringLiteral(" en ligne"));
+    }
+
+    // From the keyboard alone: Tab goes from "Rechercher" to "Remplacer par", then the buttons;
+    // the dialog moves off the match it shows.
+    void replaceDialogByTheKeyboard()
+    {
+        ScriptedPrompts prompts;
+        QTemporaryDir dir;
+        TPagesHlp p;
+        loadThree(p, dir);
+        p.resize(600, 400);
+        p.show();
+        QVERIFY(QTest::qWaitForWindowActive(&p));
+        p.Remplacer();
+        TReplaceDialog* d = p.ReplaceDialog1;
+        d->move(p.Memo1->viewport()->mapToGlobal(QPoint(0, 0))); // over the body's first line
+        d->activateWindow();
+        QTRY_COMPARE(QApplication::focusWidget(), d->FindEdit);
+        QTest::keyClicks(d->FindEdit, "mot");
+        QStringList order;
+        for (int i = 0; i < 6; ++i) {
+            order << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(order, (QStringList{"FindEdit", "ReplaceEdit", "FindButton", "ReplaceButton", "ReplaceAllButton", "CancelButton"}));
+        QCOMPARE(QApplication::focusWidget(), d->FindEdit);
+        QTest::keyClick(d->FindEdit, Qt::Key_Return);
+        QCOMPARE(bodySelection(p), QStringLiteral("mot"));
+        QTextCursor at = p.Memo1->textCursor();
+        const QRect start = p.Memo1->cursorRect(at);
+        at.setPosition(at.selectionStart());
+        const QRect match = p.Memo1->cursorRect(at).united(start).translated(p.Memo1->viewport()->mapToGlobal(QPoint(0, 0)));
+        QVERIFY(!d->frameGeometry().intersects(match));
+        QVERIFY(d->isVisible());
     }
 
     void replacementKeepsToTheCodePage()

@@ -217,8 +217,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("after");
         QTest::addColumn<bool>("modified");
         QTest::newRow("spaces around separators") << "alpha ; beta;  gamma" << "alpha;beta;gamma" << true;
-        QTest::newRow("leading digit") << "3rd;x" << "rd;x" << true;
-        QTest::newRow("one digit only") << "12a" << "2a" << true;
+        QTest::newRow("leading digit stays") << "3rd;x" << "3rd;x" << false;
+        QTest::newRow("digits stay") << " 12a" << "12a" << true;
         QTest::newRow("inner spaces stay") << " mot clé ;x " << QString::fromUtf8("mot clé;x") << true;
         QTest::newRow("clean already") << "a;b" << "a;b" << false;
         QTest::newRow("blank") << "   " << "" << true;

@@ -10,6 +10,7 @@
 #include "support/WidgetDriving.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -102,6 +103,19 @@ private Q_SLOTS:
         QString text;
         QCOMPARE(e.Result(lines, modified, text), TPopUp::Outcome::Changed);
         QCOMPARE(popupText(lines, 0, popupCloseTag(0)), (QStringList{"Octets" + Mark, all, QString(3, QChar(0xA0)) + "!"}));
+    }
+
+    // Pasted into the popup text, a control character but Tab becomes "?" as it enters.
+    void controlCharactersNeverEnter()
+    {
+        ScriptedPrompts prompts;
+        QStringList lines;
+        TPopUp e;
+        e.Init(lines, "note");
+        QWidget* text = shownFocus(e);
+        QApplication::clipboard()->setText(QString("a") + QChar(0) + "b\tc" + QChar(0x1B));
+        QTest::keyClick(text, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(e.Memo1->toPlainText(), "Note" + Mark + "a?b\tc?");
     }
 
     void closingWithoutAChangeLeavesTheDocument()

@@ -130,28 +130,49 @@ private Q_SLOTS:
         QCOMPARE(allMatches(lines, "mot"), QList<SearchMatch>{body(3, 0, 3)});
     }
 
+    // Topics 0 to 3, five lines each; topic 1's block is taken out and appended. The position is
+    // (block before it, place in its block).
     void positionFollowsAMovedBlock_data()
     {
-        QTest::addColumn<int>("line");
-        QTest::addColumn<int>("expectedLine");
+        QTest::addColumn<int>("block");
+        QTest::addColumn<int>("place");
+        QTest::addColumn<int>("expectedBlock");
         QTest::addColumn<bool>("reset");
-        // A block of 5 lines at 10..14 taken out and appended.
-        QTest::newRow("before the block") << 8 << 8 << false;
-        QTest::newRow("at its tag") << 10 << 10 << false;
-        QTest::newRow("inside") << 13 << 10 << true;
-        QTest::newRow("after its close tag") << 15 << 10 << false;
-        QTest::newRow("further on") << 22 << 17 << false;
+        QTest::newRow("before the block") << 0 << 3 << 0 << false;
+        QTest::newRow("at its tag") << 1 << 0 << 1 << true;
+        QTest::newRow("inside") << 1 << 3 << 1 << true;
+        QTest::newRow("further on") << 3 << 4 << 2 << false;
     }
     void positionFollowsAMovedBlock()
     {
-        QFETCH(int, line);
-        QFETCH(int, expectedLine);
+        QFETCH(int, block);
+        QFETCH(int, place);
+        QFETCH(int, expectedBlock);
         QFETCH(bool, reset);
-        SearchPosition pos{line, "<BLOC0001>", 3, 7};
-        blockRemoved(pos, 10, 5);
-        QCOMPARE(pos.SearchLine, expectedLine);
+        QStringList lines;
+        for (int n = 0; n < 4; ++n)
+            lines << topic(n, "T", {"x", "y"});
+        SearchPosition pos{0, store::topicOpenTag(block), place, 7, block};
+        lines << lines.mid(5, 5);
+        lines.remove(5, 5);
+        blockRemoved(pos, lines, 5);
+        QCOMPARE(pos.SearchBlock, expectedBlock);
         QCOMPARE(pos.SearchTag.isEmpty(), reset);
-        QCOMPARE(pos.SearchBlockLine, reset ? 0 : 3);
+        QCOMPARE(pos.SearchBlockLine, reset ? 0 : place);
+    }
+
+    // Lines moved above the topics (a [MAP] rebuilt at a save): the next step goes on after the
+    // last match, in the same block.
+    void positionFollowsLinesInsertedAbove()
+    {
+        QStringList lines = QStringList{"<HPJ>", "[MAP]", "</HPJ>"} + topic(0, "A", {"mot", "mot"}) + topic(1, "B", {"mot"});
+        SearchPosition pos = searchStart(lines);
+        QCOMPARE(*searchStep(lines, pos, u"mot"), body(0, 0, 3));
+        lines.insert(2, "IDH_A\t1");
+        lines.insert(3, "IDH_B\t2");
+        QCOMPARE(*searchStep(lines, pos, u"mot"), body(0, 4, 3));
+        QCOMPARE(*searchStep(lines, pos, u"mot"), body(1, 0, 3));
+        QVERIFY(!searchStep(lines, pos, u"mot"));
     }
 
     void storeDuringASearchKeepsTheRest()
@@ -165,7 +186,7 @@ private Q_SLOTS:
         const QStringList moved = lines.mid(0, 5);
         lines.remove(0, 5);
         lines << moved;
-        blockRemoved(pos, 0, 5);
+        blockRemoved(pos, lines, 0);
         QList<int> pages;
         while (auto m = searchStep(lines, pos, u"mot"))
             pages << m->page;

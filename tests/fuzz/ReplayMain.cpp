@@ -1,6 +1,9 @@
 // Runs a fuzz target over files without libFuzzer: every file named, and every file under every
 // folder named, once. The ordinary build replays the seed corpus and the regression inputs so.
 #include <QCoreApplication>
+#ifdef TYX_FUZZ_GUI
+#include <QGuiApplication>
+#endif
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
@@ -12,7 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
 int main(int argc, char** argv)
 {
+#ifdef TYX_FUZZ_GUI
+    QGuiApplication app(argc, argv);
+#else
     QCoreApplication app(argc, argv);
+#endif
     QStringList files;
     for (const QString& arg : QCoreApplication::arguments().mid(1)) {
         if (QFileInfo(arg).isDir()) {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The HTML help in a real browser: the demo project, the compiler tests' demo sample and a generated
-# 300-topic project are written as help sites, then opened in Debian's Chromium, driven from node
+# The HTML help in a real browser: the demo project, the compiler tests' demo sample, a generated
+# 300-topic project and help files read back are written as help sites, then opened in Debian's Chromium, driven from node
 # with playwright-core (installed by npm ci from the committed lock file; no browser is downloaded).
 #   check-in-browser.sh TYXBUILD TYXHLPC TYX_SAMPLE_PROJECT SOURCE_DIR WORK_DIR
 # Exit 77 (skipped) where Chromium or node is missing. The screenshots stay in WORK_DIR/captures.
@@ -50,5 +50,19 @@ check "$work/pictures-html" "$work/captures" pictures --zone "Texte de la zone s
 check "$work/workshop-html" "$work/captures" workshop
 check "$work/macros-html" "$work/captures" macros --keyword "imprim=imprimer"
 check "$work/russian-html" "$work/captures" russian --keyword "печ=печать" --search "печать=Печать документа"
+# Help files read back, through tyxhlpc: the demo sample compiled, with a contents file of books
+# beside it (one left empty), and the help files of other compilers kept in tests/data.
+hpj=$("$sample" demo "$work/relu")
+"$tyxhlpc" "$hpj" >/dev/null
+base=${hpj%.*}
+printf ':Base %s.hlp\r\n1 Pour commencer\r\n2 D\xe9marrage rapide=IDH_Dmarragerapide\r\n2 Imprimer=IDH_Imprimerundocument\r\n1 Livre vide\r\n2 Ailleurs=IDH_X@autre.hlp\r\n' \
+  "$(basename "$base")" >"$base.cnt"
+"$tyxhlpc" --html "$work/relu-html" "$base.hlp"
+check "$work/relu-html" "$work/captures" relu --popup "Texte de la note surgissante." --book "Pour commencer" \
+  --search "imprimer=Imprimer un document"
+for name in abbrevia-readme calc-de ddab-pjdropfiles diskarcher; do
+  "$tyxhlpc" --html "$work/$name-html" "$src/tests/data/hlp-samples/$name/"*.[Hh][Ll][Pp] 2>/dev/null
+  check "$work/$name-html" "$work/captures" "$name"
+done
 echo "Captures : $work/captures"
 exit $status

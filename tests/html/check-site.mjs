@@ -3,9 +3,9 @@
 // screenshots at 1280 and 360 pixels wide.
 //
 //   node check-site.mjs SITE SHOTS NAME [--popup TEXT] [--keyword WORD=TEXT] [--search WORD=TITLE]
-//                       [--pages N] [--zone TEXT]
+//                       [--pages N] [--zone TEXT] [--book NAME]
 // --popup: a popup must exist; the first one found must show TEXT. --zone TEXT: the same for the
-// first picture hot spot that opens a popup.
+// first picture hot spot that opens a popup. --book NAME: a book of the contents that unfolds on a click.
 // Exit 0 when every check passed; the failures are listed otherwise.
 import { chromium } from 'playwright-core';
 import fs from 'node:fs';
@@ -139,6 +139,20 @@ try {
     check(before !== after, 'la touche Entrée n\'ouvre ni ne ferme la branche du sommaire');
     const shown = await toggle.evaluate((b) => { const ul = b.closest('li').querySelector(':scope > ul'); return !!ul && !ul.hidden; });
     check(shown === (after === 'true'), 'la branche du sommaire ne suit pas son bouton');
+  }
+
+  // ---- A book of the contents: a heading, not a link, that unfolds its topics ----
+  if (options.book) {
+    await page.goto(fileUrl('index.html'));
+    const book = page.locator('#arbre .livre', { hasText: options.book }).first();
+    if (check((await book.count()) > 0, `le livre « ${options.book} » n'est pas dans le sommaire`)) {
+      check((await book.evaluate((e) => e.tagName)) === 'SPAN', `le livre « ${options.book} » est un lien`);
+      const shown = () => book.evaluate((e) => e.closest('li').querySelectorAll(':scope > ul:not([hidden]) a').length);
+      const before = await shown();
+      await book.click();
+      check(before === 0 && (await shown()) > 0, `cliquer le livre « ${options.book} » ne montre pas ses rubriques`);
+      console.log(`[${name}] livre « ${options.book} » déplié : ${await shown()} rubrique(s)`);
+    }
   }
 
   // ---- Screenshots of the contents page ----

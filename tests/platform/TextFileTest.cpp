@@ -54,6 +54,14 @@ private Q_SLOTS:
         QCOMPARE(textfile::splitLines(bytes), lines);
     }
 
+    // Reading stops at a 0 byte: the writer never writes one, and says a character was lost.
+    void writerNeverWritesANulByte()
+    {
+        bool lossy = false;
+        QCOMPARE(textfile::joinLines({QString("a") + QChar(0) + "b", "c"}, &lossy), QByteArray("a?b\r\nc\r\n"));
+        QVERIFY(lossy);
+    }
+
     void writeIsCrLfAndKeepsOldFileOnFailure()
     {
         QTemporaryDir dir;

@@ -130,6 +130,9 @@ private Q_SLOTS:
         QTest::newRow("lower popup") << "<popup0001>" << true;
         QTest::newRow("header with spaces") << "  <header> " << true;
         QTest::newRow("hpj close") << "</HPJ>" << true;
+        QTest::newRow("close tag after a space") << " </BLOC0000>" << true;
+        QTest::newRow("popup close, lower case, spaces") << "  </popup0001> " << true;
+        QTest::newRow("open prefix after spaces") << "   <Bloc" << true;
         QTest::newRow("ordinary angle") << "<b>gras</b>" << false;
         QTest::newRow("map head") << "[MAP]" << false;
     }

@@ -4,6 +4,7 @@
 #include "platform/core/TextFile.h"
 #include "store/StoreTestData.h"
 #include "store/core/DocumentStore.h"
+#include "store/core/PopupBlocks.h"
 #include "store/core/TextRules.h"
 #include "support/TestRegistry.h"
 
@@ -171,6 +172,12 @@ private Q_SLOTS:
         QTest::newRow("gap in the numbers") << hpj + one + storetest::topic(3, "1\\", "Quatre", {"d"}) << true << 2;
         QTest::newRow("no page 0") << hpj + storetest::topic(2, "1\\", "Trois", {"c"}) + two << true << 2;
         QTest::newRow("count past the blocks") << hpj + one + QStringList{"<BLOC", "</BLOC"} << true << 1;
+        // A number past 9999: no reader finds it, so its text would leave the help unseen.
+        QTest::newRow("topic numbered past 9999")
+            << hpj + one + QStringList{"<bloc10000>", "1\\", storetest::title("Loin"), "l", "</bloc10000>"} << true << 2;
+        QTest::newRow("gap in the popup numbers")
+            << hpj + one + storetest::popup(0, "P", {"p"}) + storetest::popup(1, "Q", {"q"}) + storetest::popup(3, "S", {"s"})
+            << true << 1;
         QTest::newRow("popup open tag in other letter case")
             << hpj + one + QStringList{"<popup0000>", storetest::title("P"), "p", "</POPUP0000>"} << true << 1;
     }
@@ -189,12 +196,15 @@ private Q_SLOTS:
         QCOMPARE(pagesOf(doc).size(), pages);
     }
 
-    // Topics keep their order and take the numbers from 0; popups keep theirs, which links name.
+    // Topics keep their order and take the numbers from 0; so do popups, and every link follows its
+    // popup. A link to no popup becomes its plain word: a later popup would take its number.
     void repairClosesGapsInNumberOrder()
     {
         DocumentStore doc;
-        doc.DocumentLines = QStringList{"<HPJ>", "</HPJ>"} + storetest::topic(7, "1\\", "Sept", {"s"})
-            + storetest::popup(4, "P", {"p"}) + storetest::topic(2, "1\\", "Deux", {"d"});
+        const QString links = PopupLink("quatre", 4) + " " + PopupLink("un", 1) + " " + PopupLink("deux", 2);
+        doc.DocumentLines = QStringList{"<HPJ>", "</HPJ>"} + storetest::topic(7, "1\\", "Sept", {links})
+            + storetest::popup(4, "P", {"voir " + PopupLink("un", 1)}) + storetest::topic(2, "1\\", "Deux", {"d"})
+            + storetest::popup(1, "Q", {"q"});
         doc.countBlocks();
         QVERIFY(doc.altered());
         doc.repair(FieldLook(), FieldLook());
@@ -203,7 +213,10 @@ private Q_SLOTS:
         QCOMPARE(pages.size(), 2);
         QCOMPARE(pages[0].title, QStringLiteral("Deux"));
         QCOMPARE(pages[1].title, QStringLiteral("Sept"));
-        QVERIFY(doc.DocumentLines.contains(QStringLiteral("<POPUP0004>")));
+        QCOMPARE(pages[1].body, QStringList{PopupLink("quatre", 1) + " " + PopupLink("un", 0) + " deux"});
+        QCOMPARE(doc.PopupCount, 2);
+        QCOMPARE(doc.DocumentLines.mid(findTag(doc.DocumentLines, popupOpenTag(0))), storetest::popup(0, "Q", {"q"})
+                + storetest::popup(1, "P", {"voir " + PopupLink("un", 0)}));
     }
 
     // A block whose close tag follows its keyword line has an empty title, and [MAP] says so.

@@ -161,14 +161,22 @@ private Q_SLOTS:
         QVERIFY(!s.altered());
     }
 
-    // A second block of a number when every number is taken: its lines end the last page as text.
+    // A block that no number is left for (a second block of a number, or one numbered past 9999,
+    // when every number is taken): its lines end the last page as text.
+    void repairWithNoNumberLeftKeepsTheText_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::newRow("second block of a number") << 5;
+        QTest::newRow("number past 9999") << MaxBlocks;
+    }
     void repairWithNoNumberLeftKeepsTheText()
     {
+        QFETCH(int, number);
         DocumentStore s;
         s.DocumentLines = QStringList{"<HPJ>", "</HPJ>"};
         for (int n = 0; n < MaxBlocks; ++n)
             s.DocumentLines << topic(n, "1\\", "T", {"x"});
-        s.DocumentLines << topic(5, "1\\", "Doublon", {"dernier mot"});
+        s.DocumentLines << topic(number, "1\\", "Doublon", {"dernier mot"});
         s.countBlocks();
         QVERIFY(s.altered());
         s.repair(FieldLook{}, FieldLook{});
@@ -177,7 +185,7 @@ private Q_SLOTS:
         QCOMPARE(s.PageCount, MaxBlocks);
         const int close = s.DocumentLines.indexOf(topicCloseTag(MaxBlocks - 1));
         QCOMPARE(s.DocumentLines.mid(close - 4, 4),
-            (QStringList{protectBodyLine(topicOpenTag(5)), "1\\", "Doublon\x01", "dernier mot"}));
+            (QStringList{protectBodyLine(topicOpenTag(number)), "1\\", "Doublon\x01", "dernier mot"}));
     }
 
     void repairBuildsMissingBlocks()

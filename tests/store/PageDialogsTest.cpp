@@ -66,7 +66,7 @@ private Q_SLOTS:
         QCOMPARE(outline.windowTitle(), QString::fromUtf8("Hiérarchie des pages"));
         QCOMPARE(outline.size(), QSize(391, 380));
         QVERIFY(outline.SpeedButton1->x() > outline.SpeedButton2->x());
-        QVERIFY(outline.SpeedButton2->toolTip().isEmpty());
+        QCOMPARE(outline.SpeedButton2->toolTip(), QStringLiteral("Niveau 1"));
         QCOMPARE(outline.Outline1->geometry(), QRect(0, 33, 391, 347));
         QVERIFY(!(outline.windowFlags() & Qt::WindowMaximizeButtonHint));
     }

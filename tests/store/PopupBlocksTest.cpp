@@ -73,6 +73,7 @@ private Q_SLOTS:
         QTest::newRow("escaped brace is text") << "\\{\\v Pp0001}" << -1 << -1;
         QTest::newRow("escaped backslash before a real group") << "\\\\{\\v Pp0001}" << 2 << 1;
         QTest::newRow("three digits") << "{\\v Pp001}" << -1 << -1;
+        QTest::newRow("five digits") << "{\\v Pp10000}" << -1 << -1;
         QTest::newRow("other hidden text") << "{\\v IDH_Accueil}" << -1 << -1;
     }
     void hiddenLinks()

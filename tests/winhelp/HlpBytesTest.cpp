@@ -68,6 +68,30 @@ private Q_SLOTS:
         QCOMPARE(l.size(), 6);
     }
 
+    // Issue 23: a negative offset taken from a damaged file was read before the bytes.
+    void readsNothingOutsideItsBytes_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("seek"); // -1: none
+        QTest::newRow("negative start") << -4 << -1;
+        QTest::newRow("seek before the start") << 0 << -2;
+        QTest::newRow("past the end") << 0 << 9;
+        QTest::newRow("at the end of int") << 0 << 0x7FFFFFFE;
+    }
+    void readsNothingOutsideItsBytes()
+    {
+        QFETCH(int, start);
+        QFETCH(int, seek);
+        const QByteArray bytes("abcdefgh");
+        for (int kind = 0; kind < 4; ++kind) {
+            hlp::ByteReader r(bytes, start);
+            if (seek != -1)
+                r.seek(seek);
+            const std::uint32_t value = kind == 0 ? r.u32() : kind == 1 ? r.cushort() : kind == 2 ? r.culong() : r.stringz().size();
+            QCOMPARE(value, 0u);
+            QVERIFY(!r.ok());
+        }
+    }
     void keywordOrder_data()
     {
         QTest::addColumn<QByteArray>("a");

@@ -227,7 +227,7 @@ private Q_SLOTS:
         QFETCH(QStringList, expected);
         hlp::html::HtmlOptions options;
         for (const QString& g : given)
-            options.contents.push_back({g.section(':', 0, 0).toLatin1(), g.section(':', 1).toInt()});
+            options.contents.push_back({g.section(':', 0, 0).toLatin1(), g.section(':', 1).toInt(), {}});
         const Built b = build(topicFile(topics), kHpj, options);
         QCOMPARE(tree(b), expected);
     }

@@ -148,6 +148,7 @@ public:
     QAction* SaveItem = nullptr;
     QAction* Enregistrersous1 = nullptr;
     QAction* Importer1 = nullptr;
+    QAction* ImporterAide1 = nullptr;
     QAction* Exporter1 = nullptr;
     QAction* Imprimer1 = nullptr;
     QAction* Configurationimprimante1 = nullptr;
@@ -180,6 +181,7 @@ public:
     QAction* Fixerlecompilateur1 = nullptr;
     QAction* Compiler2 = nullptr;
     QAction* CreerAideHtml1 = nullptr;
+    QAction* CreerAideChm1 = nullptr;
     QAction* voirfichierhlp1 = nullptr;
     QAction* Gras1 = nullptr;
     QAction* Italique1 = nullptr;
@@ -222,6 +224,7 @@ public Q_SLOTS:
     void SaveItemClick();
     void Enregistrersous1Click();
     void Importer1Click();
+    void ImporterAide1Click();
     void Exporter1Click();
     void Imprimer1Click();
     void Configurationimprimante1Click();
@@ -259,6 +262,7 @@ public Q_SLOTS:
     void Compiler2Click();
     void voirfichierhlp1Click();
     void CreerAideHtml1Click();
+    void CreerAideChm1Click();
     // "&Style"
     void Gras1Click();
     void Italique1Click();
@@ -320,6 +324,7 @@ private:
     // The .hpj and .rtf of the build being compiled: put back when the compile fails.
     std::shared_ptr<safefile::FileSet> buildFiles_;
     QString htmlSite_; // the HTML help being written: opened in the browser once written
+    QString chmFile_;  // the compiled HTML help being written
     QStringList buildWarnings_; // the last build's warnings, shown with the compiler's messages
 
     QMdiSubWindow* pagesWindow_ = nullptr;

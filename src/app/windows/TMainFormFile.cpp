@@ -8,6 +8,7 @@
 #include "publish/windows/TCompileReport.h"
 #include "publish/windows/EditHpj.h"
 #include "publish/windows/ExportCommand.h"
+#include "publish/windows/ImportHelp.h"
 #include "publish/windows/TFichTxt.h"
 #include "editor/windows/PagesHlp.h"
 #include "editor/windows/TPopUp.h"
@@ -130,6 +131,16 @@ void TMainForm::ExitItemClick()
 void TMainForm::Importer1Click()
 {
     editorCommand([this] { PagesHlp->Importer(); });
+}
+
+void TMainForm::ImporterAide1Click()
+{
+    // The imported project replaces the open one, as Open does: its changes are asked about first.
+    editorCommand([this] {
+        if (PagesHlp->TestModif() && !askToSave())
+            return;
+        openProject(ImporterAide(this));
+    });
 }
 
 void TMainForm::Exporter1Click()

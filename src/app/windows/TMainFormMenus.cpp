@@ -50,6 +50,8 @@ void TMainForm::createMenus()
     Fichier1->addSeparator();
     Importer1 = entry(Fichier1, QStringLiteral("Importer1"), QStringLiteral("Im&porter..."), S(),
         QStringLiteral("Importer fichier"), &TMainForm::Importer1Click);
+    ImporterAide1 = entry(Fichier1, QStringLiteral("ImporterAide1"), QStringLiteral("Importer une &aide .hlp…"), S(),
+        QStringLiteral("Faire un projet d'une aide .hlp"), &TMainForm::ImporterAide1Click);
     Exporter1 = entry(Fichier1, QStringLiteral("Exporter1"), QStringLiteral("E&xporter..."), S(),
         QStringLiteral("Exporter les pages"), &TMainForm::Exporter1Click);
     Fichier1->addSeparator();
@@ -139,6 +141,8 @@ void TMainForm::createMenus()
         QStringLiteral("voir avec Winhelp"), &TMainForm::voirfichierhlp1Click);
     CreerAideHtml1 = entry(Compiler1, QStringLiteral("CreerAideHtml1"), QStringLiteral("Créer l'aide &HTML"), S(),
         QStringLiteral("Créer l'aide en HTML et l'ouvrir dans le navigateur"), &TMainForm::CreerAideHtml1Click);
+    CreerAideChm1 = entry(Compiler1, QStringLiteral("CreerAideChm1"), QStringLiteral("Créer l'aide CH&M"), S(),
+        QStringLiteral("Créer l'aide HTML compilée (.chm) que Windows ouvre seul"), &TMainForm::CreerAideChm1Click);
 
     Style1 = menu(QStringLiteral("Style1"), QStringLiteral("&Style"), 11);
     Gras1 = entry(Style1, QStringLiteral("Gras1"), QStringLiteral("&Gras"), S(), QStringLiteral("Caractère gras"),

@@ -153,6 +153,7 @@ void TMainForm::Compiler2Click()
     }
     buildFiles_ = outcome.files;
     htmlSite_.clear();
+    chmFile_.clear();
     Compilation->start(hpjToCompile);
     status(QStringLiteral("Compilation de %1 en cours...").arg(store::fileNamePart(hpjToCompile)));
     showProgress(QStringLiteral("Compilation du fichier d'aide..."));
@@ -197,6 +198,29 @@ void TMainForm::CreerAideHtml1Click()
     showProgress(QStringLiteral("Écriture de l'aide HTML..."));
 }
 
+void TMainForm::CreerAideChm1Click()
+{
+    if (!PagesHlp || !Compilation)
+        return;
+    if (Compilation->running()) {
+        status(QStringLiteral("Une compilation est déjà en cours."));
+        return;
+    }
+    PagesHlp->EcritFiche();
+    auto& d = PagesHlp->doc();
+    std::function<hlp::CompileResult()> job;
+    const BuildOutcome outcome = Build.CreerAideChm1Click(d.DocumentLines, d.PageCount, d.PopupCount,
+        PagesHlp->titleLook(), PagesHlp->bodyLook(), CurrentFileName, &job, &buildWarnings_);
+    status(outcome.message);
+    if (!job)
+        return;
+    buildFiles_ = outcome.files;
+    chmFile_ = publish::buildNames(CurrentFileName).chm;
+    Compilation->start(std::move(job));
+    status(QStringLiteral("Écriture de l'aide CHM %1 en cours...").arg(store::fileNamePart(chmFile_)));
+    showProgress(QStringLiteral("Écriture de l'aide CHM..."));
+}
+
 void TMainForm::compileFinished(const hlp::CompileResult& result)
 {
     if (progress_)
@@ -208,7 +232,11 @@ void TMainForm::compileFinished(const hlp::CompileResult& result)
         restored = files->revert() ? QStringLiteral(" Les fichiers .hpj et .rtf sont remis tels qu'ils étaient.")
                                    : QString(QLatin1Char(' ') + files->error());
     const QString site = std::exchange(htmlSite_, QString());
-    if (site.isEmpty())
+    const QString chm = std::exchange(chmFile_, QString());
+    if (!chm.isEmpty())
+        status(result.written ? QStringLiteral("Aide CHM %1 écrite (%2).").arg(name, topics)
+                              : QString(QStringLiteral("L'aide CHM %1 n'a pas été écrite : voir les messages.").arg(name) + restored));
+    else if (site.isEmpty())
         status(result.written ? QStringLiteral("Fichier d'aide %1 écrit (%2).").arg(name, topics)
                               : QString(QStringLiteral("Le fichier d'aide %1 n'a pas été écrit : voir les messages.").arg(name) + restored));
     else if (!result.written)

@@ -26,8 +26,8 @@ ImportedText importedText(QStringView decoded)
                 ++i;
             continue;
         }
-        // Nearly every character is ASCII or a Latin-1 letter, which the code page holds as itself.
-        if ((c >= 0x20 && c < 0x80) || (c >= 0xA0 && c <= 0xFF) || (c != 0 && cp1252::representable(QChar(c)))) {
+        // Nearly every character is ASCII or a Latin-1 letter, which the document takes as itself.
+        if ((c >= 0x20 && c < 0x7F) || (c >= 0xA0 && c <= 0xFF) || cp1252::enterable(QChar(c))) {
             d[k++] = c;
         } else {
             d[k++] = u'?';

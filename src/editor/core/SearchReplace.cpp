@@ -1,6 +1,7 @@
 #include "editor/core/SearchReplace.h"
 
 #include "store/core/Blocks.h"
+#include "store/core/TextRules.h"
 
 #include <QVarLengthArray>
 
@@ -17,28 +18,66 @@ inline char16_t upperAscii(char16_t c)
     return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c;
 }
 
+bool hasFoldedPrefix(QStringView line, QStringView prefix)
+{
+    if (line.size() < prefix.size())
+        return false;
+    for (qsizetype k = 0; k < prefix.size(); ++k)
+        if (upperAscii(line[k].unicode()) != prefix[k].unicode())
+            return false;
+    return true;
+}
+
+// A line that opens a topic block for the search: it starts with "<BLOC", letter case folded.
+bool opensBlock(const QString& line)
+{
+    return !line.isEmpty() && line[0] == u'<' && hasFoldedPrefix(line, u"<BLOC");
+}
+
+// The line of the `ordinal`-th topic block's tag (counted from 0 in the document's order), or -1.
+int blockTagLine(const QStringList& lines, int ordinal)
+{
+    int seen = 0;
+    for (int i = 0; i < lines.size(); ++i) {
+        if (!opensBlock(lines[i]))
+            continue;
+        if (seen == ordinal)
+            return i;
+        ++seen;
+    }
+    return -1;
+}
+
 // The walk over the examined lines: tag lines open a topic block, close tags end it, and the lines
 // of a block get their place (title 2, body 3 and more) and, for the body, their offset.
 class BlockWalker {
 public:
+    // Starts at the line `pos` stands for in `lines` as they are now: `start()`.
     BlockWalker(const QStringList& lines, const SearchPosition& pos)
         : lines_(lines)
         , place_(pos.SearchBlockLine)
-        , offset_(pos.SearchOffset)
+        , ordinal_(pos.SearchBlock)
     {
-        savedTag_ = pos.SearchTag;
-        page_ = pos.SearchTag.isEmpty() ? -1 : store::tagNumber(pos.SearchTag, u"<BLOC", true);
-        // The tag line itself, when it still stands where it was, holds the block's present number
-        // (a deletion may have renumbered it since).
-        const int tagLine = pos.SearchLine - pos.SearchBlockLine;
-        if (page_ >= 0 && pos.SearchBlockLine > 0 && tagLine >= 0 && tagLine < lines.size()) {
-            const int number = store::tagNumber(lines[tagLine], u"<BLOC", true);
-            if (number >= 0) {
-                tag_ = tagLine;
-                page_ = number;
-            }
+        const int tagLine = blockTagLine(lines, pos.SearchBlock);
+        if (tagLine < 0) {
+            start_ = int(lines.size());
+            return;
         }
+        start_ = qMin(int(lines.size()), tagLine + qMax(0, pos.SearchBlockLine));
+        if (pos.SearchBlockLine <= 0) {
+            --ordinal_; // the tag line itself comes first and opens the block
+            place_ = 0;
+            return;
+        }
+        // Inside the block: its tag gives its present number, and the body offset is counted again
+        // from the block as it stands.
+        tag_ = tagLine;
+        page_ = store::tagNumber(lines[tagLine], u"<BLOC", true);
+        for (int i = tagLine + 3; i < start_; ++i)
+            offset_ += int(lines[i].size()) + 1;
     }
+
+    int start() const { return start_; }
 
     // Reads line `i`; true when it is a title or body line of a topic block.
     bool examine(int i)
@@ -47,7 +86,7 @@ public:
         if (!line.isEmpty() && line[0] == u'<') {
             if (hasFoldedPrefix(line, u"<BLOC")) {
                 tag_ = i;
-                savedTag_.clear();
+                ++ordinal_;
                 page_ = store::tagNumber(line, u"<BLOC", true);
                 place_ = 1;
                 offset_ = 0;
@@ -56,7 +95,6 @@ public:
             if (hasFoldedPrefix(line, u"</BLOC")) {
                 page_ = -1;
                 tag_ = -1;
-                savedTag_.clear();
                 place_ = 0;
                 return false;
             }
@@ -80,30 +118,22 @@ public:
     {
         SearchPosition p;
         p.SearchLine = i + 1;
-        p.SearchTag = tag_ >= 0 ? store::foldAscii(lines_[tag_]) : savedTag_;
+        p.SearchTag = tag_ >= 0 ? store::foldAscii(lines_[tag_]) : QString();
         p.SearchBlockLine = current_ + 1;
         p.SearchOffset = current_ >= 3 ? offset_ + int(lines_[i].size()) + 1 : 0;
+        p.SearchBlock = ordinal_;
         return p;
     }
 
 private:
-    static bool hasFoldedPrefix(QStringView line, QStringView prefix)
-    {
-        if (line.size() < prefix.size())
-            return false;
-        for (qsizetype k = 0; k < prefix.size(); ++k)
-            if (upperAscii(line[k].unicode()) != prefix[k].unicode())
-                return false;
-        return true;
-    }
-
     const QStringList& lines_;
+    int start_ = 0;
     int tag_ = -1;
-    QString savedTag_;
     int page_ = -1;
     int place_ = 0;
     int current_ = 0;
     int offset_ = 0;
+    int ordinal_ = 0;
 };
 
 // Finds a text with the ASCII letters folded. The window jumps by Horspool's skip for the folded
@@ -161,12 +191,7 @@ QStringView examinedText(const QString& line, bool title)
 SearchPosition searchStart(const QStringList& lines)
 {
     SearchPosition p;
-    for (int i = 0; i < lines.size(); ++i) {
-        if (lines[i].startsWith(u"<BLOC")) {
-            p.SearchLine = i;
-            break;
-        }
-    }
+    p.SearchLine = qMax(0, blockTagLine(lines, 0));
     return p;
 }
 
@@ -177,7 +202,7 @@ std::optional<SearchMatch> searchStep(const QStringList& lines, SearchPosition& 
     const FoldedMatcher matcher(text);
     const int n = int(lines.size());
     BlockWalker walk(lines, pos);
-    for (int i = qBound(0, pos.SearchLine, n); i < n; ++i) {
+    for (int i = walk.start(); i < n; ++i) {
         if (!walk.examine(i))
             continue;
         const bool title = walk.inTitle();
@@ -196,21 +221,24 @@ std::optional<SearchMatch> searchStep(const QStringList& lines, SearchPosition& 
     return std::nullopt;
 }
 
-void blockRemoved(SearchPosition& pos, int open, int count)
+void blockRemoved(SearchPosition& pos, const QStringList& lines, int open)
 {
-    if (count <= 0 || pos.SearchLine <= open)
+    int removed = 0;
+    for (int i = 0; i < open && i < lines.size(); ++i)
+        removed += opensBlock(lines[i]);
+    if (removed > pos.SearchBlock)
         return;
-    if (pos.SearchLine >= open + count) {
-        pos.SearchLine -= count;
+    if (removed < pos.SearchBlock) {
+        --pos.SearchBlock;
         return;
     }
-    pos.SearchLine = open;
+    // Inside it, or at its tag: on with the block that came after it.
     pos.SearchTag.clear();
     pos.SearchBlockLine = 0;
     pos.SearchOffset = 0;
 }
 
-int replaceAll(QStringList& lines, QStringView text, const QString& replacement)
+int replaceAll(QStringList& lines, QStringView text, const QString& replacement, QList<int>* keptTitles)
 {
     if (text.isEmpty())
         return 0;
@@ -219,9 +247,8 @@ int replaceAll(QStringList& lines, QStringView text, const QString& replacement)
     put.replace(u'\r', u' ').replace(u'\n', u' ');
     int replaced = 0;
     QString scratch; // the changed line as it is made, its memory kept from line to line
-    const SearchPosition start = searchStart(lines);
-    BlockWalker walk(lines, start);
-    for (int i = start.SearchLine; i < lines.size(); ++i) {
+    BlockWalker walk(lines, SearchPosition{});
+    for (int i = walk.start(); i < lines.size(); ++i) {
         if (!walk.examine(i))
             continue;
         const QString& line = std::as_const(lines)[i];
@@ -243,6 +270,11 @@ int replaceAll(QStringList& lines, QStringView text, const QString& replacement)
             from = hit + matcher.size();
         }
         std::copy(seen.begin() + from, seen.end(), d);
+        if (title && store::TrimSpaces(scratch).isEmpty()) {
+            if (keptTitles)
+                keptTitles->append(walk.page());
+            continue;
+        }
         replaced += int(found.size());
         // A line that now reads as a tag is protected like any stored line.
         if (store::looksLikeTag(scratch))
@@ -255,6 +287,28 @@ int replaceAll(QStringList& lines, QStringView text, const QString& replacement)
         lines[i] = QString(scratch.constData(), scratch.size());
     }
     return replaced;
+}
+
+QString replaceDoneMessage(int replaced, const QList<int>& keptTitles)
+{
+    QString text = QString::fromUtf8("Remplacement terminé : ");
+    if (replaced == 0)
+        text += QStringLiteral("aucun remplacement.");
+    else if (replaced == 1)
+        text += QStringLiteral("1 remplacement.");
+    else
+        text += QStringLiteral("%1 remplacements.").arg(replaced);
+    if (keptTitles.size() == 1) {
+        text += QString::fromUtf8(" Le titre de la page P. %1 n'a pas été remplacé : il serait vide.")
+                    .arg(keptTitles[0] + 1);
+    } else if (keptTitles.size() > 1) {
+        QStringList pages;
+        for (const int page : keptTitles)
+            pages << QStringLiteral("P. %1").arg(page + 1);
+        text += QString::fromUtf8(" Les titres des pages %1 n'ont pas été remplacés : ils seraient vides.")
+                    .arg(pages.join(QStringLiteral(", ")));
+    }
+    return text;
 }
 
 } // namespace editor

@@ -34,24 +34,20 @@ QStringList topicProperties(const QStringList& lines, int page)
     out << title << QString() << QStringLiteral("ID : IDH_") + store::ContextKey(title)
         << QStringLiteral("Lien Voir aussi : ") + (slash < 0 ? QString() : keywordLine.mid(slash + 1));
 
-    // The body ends at the first closing tag line. A block cut short (a closing tag where its keyword
-    // or title line should be) has no body: the count never runs on into the lines after it.
-    const qsizetype size = lines.size();
-    qsizetype i = open + 3;
-    for (qsizetype k = open + 1; k < open + 3 && k < size; ++k)
-        if (store::isTopicClosePrefix(lines[k]))
-            i = size;
+    // The body ends where every reader ends the block (blockExtent): at its close tag, or before the
+    // next block when it has none. A block cut short has no body.
+    const int end = store::blockExtent(lines, open, store::topicCloseTag(page)).contentEnd;
     int lineCount = 0;
     qsizetype characters = 0;
     int pictures = 0;
-    for (; i < size && !store::isTopicClosePrefix(lines[i]); ++i) {
+    for (int i = open + 3; i < end; ++i) {
         const QString& line = lines[i];
         const QString folded = store::foldAscii(line);
         const qsizetype link = folded.indexOf(u"{\\V IDH_");
         if (link >= 0) {
             const qsizetype from = link + 8;
-            const qsizetype end = line.indexOf(u'}', from);
-            out << QStringLiteral("Lien PopUp : ") + (end < 0 ? QString() : line.mid(from, end - from));
+            const qsizetype close = line.indexOf(u'}', from);
+            out << QStringLiteral("Lien PopUp : ") + (close < 0 ? QString() : line.mid(from, close - from));
         }
         ++lineCount;
         characters += line.size();

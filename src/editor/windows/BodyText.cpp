@@ -1,6 +1,5 @@
 #include "editor/windows/BodyText.h"
 
-#include "platform/core/Cp1252.h"
 #include "platform/windows/FieldText.h"
 #include "store/core/Blocks.h"
 
@@ -62,24 +61,7 @@ void enterWithParagraphMark(QPlainTextEdit* edit)
 
 void replaceUnrepresentable(QTextDocument* d, int position, int added, bool& busy)
 {
-    if (busy || added <= 0)
-        return;
-    busy = true;
-    const int end = qMin(position + added, d->characterCount());
-    for (int i = position; i < end; ++i) {
-        const QChar ch = d->characterAt(i);
-        if (ch == QChar::ParagraphSeparator || ch == u'\n' || cp1252::representable(ch))
-            continue;
-        QTextCursor c(d);
-        c.setPosition(i);
-        c.setPosition(i + 1, QTextCursor::KeepAnchor);
-        // A line separator (pasted, or Shift+Enter) ends the line as it shows: one line, one block.
-        if (ch == QChar::LineSeparator)
-            c.insertBlock();
-        else
-            c.insertText(QStringLiteral("?"));
-    }
-    busy = false;
+    fieldtext::keepToTheDocument(d, position, added, busy);
 }
 
 } // namespace bodytext

@@ -1,7 +1,7 @@
 #pragma once
 // What the topic body and the popup text have in common as edit fields: their text read exactly
-// (a no-break space stays one), the Enter rule with the paragraph mark, and text that code page
-// 1252 cannot hold replaced visibly as it enters.
+// (a no-break space stays one), the Enter rule with the paragraph mark, and text that may not enter
+// the document replaced visibly as it enters.
 #include <QString>
 #include <QStringList>
 
@@ -20,8 +20,9 @@ QString exactSelection(const QTextCursor& cursor);
 // line reduced to one, then the line break.
 void enterWithParagraphMark(QPlainTextEdit* edit);
 
-// Replaces each character from `position` on (`added` of them) that the code page cannot hold by
-// "?". `busy` guards against the change notifications this makes.
+// Replaces each character from `position` on (`added` of them) that may not enter the document (one
+// the code page cannot hold, a control character but Tab) by "?": fieldtext::keepToTheDocument.
+// `busy` guards against the change notifications this makes; set it while loading stored text.
 void replaceUnrepresentable(QTextDocument* document, int position, int added, bool& busy);
 
 } // namespace bodytext

@@ -58,13 +58,15 @@ TLienAussi::TLienAussi(QWidget* parent)
     connect(ListBox1, &QListWidget::itemDoubleClicked, this, &TLienAussi::ListBox1DblClick);
 }
 
-void TLienAussi::Init(const QStringList& lines)
+void TLienAussi::Init(const QStringList& lines, int current)
 {
     titles_.clear();
     for (const store::PageEntry& e : store::pageEntries(lines))
         titles_ << e.title;
     ListBox1->clear();
     ListBox1->addItems(titles_);
+    if (current >= 0 && current < ListBox1->count())
+        ListBox1->setCurrentRow(current);
 }
 
 int TLienAussi::chosenTopic() const

@@ -11,8 +11,9 @@ class TLienAussi : public QDialog {
 public:
     explicit TLienAussi(QWidget* parent = nullptr);
 
-    // Fills the list with the titles of topics 0, 1, 2 ... up to the first missing number.
-    void Init(const QStringList& lines);
+    // Fills the list with the titles of topics 0, 1, 2 ... up to the first missing number, entry
+    // `current` highlighted (none when -1), so the keys start from it.
+    void Init(const QStringList& lines, int current = -1);
     // The highlighted entry, which is also its topic's number, or -1.
     int chosenTopic() const;
     QString entryTitle(int k) const { return titles_.value(k); }

@@ -64,6 +64,7 @@ TPagesHlp::TPagesHlp(QWidget* parent)
     Edit1->move(130, 10);
     Edit1->setAccessibleName(Label1->text());
     fieldtext::keepOnOneLine(Edit1);
+    fieldtext::keepToTheDocument(Edit1);
     Label2 = new QLabel(QStringLiteral("P. 1"), Panel1);
     Label2->setObjectName(QStringLiteral("Label2"));
     QFont bold(QStringLiteral("MS Sans Serif"));
@@ -91,6 +92,7 @@ TPagesHlp::TPagesHlp(QWidget* parent)
     Edit2->move(130, 9);
     Edit2->setAccessibleName(Label3->text());
     fieldtext::keepOnOneLine(Edit2);
+    fieldtext::keepToTheDocument(Edit2);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -224,9 +226,12 @@ void TPagesHlp::LitFiche()
     Label2->setText(QStringLiteral("P. ") + QString::number(store_.CurrentPage + 1));
     TopicFields f;
     const bool found = store_.readPage(f, &syncedBlock_);
+    // The page as stored, every byte of it: what may not be typed in may still be in the file.
+    sanitizing_ = true;
     Edit1->setText(f.title);
     Edit2->setText(f.keywords);
     Memo1->setPlainText(f.body.join(u'\n'));
+    sanitizing_ = false;
     Memo1->moveCursor(QTextCursor::Start);
     Memo1->document()->setModified(false);
     // The keyword field may lose the focus here: its clean-up belongs to the page just left,
@@ -241,20 +246,20 @@ void TPagesHlp::LitFiche()
 
 void TPagesHlp::EcritFiche()
 {
+    // Stored from the keyword field (F3, F2, a command): its clean-up runs first, as leaving it does.
+    if (Edit2->hasFocus())
+        Edit2Exit();
     // A write takes the page's block out of its place: the saved search position must follow.
     const bool writes = store_.PageModified || Memo1->document()->isModified();
     const int open = writes ? store::findTag(store_.DocumentLines, store::topicOpenTag(store_.CurrentPage)) : -1;
-    const int end = open >= 0 ? store::blockEnd(store_.DocumentLines, open, store::topicCloseTag(store_.CurrentPage)) : -1;
     store_.writePage(fields(), Memo1->document()->isModified(), &syncedBlock_);
     if (open >= 0)
-        editor::blockRemoved(search_, open, end - open + 1);
+        editor::blockRemoved(search_, store_.DocumentLines, open);
 }
 
 void TPagesHlp::leavePage()
 {
-    // Leaving from the keyword field: its clean-up runs on this page before it is written back.
-    if (Edit2->hasFocus())
-        Edit2Exit();
+    // Leaving from the keyword field: EcritFiche runs its clean-up on this page first.
     EcritFiche();
 }
 
@@ -433,8 +438,6 @@ void TPagesHlp::Edit2Exit()
             Edit2->clear();
         return;
     }
-    if (k[0].isDigit() && k[0].unicode() < 128)
-        k.remove(0, 1);
     while (k.contains(QStringLiteral(" ;")))
         k.replace(QStringLiteral(" ;"), QStringLiteral(";"));
     while (k.contains(QStringLiteral("; ")))

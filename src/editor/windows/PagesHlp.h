@@ -85,6 +85,9 @@ public:
     TLstPopUp* LstPopUp = nullptr;
     // After a popup was removed: the page on screen shows its links renumbered, caret kept.
     void showRenumberedLinks();
+    // Ends the body's own undo history (undo and redo) here: done after a popup command (a new popup
+    // and its link, a removal that renumbers links), whose numbers that history cannot follow.
+    void forgetBodyHistory();
 
     // Search and replace, import (PagesHlpSearch.cpp).
     void Chercher();
@@ -161,9 +164,14 @@ private:
     void createSearchDialogs();
     // One search step with the fields stored first; false when nothing more was found.
     bool Search(const QString& text);
+    // True, after telling the author, when the page on screen holds text but no title: a search or a
+    // replacement would store nothing of it and then read a page over it.
+    bool pageWouldBeLost();
     // After a renumbering the fields follow their topic to its new number, reloaded when its block
     // changed under them, so the next store never lands on another topic.
     void followOwnTopic(const store::Renumbering& renumbered);
+    // Tells the author when the page index or the hierarchy could not renumber.
+    void sayRefused(const store::Renumbering& renumbered);
     // The page's block was changed by a command while the fields keep their own edits.
     void keepBlockInStep();
 

@@ -18,9 +18,10 @@ void TPagesHlp::Index()
     if (!d)
         return;
     runCommand([this, d] {
-        d->Init(store_.DocumentLines);
+        d->Init(store_.DocumentLines, store_.CurrentPage);
         prompts().showModal(*d);
         const store::Renumbering r = d->Result(store_.DocumentLines, store_.DocumentModified);
+        sayRefused(r);
         const int chosen = d->chosenTopic();
         if (chosen < 0) {
             followOwnTopic(r);
@@ -38,10 +39,21 @@ void TPagesHlp::Niveaux()
     if (!d)
         return;
     runCommand([this, d] {
-        d->Init(store_.DocumentLines);
+        d->Init(store_.DocumentLines, store_.CurrentPage);
         prompts().showModal(*d);
-        followOwnTopic(d->Result(store_.DocumentLines, store_.DocumentModified));
+        const store::Renumbering r = d->Result(store_.DocumentLines, store_.DocumentModified);
+        sayRefused(r);
+        followOwnTopic(r);
     });
+}
+
+void TPagesHlp::sayRefused(const store::Renumbering& renumbered)
+{
+    if (renumbered.refused)
+        prompts().tell(this,
+            QString::fromUtf8("L'ordre des pages n'a pas été changé : une balise de page figure deux fois dans le "
+                              "fichier. Rouvrez-le et acceptez de le restaurer."),
+            Prompts::Kind::Warning);
 }
 
 void TPagesHlp::followOwnTopic(const store::Renumbering& renumbered)
@@ -60,12 +72,23 @@ void TPagesHlp::VoirAussi()
     if (!d)
         return;
     runCommand([this, d] {
-        d->Init(store_.DocumentLines);
+        // The list starts on the page's link, or on the page itself.
+        int current = store_.CurrentPage;
+        for (const store::PageEntry& e : store::pageEntries(store_.DocumentLines)) {
+            if (!store_.SeeAlsoTarget.isEmpty() && editor::seeAlsoTarget(e.title) == store_.SeeAlsoTarget) {
+                current = e.number;
+                break;
+            }
+        }
+        d->Init(store_.DocumentLines, current);
         prompts().showModal(*d);
         const int chosen = d->chosenTopic();
-        if (chosen < 0)
+        // A page does not link to itself; choosing its link again changes nothing.
+        if (chosen < 0 || chosen == store_.CurrentPage)
             return;
         const QString target = editor::seeAlsoTarget(d->entryTitle(chosen));
+        if (target == store_.SeeAlsoTarget)
+            return;
         if (!editor::setSeeAlso(store_.DocumentLines, store_.CurrentPage, target))
             return;
         store_.SeeAlsoTarget = target;

@@ -42,7 +42,7 @@ void TPagesHlp::LienPopUp()
             prompts().tell(this, QString::fromUtf8("Il faut sélectionner un mot"), Prompts::Kind::Warning);
             return;
         }
-        if (store::countPopupBlocks(store_.DocumentLines) >= store::MaxBlocks) {
+        if (store::newPopupNumber(store_.DocumentLines) < 0) {
             prompts().tell(this,
                 QString::fromUtf8("Le projet compte déjà %1 PopUp : impossible d'en ajouter une autre.")
                     .arg(store::MaxBlocks),
@@ -58,6 +58,7 @@ void TPagesHlp::LienPopUp()
         QTextCursor c = Memo1->textCursor();
         c.insertText(link);
         Memo1->setTextCursor(c);
+        forgetBodyHistory();
     });
 }
 
@@ -101,8 +102,18 @@ void TPagesHlp::ModifPopUp()
         showRenumberedLinks();
 }
 
+void TPagesHlp::forgetBodyHistory()
+{
+    // The body's own undo knows text, not popups: undoing a new link would leave its popup linked
+    // from nowhere, and a step made before a renumbering would bring back a number that now names
+    // another popup, or none. A popup command is a step of the document, not of the body's typing.
+    Memo1->document()->clearUndoRedoStacks();
+}
+
 void TPagesHlp::showRenumberedLinks()
 {
+    // Even when the page kept its text, its undo steps may hold links under their old numbers.
+    forgetBodyHistory();
     const int caret = Memo1->textCursor().position();
     const bool bodyHadFocus = Memo1->hasFocus();
     if (!blockChangedUnderFields())

@@ -5,7 +5,9 @@
 #include "editor/windows/ImportProgress.h"
 #include "editor/windows/SearchDialogs.h"
 #include "platform/core/TextDecode.h"
+#include "platform/windows/FieldText.h"
 #include "platform/windows/Prompts.h"
+#include "store/core/TextRules.h"
 
 #include <QFileInfo>
 #include <QLineEdit>
@@ -15,7 +17,9 @@
 namespace {
 
 const char* const NotFound = "Chaîne not trouvée";
-const char* const ReplaceDone = "Remplacement terminé";
+const char* const NoTitle =
+    "Cette page n'a pas de titre : son texte serait perdu. Donnez-lui un titre avant de chercher ou de remplacer.";
+const char* const TitleKept = "Le titre ne peut pas être vide : il n'a pas été remplacé.";
 
 void openModeless(QDialog* d)
 {
@@ -54,17 +58,37 @@ void TPagesHlp::Continuer()
         Chercher();
         return;
     }
-    runCommand([this] { Search(FindDialog1->FindText()); });
+    runCommand([this] {
+        if (!pageWouldBeLost())
+            Search(FindDialog1->FindText());
+    });
 }
 
 void TPagesHlp::FindDialog1Find()
 {
-    runCommand([this] { Search(FindDialog1->FindText()); });
+    runCommand([this] {
+        if (!pageWouldBeLost())
+            Search(FindDialog1->FindText());
+    });
 }
 
 void TPagesHlp::ReplaceDialog1Find()
 {
-    runCommand([this] { Search(ReplaceDialog1->FindText()); });
+    runCommand([this] {
+        if (!pageWouldBeLost())
+            Search(ReplaceDialog1->FindText());
+    });
+}
+
+bool TPagesHlp::pageWouldBeLost()
+{
+    // A page with text but no title has no block: storing it keeps nothing, and the page read next
+    // (or this one read again) would replace its text on screen.
+    if (!store::TrimSpaces(Edit1->text()).isEmpty()
+        || (fieldtext::exactText(Memo1).isEmpty() && store::TrimSpaces(Edit2->text()).isEmpty()))
+        return false;
+    prompts().tell(this, QString::fromUtf8(NoTitle), Prompts::Kind::Warning);
+    return true;
 }
 
 bool TPagesHlp::Search(const QString& text)
@@ -83,16 +107,25 @@ bool TPagesHlp::Search(const QString& text)
     }
     store_.CurrentPage = match->page;
     LitFiche();
+    QRect shown; // where the match is on screen
     if (match->inTitle) {
         Edit1->setFocus();
         Edit1->setSelection(match->start, match->length);
+        shown = QRect(Edit1->mapToGlobal(QPoint(0, 0)), Edit1->size());
     } else {
         QTextCursor c(Memo1->document());
         c.setPosition(match->start);
         c.setPosition(match->start + match->length, QTextCursor::KeepAnchor);
         Memo1->setFocus();
-        Memo1->setTextCursor(c);
+        Memo1->setTextCursor(c); // scrolled into view
+        QTextCursor start(Memo1->document());
+        start.setPosition(match->start);
+        shown = Memo1->cursorRect(start).united(Memo1->cursorRect(c));
+        shown.translate(Memo1->viewport()->mapToGlobal(QPoint(0, 0)));
     }
+    // The dialog that found it must not hide it.
+    FindDialog1->keepClearOf(shown);
+    ReplaceDialog1->keepClearOf(shown);
     return true;
 }
 
@@ -103,10 +136,20 @@ void TPagesHlp::ReplaceDialog1Replace(bool replaceAll)
         return;
     }
     runCommand([this] {
+        if (pageWouldBeLost())
+            return;
         // The selection is what the last step found, or what the author chose since.
         const QString with = ReplaceDialog1->ReplaceText();
-        if (Edit1->hasSelectedText())
+        if (Edit1->hasSelectedText()) {
+            // An empty title would delete the page.
+            QString after = Edit1->text();
+            after.replace(Edit1->selectionStart(), Edit1->selectedText().size(), with);
+            if (store::TrimSpaces(after).isEmpty()) {
+                prompts().tell(this, QString::fromUtf8(TitleKept), Prompts::Kind::Warning);
+                return;
+            }
             Edit1->insert(with);
+        }
         QTextCursor c = Memo1->textCursor();
         if (c.hasSelection()) {
             c.insertText(with);
@@ -123,11 +166,15 @@ void TPagesHlp::ReplaceDialog1Replace(bool replaceAll)
 void TPagesHlp::RemplacerTout()
 {
     runCommand([this] {
+        if (pageWouldBeLost())
+            return;
         EcritFiche();
-        editor::replaceAll(store_.DocumentLines, ReplaceDialog1->FindText(), ReplaceDialog1->ReplaceText());
+        QList<int> keptTitles;
+        const int replaced = editor::replaceAll(store_.DocumentLines, ReplaceDialog1->FindText(),
+            ReplaceDialog1->ReplaceText(), &keptTitles);
         ReplaceDialog1->hide();
         LitFiche();
-        prompts().tell(this, QString::fromUtf8(ReplaceDone));
+        prompts().tell(this, editor::replaceDoneMessage(replaced, keptTitles));
         store_.DocumentModified = true;
     });
 }

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 TFindDialog::TFindDialog(QWidget* parent)
@@ -54,6 +55,21 @@ void TFindDialog::setFindText(const QString& text)
     FindEdit->setText(text);
 }
 
+void TFindDialog::keepClearOf(const QRect& match)
+{
+    const QRect frame = frameGeometry();
+    if (!isVisible() || !frame.intersects(match))
+        return;
+    constexpr int Gap = 8;
+    const QRect screenArea = screen() ? screen()->availableGeometry() : QRect();
+    const int below = match.bottom() + Gap;
+    const int above = match.top() - Gap - frame.height();
+    if (screenArea.isNull() || below + frame.height() <= screenArea.bottom())
+        move(frame.x(), below);
+    else if (above >= screenArea.top())
+        move(frame.x(), above);
+}
+
 void TFindDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
@@ -93,11 +109,19 @@ TReplaceDialog::TReplaceDialog(QWidget* parent)
     buttons->insertWidget(1, ReplaceButton);
     buttons->insertWidget(2, ReplaceAllButton);
 
+    // Tab goes through the two fields first, then the buttons.
+    setTabOrder(FindEdit, ReplaceEdit);
+    setTabOrder(ReplaceEdit, FindButton);
+    setTabOrder(FindButton, ReplaceButton);
+    setTabOrder(ReplaceButton, ReplaceAllButton);
+    setTabOrder(ReplaceAllButton, CancelButton);
+
     connect(ReplaceButton, &QPushButton::clicked, this, [this] { Q_EMIT Replace(false); });
     connect(ReplaceAllButton, &QPushButton::clicked, this, [this] { Q_EMIT Replace(true); });
+    // The replacement goes into the document: only what a field lets in.
     connect(ReplaceEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
         QString kept = text;
-        if (cp1252::sanitize(kept) == 0)
+        if (cp1252::sanitizeEntered(kept) == 0)
             return;
         const int at = ReplaceEdit->cursorPosition();
         ReplaceEdit->setText(kept);

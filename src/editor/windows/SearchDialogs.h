@@ -14,6 +14,8 @@ public:
 
     QString FindText() const;
     void setFindText(const QString& text);
+    // Moves the open dialog above or below `match` (in screen coordinates) when it covers it.
+    void keepClearOf(const QRect& match);
 
     QLabel* Label1 = nullptr;
     QLineEdit* FindEdit = nullptr;
@@ -34,7 +36,8 @@ class TReplaceDialog : public TFindDialog {
 public:
     explicit TReplaceDialog(QWidget* parent = nullptr);
 
-    // Text the document can hold: characters outside code page 1252 become '?' as they enter.
+    // Text the document can hold: characters outside code page 1252, and control characters but
+    // Tab, become '?' as they enter.
     QString ReplaceText() const;
 
     QLabel* Label2 = nullptr;

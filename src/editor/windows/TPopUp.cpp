@@ -98,8 +98,11 @@ bool TPopUp::Modif(const QStringList& lines, const QString& tag)
         return false;
     }
     PopupNumber = number;
-    // The block ends at the close tag as written, whatever the case of the tag asked for.
+    // The block ends at the close tag as written, whatever the case of the tag asked for; the text
+    // shows every byte it holds.
+    sanitizing_ = true;
     Memo1->setPlainText(store::popupText(PopupWorkLines, open, store::popupCloseTag(number)).join(QLatin1Char('\n')));
+    sanitizing_ = false;
     Memo1->moveCursor(QTextCursor::Start);
     Memo1->document()->setModified(false);
     return true;
@@ -110,17 +113,18 @@ TPopUp::Outcome TPopUp::Result(QStringList& lines, bool& modified, QString& text
     PopupWorkLines.clear();
     if (!Memo1->document()->isModified())
         return Outcome::None;
-    const QStringList popupLines = bodytext::exactLines(Memo1);
-    if (popupLines.value(0).isEmpty()) {
+    // Only a text blank through and through removes the popup; blank lines in front of its text go.
+    const QStringList popupLines = store::popupTextToStore(bodytext::exactLines(Memo1));
+    if (popupLines.isEmpty()) {
         // A new popup with no text is simply not made.
         return PopupNumber < 0 ? Outcome::None : remove(lines, modified);
     }
     const bool added = PopupNumber < 0;
     if (added) {
-        const int count = store::countPopupBlocks(lines);
-        if (count >= store::MaxBlocks)
+        // The lowest free number: even in a file whose numbers have a gap, no popup is replaced.
+        PopupNumber = store::newPopupNumber(lines);
+        if (PopupNumber < 0)
             return Outcome::None; // four digits cannot number it; the command said so before
-        PopupNumber = count;
     }
     const int open = store::findTag(lines, store::popupOpenTag(PopupNumber));
     if (open >= 0)

@@ -20,8 +20,9 @@ public:
 
     enum class Outcome { None, Added, Changed, Removed };
     // Applies the field to `lines` as they are now, so that anything stored into them while the
-    // editor was open stays: a new popup is appended, a changed one moves to the end, and an empty
-    // first line removes an existing popup (after a question when topics link to it). `modified` is
+    // editor was open stays: a new popup is appended, a changed one moves to the end (blank lines in
+    // front of its text dropped), and a text blank through and through removes an existing popup
+    // (after a question when topics link to it). `modified` is
     // set when `lines` changed; `text` receives the link after a new popup.
     Outcome Result(QStringList& lines, bool& modified, QString& text);
 

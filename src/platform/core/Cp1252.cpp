@@ -181,4 +181,24 @@ int sanitize(QString& text)
     return replaced;
 }
 
+bool enterable(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x20)
+        return u == u'\t';
+    return u != 0x7F && representable(c);
+}
+
+int sanitizeEntered(QString& text)
+{
+    int replaced = 0;
+    for (QChar& c : text) {
+        if (!enterable(c)) {
+            c = QLatin1Char('?');
+            ++replaced;
+        }
+    }
+    return replaced;
+}
+
 } // namespace cp1252

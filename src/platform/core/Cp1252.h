@@ -27,4 +27,11 @@ QChar fromByte(unsigned char b);
 // Replaces every character the code page cannot hold by '?'; returns how many were replaced.
 int sanitize(QString& text);
 
+// True for a character that a field lets into the document: one of the code page, but not a
+// control character (U+0000 to U+001F, U+007F) other than Tab. A 0 byte ends a file when it is
+// read, and the others have no place in a line of text.
+bool enterable(QChar c);
+// Replaces every character that is not enterable by '?'; returns how many were replaced.
+int sanitizeEntered(QString& text);
+
 } // namespace cp1252

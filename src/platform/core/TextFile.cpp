@@ -3,6 +3,8 @@
 #include "platform/core/Cp1252.h"
 #include "platform/core/SafeFile.h"
 
+#include <cstring>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -94,6 +96,12 @@ QByteArray joinLines(const QStringList& lines, bool* lossy)
     bool lost = false;
     for (const QString& l : lines) {
         lost |= cp1252::encodeInto(l, d);
+        // Reading stops at a 0 byte: one written here would cut the file at the next opening.
+        for (char* z = static_cast<char*>(std::memchr(d, 0, size_t(l.size()))); z;
+             z = static_cast<char*>(std::memchr(z, 0, size_t(d + l.size() - z)))) {
+            *z = '?';
+            lost = true;
+        }
         d += l.size();
         *d++ = '\r';
         *d++ = '\n';

@@ -13,7 +13,7 @@ QStringList splitLines(QByteArrayView bytes);
 bool readLines(const QString& path, QStringList& lines, QString* error = nullptr);
 
 // Joins lines with CR LF after each, code page 1252; `lossy` tells whether a character had to
-// become '?'.
+// become '?'. A 0 byte, which would end the text when it is read, is never written: it becomes '?'.
 QByteArray joinLines(const QStringList& lines, bool* lossy = nullptr);
 
 // Writes through safefile::write: a failure leaves the old file as it was. False with the reason

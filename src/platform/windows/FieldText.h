@@ -24,4 +24,13 @@ QString exactText(const QPlainTextEdit* edit);
 // a space (linebreaks::toSpaces). The field's validator is taken for this.
 void keepOnOneLine(QLineEdit* edit);
 
+// A field whose text goes into the document: what the author types, pastes or drops keeps to
+// cp1252::enterable (each other character becomes "?"). Text the program sets is left as it is:
+// a page read from the file shows every byte it holds.
+void keepToTheDocument(QLineEdit* edit);
+// The same for a multi-line field, from its change notification: the `added` characters from
+// `position` on; `busy` is set while the program sets the text itself (nothing is replaced then)
+// and guards against the notifications this makes. A line separator ends the line there.
+void keepToTheDocument(QTextDocument* document, int position, int added, bool& busy);
+
 } // namespace fieldtext

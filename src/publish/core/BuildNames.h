@@ -10,13 +10,14 @@ struct BuildNames {
     QString hlp;    // compiled help file with ".hlp"
     QString folder; // folder part with its final separator, or empty
     QString html;   // folder of the HTML help: the project's name with "-html" for its extension
+    QString chm;    // compiled HTML help with ".chm"
 
     QString hpjName() const; // without folder: the compiler's argument
     QString hlpName() const; // without folder: the viewer's argument
 };
 
-// D:\AIDE\DEMO.HPA gives D:\AIDE\DEMO.hpj, DEMO.rtf, DEMO.hlp, D:\AIDE\ and D:\AIDE\DEMO-html ; an
-// empty name gives ".hpj", ".rtf", ".hlp", an empty folder and "-html".
+// D:\AIDE\DEMO.HPA gives D:\AIDE\DEMO.hpj, DEMO.rtf, DEMO.hlp, D:\AIDE\, D:\AIDE\DEMO-html and
+// D:\AIDE\DEMO.chm; an empty name gives ".hpj", ".rtf", ".hlp", an empty folder, "-html" and ".chm".
 BuildNames buildNames(const QString& currentFileName);
 
 } // namespace publish

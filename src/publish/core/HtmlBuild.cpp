@@ -5,6 +5,7 @@
 #include "store/core/PageOrder.h"
 #include "store/core/ProjectBlock.h"
 #include "store/core/TextRules.h"
+#include "winhelp/chm/ChmHelp.h"
 #include "winhelp/html/HtmlHelp.h"
 
 namespace publish {
@@ -17,7 +18,7 @@ std::vector<hlp::html::ContentsEntry> htmlContents(const QStringList& lines, int
             break;
         // The context string the RTF writer gives the topic; a level is a depth of the tree.
         const QString context = store::topicContext(e.title);
-        out.push_back({cp1252::encode(context), e.level - 1});
+        out.push_back({cp1252::encode(context), e.level - 1, {}});
     }
     return out;
 }
@@ -33,6 +34,19 @@ std::function<hlp::CompileResult()> htmlHelpJob(const QStringList& lines, int pa
 hlp::CompileResult writeHtmlHelp(const QStringList& lines, int pageCount, const QString& projectFile)
 {
     return htmlHelpJob(lines, pageCount, projectFile)();
+}
+
+std::function<hlp::CompileResult()> chmHelpJob(const QStringList& lines, int pageCount, const QString& projectFile)
+{
+    const BuildNames names = buildNames(projectFile);
+    hlp::html::HtmlOptions options;
+    options.contents = htmlContents(lines, pageCount);
+    return [hpj = names.hpj, chm = names.chm, options] { return hlp::chm::writeChmHelp(hpj, chm, options); };
+}
+
+hlp::CompileResult writeChmHelp(const QStringList& lines, int pageCount, const QString& projectFile)
+{
+    return chmHelpJob(lines, pageCount, projectFile)();
 }
 
 } // namespace publish

@@ -1,6 +1,7 @@
 #pragma once
-// The project as HTML help: the site is made by the compiler's HTML writer from the .hpj and RTF
-// files the build wrote, with the contents tree the author gave the topics through their levels.
+// The project as HTML help: the site (or the compiled help, .chm) is made by the compiler's HTML
+// writer from the .hpj and RTF files the build wrote, with the contents tree the author gave the
+// topics through their levels.
 #include "winhelp/HlpCompiler.h"
 #include "winhelp/html/HtmlContents.h"
 
@@ -22,5 +23,10 @@ std::function<hlp::CompileResult()> htmlHelpJob(const QStringList& lines, int pa
 
 // The same, at once.
 hlp::CompileResult writeHtmlHelp(const QStringList& lines, int pageCount, const QString& projectFile);
+
+// The writing of the compiled HTML help `buildNames(projectFile).chm` from the same .hpj, with the
+// same contents tree as the site.
+std::function<hlp::CompileResult()> chmHelpJob(const QStringList& lines, int pageCount, const QString& projectFile);
+hlp::CompileResult writeChmHelp(const QStringList& lines, int pageCount, const QString& projectFile);
 
 } // namespace publish

@@ -4,6 +4,7 @@
 #include "publish/core/BraceCheck.h"
 #include "publish/core/BuildNames.h"
 #include "publish/core/RtfWriter.h"
+#include "store/core/DocumentStore.h"
 #include "store/core/ProjectBlock.h"
 #include "store/core/TextRules.h"
 
@@ -28,6 +29,11 @@ BuildFiles writeBuildFiles(QStringList& documentLines, int pageCount, int popupC
     }
     store::nameTopicFile(*hpj, store::fileNamePart(names.rtf));
     r.warnings = braceWarnings(documentLines, pageCount, popupCount);
+    // Kept altered at Open (the repair declined): some text may be in no block the help reads.
+    if (store::isAltered(documentLines, pageCount, popupCount))
+        r.warnings.prepend(QString::fromUtf8(
+            "Le fichier a été altéré : des rubriques ou des PopUp peuvent manquer à l'aide (balises non appariées, "
+            "numéros qui ne se suivent pas ou au-delà de 9999). Rouvrez le projet et acceptez de le restaurer."));
     auto set = std::make_shared<safefile::FileSet>();
     // What is made from the two files: once rebuilt after a kill, the two files stay as they are.
     set->watch(names.hlp);

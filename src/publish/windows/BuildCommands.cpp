@@ -130,10 +130,32 @@ BuildOutcome BuildCommands::CreerAideHtml1Click(QStringList& lines, int pageCoun
     const store::FieldLook& title, const store::FieldLook& body, const QString& currentFileName,
     std::function<hlp::CompileResult()>* job, QStringList* warnings) const
 {
+    const BuildOutcome out = writeHelpInputs(lines, pageCount, popupCount, title, body, currentFileName,
+        QStringLiteral("l'aide HTML"), QStringLiteral("dans un dossier"), warnings);
+    if (out.ok && job)
+        *job = publish::htmlHelpJob(lines, pageCount, currentFileName);
+    return out;
+}
+
+BuildOutcome BuildCommands::CreerAideChm1Click(QStringList& lines, int pageCount, int popupCount,
+    const store::FieldLook& title, const store::FieldLook& body, const QString& currentFileName,
+    std::function<hlp::CompileResult()>* job, QStringList* warnings) const
+{
+    const BuildOutcome out = writeHelpInputs(lines, pageCount, popupCount, title, body, currentFileName,
+        QStringLiteral("l'aide CHM"), QStringLiteral("dans un fichier"), warnings);
+    if (out.ok && job)
+        *job = publish::chmHelpJob(lines, pageCount, currentFileName);
+    return out;
+}
+
+BuildOutcome BuildCommands::writeHelpInputs(QStringList& lines, int pageCount, int popupCount, const store::FieldLook& title,
+    const store::FieldLook& body, const QString& currentFileName, const QString& product, const QString& place,
+    QStringList* warnings) const
+{
     if (warnings)
         warnings->clear();
     if (currentFileName.trimmed().isEmpty())
-        return {false, QStringLiteral("Enregistrez d'abord le projet : l'aide HTML s'écrit dans un dossier à côté de lui."), nullptr};
+        return {false, QStringLiteral("Enregistrez d'abord le projet : %1 s'écrit %2 à côté de lui.").arg(product, place), nullptr};
     const publish::BuildNames files = publish::buildNames(currentFileName);
     const publish::BuildFiles written = publish::writeBuildFiles(lines, pageCount, popupCount, title, body, currentFileName);
     if (warnings)
@@ -144,11 +166,11 @@ BuildOutcome BuildCommands::CreerAideHtml1Click(QStringList& lines, int pageCoun
             ? QStringLiteral("Le document n'a pas de bloc projet : « %1 » n'a pas été écrit.").arg(files.hpj)
             : QStringLiteral("Fichier « %1 » non écrit : %2. Les fichiers « %3 » et « %4 » restent tels qu'ils étaient.")
                   .arg(written.failedPath, written.error, store::fileNamePart(files.hpj), store::fileNamePart(files.rtf));
-        return {false, problem + QStringLiteral(" L'aide HTML n'a pas été écrite."), nullptr};
+        QString what = product;
+        what[0] = what[0].toUpper();
+        return {false, problem + QStringLiteral(" %1 n'a pas été écrite.").arg(what), nullptr};
     }
-    if (job)
-        *job = publish::htmlHelpJob(lines, pageCount, currentFileName);
-    // The site is made from these two: when it cannot be written, they go back with it.
+    // The help is made from these two: when it cannot be written, they go back with it.
     return {true, QString(), written.files};
 }
 

@@ -58,6 +58,11 @@ public:
     BuildOutcome CreerAideHtml1Click(QStringList& lines, int pageCount, int popupCount, const store::FieldLook& title,
         const store::FieldLook& body, const QString& currentFileName, std::function<hlp::CompileResult()>* job,
         QStringList* warnings = nullptr) const;
+    // "Créer l'aide CHM": the same, with `job` writing the compiled HTML help PROJET.chm beside the
+    // project (the caller runs it); an earlier PROJET.chm stays when the new one cannot be written.
+    BuildOutcome CreerAideChm1Click(QStringList& lines, int pageCount, int popupCount, const store::FieldLook& title,
+        const store::FieldLook& body, const QString& currentFileName, std::function<hlp::CompileResult()>* job,
+        QStringList* warnings = nullptr) const;
     // Opens index.html of the site in `folder` with the desktop's browser; `done` learns (maybe
     // later, on this thread) whether the browser started, with the reason when not.
     static void openHtmlHelp(const QString& folder, std::function<void(const BuildOutcome&)> done);
@@ -95,6 +100,11 @@ public:
         store::FieldLook& body, bool* documentChanged = nullptr);
 
 private:
+    // The .hpj and .rtf the site and the .chm are made from, written as the build does; `product`
+    // names what is made ("l'aide HTML"), `place` where it goes ("dans un dossier").
+    BuildOutcome writeHelpInputs(QStringList& lines, int pageCount, int popupCount, const store::FieldLook& title,
+        const store::FieldLook& body, const QString& currentFileName, const QString& product, const QString& place,
+        QStringList* warnings) const;
     // `page` of the HTML help in the desktop's browser; not ok when there is none or it cannot open.
     static BuildOutcome openHtmlPage(const QString& page);
     BuildOutcome startViewer(const QString& file, const QStringList& arguments, const QString& folder,

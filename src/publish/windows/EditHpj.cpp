@@ -11,6 +11,7 @@
 
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -50,6 +51,9 @@ TEditHpj::TEditHpj(QWidget* parent)
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setTabChangesFocus(false);
     Memo1->setAccessibleName(QStringLiteral("Fichier projet"));
+    connect(Memo1->document(), &QTextDocument::contentsChange, this, [this](int position, int, int added) {
+        fieldtext::keepToTheDocument(Memo1->document(), position, added, loading_);
+    });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -73,7 +77,9 @@ bool TEditHpj::Init(const QString& fileName)
             Prompts::Kind::Error);
         return false;
     }
+    loading_ = true;
     Memo1->setPlainText(lines.join(QLatin1Char('\n')));
+    loading_ = false;
     setWindowTitle(QStringLiteral("Editer ") + store::fileNamePart(HpjFileName));
     return true;
 }

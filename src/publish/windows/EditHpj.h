@@ -46,4 +46,5 @@ protected:
 private:
     int colour_;
     bool confirmed_ = false;
+    bool loading_ = false; // the file's text goes in as it is; only the author's input is checked
 };

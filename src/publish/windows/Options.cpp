@@ -93,6 +93,7 @@ TOptions::TOptions(QWidget* parent)
     Edit1->setGeometry(126, 14, 327, 24);
     Edit1->installEventFilter(this);
     fieldtext::keepOnOneLine(Edit1);
+    fieldtext::keepToTheDocument(Edit1);
 
     auto* titleGroup = new QGroupBox(QStringLiteral("Fenêtre de titre"), this);
     titleGroup->setGeometry(14, 52, 214, 100);
@@ -130,6 +131,7 @@ TOptions::TOptions(QWidget* parent)
     Edit2->setObjectName(QStringLiteral("Edit2"));
     Edit2->setGeometry(16, 228, 172, 24);
     fieldtext::keepOnOneLine(Edit2);
+    fieldtext::keepToTheDocument(Edit2);
     Button5 = plainButton(QStringLiteral("..."), "Button5", this, {196, 228, 32, 24});
     Button5->setAccessibleName(QStringLiteral("Choisir l'icône"));
 

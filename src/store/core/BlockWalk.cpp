@@ -10,10 +10,7 @@ namespace {
 // it allowed, as isCloseLine takes it), or -1.
 int closeNumber(QStringView l, bool& popup)
 {
-    while (!l.isEmpty() && l.front() == u' ')
-        l = l.sliced(1);
-    while (!l.isEmpty() && l.back() == u' ')
-        l.chop(1);
+    l = tagText(l);
     int n = tagNumber(l, u"</BLOC", false);
     popup = n < 0;
     if (popup)

@@ -66,16 +66,19 @@ int findExact(const QStringList& lines, QStringView text, int from)
     return -1;
 }
 
-bool isCloseLine(QStringView line, QStringView closeTag)
+QStringView tagText(QStringView line)
 {
-    if (line.size() < closeTag.size())
-        return false;
     qsizetype a = 0, b = line.size();
     while (a < b && line[a] == u' ')
         ++a;
     while (b > a && line[b - 1] == u' ')
         --b;
-    return line.sliced(a, b - a) == closeTag;
+    return line.sliced(a, b - a);
+}
+
+bool isCloseLine(QStringView line, QStringView closeTag)
+{
+    return line.size() >= closeTag.size() && tagText(line) == closeTag;
 }
 
 bool startsBlock(QStringView line)
@@ -84,11 +87,8 @@ bool startsBlock(QStringView line)
         return false;
     if (tagNumber(line, u"<BLOC", true) >= 0 || tagNumber(line, u"<POPUP", true) >= 0)
         return true;
-    while (!line.isEmpty() && line.front() == u' ')
-        line = line.sliced(1);
-    while (!line.isEmpty() && line.back() == u' ')
-        line.chop(1);
-    return sameTag(line, u"<HEADER>") || sameTag(line, u"<HPJ>");
+    const QStringView t = tagText(line);
+    return sameTag(t, u"<HEADER>") || sameTag(t, u"<HPJ>");
 }
 
 Extent blockExtent(const QStringList& lines, int open, QStringView closeTag)
@@ -147,22 +147,19 @@ bool isPopupOpenPrefix(QStringView line) { return hasPrefix(line, u"<POPUP"); }
 bool looksLikeTag(QStringView line)
 {
     // Runs over every changed line of a replace-all: compares in place, allocates nothing.
-    auto startsFolded = [line](QStringView prefix) {
-        if (line.size() < prefix.size())
+    const QStringView t = tagText(line);
+    if (t.isEmpty() || t.front() != u'<')
+        return false;
+    auto startsFolded = [t](QStringView prefix) {
+        if (t.size() < prefix.size())
             return false;
         for (qsizetype i = 0; i < prefix.size(); ++i)
-            if (upperAscii(line[i].unicode()) != prefix[i].unicode())
+            if (upperAscii(t[i].unicode()) != prefix[i].unicode())
                 return false;
         return true;
     };
-    if (startsFolded(u"<BLOC") || startsFolded(u"</BLOC") || startsFolded(u"<POPUP") || startsFolded(u"</POPUP"))
-        return true;
-    QStringView t = line;
-    while (!t.isEmpty() && t.front() == u' ')
-        t = t.sliced(1);
-    while (!t.isEmpty() && t.back() == u' ')
-        t.chop(1);
-    return sameTag(t, u"<HEADER>") || sameTag(t, u"</HEADER>") || sameTag(t, u"<HPJ>") || sameTag(t, u"</HPJ>");
+    return startsFolded(u"<BLOC") || startsFolded(u"</BLOC") || startsFolded(u"<POPUP") || startsFolded(u"</POPUP")
+        || sameTag(t, u"<HEADER>") || sameTag(t, u"</HEADER>") || sameTag(t, u"<HPJ>") || sameTag(t, u"</HPJ>");
 }
 
 QString protectBodyLine(const QString& line)
@@ -184,6 +181,20 @@ int tagNumber(QStringView line, QStringView prefix, bool fold)
         if (c < u'0' || c > u'9')
             return -1;
         value = value * 10 + (c - u'0');
+    }
+    return value;
+}
+
+int wideTagNumber(QStringView line, QStringView prefix)
+{
+    const qsizetype digits = line.size() - prefix.size() - 1;
+    if (digits < 4 || digits > 9 || line.back() != u'>' || !sameTag(line.first(prefix.size()), prefix))
+        return -1;
+    int value = 0;
+    for (const QChar c : line.sliced(prefix.size(), digits)) {
+        if (c < u'0' || c > u'9')
+            return -1;
+        value = value * 10 + (c.unicode() - u'0');
     }
     return value;
 }

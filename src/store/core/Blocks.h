@@ -19,6 +19,9 @@ QString popupCloseTag(int n);
 
 // Whole-line comparison folding only the ASCII letters.
 bool sameTag(QStringView line, QStringView tag);
+// The part of a line that the readers compare with a tag: the line without the spaces (code 32)
+// around it. One rule for every reader and for the protection of stored text.
+QStringView tagText(QStringView line);
 QString foldAscii(QStringView s); // ASCII letters to upper case, others kept
 
 // First line equal to `tag` (ASCII case folded) at or after `from`, or -1.
@@ -50,14 +53,18 @@ void removeBlock(QStringList& lines, int open, QStringView closeTag);
 // The number of a whole tag line `prefix` + four digits + ">" (the prefix compared with ASCII
 // letters folded when `fold`), or -1.
 int tagNumber(QStringView line, QStringView prefix, bool fold);
+// The same with any number of digits from four to nine (ASCII letters of the prefix folded): a tag
+// that four digits cannot hold, such as "<BLOC10000>", which no lookup finds. -1 when not such a line.
+int wideTagNumber(QStringView line, QStringView prefix);
 
 // The counting tests of the file format (exact prefixes).
 bool isTopicOpenPrefix(QStringView line);  // "<BLOC"
 bool isTopicClosePrefix(QStringView line); // "</BLOC"
 bool isPopupOpenPrefix(QStringView line);  // "<POPUP"
 
-// True when a line would be read as a tag line by some reader; such body lines are written back
-// with an empty RTF group in front so they stay text.
+// True when some reader could take the line for a tag line: its tagText, letter case folded,
+// starts like a topic or popup tag ("<BLOC", "</BLOC", "<POPUP", "</POPUP") or is a header or
+// project tag. Such text lines are stored with an empty RTF group in front so they stay text.
 bool looksLikeTag(QStringView line);
 QString protectBodyLine(const QString& line);
 

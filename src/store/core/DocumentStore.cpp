@@ -2,6 +2,7 @@
 
 #include "platform/core/TextFile.h"
 #include "store/core/Blocks.h"
+#include "store/core/PopupBlocks.h"
 #include "store/core/ProjectBlock.h"
 #include "store/core/TextRules.h"
 
@@ -73,10 +74,12 @@ void DocumentStore::countBlocks()
     }
 }
 
-int DocumentStore::tagBalance() const
+namespace {
+
+int balanceOf(const QStringList& lines)
 {
     int balance = 0;
-    for (const QString& l : DocumentLines) {
+    for (const QString& l : lines) {
         if (isTopicOpenPrefix(l))
             ++balance;
         else if (isTopicClosePrefix(l))
@@ -85,14 +88,21 @@ int DocumentStore::tagBalance() const
     return balance;
 }
 
-bool DocumentStore::altered() const
+} // namespace
+
+int DocumentStore::tagBalance() const
 {
-    if (tagBalance() != 0)
+    return balanceOf(DocumentLines);
+}
+
+bool isAltered(const QStringList& lines, int pageCount, int popupCount)
+{
+    if (balanceOf(lines) != 0)
         return true;
     // One pass: the first block of each number, and whether a number opens a second block.
     std::vector<int> topics(MaxBlocks, -1), popups(MaxBlocks, -1);
-    for (int i = 0; i < int(DocumentLines.size()); ++i) {
-        const QString& l = DocumentLines[i];
+    for (int i = 0; i < int(lines.size()); ++i) {
+        const QString& l = lines[i];
         if (l.size() < 10 || l.front() != u'<')
             continue;
         int n = tagNumber(l, u"<BLOC", true);
@@ -101,8 +111,12 @@ bool DocumentStore::altered() const
             n = tagNumber(l, u"<POPUP", true);
             first = &popups;
         }
-        if (n < 0)
+        if (n < 0) {
+            // A number that four digits cannot hold: no reader finds that block.
+            if (wideTagNumber(l, u"<BLOC") >= 0 || wideTagNumber(l, u"<POPUP") >= 0)
+                return true;
             continue;
+        }
         if ((*first)[size_t(n)] >= 0)
             return true; // every reader sees the first block only
         // An open tag in other letter case is found by the readers but not by the count; an
@@ -113,26 +127,27 @@ bool DocumentStore::altered() const
     }
     // The page keys, the index and the help reach topics by number from 0 up to the count: a block
     // past a missing number, or a number the count has no block for, hides pages.
+    // So do new popups: a number past a gap would be given again and replace that popup's text.
     for (int k = 0; k < MaxBlocks; ++k) {
-        if ((topics[size_t(k)] >= 0) != (k < PageCount))
+        if ((topics[size_t(k)] >= 0) != (k < pageCount) || (popups[size_t(k)] >= 0) != (k < popupCount))
             return true;
     }
     // Every block as the readers see it has its close tag (it cannot hold another: blockExtent
     // ends it before the next block's open tag), and holds no line that the count takes for a
     // tag: an edit would write that line back as text and the count would change.
-    const auto sound = [this](int open, QStringView close) {
-        const Extent e = blockExtent(DocumentLines, open, close);
+    const auto sound = [&lines](int open, QStringView close) {
+        const Extent e = blockExtent(lines, open, close);
         if (!e.closed)
             return false;
         for (int i = open + 1; i < e.contentEnd; ++i) {
-            const QString& l = DocumentLines[i];
+            const QString& l = lines[i];
             if (isTopicOpenPrefix(l) || isTopicClosePrefix(l) || isPopupOpenPrefix(l))
                 return false;
         }
         return true;
     };
     for (const auto& [open, close] : {std::pair<const char16_t*, const char16_t*>{u"<HEADER>", u"</HEADER>"}, {u"<HPJ>", u"</HPJ>"}}) {
-        const int at = findTag(DocumentLines, open);
+        const int at = findTag(lines, open);
         if (at >= 0 && !sound(at, close))
             return true;
     }
@@ -176,7 +191,7 @@ Tag classify(const QString& line)
 {
     if (line.isEmpty() || (line.front() != u'<' && line.front() != u' '))
         return {};
-    const QString f = foldAscii(TrimSpaces(line));
+    const QString f = foldAscii(tagText(line));
     if (f == u"<HEADER>") return {Kind::HeaderOpen};
     if (f == u"</HEADER>") return {Kind::HeaderClose};
     if (f == u"<HPJ>") return {Kind::HpjOpen};
@@ -189,7 +204,8 @@ Tag classify(const QString& line)
     const std::pair<Kind, const char16_t*> kinds[] = {{Kind::TopicOpen, u"<BLOC"}, {Kind::TopicClose, u"</BLOC"},
         {Kind::PopupOpen, u"<POPUP"}, {Kind::PopupClose, u"</POPUP"}};
     for (const auto& [kind, prefix] : kinds) {
-        const int n = tagNumber(f, prefix, false);
+        // Any width: a block numbered past 9999 is a block, given a number of its own.
+        const int n = wideTagNumber(f, prefix);
         if (n >= 0 && !(spaced && isOpen(kind)))
             return {kind, n};
     }
@@ -326,8 +342,12 @@ void DocumentStore::repair(const FieldLook& title, const FieldLook& body)
     }
     finish();
     const auto retag = [](QStringList& block, bool topic, int n) {
-        block.first() = topic ? topicOpenTag(n) : popupOpenTag(n);
-        block.last() = topic ? topicCloseTag(n) : popupCloseTag(n);
+        if (!topic) {
+            retagPopup(block, n);
+            return;
+        }
+        block.first() = topicOpenTag(n);
+        block.last() = topicCloseTag(n);
     };
     const auto renumber = [&retag](std::map<int, QStringList>& blocks, std::deque<QStringList>& more, bool topic) {
         for (QStringList& block : more) {
@@ -345,17 +365,42 @@ void DocumentStore::repair(const FieldLook& title, const FieldLook& body)
             blocks.emplace(n, block);
         }
     };
-    // Topics take the numbers from 0 without a gap, in their order (nothing refers to a topic by
-    // its number); popups keep theirs, which the links name.
-    std::map<int, QStringList> numbered;
-    for (auto& [n, block] : topics) {
-        const int k = int(numbered.size());
-        retag(block, true, k);
-        numbered.emplace(k, std::move(block));
-    }
-    topics.swap(numbered);
+    // Topics and popups take the numbers from 0 without a gap, in their order (nothing refers to a
+    // topic by its number), and every link follows its popup.
+    std::map<int, int> popupNumber; // old number -> new
+    const auto fromZero = [&retag](std::map<int, QStringList>& blocks, std::deque<QStringList>& more, bool topic,
+                              std::map<int, int>* numberOf) {
+        std::map<int, QStringList> numbered;
+        for (auto& [n, block] : blocks) {
+            const int k = int(numbered.size());
+            if (k >= MaxBlocks) { // no number left: it ends the last block as text (renumber)
+                more.push_back(std::move(block));
+                continue;
+            }
+            if (numberOf)
+                numberOf->emplace(n, k);
+            retag(block, topic, k);
+            numbered.emplace(k, std::move(block));
+        }
+        blocks.swap(numbered);
+    };
+    fromZero(topics, moreTopics, true, nullptr);
+    fromZero(popups, morePopups, false, &popupNumber);
     renumber(topics, moreTopics, true);
     renumber(popups, morePopups, false);
+    // A link to no popup becomes its plain word: the next new popup would take that number.
+    const auto numberOf = [&popupNumber](int m) {
+        const auto it = popupNumber.find(m);
+        return it == popupNumber.end() ? -1 : it->second;
+    };
+    const auto relink = [&numberOf](QStringList& lines, qsizetype from, qsizetype to) {
+        for (qsizetype i = from; i < to; ++i)
+            renumberPopupLinks(lines[i], numberOf);
+    };
+    for (auto* blocks : {&topics, &popups})
+        for (auto& [n, block] : *blocks)
+            relink(block, 1, block.size() - 1);
+    relink(loose, 0, loose.size());
 
     ScratchLines.clear();
     if (header.isEmpty())

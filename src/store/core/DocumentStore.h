@@ -14,6 +14,9 @@ namespace store {
 // opens and a save onto it asks before replacing it.
 QString projectFilePath(const QString& chosen);
 
+// The check of Open over a document's lines (DocumentStore::altered); the build says so too.
+bool isAltered(const QStringList& lines, int pageCount, int popupCount);
+
 class DocumentStore {
 public:
     QStringList DocumentLines;
@@ -38,9 +41,10 @@ public:
     int tagBalance() const;
     // The check of Open: the topic tags do not pair up, a block as every reader finds it
     // (blockExtent) has no close tag or holds a line that the count takes for a tag, or a number
-    // opens a second block (readers see only the first). Counts that pair up by chance would otherwise let an edit and the next check
+    // opens a second block (readers see only the first), or a tag carries a number past 9999 (no
+    // reader finds it). Counts that pair up by chance would otherwise let an edit and the next check
     // disagree, or let a save change what the next opening shows.
-    bool altered() const;
+    bool altered() const { return isAltered(DocumentLines, PageCount, PopupCount); }
     // Rebuilds the document from its blocks without losing any: header and project blocks kept (or
     // made), every topic block in number order, then every popup block; unclosed blocks closed. A
     // second block of a number gets the next free one, text between blocks joins the block before

@@ -51,8 +51,10 @@ Renumbering renumberTopics(QStringList& lines, const QList<int>& order)
     QList<BlockSpan> spans(count);
     for (int k = 0; k < count; ++k) {
         spans[k] = before.topic(k);
-        if (!spans[k].found())
+        if (!spans[k].found()) {
+            r.refused = true;
             return r;
+        }
     }
 
     // The swaps of each position with the topic that belongs there end with every topic carrying
@@ -80,6 +82,7 @@ Renumbering renumberTopics(QStringList& lines, const QList<int>& order)
         if (now.open != was.open || now.end != was.end || now.closed != was.closed) {
             for (auto it = saved.crbegin(); it != saved.crend(); ++it)
                 lines[it->first] = it->second;
+            r.refused = true;
             return r;
         }
     }

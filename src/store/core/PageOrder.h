@@ -22,6 +22,7 @@ QList<PageEntry> pageEntries(const QStringList& lines);
 struct Renumbering {
     QList<int> numberOf;
     bool changed = false;
+    bool refused = false; // the order moved topics, but the document could not take it (nothing changed)
     int newNumber(int old) const { return old >= 0 && old < numberOf.size() ? numberOf[old] : old; }
 };
 

@@ -1,7 +1,9 @@
 #include "store/core/PopupBlocks.h"
 
 #include "store/core/Blocks.h"
+#include "store/core/TextRules.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace store {
@@ -47,20 +49,22 @@ qsizetype anchorStart(QStringView text, qsizetype at)
 
 constexpr qsizetype HiddenLength = 10; // "{\v Pp" and four digits
 
-// Rewrites the links of one line for the removal of popup `n`; counts the links made plain.
-bool rewriteLinks(QString& line, int n, int& plain)
+} // namespace
+
+bool renumberPopupLinks(QString& line, const std::function<int(int)>& numberOf, int* plain)
 {
     bool changed = false;
     qsizetype pos = 0;
     int m = -1;
     for (qsizetype at; (at = findHiddenLink(line, pos, m)) >= 0;) {
-        if (m < n) {
+        const int to = numberOf(m);
+        if (to == m) {
             pos = at + HiddenLength;
             continue;
         }
         changed = true;
-        if (m > n) {
-            line.replace(at + 6, 4, BlockNumber(m - 1));
+        if (to >= 0) {
+            line.replace(at + 6, 4, BlockNumber(to));
             pos = at + HiddenLength;
             continue;
         }
@@ -74,12 +78,38 @@ bool rewriteLinks(QString& line, int n, int& plain)
             start = at;
         line.replace(start, end - start, word);
         pos = start + word.size();
-        ++plain;
+        if (plain)
+            ++*plain;
     }
     return changed;
 }
 
-} // namespace
+void retagPopup(QStringList& block, int n)
+{
+    if (block.size() < 2)
+        return;
+    block.first() = popupOpenTag(n);
+    block.last() = popupCloseTag(n);
+    // The title line carries the number too: four digits before the end mark.
+    QString& title = block[1];
+    if (block.size() > 2 && title.size() >= 5 && title.endsWith(TitleEndMark)
+        && std::all_of(title.cend() - 5, title.cend() - 1, [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        title.replace(title.size() - 5, 4, BlockNumber(n));
+}
+
+int newPopupNumber(const QStringList& lines)
+{
+    std::vector<char> used(MaxBlocks, 0);
+    const qsizetype tagLength = popupOpenTag(0).size();
+    for (const QString& l : lines) {
+        if (l.size() != tagLength || l.front() != u'<')
+            continue;
+        if (const int n = tagNumber(l, u"<POPUP", true); n >= 0)
+            used[size_t(n)] = 1;
+    }
+    const auto free = std::find(used.cbegin(), used.cend(), 0);
+    return free == used.cend() ? -1 : int(free - used.cbegin());
+}
 
 QString PopupLink(const QString& anchor, int n)
 {
@@ -92,6 +122,18 @@ QString popupTitleLine(int n, const QString& firstLine)
     if (title.endsWith(ParagraphMark))
         title.chop(1);
     return title + BlockNumber(n) + TitleEndMark;
+}
+
+QStringList popupTextToStore(const QStringList& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        QString line = text[i];
+        if (line.endsWith(ParagraphMark))
+            line.chop(1);
+        if (!TrimSpaces(line).isEmpty())
+            return text.mid(i);
+    }
+    return {};
 }
 
 QStringList popupBlock(int n, const QStringList& text)
@@ -109,10 +151,9 @@ QStringList popupBlock(int n, const QStringList& text)
 
 QStringList popupText(const QStringList& lines, int open, QStringView closeTag)
 {
-    QStringList out;
-    for (qsizetype i = open + 2; i < lines.size() && lines[i] != closeTag; ++i)
-        out << lines[i];
-    return out;
+    // Where the block ends is the readers' rule (blockExtent), so the editor shows what the build writes.
+    const int end = blockExtent(lines, open, closeTag).contentEnd;
+    return open + 2 < end ? lines.mid(open + 2, end - open - 2) : QStringList();
 }
 
 QString popupTitle(const QStringList& lines, int open)
@@ -166,7 +207,10 @@ qsizetype findHiddenLink(QStringView text, qsizetype from, int& number)
             digits = s[i] >= u'0' && s[i] <= u'9';
             value = value * 10 + (s[i].unicode() - u'0');
         }
-        if (!digits)
+        // A fifth digit: a number no popup can have, so no link to rewrite.
+        const bool fifth = at + HiddenLength < text.size() && text[at + HiddenLength] >= u'0'
+            && text[at + HiddenLength] <= u'9';
+        if (!digits || fifth)
             continue;
         number = value;
         return at;
@@ -178,7 +222,14 @@ PopupRemoval planPopupRemoval(const QStringList& lines, int n)
 {
     PopupRemoval plan;
     plan.popup = n;
+    // The popup's own lines go with it: a link in them to itself is no link that stays as text.
+    const int open = findTag(lines, popupOpenTag(n));
+    const int end = open >= 0 ? blockExtent(lines, open, popupCloseTag(n)).end : -1;
     for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i == open) {
+            i = end - 1;
+            continue;
+        }
         const QString& l = lines[i];
         if (l.size() > 3 && l.front() == u'<' && l.back() == u'>'
             && (tagNumber(l, u"<POPUP", true) > n || tagNumber(l, u"</POPUP", true) > n)) {
@@ -221,7 +272,8 @@ int removePopup(QStringList& lines, const PopupRemoval& plan)
             lines[i] = popupCloseTag(c - 1);
         } else {
             QString copy = l;
-            if (rewriteLinks(copy, n, plain))
+            const auto removal = [n](int m) { return m < n ? m : m > n ? m - 1 : -1; };
+            if (renumberPopupLinks(copy, removal, &plain))
                 lines[i] = copy;
         }
     }

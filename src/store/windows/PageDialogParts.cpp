@@ -27,8 +27,10 @@ QToolButton* arrowButton(QWidget* bar, const char* name, Qt::ArrowType arrow, co
     b->setObjectName(QLatin1String(name));
     b->setArrowType(arrow);
     b->setAutoRaise(true);
-    b->setFocusPolicy(Qt::NoFocus); // the list keeps the focus, and with it the keyboard
+    // Tab reaches it and Space presses it: the dialog works from the keyboard alone.
+    b->setFocusPolicy(Qt::TabFocus);
     b->setToolTip(hint);
+    b->setAccessibleName(hint);
     b->setGeometry(left, 4, 25, 25);
     return b;
 }

@@ -37,7 +37,7 @@ TPageListe::TPageListe(QWidget* parent)
     connect(ListBox1, &QListWidget::itemDoubleClicked, this, &TPageListe::ListBox1DblClick);
 }
 
-void TPageListe::Init(const QStringList& lines)
+void TPageListe::Init(const QStringList& lines, int current)
 {
     ListBox1->clear();
     const QList<store::PageEntry> entries = store::pageEntries(lines);
@@ -45,6 +45,10 @@ void TPageListe::Init(const QStringList& lines)
         auto* item = new QListWidgetItem(e.title);
         item->setData(TopicRole, e.number);
         ListBox1->addItem(item);
+        if (e.number == current) {
+            ListBox1->setCurrentItem(item);
+            item->setSelected(true);
+        }
     }
 }
 

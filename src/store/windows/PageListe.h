@@ -14,8 +14,9 @@ class TPageListe : public QDialog {
 public:
     explicit TPageListe(QWidget* parent = nullptr);
 
-    // Fills the list from the document; nothing is highlighted.
-    void Init(const QStringList& lines);
+    // Fills the list from the document, topic `current` highlighted (none when -1), so the keys
+    // start from the page on screen.
+    void Init(const QStringList& lines, int current = -1);
     // Gives each topic its position in the list as its number; `modified` is set when a tag changed.
     store::Renumbering Result(QStringList& lines, bool& modified) const;
     // The number the highlighted entry's topic had at `Init`, or -1 when nothing is highlighted.

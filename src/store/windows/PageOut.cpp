@@ -22,8 +22,8 @@ TPageOut::TPageOut(QWidget* parent)
     pagedialogs::makeFixed(this, 391, 380);
 
     Panel1 = pagedialogs::topBar(this);
-    SpeedButton2 = pagedialogs::arrowButton(Panel1, "SpeedButton2", Qt::LeftArrow, QString(), 4);
-    SpeedButton1 = pagedialogs::arrowButton(Panel1, "SpeedButton1", Qt::RightArrow, QString(), 30);
+    SpeedButton2 = pagedialogs::arrowButton(Panel1, "SpeedButton2", Qt::LeftArrow, QStringLiteral("Niveau 1"), 4);
+    SpeedButton1 = pagedialogs::arrowButton(Panel1, "SpeedButton1", Qt::RightArrow, QStringLiteral("Niveau 2"), 30);
     SpeedButton3 = pagedialogs::arrowButton(Panel1, "SpeedButton3", Qt::UpArrow, QStringLiteral("Monter"), 64);
     SpeedButton4 = pagedialogs::arrowButton(Panel1, "SpeedButton4", Qt::DownArrow, QStringLiteral("Descendre"), 90);
     Button1 = pagedialogs::closeButton(Panel1, "Button1");
@@ -44,11 +44,11 @@ TPageOut::TPageOut(QWidget* parent)
     connect(Button1, &QPushButton::clicked, this, &TPageOut::Button1Click);
 }
 
-void TPageOut::Init(const QStringList& lines)
+void TPageOut::Init(const QStringList& lines, int current)
 {
     Outline1->clear();
     shown_ = store::pageEntries(lines);
-    showEntries(-1);
+    showEntries(current < shown_.size() ? current : -1); // entries stand in number order here
 }
 
 store::Renumbering TPageOut::Result(QStringList& lines, bool& modified) const

@@ -16,8 +16,9 @@ class TPageOut : public QDialog {
 public:
     explicit TPageOut(QWidget* parent = nullptr);
 
-    // Builds the tree from the document; nothing is highlighted.
-    void Init(const QStringList& lines);
+    // Builds the tree from the document, topic `current` highlighted (none when -1), so the keys
+    // start from the page on screen.
+    void Init(const QStringList& lines, int current = -1);
     // Writes the levels that changed, then numbers the topics in the tree's order (parents before
     // their children); `modified` is set when a line changed.
     store::Renumbering Result(QStringList& lines, bool& modified) const;

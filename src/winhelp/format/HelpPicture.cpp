@@ -14,21 +14,27 @@ bool fail(QString* why, const QString& reason)
     return false;
 }
 
-QByteArray unpack(const QByteArray& stored, int packing)
+// Never more than `limit` bytes: a damaged picture that unpacks to more than it says is refused
+// without ever holding all of it.
+QByteArray unpack(const QByteArray& stored, int packing, qsizetype limit)
 {
     switch (packing) {
     case 1:
-        return rleDecode(stored);
+        return rleDecodeAtMost(stored, limit);
     case 2:
-        return lz77Decode(stored.constData(), stored.size());
+        return lz77DecodeAtMost(stored.constData(), stored.size(), limit);
     case 3: {
-        const QByteArray lz = lz77Decode(stored.constData(), stored.size());
-        return rleDecode(lz);
+        // The run-length stage is at most one byte in 127 larger than the picture.
+        const QByteArray lz = lz77DecodeAtMost(stored.constData(), stored.size(), limit + limit / 127 + 2);
+        return rleDecodeAtMost(lz, limit);
     }
     default:
-        return stored;
+        return stored.left(limit);
     }
 }
+
+// More than any screen of the time shows: a header asking for it is damaged.
+constexpr qsizetype kMaxPictureBytes = qsizetype(64) << 20;
 
 bool readHotspots(const QByteArray& bytes, qsizetype at, qsizetype size, HelpPictureInfo& info, QString* why)
 {
@@ -104,11 +110,15 @@ bool readHelpPicture(const QByteArray& bytes, HelpPictureInfo& info, int* pictur
             return fail(why, QStringLiteral("bitmap de %1 plans à %2 bits").arg(planes).arg(info.bitCount));
         if (info.width <= 0 || info.height <= 0 || info.width > 32767 || info.height > 32767)
             return fail(why, QStringLiteral("dimensions illisibles"));
-        if (info.type == 6)
-            info.colours = static_cast<int>(used ? used : (info.bitCount <= 8 ? 1u << info.bitCount : 0u));
+        if (info.type == 6) {
+            const std::uint32_t colours = used ? used : (info.bitCount <= 8 ? 1u << info.bitCount : 0u);
+            if (colours > 65536)
+                return fail(why, QStringLiteral("palette de %1 couleurs").arg(colours));
+            info.colours = static_cast<int>(colours);
+        }
         info.dataSize = ((qsizetype(info.width) * info.bitCount + 31) / 32) * 4 * info.height;
     } else if (info.type == 8) {
-        p.cushort();
+        info.mapMode = static_cast<int>(p.cushort());
         info.width = static_cast<int>(p.u16());
         info.height = static_cast<int>(p.u16());
         info.dataSize = p.culong();
@@ -121,18 +131,21 @@ bool readHelpPicture(const QByteArray& bytes, HelpPictureInfo& info, int* pictur
     const std::uint32_t hotspotAt = p.u32();
     if (!p.ok())
         return fail(why, QStringLiteral("en-tête d'image tronqué"));
-    if (info.type == 6 && p.pos() + 4 * info.colours > bytes.size())
+    if (info.type == 6 && p.pos() + 4 * qsizetype(info.colours) > bytes.size())
         return fail(why, QStringLiteral("palette tronquée"));
     if (info.type == 6)
         info.palette = bytes.mid(p.pos(), 4 * info.colours);
     const qsizetype data = qsizetype(start) + dataAt;
     if (data + storedSize > bytes.size() || dataAt < static_cast<std::uint32_t>(p.pos() - start))
         return fail(why, QStringLiteral("données d'image hors du fichier"));
-    const QByteArray unpacked = unpack(bytes.mid(data, storedSize), info.packing);
+    if (info.dataSize > kMaxPictureBytes)
+        return fail(why, QStringLiteral("image démesurée (%1 octets annoncés)").arg(info.dataSize));
+    const QByteArray unpacked = unpack(bytes.mid(data, storedSize), info.packing, info.dataSize + 1);
+    if (unpacked.size() > info.dataSize)
+        return fail(why, QStringLiteral("données d'image plus grandes que les %1 octets annoncés").arg(info.dataSize));
     if (unpacked.size() != info.dataSize)
         return fail(why, QStringLiteral("données d'image de %1 octets au lieu de %2").arg(unpacked.size()).arg(info.dataSize));
-    if (info.type != 8)
-        info.pixels = unpacked;
+    info.pixels = unpacked;
     if (hotspotSize > 0 && !readHotspots(bytes, qsizetype(start) + hotspotAt, hotspotSize, info, why))
         return false;
     return true;

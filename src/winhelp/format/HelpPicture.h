@@ -30,9 +30,10 @@ struct HelpPictureInfo {
     int bitCount = 0;
     int colours = 0;   // palette entries stored
     qsizetype dataSize = 0;  // bytes of picture data once unpacked
+    int mapMode = 0;         // metafile: its mapping mode (8 anisotropic)
     std::vector<HelpPictureHotspot> hotspots;
     // Bitmaps (type 5 and 6): the palette (RGBQUAD entries) and the unpacked pixels, rows
-    // bottom-up, each padded to 4 bytes.
+    // bottom-up, each padded to 4 bytes. Metafiles: the unpacked records (METAHEADER first).
     QByteArray palette;
     QByteArray pixels;
 };

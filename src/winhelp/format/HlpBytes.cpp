@@ -57,7 +57,8 @@ void putU32(QByteArray& b, int at, std::uint32_t v)
 
 bool ByteReader::need(int n)
 {
-    if (!good || p + n > e) {
+    // p > e - n rather than p + n > e: no overflow near the end of int.
+    if (!good || p < 0 || n < 0 || p > e - n) {
         good = false;
         return false;
     }
@@ -89,6 +90,8 @@ std::uint32_t ByteReader::u32()
 
 QByteArray ByteReader::stringz()
 {
+    if (!need(1))
+        return {};
     const int start = p;
     while (p < e && d[p] != '\0')
         ++p;

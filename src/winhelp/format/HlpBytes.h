@@ -46,16 +46,20 @@ public:
 void putU16(QByteArray& b, int at, unsigned v);
 void putU32(QByteArray& b, int at, std::uint32_t v);
 
+// Reads little-endian values from `data` between `pos` and `end` (-1: its end). Every read is
+// bounded on both sides: a position before the data's start or past `end` (a negative or too
+// large offset taken from a damaged file) reads nothing and leaves ok() false for good.
 class ByteReader {
 public:
     explicit ByteReader(const QByteArray& data, int pos = 0, int end = -1)
-        : d(data), p(pos), e(end < 0 ? static_cast<int>(data.size()) : end)
+        : d(data), p(pos), e(end < 0 || end > data.size() ? static_cast<int>(qMin<qsizetype>(data.size(), 0x7FFFFFFF)) : end)
     {
     }
     bool ok() const { return good; }
     int pos() const { return p; }
     void seek(int pos) { p = pos; }
     int end() const { return e; }
+    const QByteArray& data() const { return d; }
     bool atEnd() const { return p >= e; }
 
     unsigned u8();

@@ -53,6 +53,67 @@ QByteArray lz77Decode(const char* data, qsizetype size, bool* truncated)
     return out;
 }
 
+QByteArray lz77DecodeAtMost(const char* data, qsizetype size, qsizetype limit, bool* truncated, bool* overflow)
+{
+    if (truncated)
+        *truncated = false;
+    if (overflow)
+        *overflow = false;
+    if (limit <= 0 || size <= 0)
+        return {};
+    // One group of 17 bytes gives at most 8 matches of 18: room for all of it, or the limit.
+    QByteArray out(qMin(limit, size * 9), Qt::Uninitialized);
+    char* o = out.data();
+    qsizetype n = 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    const unsigned char* const end = p + size;
+    while (p < end) {
+        unsigned flags = *p++;
+        for (int i = 0; i < 8 && p < end; ++i, flags >>= 1) {
+            if (!(flags & 1)) {
+                if (n >= limit) {
+                    if (overflow)
+                        *overflow = true;
+                    out.truncate(n);
+                    return out;
+                }
+                o[n++] = static_cast<char>(*p++);
+                continue;
+            }
+            if (end - p < 2) {
+                if (truncated)
+                    *truncated = true;
+                out.truncate(n);
+                return out;
+            }
+            const unsigned code = p[0] | (p[1] << 8);
+            p += 2;
+            const qsizetype distance = (code & 0x0FFF) + 1;
+            qsizetype length = static_cast<qsizetype>(code >> 12) + kMinMatch;
+            if (distance > n) {
+                if (truncated)
+                    *truncated = true;
+                out.truncate(n);
+                return out;
+            }
+            if (n + length > limit) {
+                length = limit - n;
+                if (overflow)
+                    *overflow = true;
+            }
+            // Byte by byte: a match may overlap what it copies.
+            for (qsizetype k = 0; k < length; ++k, ++n)
+                o[n] = o[n - distance];
+            if (overflow && *overflow) {
+                out.truncate(n);
+                return out;
+            }
+        }
+    }
+    out.truncate(n);
+    return out;
+}
+
 QByteArray lz77Encode(const QByteArray& data)
 {
     Lz77Encoder encoder;
@@ -106,6 +167,41 @@ QByteArray rleDecode(const QByteArray& data)
             i += count;
         } else if (i < data.size()) {
             out.append(n, data[i++]);
+        }
+    }
+    return out;
+}
+
+QByteArray rleDecodeAtMost(const QByteArray& data, qsizetype limit, bool* overflow)
+{
+    if (overflow)
+        *overflow = false;
+    QByteArray out;
+    qsizetype i = 0;
+    while (i < data.size()) {
+        const auto n = static_cast<unsigned char>(data[i++]);
+        qsizetype count = 0;
+        if (n & 0x80)
+            count = std::min<qsizetype>(n & 0x7F, data.size() - i);
+        else if (i < data.size())
+            count = n;
+        else
+            break;
+        if (out.size() + count > limit) {
+            if (overflow)
+                *overflow = true;
+            count = limit - out.size();
+        }
+        if (n & 0x80) {
+            out.append(data.constData() + i, count);
+            i += n & 0x7F;
+        } else {
+            out.append(count, data[i++]);
+        }
+        if (out.size() >= limit && i < data.size()) {
+            if (overflow)
+                *overflow = true;
+            break;
         }
     }
     return out;

@@ -15,6 +15,11 @@ namespace hlp {
 
 // Decodes a whole stream. `truncated`, when given, tells whether the stream ended inside a match.
 QByteArray lz77Decode(const char* data, qsizetype size, bool* truncated = nullptr);
+// The same, stopping after `limit` bytes of output (a unit never unpacks to more than its format
+// allows: a damaged stream must not make it grow past that). `truncated` is also set when a
+// match reaches before the start; `overflow`, when given, when there was more than `limit`.
+QByteArray lz77DecodeAtMost(const char* data, qsizetype size, qsizetype limit, bool* truncated = nullptr,
+                            bool* overflow = nullptr);
 
 // One unit, compressed at once (a picture).
 QByteArray lz77Encode(const QByteArray& data);
@@ -23,6 +28,8 @@ QByteArray lz77Encode(const QByteArray& data);
 // repeated n times.
 QByteArray rleEncode(const QByteArray& data);
 QByteArray rleDecode(const QByteArray& data);
+// The same, stopping after `limit` bytes of output; `overflow` tells whether there was more.
+QByteArray rleDecodeAtMost(const QByteArray& data, qsizetype limit, bool* overflow = nullptr);
 
 // Compresses a unit that grows at its end while it is compressed (a topic block, record by
 // record), so that the caller learns after each record how much room is left.

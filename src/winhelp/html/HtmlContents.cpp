@@ -1,5 +1,7 @@
 #include "winhelp/html/HtmlContents.h"
 
+#include "winhelp/model/TopicLinks.h"
+
 #include <algorithm>
 
 namespace hlp::html {
@@ -8,49 +10,48 @@ namespace {
 
 constexpr int kDeepest = 3; // derived trees stop at four levels
 
-// Calls `link(kind, topic)` for every jump and popup of a topic, in text order: its hot spots and
-// those of the pictures it shows. Links to other help files and macros are not topics of the site.
-template <typename Link>
-void forEachLink(const HelpDocument& document, const Topic& topic, const SiteNames& names, Link link)
-{
-    for (const Paragraph& p : topic.paragraphs)
-        for (const Item& it : p.items) {
-            if (it.kind == ItemKind::HotspotBegin && it.link != LinkKind::Macro && topic.linkTarget(it).file.isEmpty()) {
-                if (const int t = names.topic(it.text); t >= 0)
-                    link(it.link, t);
-            } else if (it.kind == ItemKind::Picture && it.picture >= 0 && static_cast<size_t>(it.picture) < document.pictures.size()) {
-                for (const PictureHotspot& h : document.pictures[static_cast<size_t>(it.picture)].hotspots)
-                    if (h.link != LinkKind::Macro && h.file.isEmpty())
-                        if (const int t = names.topic(h.target); t >= 0)
-                            link(h.link, t);
-            }
-        }
-}
-
 // The topics a topic jumps to, in text order, each once.
 std::vector<int> jumpTargets(const HelpDocument& document, const Topic& topic, const SiteNames& names)
 {
     std::vector<int> out;
-    forEachLink(document, topic, names, [&out](LinkKind kind, int t) {
+    forEachTopicLink(document, topic, [&names](QByteArrayView c) { return names.topic(c); }, [&out](LinkKind kind, int t) {
         if (kind == LinkKind::Jump && std::find(out.begin(), out.end(), t) == out.end())
             out.push_back(t);
     });
     return out;
 }
 
+// A book stands over at least one line; one left empty (its topics unknown, or of another help
+// file) is dropped. From the end, so that a book holding only empty books goes too.
+void dropEmptyBooks(std::vector<TreeEntry>& tree)
+{
+    std::vector<TreeEntry> kept;
+    kept.reserve(tree.size());
+    for (auto it = tree.rbegin(); it != tree.rend(); ++it) {
+        if (it->topic < 0 && (kept.empty() || kept.back().depth <= it->depth))
+            continue;
+        kept.push_back(std::move(*it));
+    }
+    tree.assign(std::make_move_iterator(kept.rbegin()), std::make_move_iterator(kept.rend()));
+}
+
 } // namespace
+
+std::vector<ContentsEntry> contentsEntries(const ContentsFile& contents)
+{
+    std::vector<ContentsEntry> out;
+    out.reserve(contents.lines.size());
+    for (const ContentsLine& line : contents.lines) {
+        if (!line.book() && !line.file.isEmpty())
+            continue; // a topic of another help file: the site cannot open it
+        out.push_back({line.context, std::max(0, line.level - 1), line.text});
+    }
+    return out;
+}
 
 std::vector<bool> popupOnlyTopics(const HelpDocument& document, const SiteNames& names, int contentsTopic)
 {
-    const size_t n = document.topics.size();
-    std::vector<bool> popup(n, false), jump(n, false);
-    for (const Topic& topic : document.topics)
-        forEachLink(document, topic, names,
-            [&](LinkKind kind, int t) { (kind == LinkKind::Popup ? popup : jump)[static_cast<size_t>(t)] = true; });
-    std::vector<bool> out(n, false);
-    for (size_t t = 0; t < n; ++t)
-        out[t] = popup[t] && !jump[t] && !document.topics[t].hasBrowse && static_cast<int>(t) != contentsTopic;
-    return out;
+    return hlp::popupOnlyTopics(document, contentsTopic, [&names](QByteArrayView c) { return names.topic(c); });
 }
 
 std::vector<TreeEntry> contentsTree(const HelpDocument& document, const SiteNames& names, int contentsTopic,
@@ -66,17 +67,20 @@ std::vector<TreeEntry> contentsTree(const HelpDocument& document, const SiteName
         const bool contentsGiven = hasContents
             && std::any_of(given.begin(), given.end(), [&](const ContentsEntry& e) { return names.topic(e.context) == contentsTopic; });
         if (hasContents && !contentsGiven) {
-            tree.push_back({contentsTopic, 0});
+            tree.push_back({contentsTopic, 0, {}});
             placed[static_cast<size_t>(contentsTopic)] = true;
         }
         for (const ContentsEntry& e : given) {
-            const int t = names.topic(e.context);
-            if (!usable(t))
+            const bool book = e.context.isEmpty();
+            const int t = book ? -1 : names.topic(e.context);
+            if (book ? e.label.isEmpty() : !usable(t))
                 continue;
             const int deepest = tree.empty() ? 0 : tree.back().depth + 1;
-            tree.push_back({t, std::clamp(e.depth, 0, deepest)});
-            placed[static_cast<size_t>(t)] = true;
+            tree.push_back({t, std::clamp(e.depth, 0, deepest), e.label});
+            if (t >= 0)
+                placed[static_cast<size_t>(t)] = true;
         }
+        dropEmptyBooks(tree);
     } else if (hasContents) {
         // Breadth first, so that a topic sits as near the top as a jump puts it.
         std::vector<std::vector<int>> children(n);
@@ -104,7 +108,7 @@ std::vector<TreeEntry> contentsTree(const HelpDocument& document, const SiteName
         while (!stack.empty()) {
             const int t = stack.back();
             stack.pop_back();
-            tree.push_back({t, depth[static_cast<size_t>(t)]});
+            tree.push_back({t, depth[static_cast<size_t>(t)], {}});
             const auto& kids = children[static_cast<size_t>(t)];
             stack.insert(stack.end(), kids.rbegin(), kids.rend());
         }
@@ -112,7 +116,7 @@ std::vector<TreeEntry> contentsTree(const HelpDocument& document, const SiteName
     // Nothing is lost: every other titled topic follows at the top.
     for (size_t t = 0; t < n; ++t)
         if (usable(static_cast<int>(t)) && !document.topics[t].title.isEmpty()) {
-            tree.push_back({static_cast<int>(t), 0});
+            tree.push_back({static_cast<int>(t), 0, {}});
             placed[t] = true;
         }
     return tree;

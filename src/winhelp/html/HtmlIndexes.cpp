@@ -214,11 +214,18 @@ QByteArray contentsData(const HelpDocument& document, const SiteNames& names, co
     for (size_t i = 0; i < tree.size(); ++i) {
         if (i)
             out += ",\n";
+        const TreeEntry& e = tree[i];
+        const QByteArray title = e.topic < 0 ? QByteArray() : topicLabel(document.topics[static_cast<size_t>(e.topic)]);
         out += '[';
-        appendJson(out, codec.decode(topicLabel(document.topics[static_cast<size_t>(tree[i].topic)])));
+        appendJson(out, codec.decode(!e.label.isEmpty() ? e.label : title));
         out += ',';
-        appendJson(out, names.page(tree[i].topic));
-        out += ',' + QByteArray::number(tree[i].depth) + ']';
+        appendJson(out, e.topic < 0 ? QString() : names.page(e.topic)); // a book opens no page
+        out += ',' + QByteArray::number(e.depth);
+        if (!e.label.isEmpty() && e.topic >= 0 && !document.topics[static_cast<size_t>(e.topic)].title.isEmpty() && e.label != title) {
+            out += ','; // the search lists the topic by its own title
+            appendJson(out, codec.decode(title));
+        }
+        out += ']';
     }
     out += "]});\n";
     return out;
@@ -228,6 +235,8 @@ QByteArray searchData(const HelpDocument& document, const TextCodec& codec, cons
 {
     WordTable table;
     for (size_t e = 0; e < tree.size(); ++e) {
+        if (tree[e].topic < 0)
+            continue; // a book has no words of its own
         const Topic& topic = document.topics[static_cast<size_t>(tree[e].topic)];
         Splitter words(codec, table, static_cast<int>(e));
         words.text(topic.title);

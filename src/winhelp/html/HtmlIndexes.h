@@ -16,6 +16,8 @@ namespace hlp::html {
 QByteArray keywordList(const HelpDocument& document, const SiteNames& names, const TextCodec& codec);
 
 // tyxSommaire({"e":[[title,page,depth],...]}); the search results are entry numbers of this list.
+// A book of the contents has an empty page; a topic the contents names otherwise than its title has
+// its title fourth, for the search's results.
 QByteArray contentsData(const HelpDocument& document, const SiteNames& names, const TextCodec& codec,
     const std::vector<TreeEntry>& tree);
 

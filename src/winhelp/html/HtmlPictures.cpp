@@ -1,7 +1,7 @@
 #include "winhelp/html/HtmlPictures.h"
 
-#include "winhelp/format/HelpPicture.h"
 #include "winhelp/project/HlpBitmap.h"
+#include "winhelp/render/MetafileRenderer.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -10,67 +10,6 @@
 namespace hlp::html {
 
 namespace {
-
-void le16(QByteArray& b, unsigned v)
-{
-    b.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF));
-}
-
-void le32(QByteArray& b, std::uint32_t v)
-{
-    le16(b, v & 0xFFFF);
-    le16(b, v >> 16);
-}
-
-// The .bmp file of a device-independent bitmap, for the image readers.
-QByteArray bmpOf(const Dib& dib)
-{
-    const std::uint32_t offset = 14 + 40 + std::uint32_t(dib.palette.size());
-    QByteArray b;
-    b.reserve(offset + dib.pixels.size());
-    b.append("BM");
-    le32(b, offset + std::uint32_t(dib.pixels.size()));
-    le32(b, 0);
-    le32(b, offset);
-    le32(b, 40);
-    le32(b, std::uint32_t(dib.width));
-    le32(b, std::uint32_t(dib.height));
-    le16(b, 1);
-    le16(b, dib.bits);
-    le32(b, 0);
-    le32(b, std::uint32_t(dib.pixels.size()));
-    le32(b, std::uint32_t(dib.xdpi * 10000 / 254));
-    le32(b, std::uint32_t(dib.ydpi * 10000 / 254));
-    le32(b, std::uint32_t(dib.palette.size() / 4));
-    le32(b, 0);
-    return b + dib.palette + dib.pixels;
-}
-
-// The first bitmap of a .shg or .mrb file.
-bool dibFromContainer(const QByteArray& container, Dib& dib, QString* why)
-{
-    HelpPictureInfo info;
-    if (!readHelpPicture(container, info, nullptr, why))
-        return false;
-    if (info.type == 8) {
-        if (why)
-            *why = QStringLiteral("métafichier");
-        return false;
-    }
-    dib = Dib{};
-    dib.width = info.width;
-    dib.height = info.height;
-    dib.bits = static_cast<unsigned>(info.bitCount);
-    dib.palette = info.palette;
-    dib.pixels = info.pixels;
-    if (dib.palette.isEmpty() && dib.bits <= 8) {
-        // A device bitmap has no palette: the one a device bitmap of the RTF gets.
-        Dib device;
-        dibFromDdb(QByteArray(4, '\0'), 1, 1, info.bitCount, 1, 0, device, nullptr);
-        dib.palette = device.palette;
-    }
-    return true;
-}
 
 enum class Kind { Bitmap, Png, Jpeg, Metafile, Unreadable };
 
@@ -90,9 +29,9 @@ Decoded decode(const Picture& p)
             d.kind = Kind::Bitmap;
             d.bytes = p.data;
         } else if (p.data.startsWith("lP") || p.data.startsWith("lp")) {
-            if (dibFromContainer(p.data, dib, &d.why)) {
+            if (dibFromHelpPicture(p.data, dib, &d.why)) {
                 d.kind = Kind::Bitmap;
-                d.bytes = bmpOf(dib);
+                d.bytes = bmpFromDib(dib);
             } else if (d.why == QLatin1String("métafichier")) {
                 d.kind = Kind::Metafile;
             }
@@ -113,13 +52,13 @@ Decoded decode(const Picture& p)
     case PictureSource::Dib:
         if (dibFromPacked(p.data, dib, &d.why)) {
             d.kind = Kind::Bitmap;
-            d.bytes = bmpOf(dib);
+            d.bytes = bmpFromDib(dib);
         }
         break;
     case PictureSource::Ddb:
         if (dibFromDdb(p.data, p.width, p.height, p.ddbBitsPerPixel, p.ddbPlanes, p.ddbWidthBytes, dib, &d.why)) {
             d.kind = Kind::Bitmap;
-            d.bytes = bmpOf(dib);
+            d.bytes = bmpFromDib(dib);
         }
         break;
     case PictureSource::Png:
@@ -170,19 +109,23 @@ bool convertPictures(const HelpDocument& document, SiteNames& names, const SiteS
         if (picture.source == PictureSource::File && picture.data.isEmpty())
             continue; // not found or unreadable: said when the project was read
         const Decoded d = decode(picture);
-        if (d.kind == Kind::Metafile) {
-            diagnostics.warning(QStringLiteral("l'image %1 de la rubrique %2 est un métafichier Windows, que les navigateurs "
-                                               "n'affichent pas ; l'aide HTML montre son nom à sa place.")
-                                    .arg(name.isEmpty() ? QStringLiteral("n° %1").arg(i + 1) : quoted(name),
-                                        topic->displayName(diagnostics.codePage())));
-            pic.placeholder = true;
-            continue;
-        }
         QImage image;
-        if (d.kind != Kind::Unreadable)
+        if (d.kind == Kind::Metafile) {
+            // Browsers show no metafile: it is drawn, and the site holds the drawing.
+            image = renderMetafile(picture, diagnostics.codePage());
+            if (image.isNull()) {
+                diagnostics.warning(QStringLiteral("l'image %1 de la rubrique %2 est un métafichier Windows illisible ; "
+                                                   "l'aide HTML montre son nom à sa place.")
+                                        .arg(name.isEmpty() ? QStringLiteral("n° %1").arg(i + 1) : quoted(name),
+                                            topic->displayName(diagnostics.codePage())));
+                pic.placeholder = true;
+                continue;
+            }
+        } else if (d.kind != Kind::Unreadable) {
             image.loadFromData(d.bytes, d.kind == Kind::Png ? "PNG" : d.kind == Kind::Jpeg ? "JPEG" : nullptr);
+        }
         QByteArray bytes = d.bytes;
-        if (d.kind == Kind::Bitmap && !image.isNull()) {
+        if ((d.kind == Kind::Bitmap || d.kind == Kind::Metafile) && !image.isNull()) {
             bytes.clear();
             QBuffer buffer(&bytes);
             buffer.open(QIODevice::WriteOnly);

@@ -92,10 +92,13 @@ void SiteBuilder::pageStart(QByteArray& out, const QByteArray& title, const QByt
     out += "</head>\n<body data-page=\"" + page + "\">\n<a class=\"saut\" href=\"#texte\"" + m_french + ">Aller au texte</a>\n"
            "<header class=\"bandeau\">\n<a class=\"nom\" href=\"index.html\">" + m_helpTitle + "</a>\n"
            "<nav class=\"outils\" aria-label=\"Outils de l'aide\"" + m_french + ">\n<a href=\"index.html\">Sommaire</a>\n"
-           "<a href=\"motscles.html\">Index</a>\n"
-           "<form class=\"chercher\" action=\"recherche.html\" method=\"get\" role=\"search\">"
-           "<input type=\"search\" name=\"q\" aria-label=\"Rechercher dans l'aide\" placeholder=\"Rechercher\">"
-           "<button type=\"submit\">Rechercher</button></form>\n</nav>\n</header>\n<div class=\"cadre\">\n"
+           "<a href=\"motscles.html\">Index</a>\n";
+    // Without its search page (a .chm, whose viewer searches itself) a page has no search form.
+    if (m_options.search)
+        out += "<form class=\"chercher\" action=\"recherche.html\" method=\"get\" role=\"search\">"
+               "<input type=\"search\" name=\"q\" aria-label=\"Rechercher dans l'aide\" placeholder=\"Rechercher\">"
+               "<button type=\"submit\">Rechercher</button></form>\n";
+    out += "</nav>\n</header>\n<div class=\"cadre\">\n"
            "<nav class=\"sommaire\" id=\"sommaire\" aria-label=\"Sommaire\">"
            "<button type=\"button\" class=\"plier-sommaire\" aria-expanded=\"false\" aria-controls=\"arbre\"" + m_french + ">Sommaire</button>"
            "<div class=\"arbre\" id=\"arbre\"></div></nav>\n<main id=\"texte\" class=\"texte\" tabindex=\"-1\">\n";
@@ -213,7 +216,11 @@ bool SiteBuilder::build(const SiteSink& sink)
 {
     if (!convertPictures(m_doc, m_names, sink, m_help.diagnostics, m_pictures))
         return false;
-    const std::vector<bool> popupOnly = popupOnlyTopics(m_doc, m_names, m_help.contentsTopic);
+    std::vector<bool> popupOnly = popupOnlyTopics(m_doc, m_names, m_help.contentsTopic);
+    // A topic the author put in the contents is a page, whatever opens it.
+    for (const ContentsEntry& e : m_options.contents)
+        if (const int t = e.context.isEmpty() ? -1 : m_names.topic(e.context); t >= 0)
+            popupOnly[static_cast<size_t>(t)] = false;
     const std::vector<TreeEntry> tree = contentsTree(m_doc, m_names, m_help.contentsTopic, popupOnly, m_options.contents);
 
     // The indexes only read the document: they are made beside the pages.
@@ -222,14 +229,16 @@ bool SiteBuilder::build(const SiteSink& sink)
     };
     std::future<Indexes> indexes = std::async(std::launch::async, [&] {
         return Indexes{keywordList(m_doc, m_names, m_codec), contentsData(m_doc, m_names, m_codec, tree),
-            searchData(m_doc, m_codec, tree), contextMap()};
+            m_options.search ? searchData(m_doc, m_codec, tree) : QByteArray(), contextMap()};
     });
     for (size_t t = 0; t < m_doc.topics.size(); ++t)
         if (!sink(m_names.page(static_cast<int>(t)) + QStringLiteral(".html"), topicPage(static_cast<int>(t))))
             return false;
     const Indexes made = indexes.get();
-    return sink(QStringLiteral("motscles.html"), keywordPage(made.keywords)) && sink(QStringLiteral("recherche.html"), searchPage())
-        && sink(QStringLiteral("sommaire.js"), made.contents) && sink(QStringLiteral("recherche.js"), made.search)
+    return sink(QStringLiteral("motscles.html"), keywordPage(made.keywords))
+        && (!m_options.search || sink(QStringLiteral("recherche.html"), searchPage()))
+        && sink(QStringLiteral("sommaire.js"), made.contents)
+        && (!m_options.search || sink(QStringLiteral("recherche.js"), made.search))
         && sink(QStringLiteral("aide.js"), siteAsset(QStringLiteral("aide.js")))
         && sink(QStringLiteral("aide.css"), styleSheet()) // after the pages: it holds their formats
         && sink(QStringLiteral("contextes.json"), made.contexts);

@@ -16,6 +16,9 @@ struct HtmlOptions {
     std::vector<ContentsEntry> contents;
     // BCP 47 language of the pages; empty: from the project's LCID, else French.
     QString language;
+    // The search page and its index (recherche.html, recherche.js); a reader with its own search
+    // (the .chm's viewer) goes without them. The pages stay the same either way.
+    bool search = true;
 };
 
 // Makes the site and hands its files to `sink` one by one; false when the sink refused one.

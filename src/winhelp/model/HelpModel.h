@@ -118,10 +118,19 @@ struct Paragraph {
     int cell = 0;
 };
 
+// Keywords of another footnote letter than K: 'A' for the A-keywords that ALink finds, any other
+// letter for the further keyword lists a help may have.
+struct KeywordList {
+    char footnote = 'A';
+    QList<QByteArray> keywords;
+};
+
 struct Topic {
     QByteArray title;
     QList<QByteArray> contexts;
     QList<QByteArray> keywords;
+    std::vector<KeywordList> otherKeywords;
+    QByteArray window; // the window the topic opens in when a jump names none ('>' footnote); empty: main
     QByteArray browse;
     bool hasBrowse = false;
     QList<QByteArray> macros;
@@ -209,6 +218,7 @@ struct WindowDef {
     std::uint32_t nonScrollColour = 0;
     bool onTop = false;
     bool autoSizeHeight = false;
+    QList<QByteArray> macros; // run when this window opens ([CONFIG-name] of the project)
     bool hasPosition() const { return hasX || hasY || hasWidth || hasHeight; }
 };
 

@@ -5,6 +5,7 @@
 #include "winhelp/HlpCompiler.h"
 #include "winhelp/model/HelpModel.h"
 
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -29,12 +30,32 @@ struct ContentsFile {
     bool empty() const { return lines.empty(); }
 };
 
+// What a help file (.hlp) says of itself beyond its content. Zero for a help read from a project.
+struct HelpFileFacts {
+    enum class Phrases : std::uint8_t { None, Old, Hall }; // phrase compression of the text
+    int minor = 0, major = 0;     // 15 WinHelp 3.0, 21 WinHelp 3.1, 33 WinHelp 4.0
+    unsigned flags = 0;           // of |SYSTEM: 4 or 8 LZ77-compressed topic blocks
+    std::uint32_t generated = 0;  // when the compiler made it, seconds since 1970 (0: unknown)
+    bool lz77 = false;
+    int topicBlockSize = 0;
+    Phrases phrases = Phrases::None;
+    int phraseCount = 0;
+    qsizetype size = 0;           // bytes of the file
+    QByteArray contentsFile;      // the contents file it names (|SYSTEM), if any
+    QList<QByteArray> internalFiles; // the directory, in its order
+};
+
 struct LoadedHelp {
     HelpProject project;
     HelpDocument document;
     int contentsTopic = 0;                              // index into document.topics
     std::vector<std::pair<QByteArray, int>> aliases;    // another name of a context -> topic index
     ContentsFile contents;                              // empty when the help has none
+    // Read from a help file: what it says of itself, its icon (an .ico file; project.icon names
+    // it) and the files of [BAGGAGE] (project.baggage names them) with their bytes.
+    HelpFileFacts file;
+    QByteArray icon;
+    std::vector<std::pair<QByteArray, QByteArray>> baggage;
 
     // What every writer takes. The diagnostics collect the writer's own messages.
     ReadHelp view(Diagnostics& diagnostics) const

@@ -1,5 +1,6 @@
 #include "winhelp/project/HlpBitmap.h"
 
+#include "winhelp/format/HelpPicture.h"
 #include "winhelp/format/HlpBytes.h"
 #include "winhelp/format/Lz77.h"
 
@@ -315,6 +316,55 @@ bool dibFromImage(const QByteArray& file, const char* format, Dib& dib, QString*
                 dst[x / 2] |= static_cast<unsigned char>(x % 2 ? index : index << 4);
             }
         }
+    }
+    return true;
+}
+
+QByteArray bmpFromDib(const Dib& dib)
+{
+    const auto le16 = [](QByteArray& b, unsigned v) { b.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF)); };
+    const auto le32 = [&le16](QByteArray& b, std::uint32_t v) {
+        le16(b, v & 0xFFFF);
+        le16(b, v >> 16);
+    };
+    const std::uint32_t offset = 14 + 40 + std::uint32_t(dib.palette.size());
+    QByteArray b;
+    b.reserve(offset + dib.pixels.size());
+    b.append("BM");
+    le32(b, offset + std::uint32_t(dib.pixels.size()));
+    le32(b, 0);
+    le32(b, offset);
+    le32(b, 40);
+    le32(b, std::uint32_t(dib.width));
+    le32(b, std::uint32_t(dib.height));
+    le16(b, 1);
+    le16(b, dib.bits);
+    le32(b, 0);
+    le32(b, std::uint32_t(dib.pixels.size()));
+    le32(b, std::uint32_t(dib.xdpi * 10000 / 254));
+    le32(b, std::uint32_t(dib.ydpi * 10000 / 254));
+    le32(b, std::uint32_t(dib.palette.size() / 4));
+    le32(b, 0);
+    return b + dib.palette + dib.pixels;
+}
+
+bool dibFromHelpPicture(const QByteArray& container, Dib& dib, QString* why)
+{
+    HelpPictureInfo info;
+    if (!readHelpPicture(container, info, nullptr, why))
+        return false;
+    if (info.type == 8)
+        return fail(why, QStringLiteral("métafichier"));
+    dib = Dib{};
+    dib.width = info.width;
+    dib.height = info.height;
+    dib.bits = static_cast<unsigned>(info.bitCount);
+    dib.palette = info.palette;
+    dib.pixels = info.pixels;
+    if (dib.palette.isEmpty() && dib.bits <= 8) {
+        Dib device;
+        dibFromDdb(QByteArray(4, '\0'), 1, 1, info.bitCount, 1, 0, device, nullptr);
+        dib.palette = device.palette;
     }
     return true;
 }

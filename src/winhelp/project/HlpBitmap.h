@@ -26,6 +26,13 @@ bool dibFromDdb(const QByteArray& bits, int width, int height, int bitsPerPixel,
 // A PNG or JPEG file, decoded; transparency is laid on white.
 bool dibFromImage(const QByteArray& file, const char* format, Dib& dib, QString* why);
 
+// The .bmp file of a device-independent bitmap.
+QByteArray bmpFromDib(const Dib& dib);
+// The first bitmap of a help picture (a .shg or .mrb file, a |bmN internal file); a device
+// bitmap without a palette gets the one a device bitmap of the RTF gets. False for a metafile
+// (`why` then says "métafichier") or a picture that cannot be read.
+bool dibFromHelpPicture(const QByteArray& container, Dib& dib, QString* why);
+
 // The content of a |bmN internal file for one picture.
 QByteArray pictureFromDib(const Dib& dib, bool compress);
 // Metafile records (METAHEADER first); `width`, `height`: the size in 0.01 mm.

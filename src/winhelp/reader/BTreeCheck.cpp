@@ -57,8 +57,8 @@ std::vector<HlpFile::TreeEntry> HlpFile::checkTree(const QByteArray& name, const
     const int totalPages = r.i16();
     const int levels = r.i16();
     const std::int32_t total = r.i32();
-    if (!r.ok() || pageSize < 64 || totalPages < 1 || levels < 1 || 38 + qsizetype(totalPages) * pageSize > content.size()
-        || root < 0 || root >= totalPages) {
+    if (!r.ok() || pageSize < 64 || totalPages < 1 || levels < 1 || levels > totalPages
+        || 38 + qsizetype(totalPages) * pageSize > content.size() || root < 0 || root >= totalPages) {
         problem(label + QStringLiteral(": bad B+ tree header"));
         return entries;
     }
@@ -66,6 +66,9 @@ std::vector<HlpFile::TreeEntry> HlpFile::checkTree(const QByteArray& name, const
 
     std::vector<int> leavesByDescent;
     bool ok = true;
+    // A page reached twice means a loop (or a shared child): walking on would never end, or end
+    // after a number of steps that grows with the powers of the page count.
+    std::vector<bool> visited(static_cast<size_t>(totalPages), false);
     // Returns the first key of the subtree; checks that every key lies in [low, high).
     struct Bound {
         bool set = false;
@@ -76,11 +79,17 @@ std::vector<HlpFile::TreeEntry> HlpFile::checkTree(const QByteArray& name, const
                                                                                const Bound& high, Bound& first) {
         if (!ok)
             return;
-        if (page < 0 || page >= totalPages) {
+        if (page < 0 || page >= totalPages || level < 1) {
             problem(label + QStringLiteral(": page %1 out of range").arg(page));
             ok = false;
             return;
         }
+        if (visited[static_cast<size_t>(page)]) {
+            problem(label + QStringLiteral(": page %1 reached twice").arg(page));
+            ok = false;
+            return;
+        }
+        visited[static_cast<size_t>(page)] = true;
         ByteReader p(content, pageAt(page), pageAt(page) + pageSize);
         const int unused = static_cast<int>(p.u16());
         const int n = p.i16();
@@ -202,15 +211,22 @@ const std::uint8_t* HlpFile::searchTree(const QByteArray& content, const TreeKin
     const int pageSize = static_cast<int>(r.u16());
     r.seek(26);
     int page = r.i16();
-    r.seek(32);
+    r.seek(30);
+    const int totalPages = r.i16();
     int level = r.i16();
+    if (!r.ok() || level > totalPages || pageSize < 64)
+        return nullptr;
+    auto inside = [&](int p) { return p >= 0 && p < totalPages && 38 + qsizetype(p + 1) * pageSize <= content.size(); };
     while (--level > 0) {
+        if (!inside(page))
+            return nullptr;
         ByteReader p(content, 38 + page * pageSize);
         p.u16();
         const int n = p.i16();
         int child = p.i16();
         int pos = p.pos();
-        for (int i = 0; i < n; ++i) {
+        const int pageEnd = 38 + (page + 1) * pageSize;
+        for (int i = 0; i < n && pos < pageEnd; ++i) {
             QByteArray k;
             std::int64_t kn = 0;
             if (!readKey(content, pos, kind, k, kn))
@@ -224,10 +240,13 @@ const std::uint8_t* HlpFile::searchTree(const QByteArray& content, const TreeKin
         }
         page = child;
     }
+    if (!inside(page))
+        return nullptr;
     ByteReader p(content, 38 + page * pageSize + 2);
     const int n = p.i16();
     int pos = 38 + page * pageSize + 8;
-    for (int i = 0; i < n; ++i) {
+    const int pageEnd = 38 + (page + 1) * pageSize;
+    for (int i = 0; i < n && pos < pageEnd; ++i) {
         const int at = pos;
         QByteArray k;
         std::int64_t kn = 0;

@@ -43,7 +43,7 @@ QByteArray HlpFile::file(const QByteArray& name) const
         ByteReader r(m_data, at);
         r.i32();
         const std::int32_t used = r.i32();
-        if (!r.ok() || used < 0 || at + 9 + used > m_data.size())
+        if (!r.ok() || used < 0 || qint64(at) + 9 + used > m_data.size())
             return {};
         return m_data.mid(at + 9, used);
     }
@@ -68,7 +68,7 @@ bool HlpFile::load(const QByteArray& data)
         problem(QStringLiteral("EntireFileSize %1 but the file has %2 bytes").arg(size).arg(m_data.size()));
     if (freeBlock != -1)
         problem(QStringLiteral("FirstFreeBlock is not -1"));
-    if (!m_problems.isEmpty() || dirStart < 16 || dirStart + 9 + 38 > m_data.size()) {
+    if (!m_problems.isEmpty() || dirStart < 16 || qint64(dirStart) + 9 + 38 > m_data.size()) {
         problem(QStringLiteral("unusable header"));
         return false;
     }
@@ -91,7 +91,7 @@ void HlpFile::readDirectory()
     const std::int32_t reserved = fh.i32();
     const std::int32_t used = fh.i32();
     fh.u8();
-    if (reserved != used + 9 || dirStart + 9 + used > m_data.size()) {
+    if (qint64(reserved) != qint64(used) + 9 || used < 0 || qint64(dirStart) + 9 + used > m_data.size()) {
         problem(QStringLiteral("directory: bad file header"));
         return;
     }
@@ -110,7 +110,7 @@ void HlpFile::readDirectory()
         ByteReader f(m_data, at);
         const std::int32_t res = f.i32();
         const std::int32_t use = f.i32();
-        if (!f.ok() || at < 16 || res != use + 9 || at + 9 + qsizetype(use) > m_data.size()) {
+        if (!f.ok() || at < 16 || use < 0 || qint64(res) != qint64(use) + 9 || qint64(at) + 9 + use > m_data.size()) {
             problem(QStringLiteral("%1: bad file header at %2").arg(QString::fromLatin1(e.key)).arg(at));
             continue;
         }
@@ -377,6 +377,8 @@ QList<std::uint32_t> HlpFile::keywordOffsets(const QByteArray& keyword) const
     const std::uint32_t where = r.u32();
     const QByteArray data = file("|KWDATA");
     QList<std::uint32_t> out;
+    if (qint64(where) + 4 * qint64(n) > data.size())
+        return out;
     for (int i = 0; i < n; ++i)
         out << ByteReader(data, static_cast<int>(where) + 4 * i).u32();
     return out;
@@ -416,16 +418,20 @@ QList<QByteArray> HlpFile::keywords() const
     const int pageSize = static_cast<int>(h.u16());
     h.seek(26);
     int page = h.i16();
-    h.seek(32);
+    h.seek(30);
+    const int totalPages = h.i16();
     int level = h.i16();
+    if (!h.ok() || level > totalPages)
+        return out;
     while (--level > 0)
         page = ByteReader(content, 38 + page * pageSize + 4).i16();
-    while (page != -1) {
+    // At most one visit per page: a chain that loops ends there.
+    for (int visits = 0; page != -1 && visits < totalPages; ++visits) {
         ByteReader p(content, 38 + page * pageSize + 2);
         const int n = p.i16();
         p.i16();
         const int next = p.i16();
-        for (int i = 0; i < n; ++i) {
+        for (int i = 0; i < n && p.ok(); ++i) {
             out << p.stringz();
             p.u16();
             p.u32();

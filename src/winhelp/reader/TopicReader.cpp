@@ -346,6 +346,11 @@ void HlpFile::readTopics()
             problem(QStringLiteral("|TOPIC: record %1 of type %2").arg(hex(pos), hex(type)));
         }
         previous = pos;
+        // Links only go forward: a chain that turns back would loop.
+        if (next != -1 && next <= pos) {
+            problem(QStringLiteral("|TOPIC: link %1 leads back to %2").arg(hex(pos), hex(next)));
+            return;
+        }
         pos = next;
     }
 

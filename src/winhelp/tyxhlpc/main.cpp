@@ -1,9 +1,19 @@
 // tyxhlpc: compiles a WinHelp project (.hpj with its RTF topic files and pictures) into the .hlp
-// file beside it, with the built-in compiler, or into a help site with --html. Diagnostics go to
-// stderr, in French.
+// file beside it, with the built-in compiler, or into a help site with --html, or into compiled
+// HTML help with --chm. A help file (.hlp) given in its place is read: --html makes its site, --chm
+// its compiled HTML help, --hpa a Tyx Plumet project of it; --info describes it.
+// Diagnostics go to stderr, in French.
 #include "winhelp/HlpCompiler.h"
+#include "winhelp/render/DrawingApplication.h"
 #include "platform/core/SafeFile.h"
+#include "winhelp/chm/ChmHelp.h"
 #include "winhelp/html/HtmlHelp.h"
+#include "winhelp/model/Diagnostics.h"
+#include "winhelp/reader/HelpFileRead.h"
+#include "winhelp/reader/HelpSummary.h"
+#include "winhelp/writer/ProjectWriter.h"
+
+#include <QFile>
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -25,7 +35,14 @@ void err(const QString& text) { say(stderr, QStringLiteral("tyxhlpc : ") + text)
 
 QString quoted(const QString& s) { return QStringLiteral("« ") + s + QStringLiteral(" »"); }
 
-QString usageLine() { return QStringLiteral("Usage : tyxhlpc [--help] [--version] [--html DOSSIER] PROJET.hpj"); }
+QString usageLine()
+{
+    return QStringLiteral("Usage : tyxhlpc [--help] [--version] [--html DOSSIER | --chm FICHIER.chm] PROJET.hpj\n"
+                          "        tyxhlpc --html DOSSIER FICHIER.hlp\n"
+                          "        tyxhlpc --chm FICHIER.chm FICHIER.hlp\n"
+                          "        tyxhlpc --hpa PROJET.hpa FICHIER.hlp\n"
+                          "        tyxhlpc --info FICHIER.hlp");
+}
 
 QString helpText()
 {
@@ -41,9 +58,75 @@ QString helpText()
         "                    (le sommaire), une page par rubrique, l'index, la recherche et les images ;\n"
         "                    un dossier existant n'est remplacé que s'il est vide ou contient déjà une\n"
         "                    aide HTML écrite par ce programme\n"
+        "  --chm FICHIER     écrit l'aide HTML compilée (.chm, que Windows ouvre seul) dans FICHIER\n"
+        "                    au lieu du fichier .hlp : les pages, les images, le sommaire, l'index\n"
+        "                    et les numéros de [MAP] pour l'aide contextuelle ; un fichier existant\n"
+        "                    n'est remplacé que si le nouveau a pu être écrit en entier. Avec un\n"
+        "                    fichier d'aide AIDE.hlp au lieu d'un projet, c'est ce fichier d'aide\n"
+        "                    (et son sommaire .cnt) qui devient le .chm\n"
+        "  --info FICHIER.hlp\n"
+        "                    décrit le fichier d'aide FICHIER.hlp (de tout compilateur WinHelp 3.0,\n"
+        "                    3.1 ou 4.0) sur la sortie standard, une ligne « clé : valeur » par fait :\n"
+        "                    version, compression, rubriques, mots-clés, images, fenêtres, macros\n"
         "\n"
-        "Code de sortie : 0 si le fichier .hlp (ou l'aide HTML) a été écrit, 1 sinon,\n"
-        "2 si la ligne de commande est incorrecte.");
+        "Un fichier d'aide FICHIER.hlp (WinHelp 3.1 ou 4.0, avec le sommaire .cnt posé à côté) peut\n"
+        "être donné à la place du projet :\n"
+        "  --html DOSSIER    écrit son aide HTML dans DOSSIER (le sommaire vient du fichier .cnt)\n"
+        "  --chm FICHIER.chm écrit son aide HTML compilée dans FICHIER.chm\n"
+        "  --hpa PROJET.hpa  en fait un projet Tyx Plumet : chaque rubrique avec son titre, ses\n"
+        "                    mots-clés et son texte, les fenêtres surgissantes, les images écrites\n"
+        "                    à côté du projet ; le tout est écrit d'un bloc, ou rien\n"
+        "\n"
+        "Code de sortie : 0 si le fichier .hlp (ou l'aide HTML, le .chm, ou le projet) a été écrit (avec --info :\n"
+        "si le fichier d'aide a pu être lu), 1 sinon, 2 si la ligne de commande est incorrecte.");
+}
+
+// --info: what the help file is, on stdout; what was read with a loss, on stderr.
+int describeHelpFile(const QString& path)
+{
+    const hlp::HelpFileRead read = hlp::readHelpFile(path);
+    for (const QString& warning : read.warnings)
+        err(QStringLiteral("attention : ") + warning);
+    if (!read.help) {
+        err(QStringLiteral("impossible de lire ") + quoted(path) + QStringLiteral(" : ") + read.error + QLatin1Char('.'));
+        return NotWritten;
+    }
+    say(stdout, QStringLiteral("fichier : ") + path);
+    for (const QString& line : hlp::helpSummary(*read.help))
+        say(stdout, line);
+    return Success;
+}
+
+// --chm with a help file: the file read back, then written as a .chm; a summary line as the
+// compiler's.
+hlp::CompileResult chmFromHelpFile(const QString& hlpPath, const QString& chmPath)
+{
+    hlp::CompileResult result;
+    result.hlpPath = chmPath;
+    const hlp::HelpFileRead read = hlp::readHelpFile(hlpPath);
+    for (const QString& warning : read.warnings)
+        result.diagnostics << QStringLiteral("Attention : ") + warning;
+    if (!read.help) {
+        result.diagnostics << QStringLiteral("Erreur : impossible de lire ") + quoted(hlpPath) + QStringLiteral(" : ") + read.error;
+        result.errorCount = 1;
+        return result;
+    }
+    hlp::Diagnostics diagnostics;
+    diagnostics.setCodePage(hlp::CodePage::forCharset(read.help->project.textCharset));
+    // The contents file makes the tree, as in the help's site.
+    hlp::html::HtmlOptions options;
+    options.contents = hlp::html::contentsEntries(read.help->contents);
+    result.written = hlp::chm::writeChm(read.help->view(diagnostics), options, chmPath);
+    result.diagnostics += diagnostics.lines();
+    result.errorCount = diagnostics.errorCount();
+    const QString file = QFileInfo(chmPath).fileName();
+    if (result.written) {
+        result.topicCount = static_cast<int>(read.help->document.topics.size());
+        result.diagnostics << QStringLiteral("%1 écrit : %2 rubrique(s), %3 erreur(s).").arg(file).arg(result.topicCount).arg(result.errorCount);
+    } else {
+        result.diagnostics << QStringLiteral("%1 n'a pas été écrit.").arg(file);
+    }
+    return result;
 }
 
 int usageError(const QString& why)
@@ -54,16 +137,70 @@ int usageError(const QString& why)
     return UsageError;
 }
 
+// A help file starts with the magic number of its internal file system.
+bool isHelpFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) && f.read(4) == QByteArray("\x3F\x5F\x03\x00", 4);
+}
+
+// A help file read, then written as a site or as a project.
+int fromHelpFile(const QString& path, const QString& htmlFolder, const QString& hpaFile)
+{
+    if (htmlFolder.isEmpty() && hpaFile.isEmpty()) {
+        err(quoted(path) + QStringLiteral(" est un fichier d'aide déjà compilé : --html DOSSIER en fait une aide HTML, "
+                                          "--hpa PROJET.hpa un projet."));
+        return UsageError;
+    }
+    const hlp::HelpFileRead read = hlp::readHelpFile(path);
+    for (const QString& w : read.warnings)
+        err(QStringLiteral("attention : ") + w);
+    if (!read.help) {
+        err(QStringLiteral("impossible de lire ") + quoted(path) + QStringLiteral(" : ") + read.error);
+        return NotWritten;
+    }
+    if (!htmlFolder.isEmpty()) {
+        const hlp::CompileResult c = hlp::html::writeHtmlHelp(*read.help, htmlFolder);
+        for (const QString& line : c.diagnostics)
+            say(stderr, line);
+        if (!c.written) {
+            err(QStringLiteral("l'aide HTML ") + quoted(c.hlpPath) + QStringLiteral(" n'a pas été écrite."));
+            return NotWritten;
+        }
+        return Success;
+    }
+    const hlp::HelpProjectFile made = hlp::makeHelpProject(*read.help, hpaFile);
+    for (const QString& w : made.warnings)
+        err(QStringLiteral("attention : ") + w);
+    QString why = made.error;
+    if (why.isEmpty() && hlp::writeHelpProject(made, hpaFile, &why)) {
+        say(stderr, QStringLiteral("%1 écrit : %2 rubrique(s), %3 fenêtre(s) surgissante(s), %4 image(s).")
+                        .arg(quoted(hpaFile))
+                        .arg(made.topics)
+                        .arg(made.popups)
+                        .arg(made.pictures));
+        return Success;
+    }
+    err(QStringLiteral("le projet ") + quoted(hpaFile) + QStringLiteral(" n'a pas été écrit : ") + why);
+    return NotWritten;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // The help site's metafile pictures are drawn, their text with fonts: a Gui application.
+    const auto app = hlp::drawingApplication(argc, argv);
     const QStringList args = QCoreApplication::arguments();
 
     QString project;
     QString htmlFolder;
+    QString chmFile;
+    QString hpaFile;
     bool html = false;
+    bool chm = false;
+    bool hpa = false;
+    bool describe = false;
     bool optionsEnded = false;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -88,6 +225,34 @@ int main(int argc, char** argv)
             }
             if (htmlFolder.isEmpty())
                 return usageError(QStringLiteral("le dossier de l'aide HTML est vide."));
+        } else if (!optionsEnded && (a == u"--chm" || a.startsWith(u"--chm="))) {
+            if (chm)
+                return usageError(QStringLiteral("--chm est donné deux fois."));
+            chm = true;
+            if (a == u"--chm") {
+                if (i + 1 >= args.size())
+                    return usageError(QStringLiteral("--chm demande le fichier .chm à écrire."));
+                chmFile = args[++i];
+            } else {
+                chmFile = a.mid(6);
+            }
+            if (chmFile.isEmpty())
+                return usageError(QStringLiteral("le nom du fichier .chm est vide."));
+        } else if (!optionsEnded && (a == u"--hpa" || a.startsWith(u"--hpa="))) {
+            if (hpa)
+                return usageError(QStringLiteral("--hpa est donné deux fois."));
+            hpa = true;
+            if (a == u"--hpa") {
+                if (i + 1 >= args.size())
+                    return usageError(QStringLiteral("--hpa demande le nom du projet à écrire."));
+                hpaFile = args[++i];
+            } else {
+                hpaFile = a.mid(6);
+            }
+            if (hpaFile.isEmpty())
+                return usageError(QStringLiteral("le nom du projet à écrire est vide."));
+        } else if (!optionsEnded && a == u"--info") {
+            describe = true;
         } else if (!optionsEnded && a.startsWith(u'-') && a.size() > 1) {
             return usageError(QStringLiteral("option inconnue ") + quoted(a) + QLatin1Char('.'));
         } else if (!project.isEmpty()) {
@@ -98,8 +263,18 @@ int main(int argc, char** argv)
             project = a;
         }
     }
+    if (describe && html)
+        return usageError(QStringLiteral("--info et --html ne vont pas ensemble."));
+    if (describe && project.isEmpty())
+        return usageError(QStringLiteral("--info demande le fichier d'aide à décrire."));
     if (project.isEmpty())
         return usageError(QStringLiteral("aucun projet indiqué."));
+    if (int(html) + int(chm) + int(hpa) > 1)
+        return usageError(QStringLiteral("--html, --chm et --hpa ne vont pas ensemble."));
+    if (describe && (chm || hpa))
+        return usageError(QStringLiteral("--info ne va pas avec --chm ou --hpa."));
+    if (describe)
+        return describeHelpFile(project);
 
     const QFileInfo info(project);
     if (!info.exists()) {
@@ -112,7 +287,17 @@ int main(int argc, char** argv)
         return NotWritten;
     }
 
-    const hlp::CompileResult c = html ? hlp::html::writeHtmlHelp(project, htmlFolder) : hlp::HlpCompiler().compile(project);
+    if (isHelpFile(project) && !chm)
+        return fromHelpFile(project, html ? htmlFolder : QString(), hpa ? hpaFile : QString());
+    if (hpa) {
+        err(quoted(project) + QStringLiteral(" n'est pas un fichier d'aide WinHelp : --hpa en demande un."));
+        return NotWritten;
+    }
+
+    const hlp::CompileResult c = html ? hlp::html::writeHtmlHelp(project, htmlFolder)
+        : chm && (isHelpFile(project) || project.endsWith(QStringLiteral(".hlp"), Qt::CaseInsensitive)) ? chmFromHelpFile(project, chmFile)
+        : chm ? hlp::chm::writeChmHelp(project, chmFile)
+              : hlp::HlpCompiler().compile(project);
     for (const QString& line : c.diagnostics)
         say(stderr, line);
     if (!c.written) {

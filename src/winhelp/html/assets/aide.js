@@ -42,7 +42,8 @@
     }
     function item(k) {
       var li = el('li'), line = el('div', { 'class': 'ligne' });
-      var a = el('a', { href: entries[k][1] + '.html' }, entries[k][0]);
+      // A book of the contents opens no page: its name folds and unfolds what it holds.
+      var a = entries[k][1] ? el('a', { href: entries[k][1] + '.html' }, entries[k][0]) : el('span', { 'class': 'livre' }, entries[k][0]);
       if (k === current) a.setAttribute('aria-current', 'page');
       if (kids[k].length) {
         var b = el('button', { type: 'button', 'class': 'plier', 'aria-expanded': 'false', 'aria-label': 'D\u00e9plier ' + entries[k][0] });
@@ -55,6 +56,7 @@
           b.setAttribute('aria-label', (expand ? 'Replier ' : 'D\u00e9plier ') + entries[k][0]);
         });
         line.appendChild(b);
+        if (!entries[k][1]) a.addEventListener('click', function () { b.click(); });
       } else {
         line.appendChild(el('span', { 'class': 'rien', 'aria-hidden': 'true' }));
       }
@@ -178,7 +180,7 @@
       found = found ? new Set(Array.from(found).filter(function (e) { return set.has(e); })) : set;
     });
     var ranked = Array.from(found).map(function (e) {
-      var title = words(entries[e][0]), hits = 0;
+      var title = words(entries[e][3] || entries[e][0]), hits = 0;
       terms.forEach(function (t) { if (title.some(function (w) { return w.lastIndexOf(t, 0) === 0; })) ++hits; });
       return { e: e, rank: hits === terms.length ? 0 : hits ? 1 : 2, hits: hits };
     });
@@ -198,7 +200,7 @@
       if (!found) { state.textContent = 'Tapez au moins un mot de deux lettres.'; return; }
       found.slice(0, MAX).forEach(function (e) {
         var li = el('li');
-        li.appendChild(el('a', { href: entries[e][1] + '.html' }, entries[e][0]));
+        li.appendChild(el('a', { href: entries[e][1] + '.html' }, entries[e][3] || entries[e][0]));
         list.appendChild(li);
       });
       state.textContent = !found.length ? 'Aucune rubrique ne contient \u00ab ' + q + ' \u00bb.'
