@@ -26,7 +26,7 @@ public:
     QQueue<std::function<int(QDialog&)>> dialogs;
     Answer ask(QWidget*, const QString&, Buttons, Kind) override { return Answer::Yes; }
     QString openFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
     int showModal(QDialog& d) override { return dialogs.isEmpty() ? int(QDialog::Rejected) : dialogs.dequeue()(d); }
     bool chooseFont(QWidget*, QFont&, QColor&) override { return false; }
     bool chooseColour(QWidget*, QColor&) override { return false; }

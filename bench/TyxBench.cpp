@@ -51,7 +51,7 @@ class ClosingPrompts final : public Prompts {
 public:
     Answer ask(QWidget*, const QString&, Buttons, Kind) override { return Answer::No; }
     QString openFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
     int showModal(QDialog&) override { return 0; }
     bool chooseFont(QWidget*, QFont&, QColor&) override { return false; }
     bool chooseColour(QWidget*, QColor&) override { return false; }
@@ -169,6 +169,24 @@ int main(int argc, char** argv)
         pages.Memo1->insertPlainText(QStringLiteral("x"));
     }, [&] { pages.Suivant(); }), baseline);
     report("Supprime", measure("Supprime", 5, [&] { pages.doc().CurrentPage = 0; pages.LitFiche(); }, [&] { pages.Supprime(); }), baseline);
+    // Undo of a deletion of page 0 (every later tag renumbered), then its redo.
+    report("Undo", measure("Undo", 5, [&] { pages.doc().CurrentPage = 0; pages.LitFiche(); pages.Supprime(); }, [&] { pages.Annuler(); }),
+        baseline);
+    report("Redo", measure("Redo", 5, [&] { pages.Annuler(); }, [&] { pages.Retablir(); }), baseline);
+    if (wanted("Undo") || wanted("Redo")) {
+        // What the history keeps for 50 deletions of the first page: each renumbers every later tag.
+        pages.Charge(path);
+        for (int k = 0; k < 50; ++k) {
+            pages.doc().CurrentPage = 0;
+            pages.LitFiche();
+            pages.Supprime();
+        }
+        const store::DocumentHistory& h = pages.doc().History;
+        std::printf("# historique : %d pas gardés, %.1f Kio pour 50 suppressions de la page 1
+", h.stepCount(),
+            double(h.memoryBytes()) / 1024.0);
+        pages.Charge(path);
+    }
     report("CreMap", measure("CreMap", 11, nullptr, [&] { store::CreMap(pages.doc().DocumentLines, pages.doc().PageCount); }), baseline);
     if (wanted("PopupNew") || wanted("PopupList") || wanted("PopupRemove"))
         bench::popupBenchmarks(pages, path, [&](const char* name, double ms) { report(name, ms, baseline); });
@@ -302,19 +320,20 @@ int main(int argc, char** argv)
         const hlp::CompileResult r = hlp::HlpCompiler().compile(hpjPath);
         written = r.written && written;
         hlpPath = r.hlpPath;
-    });
+    }, true);
     report("compile_hlp", compile, baseline);
     if (wanted("compile_hlp"))
         std::printf("# compile_hlp / ExportRtf = %.2f%s\n", rtf > 0 ? compile / rtf : 0.0, written ? "" : " (aide NON écrite)");
 
     // The compiled help read back into the help model, as the viewer and the converters read it.
     bool readBack = true;
-    const double readHlp = medianMs(3, nullptr, [&] {
+    const double readHlp = measure("ReadHlp", 3, nullptr, [&] {
         const hlp::HelpFileRead r = hlp::readHelpFile(hlpPath);
         readBack = r.help && int(r.help->document.topics.size()) >= topics && readBack;
     });
     report("ReadHlp", readHlp, baseline);
-    std::printf("# ReadHlp / compile_hlp = %.2f%s\n", compile > 0 ? readHlp / compile : 0.0, readBack ? "" : " (aide NON relue)");
+    if (wanted("ReadHlp"))
+        std::printf("# ReadHlp / compile_hlp = %.2f%s\n", compile > 0 ? readHlp / compile : 0.0, readBack ? "" : " (aide NON relue)");
     written = written && readBack;
 
     // The same project with COMPRESS=HIGH: LZ77 topic blocks.
@@ -330,7 +349,7 @@ int main(int argc, char** argv)
         const hlp::CompileResult r = hlp::HlpCompiler().compile(packedHpj);
         written = r.written && written;
         packedHlp = r.hlpPath;
-    });
+    }, wanted("HlpToHtml") || wanted("HlpToHpa"));
     report("compile_hlp_compressed", packed, baseline);
     const qint64 plainSize = QFile(hlpPath).size();
     const qint64 packedSize = QFile(packedHlp).size();
@@ -344,7 +363,7 @@ int main(int argc, char** argv)
     bool htmlWritten = true;
     const double html = measure("html", 3, nullptr, [&] {
         htmlWritten = publish::writeHtmlHelp(lines, doc.PageCount, projectFile).written && htmlWritten;
-    });
+    }, wanted("chm"));
     report("html", html, baseline);
     // A user's first build: the site into a folder that did not exist, while another program
     // writes a large file on the same file system.
@@ -371,46 +390,49 @@ int main(int argc, char** argv)
         report("html_new_folder", first, baseline);
         std::printf("# html_new_folder / html = %.2f\n", html > 0 ? first / html : 0.0);
     }
-    if (!wanted("html"))
-        return written && htmlWritten ? 0 : 1;
     // The search index against the text it indexes (titles and text, as the topic file gives them).
-    hlp::HelpDocument model;
-    hlp::Diagnostics diag;
-    QFile rtfFile(rtfPath);
-    rtfFile.open(QIODevice::ReadOnly);
-    hlp::RtfReader(model, diag).read(rtfFile.readAll(), QStringLiteral("synthese.rtf"));
-    qint64 text = 0;
-    for (const auto& t : model.topics) {
-        text += t.title.size();
-        for (const auto& p : t.paragraphs)
-            for (const auto& it : p.items)
-                text += it.kind == hlp::ItemKind::Text ? it.text.size() : 0;
+    if (wanted("html")) {
+        hlp::HelpDocument model;
+        hlp::Diagnostics diag;
+        QFile rtfFile(rtfPath);
+        rtfFile.open(QIODevice::ReadOnly);
+        hlp::RtfReader(model, diag).read(rtfFile.readAll(), QStringLiteral("synthese.rtf"));
+        qint64 text = 0;
+        for (const auto& t : model.topics) {
+            text += t.title.size();
+            for (const auto& p : t.paragraphs)
+                for (const auto& it : p.items)
+                    text += it.kind == hlp::ItemKind::Text ? it.text.size() : 0;
     }
     const qint64 index = QFile(dir.filePath(QStringLiteral("synthese-html/recherche.js"))).size();
     std::printf("# html / compile_hlp = %.2f ; index de recherche %lld octets = %.1f %% du texte (%lld octets)%s\n",
         compile > 0 ? html / compile : 0.0, static_cast<long long>(index), text > 0 ? 100.0 * double(index) / double(text) : 0.0,
         static_cast<long long>(text), htmlWritten ? "" : " (aide HTML NON écrite)");
+    }
 
     // The same project as compiled HTML help: the site's pages packed and compressed in one file.
     bool chmWritten = true;
-    const double chm = medianMs(3, nullptr, [&] {
+    const double chm = measure("chm", 3, nullptr, [&] {
         chmWritten = publish::writeChmHelp(lines, doc.PageCount, projectFile).written && chmWritten;
     });
     report("chm", chm, baseline);
-    qint64 siteBytes = 0;
-    for (const QFileInfo& f : QDir(dir.filePath(QStringLiteral("synthese-html"))).entryInfoList(QDir::Files))
-        if (f.fileName() != QLatin1String("recherche.html") && f.fileName() != QLatin1String("recherche.js"))
+    if (wanted("chm")) {
+        qint64 siteBytes = 0;
+        for (const QFileInfo& f : QDir(dir.filePath(QStringLiteral("synthese-html"))).entryInfoList(QDir::Files))
+            if (f.fileName() != QLatin1String("recherche.html") && f.fileName() != QLatin1String("recherche.js"))
+                siteBytes += f.size();
+        for (const QFileInfo& f : QDir(dir.filePath(QStringLiteral("synthese-html/images"))).entryInfoList(QDir::Files))
             siteBytes += f.size();
-    for (const QFileInfo& f : QDir(dir.filePath(QStringLiteral("synthese-html/images"))).entryInfoList(QDir::Files))
-        siteBytes += f.size();
-    const qint64 chmSize = QFile(dir.filePath(QStringLiteral("synthese.chm"))).size();
-    std::printf("# chm / html = %.2f ; .chm %lld octets = %.1f %% des %lld octets du site sans sa recherche%s\n",
-        html > 0 ? chm / html : 0.0, static_cast<long long>(chmSize), siteBytes > 0 ? 100.0 * double(chmSize) / double(siteBytes) : 0.0,
-        static_cast<long long>(siteBytes), chmWritten ? "" : " (aide CHM NON écrite)");
+        const qint64 chmSize = QFile(dir.filePath(QStringLiteral("synthese.chm"))).size();
+        std::printf("# chm / html = %.2f ; .chm %lld octets = %.1f %% des %lld octets du site sans sa recherche%s\n",
+            html > 0 ? chm / html : 0.0, static_cast<long long>(chmSize), siteBytes > 0 ? 100.0 * double(chmSize) / double(siteBytes) : 0.0,
+            static_cast<long long>(siteBytes), chmWritten ? "" : " (aide CHM NON écrite)");
+    }
 
     // The compiled help back to a site and to a project; the compressed help is the largest file made here.
-    htmlWritten = bench::helpFileBenchmarks(hlpPath, {hlpPath, packedHlp}, dir.path(), html,
-                      [&](const char* name, double ms) { report(name, ms, baseline); })
-        && htmlWritten;
+    if (wanted("HlpToHtml") || wanted("HlpToHpa"))
+        htmlWritten = bench::helpFileBenchmarks(hlpPath, {hlpPath, packedHlp}, dir.path(), html,
+                          [&](const char* name, double ms) { report(name, ms, baseline); })
+            && htmlWritten;
     return written && htmlWritten && chmWritten ? 0 : 1;
 }

@@ -31,22 +31,23 @@ void err(const QString& text) { say(stderr, QStringLiteral("tyxbuild : ") + text
 
 QString quoted(const QString& s) { return QStringLiteral("« ") + s + QStringLiteral(" »"); }
 
-QString usageLine() { return QStringLiteral("Usage : tyxbuild [--help] [--version] [--sans-hlp | --html | --chm] PROJET.hpa"); }
+QString usageLine() { return QStringLiteral("Usage : tyxbuild [--help] [--version] [--sans-hlp | --html | --chm] [--strict] PROJET.hpa"); }
 
 QString helpText()
 {
     return usageLine() + QStringLiteral(
         "\n\n"
         "Construit le projet d'aide PROJET.hpa sans ouvrir de fenêtre : écrit le fichier de projet\n"
-        "PROJET.hpj et le fichier de rubriques PROJET.rtf à côté du fichier .hpa, comme la commande\n"
-        "« Créer ficher HLP », puis compile le fichier d'aide PROJET.hlp avec le compilateur intégré.\n"
+        "PROJET.hpj, le fichier de rubriques PROJET.rtf et le sommaire PROJET.cnt (les niveaux de la\n"
+        "hiérarchie) à côté du fichier .hpa, comme la commande « Créer ficher HLP », puis compile le\n"
+        "fichier d'aide PROJET.hlp avec le compilateur intégré.\n"
         "Le fichier .hpa n'est jamais modifié. L'extension du nom donné est remplacée par .hpa.\n"
-        "Les trois fichiers forment un tout : si l'un d'eux ne peut être écrit, les fichiers .hpj\n"
-        "et .rtf restent (ou sont remis) tels qu'ils étaient.\n"
+        "Les fichiers forment un tout : si l'un d'eux ne peut être écrit, les fichiers .hpj, .rtf\n"
+        "et .cnt restent (ou sont remis) tels qu'ils étaient.\n"
         "\n"
         "  --help      affiche cette aide\n"
         "  --version   affiche la version\n"
-        "  --sans-hlp  écrit les fichiers .hpj et .rtf sans compiler le fichier .hlp\n"
+        "  --sans-hlp  écrit les fichiers .hpj, .rtf et .cnt sans compiler le fichier .hlp\n"
         "  --html      écrit l'aide en HTML dans le dossier PROJET-html à côté du projet au lieu\n"
         "              de compiler le fichier .hlp : index.html (le sommaire), une page par rubrique,\n"
         "              l'index, la recherche et les images\n"
@@ -54,9 +55,12 @@ QString helpText()
         "              le fichier .hlp : un seul fichier que Windows ouvre seul, avec le sommaire,\n"
         "              l'index et les numéros de [MAP] pour l'aide contextuelle des programmes ;\n"
         "              un PROJET.chm existant reste tel quel si le nouveau ne peut être écrit\n"
+        "  --strict    code de sortie 1 quand la compilation signale une erreur (un lien vers une\n"
+        "              rubrique qui n'existe pas, par exemple), même si le fichier d'aide est écrit\n"
+        "  --          termine les options : l'argument suivant est le projet\n"
         "\n"
-        "Code de sortie : 0 en cas de succès, 1 si un fichier ne peut être lu ou écrit,\n"
-        "2 si la ligne de commande est incorrecte.");
+        "Code de sortie : 0 en cas de succès, 1 si un fichier ne peut être lu ou écrit (ou, avec\n"
+        "--strict, si la compilation signale une erreur), 2 si la ligne de commande est incorrecte.");
 }
 
 int usageError(const QString& why)
@@ -79,6 +83,7 @@ int main(int argc, char** argv)
     bool compile = true;
     bool html = false;
     bool chm = false;
+    bool strict = false;
     bool optionsEnded = false;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -96,6 +101,8 @@ int main(int argc, char** argv)
             html = true;
         } else if (!optionsEnded && a == u"--chm") {
             chm = true;
+        } else if (!optionsEnded && a == u"--strict") {
+            strict = true;
         } else if (!optionsEnded && a.startsWith(u'-') && a.size() > 1) {
             return usageError(QStringLiteral("option inconnue ") + quoted(a) + QLatin1Char('.'));
         } else if (!project.isEmpty()) {
@@ -165,6 +172,7 @@ int main(int argc, char** argv)
     const auto written = [&] {
         err(QStringLiteral("fichier ") + quoted(r.hpjPath) + QStringLiteral(" écrit."));
         err(QStringLiteral("fichier ") + quoted(r.rtfPath) + QStringLiteral(" écrit."));
+        err(QStringLiteral("fichier ") + quoted(r.cntPath) + QStringLiteral(" écrit."));
     };
     if (!compile) {
         r.files->keep();
@@ -190,6 +198,10 @@ int main(int argc, char** argv)
                 + QStringLiteral(" sont remis tels qu'ils étaient."));
         else
             err(r.files->error());
+        return FileError;
+    }
+    if (strict && c.errorCount > 0) {
+        err(QStringLiteral("%1 erreur(s) signalée(s) par la compilation (--strict).").arg(c.errorCount));
         return FileError;
     }
     return Success;

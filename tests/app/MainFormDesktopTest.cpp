@@ -242,10 +242,10 @@ private Q_SLOTS:
         f.prompts.fileNames << f.path("a.hpa");
         f.main->OpenItem->trigger();
         QVERIFY(f.main->close());
-        const QStringList ini = QString::fromLatin1(f.bytes("TyxHelp.ini")).split("\r\n");
+        const QStringList ini = QString::fromLatin1(f.iniBytes()).split("\r\n");
         QCOMPARE(ini.size(), 7); // six lines, each ended
         QCOMPARE(ini.last(), QString());
-        QVERIFY(!f.bytes("TyxHelp.ini").contains("a.hpa"));
+        QVERIFY(!f.iniBytes().contains("a.hpa"));
         // A program started later finds the list where this one left it.
         QCOMPARE(RecentProjects().files(), QStringList{f.path("a.hpa")});
     }
@@ -443,7 +443,7 @@ private Q_SLOTS:
         OpenRecorder browser;
         QTest::keyClick(f.pages->Edit2, Qt::Key_F1);
         QVERIFY(started.started.isEmpty());
-        QCOMPARE(browser.opened, QList<QUrl>{QUrl::fromLocalFile(f.path("TyxHelp-html/IDH_Motscls.html"))});
+        QCOMPARE(browser.opened, QList<QUrl>{QUrl::fromLocalFile(f.path("TyxHelp-html/IDH_Motscles.html"))});
     }
 
     void helpMenuWithoutAViewer_data()

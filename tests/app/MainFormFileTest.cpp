@@ -120,8 +120,10 @@ private Q_SLOTS:
         f.main->Nouveau1->trigger();
 
         QCOMPARE(f.prompts.asked, asked.isEmpty() ? QStringList{} : QStringList{asked});
-        // New keeps the caption; only a Save As on the way names the document.
-        QCOMPARE(f.main->windowTitle(), saveNames.isEmpty() ? caption : "Tyx Plumet - " + saveNames.first());
+        // A new document has no name in the caption; a cancelled New keeps it (or the Save As's on the way).
+        QCOMPARE(f.main->windowTitle(), renewed ? QStringLiteral("Tyx Plumet")
+                : saveNames.isEmpty()           ? caption
+                                                : "Tyx Plumet - " + saveNames.first());
         if (renewed) {
             QVERIFY(f.main->CurrentFileName.isEmpty());
             QVERIFY(f.pages->Edit1->text().isEmpty());
@@ -299,14 +301,15 @@ private Q_SLOTS:
     void settingsThatCannotBeWrittenAreReported()
     {
         ShellFixture f;
-        QVERIFY(textfile::writeBytes(f.path("TyxHelp.ini"), "ancien\r\n"));
+        QVERIFY(QDir().mkpath(shellsettings::configFolder()));
+        QVERIFY(textfile::writeBytes(f.iniPath(), "ancien\r\n"));
         safefile::setFaultHook([](safefile::Step s, const QString&) { return s == safefile::Step::Write ? EDQUOT : 0; });
         const bool closed = f.main->close();
         safefile::setFaultHook({});
         QVERIFY(closed);
         QCOMPARE(f.prompts.asked, QStringList{QString::fromUtf8("Les réglages n'ont pas pu être enregistrés dans « %1 » : quota de disque dépassé")
-                                                 .arg(f.path("TyxHelp.ini"))});
-        QCOMPARE(f.bytes("TyxHelp.ini"), QByteArray("ancien\r\n"));
+                                                 .arg(f.iniPath())});
+        QCOMPARE(f.iniBytes(), QByteArray("ancien\r\n"));
     }
 
     void closingWhenTheSaveFailsKeepsTheDocument()
@@ -362,12 +365,12 @@ private Q_SLOTS:
         QCOMPARE(f.prompts.asked, asked.isEmpty() ? QStringList{} : QStringList{asked});
         QCOMPARE(f.bytes("doc.hpa").contains("ajout"), saved);
         // The settings file is written when, and only when, the window closes.
-        QCOMPARE(f.exists("TyxHelp.ini"), closes);
+        QCOMPARE(QFile::exists(f.iniPath()), closes);
         if (!closes) {
             QCOMPARE(f.main->ExitItem->shortcut(), QKeySequence(Qt::ALT | Qt::Key_X));
             f.prompts.answers << Answer::No;
             f.main->ExitItem->trigger();
-            QVERIFY(f.exists("TyxHelp.ini"));
+            QVERIFY(QFile::exists(f.iniPath()));
         }
     }
 };

@@ -47,6 +47,24 @@ void writeFile(const ShellFixture& f, const QString& name, const QByteArray& byt
 class MainFormSideTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The file dialogs of the side commands carry their own captions (none chosen: cancelled).
+    void fileDialogTitles_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("export") << "Exporter1" << "Exporter";
+        QTest::newRow("import") << "Importer1" << "Importer fichier";
+        QTest::newRow("text viewer") << "Ouvrirunfichier1" << "Ouvrir fichier";
+    }
+    void fileDialogTitles()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, title);
+        ShellFixture f;
+        f.main->findChild<QAction*>(action)->trigger();
+        QCOMPARE(f.prompts.titles, QStringList{title});
+    }
+
     void f3GoesOnWithTheSearch()
     {
         ShellFixture f;
@@ -413,7 +431,7 @@ private Q_SLOTS:
         f.main->FichTxt->SetIni(400, 300, 65280);
         f.main->FormClose();
         QStringList ini;
-        textfile::readLines(f.path("TyxHelp.ini"), ini);
+        textfile::readLines(f.iniPath(), ini);
         QCOMPARE(ini.value(2), QStringLiteral("400 300 65280"));
     }
 };

@@ -396,7 +396,7 @@ private Q_SLOTS:
         QTest::keyClick(focused(), Qt::Key_F9);
         QTest::keyClick(focused(), Qt::Key_X, Qt::AltModifier);
         QVERIFY(!f.main->isVisible());
-        QVERIFY(f.exists("TyxHelp.ini"));
+        QVERIFY(QFile::exists(f.iniPath()));
         f.main.reset(); // the compile still running ends before the windows go
         QVERIFY(f.exists("copie.hlp"));
     }

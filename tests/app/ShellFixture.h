@@ -24,6 +24,8 @@ struct ShellFixture {
         QDir::setCurrent(dir.path());
         // No last projects from an earlier test (they live in the tests' own settings folder).
         QSettings(QSettings::NativeFormat, QSettings::UserScope, "tyxplumet", "tyxplumet").clear();
+        // Nor the settings file an earlier test wrote at its closing.
+        QFile::remove(iniPath());
         main = createWindows();
         pages = main->PagesHlp;
     }
@@ -34,6 +36,13 @@ struct ShellFixture {
     }
 
     QString path(const QString& name) const { return dir.filePath(name); }
+    // The settings file the program writes at exit (in the desktop's configuration folder).
+    static QString iniPath() { return shellsettings::configFilePath(); }
+    QByteArray iniBytes() const
+    {
+        QFile f(iniPath());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
 
     // A project file whose pages have the given titles and bodies "corps <title>".
     void writeProject(const QString& name, const QStringList& titles) const

@@ -1,4 +1,5 @@
 #include "app/core/ShellSettings.h"
+#include "app/core/WindowFit.h"
 #include "support/TestRegistry.h"
 
 #include <QDir>
@@ -34,6 +35,41 @@ QStringList summary(const Settings& s)
 class ShellSettingsTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void firstPlace_data()
+    {
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<int>("charWidth");
+        QTest::addColumn<int>("lineHeight");
+        QTest::addColumn<QRect>("place");
+        QTest::newRow("1280 x 900") << QRect(0, 0, 1280, 900) << 7 << 17 << QRect(255, 144, 770, 612);
+        QTest::newRow("small screen: 90 % of it") << QRect(0, 0, 800, 600) << 7 << 17 << QRect(40, 30, 720, 540);
+        QTest::newRow("a large screen: 60 % of it") << QRect(0, 30, 3840, 2130) << 16 << 34 << QRect(768, 456, 2304, 1278);
+        QTest::newRow("tiny font keeps the least size") << QRect(0, 0, 1000, 700) << 3 << 8 << QRect(180, 110, 640, 480);
+    }
+    void firstPlace()
+    {
+        QFETCH(QRect, screen);
+        QFETCH(int, charWidth);
+        QFETCH(int, lineHeight);
+        QFETCH(QRect, place);
+        QCOMPARE(windowfit::firstPlace(screen, charWidth, lineHeight), place);
+    }
+
+    void keptOnScreen_data()
+    {
+        QTest::addColumn<QRect>("place");
+        QTest::addColumn<QRect>("kept");
+        QTest::newRow("inside") << QRect(10, 20, 600, 400) << QRect(10, 20, 600, 400);
+        QTest::newRow("too large") << QRect(0, 0, 2000, 1500) << QRect(0, 0, 1280, 900);
+        QTest::newRow("off the right edge") << QRect(1000, 800, 600, 400) << QRect(680, 500, 600, 400);
+    }
+    void keptOnScreen()
+    {
+        QFETCH(QRect, place);
+        QFETCH(QRect, kept);
+        QCOMPARE(windowfit::keptOnScreen(place, QRect(0, 0, 1280, 900)), kept);
+    }
+
     void parsing_data()
     {
         QTest::addColumn<QStringList>("file");

@@ -189,8 +189,8 @@ private Q_SLOTS:
         QVERIFY2(next.err.contains(changed.isEmpty()
                      ? QStringLiteral("avertissement : une écriture interrompue (programme arrêté) avait remplacé « p.hpj » : "
                                       "il est remis tel qu'il était avant elle.")
-                     : QStringLiteral("avertissement : une écriture interrompue (programme arrêté) de « p.hpj », « p.rtf » "
-                                      "n'est pas défaite : « %1 » a changé depuis ; les fichiers restent tels qu'ils sont.")
+                     : QStringLiteral("avertissement : une écriture interrompue (programme arrêté) de « p.hpj », « p.rtf », "
+                                      "« p.cnt » n'est pas défaite : « %1 » a changé depuis ; les fichiers restent tels qu'ils sont.")
                            .arg(changed)),
             qPrintable(next.err));
         QCOMPARE(hidden(dir.path()), QStringList());

@@ -2,6 +2,7 @@
 #include "publish/WorkedExample.h"
 #include "publish/core/ProjectBuild.h"
 #include "platform/core/TextFile.h"
+#include "store/core/Blocks.h"
 #include "store/core/DocumentStore.h"
 #include "winhelp/reader/HlpFileReader.h"
 #include "support/FaultPoints.h"
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -207,7 +209,7 @@ private Q_SLOTS:
         const Run r = tyxbuild({u8("--sans-hlp"), cliHpa});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QCOMPARE(r.err.contains(u8("réparé")), repaired);
-        for (const char* ext : {"hpj", "rtf"}) {
+        for (const char* ext : {"hpj", "rtf", "cnt"}) {
             const QByteArray cli = testfile::read(dir.filePath(u8("cli/Projet.") + u8(ext)));
             QVERIFY(!cli.isEmpty());
             QCOMPARE(cli, testfile::read(dir.filePath(u8("gui/Projet.") + u8(ext))));
@@ -329,6 +331,7 @@ private Q_SLOTS:
         QVERIFY2(r.err.contains(u8("sont remis tels qu'ils étaient")), qPrintable(r.err));
         QVERIFY(!QFile::exists(dir.filePath(u8("demo.rtf"))));
         QVERIFY(!QFile::exists(dir.filePath(u8("demo.hpj"))));
+        QVERIFY(!QFile::exists(dir.filePath(u8("demo.cnt"))));
     }
 
     // The files that once lost or garbled text build whole: the compiler's own reader finds every
@@ -395,6 +398,7 @@ private Q_SLOTS:
         QTest::newRow("rtf blocked") << u8("p.rtf") << QString() << u8("c'est un dossier");
         QTest::newRow("hpj blocked") << u8("p.hpj") << QString() << u8("c'est un dossier");
         QTest::newRow("hlp blocked") << u8("p.hlp") << QString() << u8("c'est un dossier");
+        QTest::newRow("cnt blocked") << u8("p.cnt") << QString() << u8("c'est un dossier");
         QTest::newRow("help site blocked") << u8("p-html") << u8("--html") << u8("n'est pas vide");
         QTest::newRow("chm blocked") << u8("p.chm") << u8("--chm") << u8("c'est un dossier");
     }
@@ -409,7 +413,7 @@ private Q_SLOTS:
         QStringList lines = workedexample::projectLines();
         lines.replaceInStrings(u8("demo.rtf"), u8("p.rtf"));
         QVERIFY(writeProject(hpa, lines));
-        for (const char* name : {"p.hpj", "p.rtf", "p.hlp"})
+        for (const char* name : {"p.hpj", "p.rtf", "p.hlp", "p.cnt"})
             QVERIFY(u8(name) == blocked ? QDir(dir.path()).mkdir(blocked) : textfile::writeBytes(dir.filePath(u8(name)), name));
         if (!option.isEmpty())
             QVERIFY(QDir(dir.path()).mkdir(blocked) && textfile::writeBytes(dir.filePath(blocked + u8("/notes.txt")), "à garder"));
@@ -420,6 +424,100 @@ private Q_SLOTS:
         QVERIFY2(r.err.contains(reason), qPrintable(r.err));
         QVERIFY2(!r.err.contains(u8("» écrit")) && !r.err.contains(u8("hlp écrit")), qPrintable(r.err));
         QCOMPARE(faults::folderBytes(dir.path()), before);
+    }
+
+    // A pasted path and two lines joined without a space: warned by topic, and the help still built.
+    void textTheHelpWouldLoseIsWarned()
+    {
+        QTemporaryDir dir;
+        const QString hpa = dir.filePath(u8("demo.hpa"));
+        QStringList lines = workedexample::projectLines();
+        lines[lines.indexOf(u8("Bienvenue dans l'aide.") + QChar(0xB6))] = u8("Voir C:\\Calculo\\calculo.ini");
+        lines.insert(lines.indexOf(u8("</BLOC0000>")), u8("Ligne B"));
+        QVERIFY(writeProject(hpa, lines));
+        const Run r = tyxbuild({hpa});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY2(r.err.contains(u8("avertissement : Rubrique « Accueil » : le compilateur ne connaît pas les mots de contrôle "
+                                   "\\Calculo, \\calculo")),
+            qPrintable(r.err));
+        QVERIFY2(r.err.contains(u8("avertissement : Rubrique « Accueil » : les lignes « … C:\\Calculo\\calculo.ini » et "
+                                   "« Ligne B » se suivent sans ¶")),
+            qPrintable(r.err));
+    }
+
+    // The hierarchy's levels become the contents file beside the help file.
+    void contentsFileFromLevels()
+    {
+        QTemporaryDir dir;
+        const QString hpa = dir.filePath(u8("demo.hpa"));
+        const QChar end(1);
+        QStringList lines{u8("<HPJ>"), u8("[OPTIONS]"), u8("TITLE=Aide de démo"), u8("</HPJ>")};
+        const QStringList titles{u8("Accueil"), u8("Démarrage"), u8("a = b"), u8("Fin")};
+        const QList<int> levels{1, 1, 2, 1};
+        for (int n = 0; n < titles.size(); ++n)
+            lines << store::topicOpenTag(n) << QString::number(levels[n]) + u8("\\") << titles[n] + end << u8("x")
+                  << store::topicCloseTag(n);
+        QVERIFY(writeProject(hpa, lines));
+        const Run r = tyxbuild({u8("--sans-hlp"), hpa});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QCOMPARE(testfile::read(dir.filePath(u8("demo.cnt"))),
+            QByteArray(":Base demo.hlp\r\n:Title Aide de d\xE9mo\r\n1 Accueil=IDH_Accueil\r\n1 D\xE9marrage\r\n"
+                       "2 D\xE9marrage=IDH_Dmarrage\r\n2 a \\= b=IDH_ab\r\n1 Fin=IDH_Fin\r\n"));
+    }
+
+    // A see-also to a topic that does not exist is an error of the compile: the help is written,
+    // and only --strict turns it into a failure.
+    void strictFailsOnErrors_data()
+    {
+        QTest::addColumn<bool>("hlpc");
+        QTest::addColumn<bool>("strict");
+        QTest::newRow("tyxbuild") << false << false;
+        QTest::newRow("tyxbuild --strict") << false << true;
+        QTest::newRow("tyxhlpc") << true << false;
+        QTest::newRow("tyxhlpc --strict") << true << true;
+    }
+    void strictFailsOnErrors()
+    {
+        QFETCH(bool, hlpc);
+        QFETCH(bool, strict);
+        QTemporaryDir dir;
+        const QString hpa = dir.filePath(u8("demo.hpa"));
+        QStringList lines = workedexample::projectLines();
+        lines[lines.indexOf(u8("1\\Accueil"))] = u8("1\\Inexistant");
+        QVERIFY(writeProject(hpa, lines));
+        if (hlpc)
+            QCOMPARE(tyxbuild({u8("--sans-hlp"), hpa}).code, 0);
+        const QString target = hlpc ? dir.filePath(u8("demo.hpj")) : hpa;
+        const QStringList args = strict ? QStringList{u8("--strict"), target} : QStringList{target};
+        const Run r = hlpc ? clitest::runProgram(QStringLiteral(TYXHLPC_EXE), args) : tyxbuild(args);
+        QCOMPARE(r.code, strict ? 1 : 0);
+        QVERIFY2(r.err.contains(u8("IDH_Inexistant")), qPrintable(r.err));
+        QVERIFY(QFileInfo(dir.filePath(u8("demo.hlp"))).size() > 0);
+    }
+
+    // Every option the programs take is in their --help and their manual page.
+    void everyOptionIsDocumented_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("option");
+        for (const char* o : {"--help", "--version", "--sans-hlp", "--html", "--chm", "--strict", "--"})
+            QTest::addRow("tyxbuild %s", o) << u8("tyxbuild") << u8(o);
+        for (const char* o : {"--help", "--version", "--html", "--chm", "--hpa", "--info", "--strict", "--"})
+            QTest::addRow("tyxhlpc %s", o) << u8("tyxhlpc") << u8(o);
+    }
+    void everyOptionIsDocumented()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, option);
+        const Run r = clitest::runProgram(program == u8("tyxbuild") ? QStringLiteral(TYXBUILD_EXE) : QStringLiteral(TYXHLPC_EXE),
+            {u8("--help")});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.contains(u8("  ") + option + u8(" ")), qPrintable(r.out));
+        QString page = QString::fromUtf8(testfile::read(QStringLiteral(TYX_SOURCE_DIR "/data/man/") + program + u8(".1")));
+        page.replace(u8("\\-"), u8("-"));
+        QVERIFY2(page.contains(QRegularExpression(u8("^\\.(B|BR|BI|RB) ") + QRegularExpression::escape(option) + u8("( |\"|,|$)"),
+                     QRegularExpression::MultilineOption)),
+            qPrintable(option));
     }
 };
 

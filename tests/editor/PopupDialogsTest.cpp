@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QClipboard>
 #include <QTest>
 
 using namespace store;
@@ -52,8 +53,9 @@ private Q_SLOTS:
         QStringList lines = popupLines(0, "Zéro", {"Zéro" + Mark});
         e.Init(lines, QString::fromUtf8("fenêtre"));
         QCOMPARE(e.windowTitle(), QStringLiteral("Rubrique  PopUp"));
-        QCOMPARE(e.Memo1->toPlainText(), QString::fromUtf8("Fenêtre") + Mark);
+        QCOMPARE(e.Memo1->toPlainText(), QString::fromUtf8("Fenêtre") + Mark + "\n");
         QCOMPARE(shownFocus(e), e.Memo1);
+        QCOMPARE(e.Memo1->textCursor().blockNumber(), 1); // the caret on the line after the heading
         e.Button1->click(); // "Fermer" at once
         QVERIFY(!e.isVisible());
         bool modified = false;
@@ -72,8 +74,7 @@ private Q_SLOTS:
         QStringList lines;
         e.Init(lines, "note");
         QCOMPARE(shownFocus(e), e.Memo1);
-        // The first line already ends with the mark: Enter keeps one and opens a new line.
-        QTest::keyClick(e.Memo1, Qt::Key_Return);
+        // The caret is already on the line after the heading.
         QTest::keyClicks(e.Memo1, "{\\b gras} ");
         QTest::keyClick(e.Memo1, Qt::Key_Return);
         QTest::keyClicks(e.Memo1, "fin");
@@ -82,6 +83,22 @@ private Q_SLOTS:
         QString text;
         QCOMPARE(e.Result(lines, modified, text), TPopUp::Outcome::Added);
         QCOMPARE(popupText(lines, 0, popupCloseTag(0)), (QStringList{"Note" + Mark, "{\\b gras} " + Mark, "fin"}));
+    }
+
+    void pasteAsText()
+    {
+        ScriptedPrompts prompts;
+        TPopUp e;
+        QStringList lines;
+        e.Init(lines, "note");
+        QCOMPARE(shownFocus(e), e.Memo1);
+        QApplication::clipboard()->setText("C:\\Calculo\nfin");
+        QTest::keyClick(e.Memo1, Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+        e.Button1->click();
+        bool modified = false;
+        QString text;
+        QCOMPARE(e.Result(lines, modified, text), TPopUp::Outcome::Added);
+        QCOMPARE(popupText(lines, 0, popupCloseTag(0)), (QStringList{"Note" + Mark, "C:\\\\Calculo" + Mark, "fin"}));
     }
 
     void everyByteOfTheCodePageSurvives()
@@ -115,7 +132,7 @@ private Q_SLOTS:
         QWidget* text = shownFocus(e);
         QApplication::clipboard()->setText(QString("a") + QChar(0) + "b\tc" + QChar(0x1B));
         QTest::keyClick(text, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(e.Memo1->toPlainText(), "Note" + Mark + "a?b\tc?");
+        QCOMPARE(e.Memo1->toPlainText(), "Note" + Mark + "\na?b\tc?"); // on the line after the heading
     }
 
     void closingWithoutAChangeLeavesTheDocument()

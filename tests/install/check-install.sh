@@ -45,7 +45,7 @@ for page in tyxplumet tyxbuild tyxhlpc; do
 done
 cmp -s "$usr/share/tyxplumet/TyxHelp.hlp" "$build/docs/aide/TyxHelp.hlp" || fail "l'aide installée n'est pas celle de la construction"
 diff -r "$usr/share/tyxplumet/TyxHelp-html" "$build/docs/aide/TyxHelp-html" > /dev/null || fail "l'aide HTML installée n'est pas celle de la construction"
-for f in index.html contextes.json motscles.html IDH_Motscls.html; do
+for f in index.html contextes.json motscles.html IDH_Motscles.html; do
   [ -f "$usr/share/tyxplumet/TyxHelp-html/$f" ] || fail "aide HTML : $f absent"
 done
 

@@ -61,6 +61,21 @@ private Q_SLOTS:
         QCOMPARE(got, expected);
     }
 
+    void pageNames_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("page");
+        QTest::newRow("accents") << QString::fromUtf8("Les mémoires") << "IDH_Lesmemoires";
+        QTest::newRow("ligatures and cedilla") << QString::fromUtf8("Cœur, Ça, Æther, Straße") << "IDH_CoeurCaAEtherStrasse";
+        QTest::newRow("punctuation dropped") << QString::fromUtf8("Où ? (2)") << "IDH_Ou2";
+    }
+    void pageNames()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, page);
+        QCOMPARE(publish::pageName(title), page);
+    }
+
     void commandWritesTheBuildFilesThenTheSite()
     {
         QTemporaryDir dir;
@@ -79,7 +94,10 @@ private Q_SLOTS:
         const hlp::CompileResult r = job();
         QVERIFY2(r.written, qPrintable(r.diagnostics.join('\n')));
         QCOMPARE(r.hlpPath, dir.filePath(QStringLiteral("AIDE-html")));
-        QVERIFY(testfile::read(dir.filePath(QStringLiteral("AIDE-html/sommaire.js"))).contains("[\"D\xC3\xA9tails\",\"IDH_Dtails\",1]"));
+        // The page is named with the accent's letter; the context string stays as the .hlp has it.
+        QVERIFY(testfile::read(dir.filePath(QStringLiteral("AIDE-html/sommaire.js"))).contains("[\"D\xC3\xA9tails\",\"IDH_Details\",1]"));
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("AIDE-html/IDH_Details.html"))));
+        QVERIFY(testfile::read(dir.filePath(QStringLiteral("AIDE-html/contextes.json"))).contains("\"IDH_Dtails\": \"IDH_Details.html\""));
 
         QList<QUrl> opened;
         desktop::setRecorder([&](const QUrl& url) {

@@ -1,5 +1,6 @@
 // The program's own help: the project it is written in, the compiled file's [MAP] against the help
 // context numbers of the menus and fields, and where the file is looked for.
+#include "publish/core/HtmlBuild.h"
 #include "publish/core/OwnHelp.h"
 #include "store/core/DocumentStore.h"
 #include "store/core/TextRules.h"
@@ -87,7 +88,8 @@ private Q_SLOTS:
         QCOMPARE(publish::ownhelp::contextString(QStringLiteral(TYX_HELP_HLP), number), context);
         // The HTML help built from the same project opens the same topic for the number.
         const QString page = publish::ownhelp::htmlPage(QStringLiteral(TYX_HELP_HTML), number);
-        QCOMPARE(QFileInfo(page).fileName(), number == 1 ? QStringLiteral("index.html") : context + ".html");
+        // Its page is named with the accents' letters: "Mots clés" is IDH_Motscles.html.
+        QCOMPARE(QFileInfo(page).fileName(), number == 1 ? QStringLiteral("index.html") : publish::pageName(title) + ".html");
         QVERIFY2(testfile::read(page).contains(title.toHtmlEscaped().toUtf8()), qPrintable(page));
     }
 

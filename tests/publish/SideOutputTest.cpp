@@ -113,6 +113,32 @@ private Q_SLOTS:
         QCOMPARE(titleListLines(lines, 2).size(), 2);
     }
 
+    // Printed in a proportional font, the numbers still end at one edge and the dots share columns.
+    void titlesListLinesUpItsNumbers()
+    {
+        PrintMeasure m;
+        m.pageWidth = 300;
+        m.rowsPerPage = 10;
+        m.charWidth = [](QChar c) { return c == u'W' ? 12 : c == u'i' ? 3 : c == u'.' ? 4 : c.isDigit() ? 7 : 6; };
+        const QList<std::pair<QString, QString>> entries{
+            {"iiii", "1"}, {"WWWW", "10"}, {QString(60, u'W'), "100"}, {QString(), "1000"}};
+        const QList<PrintPage> pages = layoutTitleList(entries, m);
+        QCOMPARE(pages.size(), 1);
+        QCOMPARE(pages[0].size(), entries.size());
+        for (qsizetype i = 0; i < entries.size(); ++i) {
+            const PrintRow& row = pages[0][i];
+            const PrintRun& number = row.back();
+            QCOMPARE(number.text, entries[i].second);
+            QCOMPARE(number.x + 7 * int(number.text.size()), 300); // right edges line up
+            const PrintRun& dots = row[row.size() - 2];
+            QVERIFY(dots.text.count(u'.') == dots.text.size());
+            QCOMPARE(dots.x % 4, 0);                                // on the shared grid
+            QVERIFY(dots.x + 4 * int(dots.text.size()) <= number.x); // before the number
+        }
+        QCOMPARE(pages[0][0][0].text, QStringLiteral("iiii"));
+        QVERIFY(pages[0][2][0].text.size() < 60); // the long title is cut to leave the number its place
+    }
+
     void pagesBreakLinesAndPages_data()
     {
         QTest::addColumn<QStringList>("lines");

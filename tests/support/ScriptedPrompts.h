@@ -21,7 +21,7 @@ public:
     QStringList asked;                // every text shown through ask()/tell()
     QStringList filters;              // every filter of a file dialog
     QStringList initialNames;         // every preset name of a file dialog
-    QStringList titles;               // every caption given to an open dialog (empty: the usual one)
+    QStringList titles;               // every caption given to a file dialog (empty: the usual one)
     QStringList defaultExts;          // every default extension of an open dialog
     QStringList shownDialogs;         // objectName or class of every dialog shown
 
@@ -41,8 +41,10 @@ public:
         initialNames << initial;
         return fileNames.isEmpty() ? QString() : fileNames.dequeue();
     }
-    QString saveFileName(QWidget*, const QString& filter, const QString& initial, const QString&) override
+    QString saveFileName(QWidget*, const QString& filter, const QString& initial, const QString&,
+        const QString& title) override
     {
+        titles << title;
         filters << filter;
         initialNames << initial;
         return fileNames.isEmpty() ? QString() : fileNames.dequeue();

@@ -1,6 +1,7 @@
 #include "support/TestRegistry.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,6 +17,8 @@ int main(int argc, char** argv)
         QSettings::setPath(format, QSettings::UserScope, settings.path());
         QSettings::setPath(format, QSettings::SystemScope, settings.path());
     }
+    // The desktop's configuration folder too (the settings file).
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings.path()));
     // TYX_TEST_CLASSES=A,B runs only those classes (the test script runs some under a sanitizer).
     const QStringList only = qEnvironmentVariable("TYX_TEST_CLASSES").split(QLatin1Char(','), Qt::SkipEmptyParts);
     int failures = 0;

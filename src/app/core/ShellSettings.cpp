@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace shellsettings {
 
@@ -133,6 +134,31 @@ bool read(const QString& directory, Settings& out)
 bool write(const QString& directory, const Settings& s, QString* error)
 {
     return textfile::writeLines(filePath(directory), format(s), error);
+}
+
+QString configFolder()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)).filePath(QStringLiteral("tyxplumet"));
+}
+
+QString configFilePath()
+{
+    return QDir(configFolder()).filePath(FileName);
+}
+
+bool readAtStart(const QString& startDirectory, Settings& out)
+{
+    return read(configFolder(), out) || read(startDirectory, out);
+}
+
+bool writeAtExit(const Settings& s, QString* error)
+{
+    if (!QDir().mkpath(configFolder())) {
+        if (error)
+            *error = QStringLiteral("le dossier « %1 » ne peut pas être créé").arg(configFolder());
+        return false;
+    }
+    return write(configFolder(), s, error);
 }
 
 } // namespace shellsettings

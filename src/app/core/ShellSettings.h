@@ -44,6 +44,17 @@ Settings parse(const QStringList& lines);
 QStringList format(const Settings& s);
 
 inline const QString FileName = QStringLiteral("TyxHelp.ini");
+// Where the desktop keeps the program's settings: the user's configuration folder (XDG), in its
+// own folder "tyxplumet".
+QString configFolder();
+// The settings file written at exit: "TyxHelp.ini" in configFolder().
+QString configFilePath();
+// The settings a start reads: the file of the configuration folder, or, when there is none yet,
+// the one of an older installation in the start folder, so nothing of it is lost. False when
+// neither exists (a first start: every default).
+bool readAtStart(const QString& startDirectory, Settings& out);
+// Writes configFilePath(), making its folder; false with the reason (French).
+bool writeAtExit(const Settings& s, QString* error = nullptr);
 // The settings file of `directory`: an existing entry whose name matches "TyxHelp.ini" without
 // regard to case, else that name in the directory.
 QString filePath(const QString& directory);

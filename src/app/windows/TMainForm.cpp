@@ -131,6 +131,7 @@ void TMainForm::attachPagesHlp(TPagesHlp* pages)
     ClientArea->addSubWindow(pagesWindow_);
     pagesWindow_->showMaximized();
     pages->setWordWrap(WordWrap->isChecked()); // the body follows the menu's check mark
+    connect(pages, &TPagesHlp::statusMessage, this, &TMainForm::status);
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)

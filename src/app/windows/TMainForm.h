@@ -153,9 +153,12 @@ public:
     QAction* Imprimer1 = nullptr;
     QAction* Configurationimprimante1 = nullptr;
     QAction* ExitItem = nullptr;
+    QAction* Annuler1 = nullptr;
+    QAction* Retablir1 = nullptr;
     QAction* Copier1 = nullptr;
     QAction* Couper1 = nullptr;
     QAction* Coller1 = nullptr;
+    QAction* CollerTexte1 = nullptr;
     QAction* Toutslectionner1 = nullptr;
     QAction* Rechercher1 = nullptr;
     QAction* Continuer1 = nullptr;
@@ -230,9 +233,12 @@ public Q_SLOTS:
     void Configurationimprimante1Click();
     void ExitItemClick();
     // "&Edition"
+    void Annuler1Click();
+    void Retablir1Click();
     void Copier1Click();
     void Couper1Click();
     void Coller1Click();
+    void CollerTexte1Click();
     void Toutslectionner1Click();
     void Rechercher1Click();
     void Continuer1Click();

@@ -32,6 +32,23 @@
 #include <QToolBar>
 #include <QToolButton>
 
+void TMainForm::Annuler1Click()
+{
+    if (PagesHlp)
+        PagesHlp->Annuler();
+}
+
+void TMainForm::Retablir1Click()
+{
+    if (PagesHlp)
+        PagesHlp->Retablir();
+}
+
+void TMainForm::CollerTexte1Click()
+{
+    editorCommand([this] { PagesHlp->CollerTexte(); });
+}
+
 void TMainForm::Copier1Click()
 {
     editorCommand([this] { PagesHlp->Copier(); });

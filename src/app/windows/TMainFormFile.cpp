@@ -1,6 +1,7 @@
 // The "&Fichier" menu: file commands, the closing question and the settings file.
 #include "app/windows/TMainForm.h"
 
+#include "app/core/WindowFit.h"
 #include "app/windows/ShellPictures.h"
 #include "app/windows/TAboutBox.h"
 #include "publish/windows/BuildCommands.h"
@@ -23,6 +24,8 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDir>
+#include <QFontMetrics>
+#include <QScreen>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
@@ -65,6 +68,7 @@ void TMainForm::Nouveau1Click()
             return;
         CurrentFileName.clear();
         PagesHlp->Nouveau();
+        setWindowTitle(QStringLiteral("Tyx Plumet")); // the old name no longer stands for this document
     });
 }
 
@@ -208,11 +212,19 @@ void TMainForm::closeEvent(QCloseEvent* event)
 void TMainForm::ChargeIni()
 {
     shellsettings::Settings s;
-    if (!shellsettings::read(StartDirectory.isEmpty() ? QDir::currentPath() : StartDirectory, s))
+    const QRect screenArea = screen()->availableGeometry();
+    if (!shellsettings::readAtStart(StartDirectory.isEmpty() ? QDir::currentPath() : StartDirectory, s)) {
+        // A first start: a size that fits the screen and the text, whatever the screen.
+        const QFontMetrics fm(font());
+        const QRect place = windowfit::firstPlace(screenArea, fm.averageCharWidth(), fm.lineSpacing());
+        resize(place.size());
+        move(place.topLeft());
         return;
+    }
     HelpCompilerPath = s.helpCompilerPath;
-    move(s.left, s.top);
-    resize(s.width, s.height);
+    const QRect place = windowfit::keptOnScreen(QRect(s.left, s.top, s.width, s.height), screenArea);
+    move(place.topLeft());
+    resize(place.size());
     TextViewerPlace = s.textViewer;
     if (FichTxt)
         FichTxt->SetIni(s.textViewer.left, s.textViewer.top, s.textViewer.colour);
@@ -256,9 +268,9 @@ void TMainForm::SauveIni()
     }
     // Settings lost without a word would come back wrong at the next start: say so.
     QString error;
-    if (!shellsettings::write(QDir::currentPath(), s, &error))
+    if (!shellsettings::writeAtExit(s, &error))
         prompts().tell(this,
             QStringLiteral("Les réglages n'ont pas pu être enregistrés dans « %1 » : %2")
-                .arg(shellsettings::filePath(QDir::currentPath()), error),
+                .arg(shellsettings::configFilePath(), error),
             Prompts::Kind::Warning);
 }

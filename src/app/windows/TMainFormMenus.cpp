@@ -65,12 +65,21 @@ void TMainForm::createMenus()
         QStringLiteral("Quitter l'application"), &TMainForm::ExitItemClick);
 
     Edition1 = menu(QStringLiteral("Edition1"), QStringLiteral("&Edition"), 7);
+    Annuler1 = entry(Edition1, QStringLiteral("Annuler1"), QStringLiteral("&Annuler"), S(Qt::CTRL | Qt::Key_Z),
+        QStringLiteral("Annuler la dernière modification"), &TMainForm::Annuler1Click);
+    Retablir1 = entry(Edition1, QStringLiteral("Retablir1"), QStringLiteral("Réta&blir"), S(Qt::CTRL | Qt::Key_Y),
+        QStringLiteral("Rétablir la modification annulée"), &TMainForm::Retablir1Click);
+    Retablir1->setShortcuts({S(Qt::CTRL | Qt::Key_Y), S(QKeySequence::Redo)});
+    Edition1->addSeparator();
     Copier1 = entry(Edition1, QStringLiteral("Copier1"), QStringLiteral("&Copier"), S(Qt::CTRL | Qt::Key_C),
         QStringLiteral("Copier dans le presse-papier"), &TMainForm::Copier1Click);
     Couper1 = entry(Edition1, QStringLiteral("Couper1"), QStringLiteral("Cou&per"), S(Qt::CTRL | Qt::Key_X),
         QStringLiteral("Couper"), &TMainForm::Couper1Click);
     Coller1 = entry(Edition1, QStringLiteral("Coller1"), QStringLiteral("C&oller"), S(Qt::CTRL | Qt::Key_V),
         QStringLiteral("Coller depuis le presse-papier"), &TMainForm::Coller1Click);
+    CollerTexte1 = entry(Edition1, QStringLiteral("CollerTexte1"), QStringLiteral("Coller comme te&xte"),
+        S(Qt::CTRL | Qt::SHIFT | Qt::Key_V), QStringLiteral("Coller le presse-papier comme du texte tapé"),
+        &TMainForm::CollerTexte1Click);
     Toutslectionner1 = entry(Edition1, QStringLiteral("Toutslectionner1"), QStringLiteral("&Tout sélectionner"), S(),
         QStringLiteral("Tout sélectionner"), &TMainForm::Toutslectionner1Click);
     Edition1->addSeparator();

@@ -47,6 +47,7 @@ void TMainForm::Editerfichierhpj1Click()
     if (!EditHpj || !PagesHlp)
         return;
     editorCommand([this] {
+        PagesHlp->setStepLabel(QStringLiteral("fichier projet"));
         auto& d = PagesHlp->doc();
         QString message;
         if (BuildCommands::Edithpj1(*EditHpj, d.DocumentLines, d.PageCount, d.ProjectFileName, &message))
@@ -137,8 +138,13 @@ void TMainForm::Compiler2Click()
         hpjToCompile = hpj;
         return true;
     };
-    const BuildOutcome outcome = Build.Compiler2Click(d.DocumentLines, d.PageCount, d.PopupCount,
-        PagesHlp->titleLook(), PagesHlp->bodyLook(), CurrentFileName, HelpCompilerPath, &buildWarnings_);
+    // What the build changes in the document ([MAP], the project's name) goes with the last step.
+    BuildOutcome outcome;
+    PagesHlp->runCommand([&] {
+        outcome = Build.Compiler2Click(d.DocumentLines, d.PageCount, d.PopupCount, PagesHlp->titleLook(),
+            PagesHlp->bodyLook(), CurrentFileName, HelpCompilerPath, &buildWarnings_);
+        PagesHlp->recordDerived();
+    });
     Build.builtInCompiler = nullptr;
     if (outcome.documentChanged)
         d.DocumentModified = true;
@@ -186,8 +192,12 @@ void TMainForm::CreerAideHtml1Click()
     PagesHlp->EcritFiche();
     auto& d = PagesHlp->doc();
     std::function<hlp::CompileResult()> job;
-    const BuildOutcome outcome = Build.CreerAideHtml1Click(d.DocumentLines, d.PageCount, d.PopupCount,
-        PagesHlp->titleLook(), PagesHlp->bodyLook(), CurrentFileName, &job, &buildWarnings_);
+    BuildOutcome outcome;
+    PagesHlp->runCommand([&] {
+        outcome = Build.CreerAideHtml1Click(d.DocumentLines, d.PageCount, d.PopupCount, PagesHlp->titleLook(),
+            PagesHlp->bodyLook(), CurrentFileName, &job, &buildWarnings_);
+        PagesHlp->recordDerived();
+    });
     status(outcome.message);
     if (!job)
         return;

@@ -77,4 +77,24 @@ bool readImport(const QString& path, ImportedText& out, QString* error, const st
     return !stop();
 }
 
+QString replacedStatus(QStringView replaced)
+{
+    int count = 0;
+    QStringList distinct;
+    for (qsizetype i = 0; i < replaced.size(); ++i) {
+        const qsizetype units = replaced[i].isHighSurrogate() && i + 1 < replaced.size() ? 2 : 1;
+        const QString one = replaced.mid(i, units).toString();
+        i += units - 1;
+        ++count;
+        if (!distinct.contains(one))
+            distinct << one;
+    }
+    if (count == 0)
+        return {};
+    const QString which = distinct.join(QStringLiteral(" "));
+    if (count == 1)
+        return QString::fromUtf8("1 caractère que le projet ne peut pas contenir remplacé par « ? » : %1").arg(which);
+    return QString::fromUtf8("%1 caractères que le projet ne peut pas contenir remplacés par « ? » : %2").arg(count).arg(which);
+}
+
 } // namespace editor

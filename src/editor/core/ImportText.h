@@ -17,6 +17,10 @@ ImportedText importedText(QStringView decoded);
 // The one message that tells how many characters an import had to replace (empty for none).
 QString replacedMessage(int replaced);
 
+// The status line after typing or pasting: how many characters became "?", and which (`replaced`
+// holds them in order, repeats included). Empty when none.
+QString replacedStatus(QStringView replaced);
+
 // Most text a page's body holds, in characters. The editor keeps about eight bytes of memory per
 // character of its field (the text, its blocks, the copies a save makes): past this, the program
 // would run out of memory on a common machine and take the author's work with it.

@@ -1,5 +1,7 @@
 #include "editor/windows/BodyText.h"
 
+#include "platform/core/Cp1252.h"
+
 #include "platform/windows/FieldText.h"
 #include "store/core/Blocks.h"
 
@@ -59,9 +61,37 @@ void enterWithParagraphMark(QPlainTextEdit* edit)
     edit->setTextCursor(c);
 }
 
-void replaceUnrepresentable(QTextDocument* d, int position, int added, bool& busy)
+QString replaceUnrepresentable(QTextDocument* d, int position, int added, bool& busy)
 {
-    fieldtext::keepToTheDocument(d, position, added, busy);
+    return fieldtext::keepToTheDocument(d, position, added, busy);
+}
+
+void insertAsOneEdit(QPlainTextEdit* edit, const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    QTextCursor c = edit->textCursor();
+    c.beginEditBlock();
+    c.insertText(text);
+    c.endEditBlock();
+    edit->setTextCursor(c);
+    edit->ensureCursorVisible();
+}
+
+QString typeRepresentable(QPlainTextEdit* edit, const QString& typed)
+{
+    QString replaced;
+    for (QChar c : typed)
+        if (!cp1252::enterable(c))
+            replaced += c;
+    if (replaced.isEmpty())
+        return replaced;
+    QString clean = typed;
+    cp1252::sanitizeEntered(clean);
+    QTextCursor c = edit->textCursor();
+    c.insertText(clean);
+    edit->setTextCursor(c);
+    return replaced;
 }
 
 } // namespace bodytext

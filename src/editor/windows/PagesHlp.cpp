@@ -1,5 +1,6 @@
 #include "editor/windows/PagesHlp.h"
 
+#include "editor/core/ImportText.h"
 #include "editor/windows/BodyText.h"
 #include "platform/core/Cp1252.h"
 #include "platform/windows/ColourWords.h"
@@ -10,6 +11,7 @@
 #include "store/core/TextRules.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QClipboard>
 #include <QEvent>
 #include <QKeyEvent>
@@ -64,7 +66,8 @@ TPagesHlp::TPagesHlp(QWidget* parent)
     Edit1->move(130, 10);
     Edit1->setAccessibleName(Label1->text());
     fieldtext::keepOnOneLine(Edit1);
-    fieldtext::keepToTheDocument(Edit1);
+    const auto tellReplaced = [this](const QString& replaced) { Q_EMIT statusMessage(editor::replacedStatus(replaced)); };
+    fieldtext::keepToTheDocument(Edit1, tellReplaced);
     Label2 = new QLabel(QStringLiteral("P. 1"), Panel1);
     Label2->setObjectName(QStringLiteral("Label2"));
     QFont bold(QStringLiteral("MS Sans Serif"));
@@ -92,7 +95,7 @@ TPagesHlp::TPagesHlp(QWidget* parent)
     Edit2->move(130, 9);
     Edit2->setAccessibleName(Label3->text());
     fieldtext::keepOnOneLine(Edit2);
-    fieldtext::keepToTheDocument(Edit2);
+    fieldtext::keepToTheDocument(Edit2, tellReplaced);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -124,6 +127,7 @@ TPagesHlp::TPagesHlp(QWidget* parent)
 void TPagesHlp::FormCreate()
 {
     store_.createEmpty(titleLook_, bodyLook_);
+    store_.startHistory();
 }
 
 bool TPagesHlp::Charge(const QString& fileName)
@@ -152,6 +156,7 @@ bool TPagesHlp::Charge(const QString& fileName)
     store_.PageModified = false;
     if (!repaired)
         store_.DocumentModified = false;
+    store_.startHistory();
     return true;
 }
 
@@ -226,6 +231,7 @@ void TPagesHlp::LitFiche()
     Label2->setText(QStringLiteral("P. ") + QString::number(store_.CurrentPage + 1));
     TopicFields f;
     const bool found = store_.readPage(f, &syncedBlock_);
+    pageKey_ = store::ContextKey(f.title);
     // The page as stored, every byte of it: what may not be typed in may still be in the file.
     sanitizing_ = true;
     Edit1->setText(f.title);
@@ -252,9 +258,28 @@ void TPagesHlp::EcritFiche()
     // A write takes the page's block out of its place: the saved search position must follow.
     const bool writes = store_.PageModified || Memo1->document()->isModified();
     const int open = writes ? store::findTag(store_.DocumentLines, store::topicOpenTag(store_.CurrentPage)) : -1;
+    const QStringList before = syncedBlock_;
+    const QString name = pageName();
     store_.writePage(fields(), Memo1->document()->isModified(), &syncedBlock_);
     if (open >= 0)
         editor::blockRemoved(search_, store_.DocumentLines, open);
+    if (!writes)
+        return;
+    const bool written = syncedBlock_ != before;
+    // What was typed is in the document now: from here it is undone as a step of the document.
+    if (written)
+        clearFieldHistories();
+    const int moved = followLinks();
+    // Unless the running command's step takes the page with it, the page's edits are a step.
+    if ((written || moved > 0) && stepLabel_.isEmpty()) {
+        const QString title = store::TrimSpaces(Edit1->text());
+        store_.record(syncedBlock_.isEmpty() && !before.isEmpty()
+                ? QStringLiteral("rubrique « %1 » retirée (titre vide)").arg(name)
+                : moved > 0 ? QStringLiteral("titre « %1 » changé en « %2 » et ses liens").arg(name, title)
+                            : QStringLiteral("modification de la rubrique « %1 »").arg(title));
+    }
+    if (moved > 0)
+        store_.History.end();
 }
 
 void TPagesHlp::leavePage()
@@ -278,6 +303,7 @@ void TPagesHlp::Precedent()
     leavePage();
     store_.CurrentPage = qMax(0, store_.CurrentPage - 1);
     LitFiche();
+    settle();
 }
 
 void TPagesHlp::Suivant()
@@ -285,6 +311,7 @@ void TPagesHlp::Suivant()
     leavePage();
     store_.CurrentPage = qMax(0, qMin(store_.CurrentPage + 1, store_.PageCount - 1));
     LitFiche();
+    settle();
 }
 
 void TPagesHlp::Premier()
@@ -292,6 +319,7 @@ void TPagesHlp::Premier()
     leavePage();
     store_.CurrentPage = 0;
     LitFiche();
+    settle();
 }
 
 void TPagesHlp::Dernier()
@@ -299,6 +327,7 @@ void TPagesHlp::Dernier()
     leavePage();
     store_.CurrentPage = qMax(0, store_.PageCount - 1);
     LitFiche();
+    settle();
 }
 
 bool TPagesHlp::Ajout()
@@ -311,16 +340,20 @@ bool TPagesHlp::Ajout()
             Prompts::Kind::Warning);
         return false;
     }
-    store_.DocumentLines << QStringLiteral(" ");
+    setStepLabel(QStringLiteral("ajout d'une rubrique"));
+    store_.History.replace(store_.DocumentLines, int(store_.DocumentLines.size()), 0, {QStringLiteral(" ")});
     ++store_.PageCount;
     store_.CurrentPage = store_.PageCount - 1;
     LitFiche();
     store_.PageLevel = 1;
+    settle();
     return true;
 }
 
 void TPagesHlp::Supprime()
 {
+    EcritFiche(); // the page's own edits first: undoing the deletion brings the page back with them
+    setStepLabel(QStringLiteral("suppression de la rubrique « %1 »").arg(pageName()));
     Edit1->clear();
     Memo1->clear();
     Memo1->document()->setModified(true);
@@ -329,6 +362,7 @@ void TPagesHlp::Supprime()
     if (store_.CurrentPage > store_.PageCount - 1)
         store_.CurrentPage = qMax(0, store_.PageCount - 1);
     LitFiche();
+    settle();
 }
 
 void TPagesHlp::Renum()
@@ -347,6 +381,7 @@ void TPagesHlp::Nouveau()
     store::EcritHpj(store_.DocumentLines, store_.ProjectFileName);
     EcritHeader();
     LitFiche();
+    store_.startHistory();
 }
 
 // ---------------------------------------------------------------- commands
@@ -361,6 +396,7 @@ void TPagesHlp::Opt()
     if (!optionsHook_)
         return;
     runCommand([this] {
+        setStepLabel(QStringLiteral("options du projet"));
         OptionsExchange x{&store_.DocumentLines, store_.ProjectFileName, titleLook_, bodyLook_};
         if (!optionsHook_(this, x))
             return;
@@ -382,9 +418,13 @@ bool TPagesHlp::wordWrap() const
 
 void TPagesHlp::runCommand(const std::function<void()>& command)
 {
+    // A command may change the lines its own way: what it changed is found at its end.
+    store_.History.begin(store_.DocumentLines);
     ++commandDepth_;
     command();
     --commandDepth_;
+    settle();
+    store_.History.end();
 }
 
 // ---------------------------------------------------------------- activation
@@ -407,7 +447,11 @@ void TPagesHlp::FormDeactivate()
 {
     if (commandDepth_ > 0)
         return;
+    // No question while the author is away: the links are asked for at the next store.
+    quietStore_ = true;
     EcritFiche();
+    quietStore_ = false;
+    settle();
 }
 
 void TPagesHlp::changeEvent(QEvent* event)
@@ -490,6 +534,28 @@ bool TPagesHlp::eventFilter(QObject* watched, QEvent* event)
         edit->deselect();
         return true;
     }
+    const bool field = watched == Edit1 || watched == Memo1 || watched == Edit2;
+    if (field && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
+        // Undo, redo and paste as text are the editor's, not the field's own.
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool undo = key->matches(QKeySequence::Undo);
+        const bool redo = key->matches(QKeySequence::Redo)
+            || key->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_Y);
+        const bool pasteText = key->keyCombination() == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_V);
+        if (undo || redo || pasteText) {
+            if (event->type() == QEvent::ShortcutOverride) {
+                event->accept();
+                return true;
+            }
+            if (undo)
+                Annuler();
+            else if (redo)
+                Retablir();
+            else
+                CollerTexte();
+            return true;
+        }
+    }
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
@@ -500,6 +566,23 @@ bool TPagesHlp::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     const QString text = key->text();
+    if (field && !text.isEmpty() && !std::all_of(text.begin(), text.end(), cp1252::representable)) {
+        // Typed text the code page cannot hold goes in as "?" at once, so that Ctrl+Z simply takes
+        // the "?" back.
+        QString replaced;
+        if (watched == Memo1) {
+            replaced = bodytext::typeRepresentable(Memo1, text);
+        } else {
+            QString clean = text;
+            for (QChar c : text)
+                if (!cp1252::representable(c))
+                    replaced += c;
+            cp1252::sanitize(clean);
+            static_cast<QLineEdit*>(watched)->insert(clean);
+        }
+        Q_EMIT statusMessage(editor::replacedStatus(replaced));
+        return true;
+    }
     if ((watched == Edit1 || watched == Memo1)
         && (text == u"\\" || text == u"{" || text == u"}")) {
         if (watched == Edit1)
@@ -517,6 +600,10 @@ void TPagesHlp::sanitizeLine(QLineEdit* edit)
     if (sanitizing_)
         return;
     QString t = edit->text();
+    QString replaced;
+    for (QChar c : std::as_const(t))
+        if (!cp1252::representable(c))
+            replaced += c;
     int changed = cp1252::sanitize(t);
     // In the keyword line a backslash starts the see-also target: one typed or pasted among the
     // keywords would silently change the link, so it never enters the field.
@@ -531,11 +618,15 @@ void TPagesHlp::sanitizeLine(QLineEdit* edit)
     edit->setText(t);
     edit->setCursorPosition(pos);
     sanitizing_ = false;
+    if (!replaced.isEmpty())
+        Q_EMIT statusMessage(editor::replacedStatus(replaced));
 }
 
 void TPagesHlp::sanitizeBody(int position, int added)
 {
-    bodytext::replaceUnrepresentable(Memo1->document(), position, added, sanitizing_);
+    const QString replaced = bodytext::replaceUnrepresentable(Memo1->document(), position, added, sanitizing_);
+    if (!replaced.isEmpty())
+        Q_EMIT statusMessage(editor::replacedStatus(replaced));
 }
 
 // ---------------------------------------------------------------- layout

@@ -48,9 +48,22 @@ public:
     void Nouveau();
 
     // Commands of the main window.
+    // Undo and redo (PagesHlpHistory.cpp): the typing of the field that has the focus while it has
+    // some of its own, else the document's last step (the page's edits not stored yet first).
+    void Annuler();
+    void Retablir();
+    // Names the step the running command makes (shown when it is undone). A page stored before the
+    // command names it makes a step of its own.
+    void setStepLabel(const QString& label);
+    // Inside a command (runCommand): what a build changed in the document by itself ([MAP], the
+    // project's name) joins the step before it.
+    void recordDerived();
     void Copier();
     void Couper();
     void Coller();
+    // The clipboard's plain text as typed text: backslashes and braces escaped, each line break a
+    // paragraph as Enter makes it (PagesHlpHistory.cpp).
+    void CollerTexte();
     void Selection();
     void Opt();
     void Index();
@@ -137,6 +150,8 @@ public:
 Q_SIGNALS:
     // The page shown changed (new number or reloaded).
     void pageShown(int currentPage);
+    // A sentence for the status line.
+    void statusMessage(const QString& text);
 
 public Q_SLOTS:
     void FindDialog1Find();
@@ -174,6 +189,15 @@ private:
     void sayRefused(const store::Renumbering& renumbered);
     // The page's block was changed by a command while the fields keep their own edits.
     void keepBlockInStep();
+    // Records the document's changes as one step once no command is running any more.
+    void settle();
+    bool undoInField(bool redo);
+    void afterReplay(const QString& said, const QString& label);
+    void clearFieldHistories();
+    QString pageName() const;
+    // After a store that gave the page a title of another key: asks once whether the links to the
+    // old key follow it, and moves them. Returns how many moved.
+    int followLinks();
 
     store::DocumentStore store_;
     store::FieldLook titleLook_;
@@ -183,6 +207,9 @@ private:
     QStringList syncedBlock_; // the page's block as the fields were last read from or written to
     editor::SearchPosition search_;
     int commandDepth_ = 0;
+    QString stepLabel_; // the step the running command makes
+    QString pageKey_;   // the key the links to the page on screen lead to
+    bool quietStore_ = false; // a store on deactivation asks nothing
     bool sanitizing_ = false;
     bool readingPage_ = false;
 };

@@ -1,15 +1,23 @@
 // The editor's commands over the whole list of topics: page index, hierarchy, see-also link and
-// properties. Each shows its dialog through the modal seam and applies what it hands back.
+// properties. Each shows its dialog through the modal seam and applies what it hands back. And the
+// links to a page whose title took another key, asked for once as the page is stored.
 #include "editor/windows/PagesHlp.h"
 
+#include "editor/core/LinkFollow.h"
 #include "editor/core/SeeAlso.h"
 #include "editor/windows/LienAussi.h"
 #include "editor/windows/Propriete.h"
 #include "platform/windows/Prompts.h"
 #include "store/core/Blocks.h"
 #include "store/core/PageOrder.h"
+#include "store/core/TextRules.h"
 #include "store/windows/PageListe.h"
 #include "store/windows/PageOut.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <utility>
 
 void TPagesHlp::Index()
 {
@@ -18,6 +26,7 @@ void TPagesHlp::Index()
     if (!d)
         return;
     runCommand([this, d] {
+        setStepLabel(QStringLiteral("ordre des rubriques"));
         d->Init(store_.DocumentLines, store_.CurrentPage);
         prompts().showModal(*d);
         const store::Renumbering r = d->Result(store_.DocumentLines, store_.DocumentModified);
@@ -39,6 +48,7 @@ void TPagesHlp::Niveaux()
     if (!d)
         return;
     runCommand([this, d] {
+        setStepLabel(QStringLiteral("hiérarchie des rubriques"));
         d->Init(store_.DocumentLines, store_.CurrentPage);
         prompts().showModal(*d);
         const store::Renumbering r = d->Result(store_.DocumentLines, store_.DocumentModified);
@@ -72,6 +82,7 @@ void TPagesHlp::VoirAussi()
     if (!d)
         return;
     runCommand([this, d] {
+        setStepLabel(QStringLiteral("lien voir aussi de la rubrique « %1 »").arg(pageName()));
         // The list starts on the page's link, or on the page itself.
         int current = store_.CurrentPage;
         for (const store::PageEntry& e : store::pageEntries(store_.DocumentLines)) {
@@ -99,11 +110,14 @@ void TPagesHlp::VoirAussi()
 
 void TPagesHlp::SupVa()
 {
-    if (!editor::clearSeeAlso(store_.DocumentLines, store_.CurrentPage))
-        return;
-    store_.SeeAlsoTarget.clear();
-    store_.DocumentModified = true;
-    keepBlockInStep();
+    runCommand([this] {
+        if (!editor::clearSeeAlso(store_.DocumentLines, store_.CurrentPage))
+            return;
+        setStepLabel(QStringLiteral("suppression du lien voir aussi de la rubrique « %1 »").arg(pageName()));
+        store_.SeeAlsoTarget.clear();
+        store_.DocumentModified = true;
+        keepBlockInStep();
+    });
 }
 
 void TPagesHlp::Proprietes()
@@ -124,4 +138,43 @@ void TPagesHlp::keepBlockInStep()
     syncedBlock_ = open < 0
         ? QStringList()
         : lines.mid(open, store::blockEnd(lines, open, store::topicCloseTag(store_.CurrentPage)) - open + 1);
+}
+
+int TPagesHlp::followLinks()
+{
+    const QString newKey = store::ContextKey(Edit1->text());
+    if (quietStore_ || syncedBlock_.isEmpty() || pageKey_.isEmpty() || newKey.isEmpty()
+        || newKey.compare(pageKey_, Qt::CaseInsensitive) == 0)
+        return 0;
+    const QString oldKey = std::exchange(pageKey_, newKey); // asked once
+    // Another topic of that key still takes the links; none to move then.
+    if (editor::keyTaken(store_.DocumentLines, oldKey, store_.CurrentPage))
+        return 0;
+    const int links = editor::countLinks(store_.DocumentLines, oldKey);
+    if (links == 0)
+        return 0;
+    const QString question = links == 1
+        ? QStringLiteral("1 lien (voir aussi ou saut) mène à l'ancien titre de cette rubrique (IDH_%1). Le faire suivre vers IDH_%2 ?")
+              .arg(oldKey, newKey)
+        : QStringLiteral("%1 liens (voir aussi ou sauts) mènent à l'ancien titre de cette rubrique (IDH_%2). Les faire suivre vers IDH_%3 ?")
+              .arg(QString::number(links), oldKey, newKey);
+    ++commandDepth_; // the question takes the activation: nothing is stored or read meanwhile
+    const bool yes = prompts().ask(this, question, Prompts::Buttons::YesNo, Prompts::Kind::Confirmation) == Prompts::Answer::Yes;
+    --commandDepth_;
+    if (!yes)
+        return 0;
+    // Many lines change their own way: compared at the record (EcritFiche ends this).
+    store_.History.begin(store_.DocumentLines);
+    const int moved = editor::moveLinks(store_.DocumentLines, oldKey, newKey);
+    if (moved == 0)
+        store_.History.end();
+    store_.DocumentModified = true;
+    if (blockChangedUnderFields()) { // the page links to itself
+        const int caret = Memo1->textCursor().position();
+        LitFiche();
+        QTextCursor c = Memo1->textCursor();
+        c.setPosition(qMin(caret, Memo1->document()->characterCount() - 1));
+        Memo1->setTextCursor(c);
+    }
+    return moved;
 }

@@ -22,10 +22,13 @@ bool editPopup(TPagesHlp& p, const QString& tag)
     p.EcritFiche();
     if (!p.PopUp->Modif(d.DocumentLines, tag))
         return false;
+    const QString title = store::popupTitle(d.DocumentLines, store::findTag(d.DocumentLines, tag));
+    p.setStepLabel(QStringLiteral("modification de la PopUp « %1 »").arg(title));
     prompts().showModal(*p.PopUp);
     QString unused;
     if (p.PopUp->Result(d.DocumentLines, d.DocumentModified, unused) != TPopUp::Outcome::Removed)
         return false;
+    p.setStepLabel(QStringLiteral("suppression de la PopUp « %1 »").arg(title));
     d.PopupCount = qMax(0, d.PopupCount - 1);
     return true;
 }
@@ -38,6 +41,7 @@ void TPagesHlp::LienPopUp()
         return;
     runCommand([this] {
         const QString word = bodytext::exactSelection(Memo1->textCursor());
+        EcritFiche(); // the page's own edits first: the new popup and its link are one step
         if (word.isEmpty()) {
             prompts().tell(this, QString::fromUtf8("Il faut sélectionner un mot"), Prompts::Kind::Warning);
             return;
@@ -55,9 +59,11 @@ void TPagesHlp::LienPopUp()
         if (PopUp->Result(store_.DocumentLines, store_.DocumentModified, link) != TPopUp::Outcome::Added)
             return;
         ++store_.PopupCount;
+        setStepLabel(QStringLiteral("nouvelle PopUp « %1 »").arg(word));
         QTextCursor c = Memo1->textCursor();
         c.insertText(link);
         Memo1->setTextCursor(c);
+        EcritFiche(); // the link with its popup, in the same step
         forgetBodyHistory();
     });
 }

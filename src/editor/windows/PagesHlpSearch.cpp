@@ -140,6 +140,7 @@ void TPagesHlp::ReplaceDialog1Replace(bool replaceAll)
             return;
         // The selection is what the last step found, or what the author chose since.
         const QString with = ReplaceDialog1->ReplaceText();
+        setStepLabel(QStringLiteral("remplacement par « %1 »").arg(with));
         if (Edit1->hasSelectedText()) {
             // An empty title would delete the page.
             QString after = Edit1->text();
@@ -169,6 +170,7 @@ void TPagesHlp::RemplacerTout()
         if (pageWouldBeLost())
             return;
         EcritFiche();
+        setStepLabel(QStringLiteral("remplacement de « %1 » par « %2 »").arg(ReplaceDialog1->FindText(), ReplaceDialog1->ReplaceText()));
         QList<int> keptTitles;
         const int replaced = editor::replaceAll(store_.DocumentLines, ReplaceDialog1->FindText(),
             ReplaceDialog1->ReplaceText(), &keptTitles);
@@ -182,7 +184,8 @@ void TPagesHlp::RemplacerTout()
 void TPagesHlp::Importer()
 {
     runCommand([this] {
-        const QString name = prompts().openFileName(this, textdecode::textFileFilter(), QStringLiteral("*.txt"));
+        const QString name = prompts().openFileName(this, textdecode::textFileFilter(), QStringLiteral("*.txt"), QString(),
+            QStringLiteral("Importer fichier"));
         if (name.isEmpty() || !QFileInfo(name).isFile())
             return;
         const qint64 size = QFileInfo(name).size();
@@ -193,10 +196,14 @@ void TPagesHlp::Importer()
         const auto cannotRead = [&](const QString& why) {
             prompts().tell(this, QStringLiteral("Impossible de lire le fichier « %1 » : %2").arg(name, why), Prompts::Kind::Error);
         };
+        const QString step = QStringLiteral("importation de « %1 »").arg(QFileInfo(name).fileName());
         editor::ImportedText imported;
         QString error;
         if (size > ImportProgress::Piece) {
             // A large file goes in a piece at a time under a progress dialog, which "Annuler" stops.
+            // The page's own edits first, then the import as one step of the document.
+            EcritFiche();
+            setStepLabel(step);
             ImportProgress progress(this, Memo1, name);
             sanitizing_ = true; // the text comes in already fit for the document
             prompts().showModal(progress);
@@ -208,16 +215,20 @@ void TPagesHlp::Importer()
             }
             imported.replaced = progress.replaced();
             Memo1->setFocus();
+            EcritFiche();
         } else {
             if (!editor::readImport(name, imported, &error)) {
                 cannotRead(error);
                 return;
             }
             if (!imported.text.isEmpty()) {
+                EcritFiche();
+                setStepLabel(step);
                 QTextCursor c = Memo1->textCursor();
                 c.insertText(imported.text);
                 Memo1->setTextCursor(c);
                 Memo1->setFocus();
+                EcritFiche();
             }
         }
         if (imported.replaced > 0)

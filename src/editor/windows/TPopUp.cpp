@@ -1,5 +1,6 @@
 #include "editor/windows/TPopUp.h"
 
+#include "editor/core/PasteText.h"
 #include "editor/core/PopupCommands.h"
 #include "editor/windows/BodyText.h"
 #include "platform/core/WindowPlace.h"
@@ -7,6 +8,8 @@
 #include "store/core/Blocks.h"
 #include "store/core/PopupBlocks.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
@@ -82,7 +85,8 @@ void TPopUp::Init(const QStringList& lines, const QString& word)
     PopupWorkLines = lines;
     PopupAnchor = word;
     PopupNumber = -1;
-    Memo1->setPlainText(editor::popupFirstLine(word));
+    // The heading, and the caret on the line after it, where the popup's text goes.
+    Memo1->setPlainText(editor::popupFirstLine(word) + u'\n');
     Memo1->moveCursor(QTextCursor::End);
     Memo1->document()->setModified(true);
 }
@@ -114,7 +118,11 @@ TPopUp::Outcome TPopUp::Result(QStringList& lines, bool& modified, QString& text
     if (!Memo1->document()->isModified())
         return Outcome::None;
     // Only a text blank through and through removes the popup; blank lines in front of its text go.
-    const QStringList popupLines = store::popupTextToStore(bodytext::exactLines(Memo1));
+    QStringList popupLines = store::popupTextToStore(bodytext::exactLines(Memo1));
+    // The empty line a new popup opens with is no text of the author's.
+    if (PopupNumber < 0)
+        while (popupLines.size() > 1 && popupLines.back().isEmpty())
+            popupLines.removeLast();
     if (popupLines.isEmpty()) {
         // A new popup with no text is simply not made.
         return PopupNumber < 0 ? Outcome::None : remove(lines, modified);
@@ -203,10 +211,26 @@ bool TPopUp::Memo1KeyPress(int key)
 
 bool TPopUp::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Memo1 && event->type() == QEvent::KeyPress
-        && Memo1KeyPress(static_cast<QKeyEvent*>(event)->key()))
-        return true;
+    if (watched == Memo1 && (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // "Coller comme texte", as in the topic body.
+        if (key->keyCombination() == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_V)) {
+            if (event->type() == QEvent::KeyPress)
+                pasteAsText();
+            event->accept();
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress && Memo1KeyPress(key->key()))
+            return true;
+        if (event->type() == QEvent::KeyPress && !bodytext::typeRepresentable(Memo1, key->text()).isEmpty())
+            return true;
+    }
     return QDialog::eventFilter(watched, event);
+}
+
+void TPopUp::pasteAsText()
+{
+    bodytext::insertAsOneEdit(Memo1, editor::typedText(QApplication::clipboard()->text()));
 }
 
 void TPopUp::showEvent(QShowEvent* event)

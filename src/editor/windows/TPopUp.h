@@ -53,6 +53,7 @@ protected:
 private:
     void FormCreate();
     bool Memo1KeyPress(int key); // true when the key was handled
+    void pasteAsText();
     Outcome remove(QStringList& lines, bool& modified);
 
     int colour_;

@@ -66,7 +66,7 @@ void keepOnOneLine(QLineEdit* edit)
     edit->setValidator(new OneLineValidator(edit));
 }
 
-void keepToTheDocument(QLineEdit* edit)
+void keepToTheDocument(QLineEdit* edit, std::function<void(const QString& replaced)> told)
 {
     // textEdited comes from the author's hands only, never from setText. Only what came in is
     // looked at: the rest of the line (read from the file) keeps every byte it has.
@@ -78,7 +78,7 @@ void keepToTheDocument(QLineEdit* edit)
         seen->before = seen->now;
         seen->now = text;
     });
-    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit, seen](const QString& text) {
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit, seen, told](const QString& text) {
         // Whichever of the two signals came first, `old` is the text before this edit.
         const QString old = text == seen->now ? seen->before : seen->now;
         qsizetype head = 0;
@@ -89,34 +89,53 @@ void keepToTheDocument(QLineEdit* edit)
             && old[old.size() - 1 - tail] == text[text.size() - 1 - tail])
             ++tail;
         QString added = text.mid(head, text.size() - head - tail);
+        QString replaced;
+        for (const QChar c : std::as_const(added))
+            if (!cp1252::enterable(c))
+                replaced += c;
         if (cp1252::sanitizeEntered(added) == 0)
             return;
         const int at = edit->cursorPosition();
         edit->setText(text.left(head) + added + text.right(tail));
         edit->setCursorPosition(at);
+        if (told)
+            told(replaced);
     });
 }
 
-void keepToTheDocument(QTextDocument* d, int position, int added, bool& busy)
+QString keepToTheDocument(QTextDocument* d, int position, int added, bool& busy)
 {
+    QString replaced;
     if (busy || added <= 0)
-        return;
+        return replaced;
     busy = true;
-    const int end = qMin(position + added, d->characterCount());
+    int end = qMin(position + added, d->characterCount());
+    QTextCursor c(d);
+    bool joined = false;
     for (int i = position; i < end; ++i) {
         const QChar ch = d->characterAt(i);
         if (ch == QChar::ParagraphSeparator || ch == u'\n' || cp1252::enterable(ch))
             continue;
-        QTextCursor c(d);
+        if (!joined) {
+            c.joinPreviousEditBlock();
+            joined = true;
+        }
+        const int units = ch.isHighSurrogate() && i + 1 < end && d->characterAt(i + 1).isLowSurrogate() ? 2 : 1;
         c.setPosition(i);
-        c.setPosition(i + 1, QTextCursor::KeepAnchor);
+        c.setPosition(i + units, QTextCursor::KeepAnchor);
         // A line separator (pasted, or Shift+Enter) ends the line as it shows: one line, one block.
-        if (ch == QChar::LineSeparator)
+        if (ch == QChar::LineSeparator) {
             c.insertBlock();
-        else
+        } else {
+            replaced += c.selectedText();
             c.insertText(QStringLiteral("?"));
+            end -= units - 1;
+        }
     }
+    if (joined)
+        c.endEditBlock();
     busy = false;
+    return replaced;
 }
 
 } // namespace fieldtext

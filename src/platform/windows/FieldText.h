@@ -4,6 +4,7 @@
 // body of a topic or a project file would change at every write-back. Read through these instead.
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -27,10 +28,13 @@ void keepOnOneLine(QLineEdit* edit);
 // A field whose text goes into the document: what the author types, pastes or drops keeps to
 // cp1252::enterable (each other character becomes "?"). Text the program sets is left as it is:
 // a page read from the file shows every byte it holds.
-void keepToTheDocument(QLineEdit* edit);
+// `told` hears the characters replaced, once per edit.
+void keepToTheDocument(QLineEdit* edit, std::function<void(const QString& replaced)> told = {});
 // The same for a multi-line field, from its change notification: the `added` characters from
 // `position` on; `busy` is set while the program sets the text itself (nothing is replaced then)
-// and guards against the notifications this makes. A line separator ends the line there.
-void keepToTheDocument(QTextDocument* document, int position, int added, bool& busy);
+// and guards against the notifications this makes. A line separator ends the line there. The
+// replacement joins the edit that brought the characters, so one undo takes both back. Returns
+// the characters replaced (a character past the first plane is one, and one "?").
+QString keepToTheDocument(QTextDocument* document, int position, int added, bool& busy);
 
 } // namespace fieldtext

@@ -52,9 +52,10 @@ public:
     }
 
     QString saveFileName(QWidget* parent, const QString& filter, const QString& initial,
-        const QString& defaultExt) override
+        const QString& defaultExt, const QString& title) override
     {
-        return fileName(parent, QStringLiteral("Enregistrer sous"), QFileDialog::AcceptSave, filter, initial, defaultExt);
+        return fileName(parent, title.isEmpty() ? QStringLiteral("Enregistrer sous") : title, QFileDialog::AcceptSave,
+            filter, initial, defaultExt);
     }
 
     int showModal(QDialog& dialog) override { return dialog.exec(); }

@@ -26,7 +26,7 @@ public:
     virtual QString openFileName(QWidget* parent, const QString& filter, const QString& initial,
         const QString& defaultExt = {}, const QString& title = {}) = 0;
     virtual QString saveFileName(QWidget* parent, const QString& filter, const QString& initial,
-        const QString& defaultExt = {}) = 0;
+        const QString& defaultExt = {}, const QString& title = {}) = 0;
     // Returns the dialog's result code (QDialog::Accepted or Rejected).
     virtual int showModal(QDialog& dialog) = 0;
     virtual bool chooseFont(QWidget* parent, QFont& font, QColor& colour) = 0;

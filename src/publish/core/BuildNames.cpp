@@ -18,7 +18,8 @@ BuildNames buildNames(const QString& currentFileName)
 {
     return {store::forceExtension(currentFileName, QStringLiteral(".hpj")),
         store::forceExtension(currentFileName, QStringLiteral(".rtf")),
-        store::forceExtension(currentFileName, QStringLiteral(".hlp")), store::folderPart(currentFileName),
+        store::forceExtension(currentFileName, QStringLiteral(".hlp")),
+        store::forceExtension(currentFileName, QStringLiteral(".cnt")), store::folderPart(currentFileName),
         store::forceExtension(currentFileName, QStringLiteral("-html")),
         store::forceExtension(currentFileName, QStringLiteral(".chm"))};
 }

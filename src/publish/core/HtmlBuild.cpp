@@ -10,6 +10,25 @@
 
 namespace publish {
 
+QString pageName(const QString& title)
+{
+    // Accented letters keep their letter: "Les mémoires" gives "IDH_Lesmemoires".
+    QString letters;
+    for (const QChar c : title) {
+        switch (c.unicode()) {
+        case 0x0152: letters += QStringLiteral("OE"); continue;
+        case 0x0153: letters += QStringLiteral("oe"); continue;
+        case 0x00C6: letters += QStringLiteral("AE"); continue;
+        case 0x00E6: letters += QStringLiteral("ae"); continue;
+        case 0x00DF: letters += QStringLiteral("ss"); continue;
+        case 0x00D8: letters += u'O'; continue;
+        case 0x00F8: letters += u'o'; continue;
+        default: letters += QString(c).normalized(QString::NormalizationForm_KD);
+        }
+    }
+    return QStringLiteral("IDH_") + store::AlnumOnly(letters);
+}
+
 std::vector<hlp::html::ContentsEntry> htmlContents(const QStringList& lines, int pageCount)
 {
     std::vector<hlp::html::ContentsEntry> out;
@@ -18,7 +37,7 @@ std::vector<hlp::html::ContentsEntry> htmlContents(const QStringList& lines, int
             break;
         // The context string the RTF writer gives the topic; a level is a depth of the tree.
         const QString context = store::topicContext(e.title);
-        out.push_back({cp1252::encode(context), e.level - 1, {}});
+        out.push_back({cp1252::encode(context), e.level - 1, {}, pageName(e.title)});
     }
     return out;
 }

@@ -16,6 +16,10 @@ namespace publish {
 // level-2 topics that follow one another are siblings, not a chain as in the hierarchy dialog).
 std::vector<hlp::html::ContentsEntry> htmlContents(const QStringList& lines, int pageCount);
 
+// The name of a topic's page in the site: "IDH_" and the ASCII letters and digits of its title,
+// accented letters turned into their letter (the context string drops them: IDH_Lesmmoires).
+QString pageName(const QString& title);
+
 // The writing of the site into the folder `buildNames(projectFile).html` from the .hpj beside the
 // project, which the build has just written from `lines`. Everything it needs of the document is
 // taken now, so it may run later on another thread.

@@ -50,6 +50,12 @@ public:
         endRow();
     }
 
+    void row(const PrintRow& r)
+    {
+        row_ = r;
+        endRow();
+    }
+
     QList<PrintPage> take()
     {
         if (!page_.isEmpty())
@@ -82,6 +88,35 @@ QList<PrintPage> layoutPages(const QStringList& lines, const PrintMeasure& measu
     Pager pager(measure);
     for (const QString& l : lines)
         pager.line(l);
+    return pager.take();
+}
+
+QList<PrintPage> layoutTitleList(const QList<std::pair<QString, QString>>& entries, const PrintMeasure& m)
+{
+    const auto width = [&m](QChar c) { return m.charWidth ? m.charWidth(c) : 1; };
+    const int dot = qMax(1, width(u'.'));
+    Pager pager(m);
+    for (const auto& [title, number] : entries) {
+        int numberWidth = 0;
+        for (const QChar c : number)
+            numberWidth += width(c);
+        const int numberX = qMax(0, m.pageWidth - numberWidth);
+        // The title keeps room for a space and one full stop before the number.
+        const int room = numberX - 2 * dot;
+        int x = 0;
+        qsizetype kept = 0;
+        while (kept < title.size() && x + width(title[kept]) <= room)
+            x += width(title[kept++]);
+        PrintRow r;
+        if (kept > 0)
+            r.append({0, title.left(kept)});
+        const int first = (x + dot + dot - 1) / dot * dot; // after a space's worth, on the shared grid
+        const int dots = (numberX - first) / dot;
+        if (dots > 0)
+            r.append({first, QString(dots, u'.')});
+        r.append({numberX, number});
+        pager.row(r);
+    }
     return pager.take();
 }
 

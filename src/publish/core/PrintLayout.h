@@ -27,4 +27,9 @@ struct PrintMeasure {
 
 QList<PrintPage> layoutPages(const QStringList& lines, const PrintMeasure& measure);
 
+// The titles list: a row per (title, number), the title at the left, the number ending at the
+// right edge of the page, and full stops between them at places every row shares, so that the
+// numbers line up whatever the font. A title too long for its row is cut.
+QList<PrintPage> layoutTitleList(const QList<std::pair<QString, QString>>& entries, const PrintMeasure& measure);
+
 } // namespace publish

@@ -77,18 +77,25 @@ QStringList topicPrintLines(const QStringList& lines, int fromPage, int toPage)
     return out;
 }
 
-QStringList titleListLines(const QStringList& lines, int pageCount)
+QList<std::pair<QString, QString>> titleListEntries(const QStringList& lines, int pageCount)
 {
-    static const QString dots(45, u'.');
     const BlockWalk walk(lines);
-    QStringList out;
+    QList<std::pair<QString, QString>> out;
     for (int n = 0; n < pageCount; ++n) {
         const BlockSpan span = walk.topic(n);
         if (!span.found())
             break;
-        const QString title = span.open + 2 < span.end ? store::topicTitle(lines, span.open) : QString();
-        out << QString(title + dots).left(52) + QString::number(n + 1);
+        out.append({span.open + 2 < span.end ? store::topicTitle(lines, span.open) : QString(), QString::number(n + 1)});
     }
+    return out;
+}
+
+QStringList titleListLines(const QStringList& lines, int pageCount)
+{
+    static const QString dots(45, u'.');
+    QStringList out;
+    for (const auto& [title, number] : titleListEntries(lines, pageCount))
+        out << QString(title + dots).left(52) + number;
     return out;
 }
 

@@ -23,5 +23,7 @@ QStringList topicPrintLines(const QStringList& lines, int fromPage, int toPage);
 // One line per topic below `pageCount`: the title followed by 45 full stops, cut to 52 characters,
 // then the context number with no space between.
 QStringList titleListLines(const QStringList& lines, int pageCount);
+// The same topics as (title, context number) for the printed list, which lines the numbers up.
+QList<std::pair<QString, QString>> titleListEntries(const QStringList& lines, int pageCount);
 
 } // namespace publish

@@ -25,7 +25,7 @@ bool Exporter(QWidget* parent, const ExportSource& source)
 {
     const QString name = prompts().saveFileName(parent,
         QStringLiteral("Fichier texte (*.txt)|*.txt|Fichier rtf (*.rtf)|*.rtf"), QStringLiteral("*.txt"),
-        QStringLiteral("txt"));
+        QStringLiteral("txt"), QStringLiteral("Exporter"));
     if (name.isEmpty())
         return false;
     if (sameFile(name, source.projectFile)) {

@@ -64,8 +64,9 @@ void Printing::ImpTitres(QWidget* parent, const QStringList& lines, int pageCoun
     // The topics' range stays as typed for the next "Imprimer".
     printer().setPrintRange(range);
     printer().setFromTo(from, to);
-    if (chosen)
-        print(parent, body, publish::titleListLines(lines, pageCount));
+    QString error;
+    if (chosen && !printTitles(printer(), body, publish::titleListEntries(lines, pageCount), &error))
+        prompts().tell(parent, error, Prompts::Kind::Error);
 }
 
 void Printing::Configurationimprimante(QWidget* parent)
@@ -84,6 +85,20 @@ void Printing::print(QWidget* parent, const store::FieldLook& look, const QStrin
 }
 
 bool Printing::printLines(QPrinter& printer, const store::FieldLook& look, const QStringList& lines, QString* error)
+{
+    return printLaidOut(printer, look, [&lines](const publish::PrintMeasure& m) { return publish::layoutPages(lines, m); },
+        error);
+}
+
+bool Printing::printTitles(QPrinter& printer, const store::FieldLook& look,
+    const QList<std::pair<QString, QString>>& entries, QString* error)
+{
+    return printLaidOut(printer, look,
+        [&entries](const publish::PrintMeasure& m) { return publish::layoutTitleList(entries, m); }, error);
+}
+
+bool Printing::printLaidOut(QPrinter& printer, const store::FieldLook& look,
+    const std::function<QList<publish::PrintPage>(const publish::PrintMeasure&)>& layout, QString* error)
 {
     QPainter p;
     if (!p.begin(&printer)) {
@@ -119,7 +134,7 @@ bool Printing::printLines(QPrinter& printer, const store::FieldLook& look, const
             it = others.insert(u, fm.horizontalAdvance(c));
         return *it;
     };
-    const QList<publish::PrintPage> pages = publish::layoutPages(lines, m);
+    const QList<publish::PrintPage> pages = layout(m);
     for (qsizetype n = 0; n < pages.size(); ++n) {
         if (n > 0 && !printer.newPage()) {
             if (error)

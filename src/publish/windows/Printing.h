@@ -2,7 +2,10 @@
 // "&Imprimer...", "Imprimer &titres et numéros" and "&Configuration imprimante...": one printer for
 // the whole run, chosen in the platform's print dialog (shown through the modal seam) and written to
 // as a text stream in the body's font.
+#include "publish/core/PrintLayout.h"
 #include "store/core/HeaderBlock.h"
+
+#include <functional>
 
 #include <QString>
 #include <QStringList>
@@ -29,11 +32,16 @@ public:
 
     // Prints `lines` in `look`'s font and colour; false with the reason in `error`.
     static bool printLines(QPrinter& printer, const store::FieldLook& look, const QStringList& lines, QString* error);
+    // The titles list, its numbers lined up at the right edge.
+    static bool printTitles(QPrinter& printer, const store::FieldLook& look,
+        const QList<std::pair<QString, QString>>& entries, QString* error);
 
 private:
     // The print dialog; false when cancelled. `pageCount` bounds the page fields, 0 hides them.
     bool choose(QWidget* parent, int pageCount);
     void print(QWidget* parent, const store::FieldLook& look, const QStringList& lines);
+    static bool printLaidOut(QPrinter& printer, const store::FieldLook& look,
+        const std::function<QList<publish::PrintPage>(const publish::PrintMeasure&)>& layout, QString* error);
 
     std::unique_ptr<QPrinter> printer_;
 };

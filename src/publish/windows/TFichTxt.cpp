@@ -120,7 +120,7 @@ void TFichTxt::SetIni(int left, int top, int colour)
 void OuvreTxt(QWidget* parent, TFichTxt& viewer)
 {
     const QString name = prompts().openFileName(parent, textdecode::textFileFilter(), QStringLiteral("*.txt"),
-        QStringLiteral("txt"));
+        QStringLiteral("txt"), QStringLiteral("Ouvrir fichier"));
     if (name.isEmpty() || !QFileInfo(name).isFile())
         return;
     if (!viewer.Ouvre(name))

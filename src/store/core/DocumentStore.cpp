@@ -491,10 +491,11 @@ void DocumentStore::writePage(const TopicFields& f, bool bodyModified, QStringLi
     // Any field that reads otherwise is a change to save, not only the body.
     if (blockDiffers(DocumentLines, open, close, written))
         DocumentModified = true;
+    // Through the history: the page turn notes its two edits instead of comparing the document.
     if (open >= 0)
-        removeBlock(DocumentLines, open, close);
+        History.replace(DocumentLines, open, blockEnd(DocumentLines, open, close) - open + 1, {});
     const int at = int(DocumentLines.size());
-    DocumentLines << written;
+    History.replace(DocumentLines, at, 0, written);
     if (block)
         *block = written;
     if (!written.isEmpty())
@@ -511,8 +512,8 @@ void DocumentStore::unshadow(int at, int from)
     for (int other = findTag(DocumentLines, open, from); other >= 0 && other < at; other = findTag(DocumentLines, open, other)) {
         const Extent e = blockExtent(DocumentLines, other, close);
         if (e.closed && e.contentEnd < at)
-            DocumentLines[e.contentEnd] = protectBodyLine(DocumentLines[e.contentEnd]);
-        DocumentLines[other] = protectBodyLine(DocumentLines[other]);
+            History.set(DocumentLines, e.contentEnd, protectBodyLine(DocumentLines[e.contentEnd]));
+        History.set(DocumentLines, other, protectBodyLine(DocumentLines[other]));
     }
 }
 
@@ -520,14 +521,15 @@ void DocumentStore::Renum()
 {
     if (PageCount < 2)
         return;
-    for (QString& line : DocumentLines) {
+    for (int i = 0; i < int(DocumentLines.size()); ++i) {
+        const QString& line = DocumentLines[i];
         int n = 0;
         if (isTopicOpenPrefix(line)) {
             if (fourDigits(QStringView(line).mid(5, 4), n) && n > CurrentPage)
-                line = topicOpenTag(n - 1);
+                History.set(DocumentLines, i, topicOpenTag(n - 1));
         } else if (isTopicClosePrefix(line)) {
             if (fourDigits(QStringView(line).mid(6, 4), n) && n > CurrentPage)
-                line = topicCloseTag(n - 1);
+                History.set(DocumentLines, i, topicCloseTag(n - 1));
         }
     }
     --PageCount;
@@ -541,14 +543,65 @@ QByteArray DocumentStore::saveBytes(bool* lossy)
 
 bool DocumentStore::save(const QString& path, QString* error, bool* lossy)
 {
+    // What the save itself changes ([MAP], the project's name) goes with the step before it.
+    History.begin(DocumentLines);
     // A new name: the project block that still names the old one (or none) follows it.
     followProjectName(DocumentLines, path, ProjectFileName);
-    if (!textfile::writeBytes(path, saveBytes(lossy), error))
+    const QByteArray bytes = saveBytes(lossy);
+    History.record(DocumentLines, state(), QString(), true);
+    History.end();
+    if (!textfile::writeBytes(path, bytes, error))
         return false;
+    History.markSaved();
     DocumentModified = false;
     PageModified = false;
     ProjectFileName = path;
     return true;
+}
+
+void DocumentStore::startHistory()
+{
+    History.reset(DocumentLines, state(), !DocumentModified);
+}
+
+bool DocumentStore::record(const QString& label)
+{
+    return History.record(DocumentLines, state(), label);
+}
+
+namespace {
+
+// Whatever was not recorded yet becomes a step of its own before a replay.
+const char* const UnnamedChange = "modification du document";
+
+} // namespace
+
+DocumentHistory::Replay DocumentStore::undo(QString* label)
+{
+    record(QString::fromUtf8(UnnamedChange));
+    StoreState s;
+    const DocumentHistory::Replay r = History.undo(DocumentLines, s, label);
+    if (r != DocumentHistory::Replay::Done)
+        return r;
+    PageCount = s.pageCount;
+    PopupCount = s.popupCount;
+    CurrentPage = s.currentPage;
+    DocumentModified = !History.atSaved();
+    return r;
+}
+
+DocumentHistory::Replay DocumentStore::redo(QString* label)
+{
+    record(QString::fromUtf8(UnnamedChange));
+    StoreState s;
+    const DocumentHistory::Replay r = History.redo(DocumentLines, s, label);
+    if (r != DocumentHistory::Replay::Done)
+        return r;
+    PageCount = s.pageCount;
+    PopupCount = s.popupCount;
+    CurrentPage = s.currentPage;
+    DocumentModified = !History.atSaved();
+    return r;
 }
 
 } // namespace store

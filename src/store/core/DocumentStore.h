@@ -1,6 +1,7 @@
 #pragma once
 // The open document and the store's state, with every rule that needs no widget. The topic editor
 // window owns one and moves the page on screen in and out of it.
+#include "store/core/DocumentHistory.h"
 #include "store/core/HeaderBlock.h"
 #include "store/core/TopicRecord.h"
 
@@ -74,6 +75,19 @@ public:
     // old file byte for byte; false with the
     // reason (French). The document stays marked modified then.
     bool save(const QString& path, QString* error, bool* lossy = nullptr);
+
+    // The history of the document's changes (Undo, Redo).
+    DocumentHistory History;
+    StoreState state() const { return {PageCount, PopupCount, CurrentPage}; }
+    // A document just opened or made: the history starts again from it.
+    void startHistory();
+    // Records the changes since the last record as one step (false when there were none).
+    bool record(const QString& label);
+    // Turn the document back by one step, or forward again: the lines, the counts and the page
+    // the step was made on come back, and the document counts as changed unless it is now as it
+    // was last saved. Changes not recorded yet are recorded first. `label` receives the step's name.
+    DocumentHistory::Replay undo(QString* label = nullptr);
+    DocumentHistory::Replay redo(QString* label = nullptr);
 
     bool canAddPage() const { return PageCount < MaxPages; }
     static constexpr int MaxPages = 10000;

@@ -18,6 +18,7 @@ struct ContentsEntry {
     QByteArray context; // empty for a book
     int depth = 0;
     QByteArray label;   // the text the tree shows; empty: the topic's title
+    QString page = {};  // the name its page takes (without ".html"); empty: from the context string
 };
 
 struct TreeEntry {

@@ -29,7 +29,8 @@ QString safeName(const QString& name)
     return out;
 }
 
-SiteNames::SiteNames(const HelpDocument& document, int contentsTopic, const std::vector<std::pair<QByteArray, int>>& aliases)
+SiteNames::SiteNames(const HelpDocument& document, int contentsTopic, const std::vector<std::pair<QByteArray, int>>& aliases,
+    const QHash<QByteArray, QString>& preferred)
 {
     for (const char* r : kReserved)
         m_taken.insert(QString::fromLatin1(r));
@@ -41,8 +42,9 @@ SiteNames::SiteNames(const HelpDocument& document, int contentsTopic, const std:
         const Topic& topic = document.topics[t];
         if (static_cast<int>(t) == contentsTopic)
             continue;
+        const QString chosen = topic.contexts.isEmpty() ? QString() : preferred.value(topic.contexts.front().toLower());
         const QString base = topic.contexts.isEmpty() ? QStringLiteral("rubrique-%1").arg(t + 1)
-                                                      : safeName(QString::fromLatin1(topic.contexts.front()));
+            : safeName(chosen.isEmpty() ? QString::fromLatin1(topic.contexts.front()) : chosen);
         m_pages[t] = unique(base);
     }
     m_pageBytes.reserve(n);

@@ -27,8 +27,10 @@ public:
     // The contents topic is index.html; every other topic is named after its first context string
     // (characters other than letters, digits, '.', '-' and '_' become '_'), or "rubrique-N" when it
     // has none. Names that would clash, letter case aside, get "-2", "-3"... The [ALIAS] names
-    // (name -> topic) open their topics too.
-    SiteNames(const HelpDocument& document, int contentsTopic, const std::vector<std::pair<QByteArray, int>>& aliases = {});
+    // (name -> topic) open their topics too. `preferred` gives some topics, by the first context
+    // string (lower-cased), the name their page takes instead.
+    SiteNames(const HelpDocument& document, int contentsTopic, const std::vector<std::pair<QByteArray, int>>& aliases = {},
+        const QHash<QByteArray, QString>& preferred = {});
 
     // The page of a topic, without ".html".
     const QString& page(int topic) const { return m_pages[static_cast<size_t>(topic)]; }

@@ -12,6 +12,10 @@ namespace hlp {
 // group is not body text. A writer of RTF text keeps such words at the start of a group.
 bool isRtfDestination(QByteArrayView word);
 
+// True for a control word (without its backslash) the reader acts on or skips knowingly; any other
+// is dropped, and with it the letters that made it ("\Calculo" in a path typed as text).
+bool isKnownRtfWord(QByteArrayView word);
+
 class RtfReader {
 public:
     RtfReader(HelpDocument& document, Diagnostics& diagnostics);

@@ -194,3 +194,12 @@ bool isRtfDestination(QByteArrayView word)
 }
 
 } // namespace hlp
+
+namespace hlp {
+
+bool isKnownRtfWord(QByteArrayView word)
+{
+    return rtf::wordTable().find(std::string_view(word.data(), static_cast<size_t>(word.size()))) != rtf::Word::Unknown;
+}
+
+} // namespace hlp

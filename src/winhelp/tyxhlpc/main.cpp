@@ -37,7 +37,7 @@ QString quoted(const QString& s) { return QStringLiteral("« ") + s + QStringLit
 
 QString usageLine()
 {
-    return QStringLiteral("Usage : tyxhlpc [--help] [--version] [--html DOSSIER | --chm FICHIER.chm] PROJET.hpj\n"
+    return QStringLiteral("Usage : tyxhlpc [--help] [--version] [--html DOSSIER | --chm FICHIER.chm] [--strict] PROJET.hpj\n"
                           "        tyxhlpc --html DOSSIER FICHIER.hlp\n"
                           "        tyxhlpc --chm FICHIER.chm FICHIER.hlp\n"
                           "        tyxhlpc --hpa PROJET.hpa FICHIER.hlp\n"
@@ -64,6 +64,9 @@ QString helpText()
         "                    n'est remplacé que si le nouveau a pu être écrit en entier. Avec un\n"
         "                    fichier d'aide AIDE.hlp au lieu d'un projet, c'est ce fichier d'aide\n"
         "                    (et son sommaire .cnt) qui devient le .chm\n"
+        "  --strict          code de sortie 1 quand la compilation signale une erreur, même si\n"
+        "                    le fichier d'aide est écrit\n"
+        "  --                termine les options : l'argument suivant est le projet\n"
         "  --info FICHIER.hlp\n"
         "                    décrit le fichier d'aide FICHIER.hlp (de tout compilateur WinHelp 3.0,\n"
         "                    3.1 ou 4.0) sur la sortie standard, une ligne « clé : valeur » par fait :\n"
@@ -78,7 +81,8 @@ QString helpText()
         "                    à côté du projet ; le tout est écrit d'un bloc, ou rien\n"
         "\n"
         "Code de sortie : 0 si le fichier .hlp (ou l'aide HTML, le .chm, ou le projet) a été écrit (avec --info :\n"
-        "si le fichier d'aide a pu être lu), 1 sinon, 2 si la ligne de commande est incorrecte.");
+        "si le fichier d'aide a pu être lu), 1 sinon (ou, avec --strict, si la compilation signale une\n"
+        "erreur), 2 si la ligne de commande est incorrecte.");
 }
 
 // --info: what the help file is, on stdout; what was read with a loss, on stderr.
@@ -201,6 +205,7 @@ int main(int argc, char** argv)
     bool chm = false;
     bool hpa = false;
     bool describe = false;
+    bool strict = false;
     bool optionsEnded = false;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -212,6 +217,8 @@ int main(int argc, char** argv)
         } else if (!optionsEnded && a == u"--version") {
             say(stdout, QStringLiteral("tyxhlpc 2.0"));
             return Success;
+        } else if (!optionsEnded && a == u"--strict") {
+            strict = true;
         } else if (!optionsEnded && (a == u"--html" || a.startsWith(u"--html="))) {
             if (html)
                 return usageError(QStringLiteral("--html est donné deux fois."));
@@ -303,6 +310,10 @@ int main(int argc, char** argv)
     if (!c.written) {
         err((html ? QStringLiteral("l'aide HTML ") : QStringLiteral("le fichier ")) + quoted(c.hlpPath)
             + QStringLiteral(" n'a pas été écrit") + (html ? QStringLiteral("e.") : QStringLiteral(".")));
+        return NotWritten;
+    }
+    if (strict && c.errorCount > 0) {
+        err(QStringLiteral("%1 erreur(s) signalée(s) par la compilation (--strict).").arg(c.errorCount));
         return NotWritten;
     }
     return Success;
