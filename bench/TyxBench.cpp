@@ -75,7 +75,7 @@ public:
         return Answer::Ok;
     }
     QString openFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return file_; }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override { return {}; }
     int showModal(QDialog& d) override { return d.exec(); }
     bool chooseFont(QWidget*, QFont&, QColor&) override { return false; }
     bool chooseColour(QWidget*, QColor&) override { return false; }
@@ -182,8 +182,7 @@ int main(int argc, char** argv)
             pages.Supprime();
         }
         const store::DocumentHistory& h = pages.doc().History;
-        std::printf("# historique : %d pas gardés, %.1f Kio pour 50 suppressions de la page 1
-", h.stepCount(),
+        std::printf("# historique : %d pas gardés, %.1f Kio pour 50 suppressions de la page 1\n", h.stepCount(),
             double(h.memoryBytes()) / 1024.0);
         pages.Charge(path);
     }
