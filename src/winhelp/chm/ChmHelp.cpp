@@ -190,7 +190,7 @@ QByteArray makeChm(const ReadHelp& help, const html::HtmlOptions& options, const
 {
     const HelpDocument& doc = help.document;
     const CodePage& codePage = help.diagnostics.codePage();
-    html::SiteNames names(doc, help.contentsTopic, help.aliases);
+    html::SiteNames names(doc, help.contentsTopic, help.aliases, html::preferredPages(options));
     names.addMap(help.project.map);
     const std::vector<bool> popupOnly = html::popupOnlyTopics(doc, names, help.contentsTopic);
     const std::vector<html::TreeEntry> tree = html::contentsTree(doc, names, help.contentsTopic, popupOnly, options.contents);

@@ -18,8 +18,6 @@ static void initHtmlAssets()
 
 namespace hlp::html {
 
-namespace {
-
 QHash<QByteArray, QString> preferredPages(const HtmlOptions& options)
 {
     QHash<QByteArray, QString> out;
@@ -28,6 +26,8 @@ QHash<QByteArray, QString> preferredPages(const HtmlOptions& options)
             out.insert(e.context.toLower(), e.page);
     return out;
 }
+
+namespace {
 
 QByteArray colour(std::uint32_t bgr)
 {

@@ -27,6 +27,10 @@ bool makeSite(const ReadHelp& help, const HtmlOptions& options, const SiteSink& 
 // The same, all files in memory.
 std::vector<SiteFile> makeSite(const ReadHelp& help, const HtmlOptions& options);
 
+// The page names the author's tree gives some topics (by lower-cased context string): every writer
+// of the site's pages (the site, the .chm) names the pages alike.
+QHash<QByteArray, QString> preferredPages(const HtmlOptions& options);
+
 // "fr", "en", "de"... for a Windows language identifier; empty when unknown.
 QString languageTag(std::uint16_t lcid);
 
