@@ -23,6 +23,7 @@
 #include "store/windows/PageListe.h"
 #include "store/windows/PageOut.h"
 #include "platform/core/TextFile.h"
+#include "platform/core/MemoryUse.h"
 #include "store/core/ProjectBlock.h"
 
 #include <QApplication>
@@ -130,6 +131,7 @@ int writeLargeFile(const QString& path)
 
 int main(int argc, char** argv)
 {
+    memoryuse::keepLargeBuffers(); // as the programs measured do
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     if (argc == 3 && QByteArray(argv[1]) == "--writer")
         return writeLargeFile(QString::fromLocal8Bit(argv[2]));
