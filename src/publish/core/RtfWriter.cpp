@@ -241,10 +241,10 @@ QByteArray RtfBytes(const QStringList& documentLines, int pageCount, int popupCo
         });
 
     RtfOut out;
-    const bool split = half < topics.size();
-    // Topic 0 also holds one contents link per topic.
-    out.reserve(room(0, split ? topics[half].open : documentLines.size(), half) + 200 * qsizetype(topics.size())
-        + (split ? 0 : 300 * qsizetype(qMax(0, popupCount))));
+    // Room for the whole file, the other half included: it is copied in at the end, and a buffer
+    // grown then would copy the first half over again. Topic 0 also holds one contents link per topic.
+    out.reserve(room(0, documentLines.size(), topics.size()) + 200 * qsizetype(topics.size())
+        + 300 * qsizetype(qMax(0, popupCount)));
     for (const QString& l : RtfHeader())
         out.line(l);
     write(out, 0, half, Sommaire(documentLines, walk, pageCount, body));
