@@ -4,6 +4,8 @@
 #include "BodyKeys.h"
 
 #include "editor/windows/SearchDialogs.h"
+#include "platform/windows/DesktopOpen.h"
+#include "publish/windows/CompileJob.h"
 #include "editor/windows/TLstPopUp.h"
 #include "editor/windows/TPopUp.h"
 #include "publish/windows/EditHpj.h"
@@ -183,6 +185,43 @@ private Q_SLOTS:
         QCOMPARE(f.main->StatusBar->currentMessage(), QString::fromUtf8("Rétabli : ") + label + u'.');
         f.main->SaveItem->trigger();
         QCOMPARE(f.bytes("p.hpa"), after);
+    }
+
+    // What a build writes into the document ([MAP]) joins the edit before it: Ctrl+Z after the
+    // build gives the file as it was before the edit, whichever output was made.
+    void buildJoinsTheStepBefore_data()
+    {
+        QTest::addColumn<QString>("output");
+        QTest::newRow("site") << "Html";
+        QTest::newRow("chm") << "Chm";
+    }
+    void buildJoinsTheStepBefore()
+    {
+        QFETCH(QString, output);
+        ShellFixture f;
+        writeProject(f);
+        f.prompts.fileNames << f.path("p.hpa");
+        f.main->OpenItem->trigger();
+        f.main->SaveItem->trigger(); // the save writes [MAP] as the build does
+        const QByteArray before = f.bytes("p.hpa");
+        QVERIFY(before.contains("[MAP]"));
+        QVERIFY(f.showActive());
+        f.pages->Edit1->setFocus();
+        key(Qt::Key_End);
+        QTest::keyClicks(QApplication::focusWidget(), " 2");
+        desktop::setRecorder([](const QUrl&) { return true; }); // no browser
+        (output == "Chm" ? f.main->CreerAideChm1 : f.main->CreerAideHtml1)->trigger();
+        f.main->Compilation->wait();
+        QCoreApplication::processEvents();
+        desktop::setRecorder(nullptr);
+        f.main->SaveItem->trigger();
+        QVERIFY(f.bytes("p.hpa").contains("IDH_Accueil2"));
+        f.main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.main.get()));
+        key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.pages->Edit1->text(), QStringLiteral("Accueil"));
+        f.main->SaveItem->trigger();
+        QCOMPARE(f.bytes("p.hpa"), before);
     }
 
     // Ctrl+Z takes the typing of the field with the focus first, then the document's steps: the

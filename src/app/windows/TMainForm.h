@@ -326,6 +326,8 @@ private:
 
     // Shown while the built-in compiler or the HTML help runs, when it takes more than a moment.
     void showProgress(const QString& text);
+    // The help site (or the .chm) written from the build set on the compile thread.
+    void startHelpOutput(bool chm);
     QProgressDialog* progress_ = nullptr;
     // The .hpj and .rtf of the build being compiled: put back when the compile fails.
     std::shared_ptr<safefile::FileSet> buildFiles_;

@@ -183,32 +183,15 @@ void TMainForm::showProgress(const QString& text)
 
 void TMainForm::CreerAideHtml1Click()
 {
-    if (!PagesHlp || !Compilation)
-        return;
-    if (Compilation->running()) {
-        status(QStringLiteral("Une compilation est déjà en cours."));
-        return;
-    }
-    PagesHlp->EcritFiche();
-    auto& d = PagesHlp->doc();
-    std::function<hlp::CompileResult()> job;
-    BuildOutcome outcome;
-    PagesHlp->runCommand([&] {
-        outcome = Build.CreerAideHtml1Click(d.DocumentLines, d.PageCount, d.PopupCount, PagesHlp->titleLook(),
-            PagesHlp->bodyLook(), CurrentFileName, &job, &buildWarnings_);
-        PagesHlp->recordDerived();
-    });
-    status(outcome.message);
-    if (!job)
-        return;
-    buildFiles_ = outcome.files;
-    htmlSite_ = publish::buildNames(CurrentFileName).html;
-    Compilation->start(std::move(job));
-    status(QStringLiteral("Écriture de l'aide HTML %1 en cours...").arg(store::fileNamePart(htmlSite_)));
-    showProgress(QStringLiteral("Écriture de l'aide HTML..."));
+    startHelpOutput(false);
 }
 
 void TMainForm::CreerAideChm1Click()
+{
+    startHelpOutput(true);
+}
+
+void TMainForm::startHelpOutput(bool chm)
 {
     if (!PagesHlp || !Compilation)
         return;
@@ -219,16 +202,26 @@ void TMainForm::CreerAideChm1Click()
     PagesHlp->EcritFiche();
     auto& d = PagesHlp->doc();
     std::function<hlp::CompileResult()> job;
-    const BuildOutcome outcome = Build.CreerAideChm1Click(d.DocumentLines, d.PageCount, d.PopupCount,
-        PagesHlp->titleLook(), PagesHlp->bodyLook(), CurrentFileName, &job, &buildWarnings_);
+    BuildOutcome outcome;
+    // What writing the build set changes in the document ([MAP], the project's name) goes with
+    // the last step, as for the help file.
+    PagesHlp->runCommand([&] {
+        outcome = chm ? Build.CreerAideChm1Click(d.DocumentLines, d.PageCount, d.PopupCount, PagesHlp->titleLook(),
+                            PagesHlp->bodyLook(), CurrentFileName, &job, &buildWarnings_)
+                      : Build.CreerAideHtml1Click(d.DocumentLines, d.PageCount, d.PopupCount, PagesHlp->titleLook(),
+                            PagesHlp->bodyLook(), CurrentFileName, &job, &buildWarnings_);
+        PagesHlp->recordDerived();
+    });
     status(outcome.message);
     if (!job)
         return;
     buildFiles_ = outcome.files;
-    chmFile_ = publish::buildNames(CurrentFileName).chm;
+    const publish::BuildNames names = publish::buildNames(CurrentFileName);
+    (chm ? chmFile_ : htmlSite_) = chm ? names.chm : names.html;
     Compilation->start(std::move(job));
-    status(QStringLiteral("Écriture de l'aide CHM %1 en cours...").arg(store::fileNamePart(chmFile_)));
-    showProgress(QStringLiteral("Écriture de l'aide CHM..."));
+    const QString what = chm ? QStringLiteral("CHM") : QStringLiteral("HTML");
+    status(QStringLiteral("Écriture de l'aide %1 %2 en cours...").arg(what, store::fileNamePart(chm ? names.chm : names.html)));
+    showProgress(QStringLiteral("Écriture de l'aide %1...").arg(what));
 }
 
 void TMainForm::compileFinished(const hlp::CompileResult& result)

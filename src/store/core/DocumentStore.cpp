@@ -578,23 +578,19 @@ const char* const UnnamedChange = "modification du document";
 
 DocumentHistory::Replay DocumentStore::undo(QString* label)
 {
-    record(QString::fromUtf8(UnnamedChange));
-    StoreState s;
-    const DocumentHistory::Replay r = History.undo(DocumentLines, s, label);
-    if (r != DocumentHistory::Replay::Done)
-        return r;
-    PageCount = s.pageCount;
-    PopupCount = s.popupCount;
-    CurrentPage = s.currentPage;
-    DocumentModified = !History.atSaved();
-    return r;
+    return replay(false, label);
 }
 
 DocumentHistory::Replay DocumentStore::redo(QString* label)
 {
+    return replay(true, label);
+}
+
+DocumentHistory::Replay DocumentStore::replay(bool forward, QString* label)
+{
     record(QString::fromUtf8(UnnamedChange));
     StoreState s;
-    const DocumentHistory::Replay r = History.redo(DocumentLines, s, label);
+    const DocumentHistory::Replay r = forward ? History.redo(DocumentLines, s, label) : History.undo(DocumentLines, s, label);
     if (r != DocumentHistory::Replay::Done)
         return r;
     PageCount = s.pageCount;

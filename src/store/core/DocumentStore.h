@@ -93,6 +93,7 @@ public:
     static constexpr int MaxPages = 10000;
 
 private:
+    DocumentHistory::Replay replay(bool forward, QString* label);
     void unshadow(int at, int from);
 };
 
