@@ -2,6 +2,7 @@
 #include "app/windows/StartUp.h"
 #include "app/windows/TMainForm.h"
 #include "app/windows/TSplash.h"
+#include "platform/core/MemoryUse.h"
 #include "platform/windows/Prompts.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 
 int main(int argc, char** argv)
 {
+    memoryuse::keepLargeBuffers();
     // --help and --version answer on the terminal, before any window (or display) is needed.
     QStringList given;
     for (int i = 1; i < argc; ++i)

@@ -6,6 +6,7 @@
 #include "publish/core/ProjectBuild.h"
 #include "winhelp/HlpCompiler.h"
 #include "winhelp/render/DrawingApplication.h"
+#include "platform/core/MemoryUse.h"
 #include "store/core/DocumentStore.h"
 #include "store/core/HeaderBlock.h"
 #include "store/core/ProjectBlock.h"
@@ -75,6 +76,7 @@ int usageError(const QString& why)
 
 int main(int argc, char** argv)
 {
+    memoryuse::keepLargeBuffers();
     // The help site's metafile pictures are drawn, their text with fonts: a Gui application.
     const auto app = hlp::drawingApplication(argc, argv);
     const QStringList args = QCoreApplication::arguments();

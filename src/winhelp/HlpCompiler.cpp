@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cctype>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -67,6 +68,7 @@ private:
     std::unordered_map<std::int32_t, Definition> m_defined; // context strings and aliases by hash
     std::vector<const Topic*> m_pictureFirstUse;            // gathered by checkLinks
     qint64 m_newestInput = 0;
+    qsizetype m_topicCount = -1; // once the topics are let go
 };
 
 void Build::noteInput(const QString& path)
@@ -419,10 +421,11 @@ void Build::finish(bool written)
 {
     m_result.written = written;
     m_result.errorCount = m_diag.errorCount();
-    m_result.topicCount = written ? static_cast<int>(m_doc.topics.size()) : 0;
+    const qsizetype topicCount = m_topicCount >= 0 ? m_topicCount : qsizetype(m_doc.topics.size());
+    m_result.topicCount = written ? static_cast<int>(topicCount) : 0;
     const QString file = QFileInfo(m_result.hlpPath).fileName();
     if (written)
-        m_diag.note(QStringLiteral("%1 écrit : %2 rubrique(s), %3 erreur(s).").arg(file).arg(m_doc.topics.size()).arg(m_diag.errorCount()));
+        m_diag.note(QStringLiteral("%1 écrit : %2 rubrique(s), %3 erreur(s).").arg(file).arg(topicCount).arg(m_diag.errorCount()));
     else
         m_diag.note(QStringLiteral("%1 n'a pas été écrit.").arg(file));
     m_result.diagnostics = m_diag.lines();
@@ -471,8 +474,16 @@ void Build::run()
     m_input.generationDate = static_cast<std::uint32_t>(m_newestInput);
     const QByteArray bytes = writeHlp(m_input);
 
+    // Ten thousand topics take a while to free: done on a thread of its own while the help file
+    // is written and waits for the disk.
+    m_topicCount = qsizetype(m_doc.topics.size());
+    m_pictureFirstUse.clear();
+    std::thread release([topics = std::move(m_doc.topics)]() mutable { std::vector<Topic>().swap(topics); });
+    m_doc.topics.clear();
     QString why;
-    if (!safefile::write(m_result.hlpPath, bytes, &why)) {
+    const bool written = safefile::write(m_result.hlpPath, bytes, &why);
+    release.join();
+    if (!written) {
         m_diag.error(QStringLiteral("impossible d'écrire %1 : %2.").arg(quoted(m_result.hlpPath), why));
         finish(false);
         return;

@@ -1,5 +1,8 @@
 // The main window's entries for search, import, export, printing and the text viewer.
 #include "BodyKeys.h"
+#include "ShellFixture.h"
+#include "editor/core/ImportText.h"
+#include "editor/windows/ImportProgress.h"
 #include "editor/windows/SearchDialogs.h"
 #include "publish/windows/TFichTxt.h"
 #include "publish/windows/TextLinesView.h"
@@ -15,6 +18,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QToolButton>
@@ -322,6 +326,67 @@ private Q_SLOTS:
         f.main->OpenItem->trigger();
         QCOMPARE(f.pages->Memo1->toPlainText(), expected);
         QCOMPARE(f.prompts.asked.size(), messages);
+    }
+
+    // A file of several pieces goes in under a progress dialog: whole, or not at all after
+    // "Annuler"; a file larger than a page holds is refused before anything is read.
+    void largeImportShowsItsProgress_data()
+    {
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("whole file") << "whole";
+        QTest::newRow("Annuler after the first piece") << "cancel";
+        QTest::newRow("larger than a page holds") << "refused";
+    }
+    void largeImportShowsItsProgress()
+    {
+        QFETCH(QString, outcome);
+        ShellFixture f;
+        f.writeProject("p.hpa", {"A"});
+        f.prompts.fileNames << f.path("p.hpa");
+        f.main->OpenItem->trigger();
+        QByteArray bytes;
+        for (int i = 0; bytes.size() < 3 * ImportProgress::Piece; ++i)
+            bytes += "ligne n\xB0" + QByteArray::number(i) + " d\xE9j\xE0 vue\r\n";
+        writeFile(f, "gros.txt", bytes);
+        if (outcome == "refused")
+            QVERIFY(QFile(f.path("gros.txt")).resize(editor::MaxBodyCharacters)); // sparse: nothing is written
+        QTextCursor c = f.pages->Memo1->textCursor();
+        c.setPosition(5);
+        c.setPosition(2, QTextCursor::KeepAnchor);
+        f.pages->Memo1->setTextCursor(c);
+        f.prompts.fileNames << f.path("gros.txt");
+        int pieces = 0;
+        f.prompts.dialogs << [&](QDialog& d) {
+            auto& progress = static_cast<ImportProgress&>(d);
+            if (outcome == "cancel")
+                QObject::connect(&progress, &ImportProgress::pieceInserted, &progress, [&] {
+                    if (++pieces == 1)
+                        QTest::mouseClick(progress.findChild<QPushButton*>(), Qt::LeftButton);
+                });
+            return d.exec();
+        };
+        f.main->Importer1->trigger();
+        const QString body = f.pages->Memo1->toPlainText();
+        const QTextCursor after = f.pages->Memo1->textCursor();
+        if (outcome == "whole") {
+            QCOMPARE(f.prompts.shownDialogs, QStringList{"ImportProgress"});
+            QCOMPARE(body, "co" + QString::fromLatin1(bytes).replace("\r\n", "\n") + " A");
+            QCOMPARE(after.position(), body.size() - 2);
+            QVERIFY(f.pages->Memo1->document()->isModified());
+            QVERIFY(f.prompts.asked.isEmpty());
+        } else if (outcome == "cancel") {
+            QCOMPARE(pieces, 1);
+            QCOMPARE(f.prompts.shownDialogs, QStringList{"ImportProgress"});
+            QCOMPARE(body, QStringLiteral("corps A"));
+            QCOMPARE(std::pair(after.anchor(), after.position()), std::pair(5, 2));
+            QVERIFY(!f.pages->Memo1->document()->isModified());
+            QVERIFY(f.prompts.asked.isEmpty());
+        } else {
+            QVERIFY(f.prompts.shownDialogs.isEmpty());
+            QCOMPARE(body, QStringLiteral("corps A"));
+            QCOMPARE(f.prompts.asked, QStringList{QString::fromUtf8(
+                "Le fichier « gros.txt » est trop volumineux pour être importé : une page contient au plus 256 Mo de texte.")});
+        }
     }
 
     void printStoresThePageFirst()

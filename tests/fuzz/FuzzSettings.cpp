@@ -8,7 +8,7 @@ TYX_FUZZ_ENTRY
 {
     const shellsettings::Settings s = shellsettings::parse(textfile::splitLines(fuzz::input(data, size)));
     const QStringList lines = shellsettings::format(s);
-    FUZZ_CHECK(lines.size() == 6);
+    FUZZ_CHECK(lines.size() == 8);
     const shellsettings::Settings again = shellsettings::parse(lines);
     FUZZ_CHECK(again == s);
     FUZZ_CHECK(shellsettings::format(again) == lines);

@@ -11,6 +11,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 
 #include <cerrno>
 #include <csignal>
@@ -297,6 +298,8 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"aide"});
         const QList<faults::Point> points = seen;
         QVERIFY(points.size() >= 9);
+        // A folder is output the next build remakes: it never waits for the disk.
+        QVERIFY(std::none_of(points.begin(), points.end(), [](const faults::Point& p) { return p.step == safefile::Step::Sync; }));
         for (int i = 0; i < points.size(); ++i) {
             QVERIFY(writeOld());
             const auto before = faults::folderBytes(dir.path());

@@ -191,7 +191,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, part);
         QFETCH(QString, expected);
-        QCOMPARE(publish::keywordText(part), expected);
+        QCOMPARE(QString::fromLatin1(publish::keywordText(part)), expected);
     }
 
     void topics_data()

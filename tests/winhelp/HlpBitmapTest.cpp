@@ -230,6 +230,19 @@ private Q_SLOTS:
         QVERIFY2(hlp::readHelpPicture(picture, info, nullptr, &why), qPrintable(why));
         QCOMPARE(info.bitCount, bits);
         QVERIFY(info.packing != 0); // compression is asked for and pays
+        // The palette lists the colours as the picture meets them, top row first: the same
+        // picture gives the same bytes in every run.
+        if (bits < 24 && !alpha) {
+            QList<QRgb> met;
+            for (int y = 0; y < 20; ++y)
+                for (int x = 0; x < 40; ++x)
+                    if (const QRgb c = image.pixel(x, y) | 0xFF000000u; !met.contains(c))
+                        met << c;
+            QByteArray order;
+            for (const QRgb c : met)
+                order.append(char(qBlue(c))).append(char(qGreen(c))).append(char(qRed(c))).append('\0');
+            QCOMPARE(dib.palette, order);
+        }
         if (alpha) {
             // The left half, transparent, is white; rows run bottom-up.
             const int white = static_cast<unsigned char>(dib.pixels[0]) >> 4;

@@ -56,6 +56,30 @@ private Q_SLOTS:
         QCOMPARE(testfile::read(file), QByteArray("x"));
     }
 
+    // The site is not synced, so a crash can leave its files empty: such a folder is still ours
+    // to replace, an empty contextes.json alone among other files is not.
+    void whatACrashLeftOfASiteIsReplaced_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("every file empty") << QStringList{"contextes.json", "index.html", "aide.css"} << true;
+        QTest::newRow("empty contextes.json without a page") << QStringList{"contextes.json", "notes.txt"} << false;
+    }
+    void whatACrashLeftOfASiteIsReplaced()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(bool, replaced);
+        QTemporaryDir dir;
+        const QString hpj = hlptest::generatedProject(2).writeWithBuild(dir.path(), QStringLiteral("GENERE"));
+        const QString site = dir.filePath(QStringLiteral("GENERE-html"));
+        QVERIFY(QDir().mkpath(site));
+        for (const QString& name : files)
+            QVERIFY(testfile::write(QDir(site).filePath(name), ""));
+        const hlp::CompileResult r = hlp::html::writeHtmlHelp(hpj, site);
+        QCOMPARE(r.written, replaced);
+        QCOMPARE(testfile::read(QDir(site).filePath(QStringLiteral("contextes.json"))).contains("Tyx Plumet"), replaced);
+    }
+
     void anEarlierSiteIsReplacedWhole()
     {
         QTemporaryDir dir;
@@ -82,7 +106,7 @@ private Q_SLOTS:
             QVERIFY2(!e.startsWith(QLatin1Char('.')), qPrintable(e));
     }
 
-    // A write failure at any point (a page, a picture, the sync, the swap) leaves the earlier site
+    // A write failure at any point (a page, a picture, the swap) leaves the earlier site
     // byte for byte, nothing hidden beside it, and says why in French.
     void aFaultAtAnyPointLeavesTheEarlierSite()
     {

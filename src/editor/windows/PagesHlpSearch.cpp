@@ -2,6 +2,7 @@
 #include "editor/windows/PagesHlp.h"
 
 #include "editor/core/ImportText.h"
+#include "editor/windows/ImportProgress.h"
 #include "editor/windows/SearchDialogs.h"
 #include "platform/core/TextDecode.h"
 #include "platform/windows/FieldText.h"
@@ -187,24 +188,48 @@ void TPagesHlp::Importer()
             QStringLiteral("Importer fichier"));
         if (name.isEmpty() || !QFileInfo(name).isFile())
             return;
-        textdecode::Decoded decoded;
-        QString error;
-        if (!textdecode::readFile(name, decoded, &error)) {
-            prompts().tell(this, QStringLiteral("Impossible de lire le fichier « %1 » : %2").arg(name, error),
-                Prompts::Kind::Error);
+        const qint64 size = QFileInfo(name).size();
+        if (const QString why = editor::importRefusal(name, size, Memo1->document()->characterCount()); !why.isEmpty()) {
+            prompts().tell(this, why, Prompts::Kind::Warning);
             return;
         }
-        const editor::ImportedText imported = editor::importedText(decoded.text);
-        decoded = {};
-        if (!imported.text.isEmpty()) {
+        const auto cannotRead = [&](const QString& why) {
+            prompts().tell(this, QStringLiteral("Impossible de lire le fichier « %1 » : %2").arg(name, why), Prompts::Kind::Error);
+        };
+        const QString step = QStringLiteral("importation de « %1 »").arg(QFileInfo(name).fileName());
+        editor::ImportedText imported;
+        QString error;
+        if (size > ImportProgress::Piece) {
+            // A large file goes in a piece at a time under a progress dialog, which "Annuler" stops.
             // The page's own edits first, then the import as one step of the document.
             EcritFiche();
-            setStepLabel(QStringLiteral("importation de « %1 »").arg(QFileInfo(name).fileName()));
-            QTextCursor c = Memo1->textCursor();
-            c.insertText(imported.text);
-            Memo1->setTextCursor(c);
+            setStepLabel(step);
+            ImportProgress progress(this, Memo1, name);
+            sanitizing_ = true; // the text comes in already fit for the document
+            prompts().showModal(progress);
+            sanitizing_ = false;
+            if (!progress.imported()) {
+                if (!progress.error().isEmpty())
+                    cannotRead(progress.error());
+                return;
+            }
+            imported.replaced = progress.replaced();
             Memo1->setFocus();
             EcritFiche();
+        } else {
+            if (!editor::readImport(name, imported, &error)) {
+                cannotRead(error);
+                return;
+            }
+            if (!imported.text.isEmpty()) {
+                EcritFiche();
+                setStepLabel(step);
+                QTextCursor c = Memo1->textCursor();
+                c.insertText(imported.text);
+                Memo1->setTextCursor(c);
+                Memo1->setFocus();
+                EcritFiche();
+            }
         }
         if (imported.replaced > 0)
             prompts().tell(this, editor::replacedMessage(imported.replaced), Prompts::Kind::Warning);

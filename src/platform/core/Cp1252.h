@@ -8,6 +8,8 @@
 namespace cp1252 {
 
 QString decode(QByteArrayView bytes);
+// Writes bytes.size() characters at `out`.
+void decodeInto(QByteArrayView bytes, char16_t* out);
 
 // Characters outside the code page become '?'; `lossy` tells whether that happened.
 QByteArray encode(QStringView text, bool* lossy = nullptr);

@@ -7,12 +7,14 @@
 #include <QMutex>
 #include <QRandomGenerator>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace safefile {
@@ -22,12 +24,20 @@ namespace detail {
 namespace {
 QMutex hookLock;
 FaultHook faultHook;
+std::atomic<bool> hookSet{false};
 // The longest name a folder entry takes, in bytes.
 constexpr qsizetype NameMax = 255;
 } // namespace
 
+bool hooked()
+{
+    return hookSet.load(std::memory_order_relaxed);
+}
+
 int injected(Step step, const QString& path)
 {
+    if (!hooked())
+        return 0;
     FaultHook hook;
     {
         QMutexLocker lock(&hookLock);
@@ -141,6 +151,36 @@ int writeAll(int fd, QByteArrayView bytes, const QString& path)
     return 0;
 }
 
+// writeAll for a file about to be synced: the disk is set to work on each few megabytes as soon
+// as they are written, so that the sync at the end waits only for the last of them rather than
+// for all of a large file.
+static int writeDurably(int fd, QByteArrayView bytes, const QString& path)
+{
+#if defined(SYNC_FILE_RANGE_WRITE)
+    constexpr qsizetype Step = 2 << 20;
+    for (qsizetype at = 0; at < bytes.size(); at += Step) {
+        const qsizetype n = qMin(Step, bytes.size() - at);
+        if (const int e = writeAll(fd, bytes.sliced(at, n), path))
+            return e;
+        (void)::sync_file_range(fd, off_t(at), off_t(n), SYNC_FILE_RANGE_WRITE);
+    }
+    return 0;
+#else
+    return writeAll(fd, bytes, path);
+#endif
+}
+
+int holdOld(const QString& path)
+{
+    return ::open(native(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+}
+
+void releaseLater(int fd)
+{
+    if (fd >= 0)
+        std::thread([fd] { ::close(fd); }).detach();
+}
+
 int renameOver(const QString& from, const QString& to, Step step, const QString& path)
 {
     if (const int e = injected(step, path))
@@ -205,7 +245,7 @@ int writeTemporary(const QString& path, const QString& target, QByteArrayView by
     // The new file keeps the old one's permissions (the owner cannot be given away).
     if (existed)
         (void)::fchmod(fd, old.st_mode & 07777);
-    int e = writeAll(fd, bytes, path);
+    int e = writeDurably(fd, bytes, path);
     if (!e && !(e = injected(Step::Sync, path)) && ::fsync(fd) != 0)
         e = errno;
     if (!e)
@@ -349,10 +389,12 @@ bool write(const QString& path, QByteArrayView bytes, QString* error)
     int lock = -1;
     if (const int e = writeTemporary(path, target, bytes, temp, lock))
         return failed(reason(e));
+    const int old = existed ? holdOld(target) : -1;
     const int e = renameOver(temp, target, Step::Rename, path);
     if (e)
         ::unlink(native(temp).constData());
     ::close(lock);
+    releaseLater(old);
     if (e)
         return failed(reason(e));
     syncFolder(target);
@@ -362,6 +404,7 @@ bool write(const QString& path, QByteArrayView bytes, QString* error)
 void setFaultHook(FaultHook hook)
 {
     QMutexLocker lock(&hookLock);
+    hookSet = bool(hook);
     faultHook = std::move(hook);
 }
 
@@ -401,8 +444,11 @@ void FileSet::dropTemps()
 void FileSet::dropBackups()
 {
     for (Entry& e : entries_) {
-        if (!e.backup.isEmpty())
+        if (!e.backup.isEmpty()) {
+            const int old = holdOld(e.backup);
             ::unlink(native(e.backup).constData());
+            releaseLater(old);
+        }
         e.backup.clear();
     }
 }

@@ -108,9 +108,11 @@ public:
     bool open(QString* error);
     // One new file; `name` is relative to the folder, with '/' before its subfolders.
     bool add(const QString& name, QByteArrayView bytes, QString* error);
-    // A new file that is the same as `existing` (a hard link): false when that cannot be.
-    bool addSame(const QString& name, const QString& existing);
-    // Syncs every file, then puts the folder in the target's place; the earlier one is removed.
+    // A new file that is the same as `existing` in the open folder `folder` (a hard link): false
+    // when that cannot be.
+    bool addSame(const QString& name, int folder, const QByteArray& existing);
+    // Puts the folder in the target's place; the earlier one is removed. Nothing is synced: a
+    // folder is output that its next build makes again, and is not worth waiting for the disk.
     bool commit(QString* error);
 
     QString target() const { return target_; }

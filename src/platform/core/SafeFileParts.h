@@ -13,6 +13,8 @@ namespace safefile::detail {
 
 // Zero, or the error the seam wants this step to fail with.
 int injected(Step step, const QString& path);
+// True while a test's hook is set: the paths it is given need be made only then.
+bool hooked();
 
 QByteArray native(const QString& path);
 
@@ -35,6 +37,13 @@ int writeAll(int fd, QByteArrayView bytes, const QString& path);
 
 // Renames `from` over `to` as step `step` of `path`; 0 or the error number.
 int renameOver(const QString& from, const QString& to, Step step, const QString& path);
+
+// An old file about to lose its last name, held open (-1 when there is none): the file system
+// frees a large file's blocks when its last descriptor closes, which can take long (longer where
+// the disk is told of every freed block). releaseLater() closes it on a thread of its own, so that
+// nobody waits for that.
+int holdOld(const QString& path);
+void releaseLater(int fd);
 
 // Makes the renames durable; the files are in place whatever it says.
 void syncFolder(const QString& target);

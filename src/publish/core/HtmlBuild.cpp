@@ -8,23 +8,46 @@
 #include "winhelp/chm/ChmHelp.h"
 #include "winhelp/html/HtmlHelp.h"
 
+#include <array>
+
 namespace publish {
+
+namespace {
+
+// What one character gives a page name: its letters with their accents taken off.
+QString nameLetters(QChar c)
+{
+    switch (c.unicode()) {
+    case 0x0152: return QStringLiteral("OE");
+    case 0x0153: return QStringLiteral("oe");
+    case 0x00C6: return QStringLiteral("AE");
+    case 0x00E6: return QStringLiteral("ae");
+    case 0x00DF: return QStringLiteral("ss");
+    case 0x00D8: return QStringLiteral("O");
+    case 0x00F8: return QStringLiteral("o");
+    default: return QString(c).normalized(QString::NormalizationForm_KD);
+    }
+}
+
+} // namespace
 
 QString pageName(const QString& title)
 {
-    // Accented letters keep their letter: "Les mémoires" gives "IDH_Lesmemoires".
+    // Accented letters keep their letter: "Les mémoires" gives "IDH_Lesmemoires". Ten thousand
+    // titles are named at each build: the first 256 characters are looked up once for all.
+    static const std::array<QString, 256> latin1 = [] {
+        std::array<QString, 256> table;
+        for (char16_t u = 0; u < 256; ++u)
+            table[u] = nameLetters(QChar(u));
+        return table;
+    }();
     QString letters;
+    letters.reserve(title.size() + 2);
     for (const QChar c : title) {
-        switch (c.unicode()) {
-        case 0x0152: letters += QStringLiteral("OE"); continue;
-        case 0x0153: letters += QStringLiteral("oe"); continue;
-        case 0x00C6: letters += QStringLiteral("AE"); continue;
-        case 0x00E6: letters += QStringLiteral("ae"); continue;
-        case 0x00DF: letters += QStringLiteral("ss"); continue;
-        case 0x00D8: letters += u'O'; continue;
-        case 0x00F8: letters += u'o'; continue;
-        default: letters += QString(c).normalized(QString::NormalizationForm_KD);
-        }
+        if (c.unicode() < 0x80)
+            letters += c; // its own decomposition
+        else
+            letters += c.unicode() < 256 ? latin1[c.unicode()] : nameLetters(c);
     }
     return QStringLiteral("IDH_") + store::AlnumOnly(letters);
 }

@@ -9,6 +9,10 @@
 #include <array>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace publish {
 
 namespace {
@@ -22,44 +26,83 @@ constexpr std::array<Rgb, 15> kColourTable = {{{0, 0, 0}, {0, 0, 255}, {0, 255, 
     {255, 0, 255}, {255, 0, 0}, {255, 255, 0}, {128, 128, 128}, {255, 255, 255}, {0, 0, 128},
     {0, 128, 128}, {0, 128, 0}, {128, 0, 128}, {128, 0, 0}, {192, 192, 192}}};
 
-const QString kFootnoteStyle = QStringLiteral("\\pard\\plain \\s15\\nowidctlpar\\widctlpar\\adjustright ");
+} // namespace
+
+namespace {
+
+#if defined(__SSE2__)
+// Stores the bytes of the sixteen characters at `d` at `p` and tells how many of them, from the
+// first, are printable ASCII (those bytes are right; the others are to be written again).
+inline int printableAscii16(const char16_t* d, char* p)
+{
+    const __m128i low = _mm_set1_epi16(0x1F);
+    const __m128i high = _mm_set1_epi16(0x7F);
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + 8));
+    // Signed compares: a character from U+8000 up is negative and fails the first one.
+    const __m128i okA = _mm_and_si128(_mm_cmpgt_epi16(a, low), _mm_cmplt_epi16(a, high));
+    const __m128i okB = _mm_and_si128(_mm_cmpgt_epi16(b, low), _mm_cmplt_epi16(b, high));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_packus_epi16(a, b));
+    const unsigned ok = unsigned(_mm_movemask_epi8(_mm_packs_epi16(okA, okB)));
+    return ok == 0xFFFF ? 16 : __builtin_ctz(~ok);
+}
+#endif
 
 } // namespace
 
-void appendEscaped(QByteArray& out, QStringView line)
+char* escapeInto(char* p, QStringView line)
 {
     static constexpr char kHex[] = "0123456789ABCDEF";
     const qsizetype n = line.size();
-    const qsizetype at = out.size();
-    // Room for the worst case (every character a tab), written through a pointer and trimmed
-    // after: the bulk of a topic file goes through here.
-    out.resize(at + 5 * n);
-    char* const start = out.data();
-    char* p = start + at;
     const char16_t* d = line.utf16();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t u = d[i];
+    qsizetype i = 0;
+    while (i < n) {
+#if defined(__SSE2__)
+        // Printable ASCII, nearly all of any text, is its own bytes: sixteen characters at a time,
+        // or as many as come before the first that needs care (the store writes all sixteen; the
+        // room is there, and what follows overwrites the rest).
+        if (i + 16 <= n) {
+            const int plain = printableAscii16(d + i, p);
+            p += plain;
+            i += plain;
+            if (plain == 16)
+                continue;
+        }
+#endif
+        const char16_t u = d[i++];
         if (u >= 32 && u < 128) {
             *p++ = char(u);
-        } else if (u == 9) {
+            continue;
+        }
+        if (u == 9) {
             std::memcpy(p, "\\tab ", 5);
             p += 5;
-        } else if (u >= 32) {
-            // One byte of the code page; a character it cannot hold is written as '?', as the
-            // file itself would hold it.
-            const unsigned char b = cp1252::toByte(QChar(u));
-            if (b < 128 || b == 0xB6) { // the paragraph mark stays itself wherever it stands
-                *p++ = char(b);
-            } else {
-                p[0] = '\\';
-                p[1] = '\'';
-                p[2] = kHex[b >> 4];
-                p[3] = kHex[b & 15];
-                p += 4;
-            }
-        } // other control characters are dropped
+            continue;
+        }
+        if (u < 32)
+            continue; // other control characters are dropped
+        // One byte of the code page; a character it cannot hold is written as '?', as the file
+        // itself would hold it.
+        const unsigned char b = u >= 0xA0 && u <= 0xFF ? static_cast<unsigned char>(u) : cp1252::toByte(QChar(u));
+        if (b < 128 || b == 0xB6) { // the paragraph mark stays itself wherever it stands
+            *p++ = char(b);
+        } else {
+            p[0] = '\\';
+            p[1] = '\'';
+            p[2] = kHex[b >> 4];
+            p[3] = kHex[b & 15];
+            p += 4;
+        }
     }
-    out.resize(p - start);
+    return p;
+}
+
+void appendEscaped(QByteArray& out, QStringView line)
+{
+    const qsizetype at = out.size();
+    out.resize(at + EscapeRoom * line.size());
+    char* const start = out.data();
+    out.resize(escapeInto(start + at, line) - start);
 }
 
 namespace {
@@ -70,9 +113,8 @@ bool isHex(char c)
 }
 
 // Characters after the backslash at `i` that its escape takes, or -1 when it is unfinished.
-qsizetype escapeLength(const QByteArray& b, qsizetype i)
+qsizetype escapeLength(const char* b, qsizetype n, qsizetype i)
 {
-    const qsizetype n = b.size();
     if (i + 1 >= n)
         return -1;
     if (b[i + 1] != '\'')
@@ -80,23 +122,41 @@ qsizetype escapeLength(const QByteArray& b, qsizetype i)
     return i + 3 < n && isHex(b[i + 2]) && isHex(b[i + 3]) ? 3 : -1;
 }
 
+// The first brace or backslash at or after `i`, or `n`.
+inline qsizetype nextSyntax(const char* s, qsizetype i, qsizetype n)
+{
+#if defined(__SSE2__)
+    const __m128i open = _mm_set1_epi8('{');
+    const __m128i close = _mm_set1_epi8('}');
+    const __m128i slash = _mm_set1_epi8('\\');
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const int hits = _mm_movemask_epi8(
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, open), _mm_cmpeq_epi8(v, close)), _mm_cmpeq_epi8(v, slash)));
+        if (hits)
+            return i + __builtin_ctz(unsigned(hits));
+    }
+#endif
+    for (; i < n; ++i)
+        if (s[i] == '{' || s[i] == '}' || s[i] == '\\')
+            return i;
+    return n;
+}
+
 } // namespace
 
-bool containRtf(QByteArray& bytes, qsizetype from, int& depth)
+bool containInto(const char* b, qsizetype n, int& depth, QByteArray& fixed)
 {
     // One pass; a copy is made only from the first byte that changes (nearly every line has none).
-    const qsizetype n = bytes.size();
-    QByteArray fixed;
     bool copying = false;
-    qsizetype copied = from; // bytes before this are in `fixed` when copying
+    qsizetype copied = 0; // bytes before this are in `fixed` when copying
     const auto change = [&](qsizetype at, QByteArrayView with, qsizetype skip) {
         if (!copying) {
-            fixed = bytes.left(at);
+            fixed.clear();
             fixed.reserve(n + 16);
             copying = true;
-        } else {
-            fixed.append(bytes.constData() + copied, at - copied);
         }
+        fixed.append(b + copied, at - copied);
         fixed.append(with);
         copied = at + skip;
     };
@@ -104,8 +164,15 @@ bool containRtf(QByteArray& bytes, qsizetype from, int& depth)
     bool groupStart = false; // right after a brace the text opened (and its "\*"): a destination may start there
     // ASCII letters only, as the compiler's reader takes them (the C library's test follows the locale).
     const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
-    for (qsizetype i = from; i < n; ++i) {
-        const char c = bytes.at(i);
+    for (qsizetype i = 0; i < n; ++i) {
+        // Plain text between the braces and backslashes only ends a group's start.
+        if (const qsizetype next = nextSyntax(b, i, n); next != i) {
+            groupStart = false;
+            if (next == n)
+                break;
+            i = next;
+        }
+        const char c = b[i];
         if (c == '{') {
             ++d;
             groupStart = true;
@@ -119,20 +186,21 @@ bool containRtf(QByteArray& bytes, qsizetype from, int& depth)
                 --d;
             continue;
         }
-        if (c != '\\') {
+        const qsizetype take = escapeLength(b, n, i);
+        if (take == 3) { // a character by its code: "\'e9"
             groupStart = false;
+            i += 3;
             continue;
         }
-        const qsizetype take = escapeLength(bytes, i);
         qsizetype word = 0;
-        while (i + 1 + word < n && letter(bytes.at(i + 1 + word)))
+        while (i + 1 + word < n && letter(b[i + 1 + word]))
             ++word;
-        const bool star = take == 1 && bytes.at(i + 1) == '*';
+        const bool star = take == 1 && b[i + 1] == '*';
         // Unfinished, or a destination outside a group of the text's own: it would swallow what
         // follows it (the \page, the next topics); a \bin, whose count of raw bytes could run
         // past the topic; or a \page of its own, which would cut the topic in two. Its backslash
         // becomes a plain one.
-        const QByteArrayView name(bytes.constData() + i + 1, word);
+        const QByteArrayView name(b + i + 1, word);
         if (take < 0 || (star && !groupStart) || name == "page" || name == "bin"
             || (word > 0 && !groupStart && hlp::isRtfDestination(name))) {
             change(i, "\\\\", 1);
@@ -142,28 +210,46 @@ bool containRtf(QByteArray& bytes, qsizetype from, int& depth)
         groupStart = star && groupStart;
         i += word > 0 ? word : take;
     }
-    if (!copying) {
-        depth = d;
-        return false;
-    }
-    fixed.append(bytes.constData() + copied, n - copied);
-    bytes.swap(fixed);
     depth = d;
+    if (!copying)
+        return false;
+    fixed.append(b + copied, n - copied);
     return true;
 }
 
-QString RtfTitle(QStringView title)
+bool containRtf(QByteArray& bytes, qsizetype from, int& depth)
+{
+    QByteArray fixed;
+    if (!containInto(bytes.constData() + from, bytes.size() - from, depth, fixed))
+        return false;
+    bytes.truncate(from);
+    bytes.append(fixed);
+    return true;
+}
+
+QByteArray RtfTitleBytes(QStringView title)
 {
     QByteArray bytes;
     appendEscaped(bytes, title);
     int depth = 0;
     containRtf(bytes, 0, depth);
     bytes.append(QByteArray(depth, '}'));
-    return QString::fromLatin1(bytes);
+    return bytes;
+}
+
+QString RtfTitle(QStringView title)
+{
+    return QString::fromLatin1(RtfTitleBytes(title));
 }
 
 QString RtfContained(QStringView text)
 {
+    // Nearly every title holds no brace, backslash or control character: nothing to contain.
+    bool plain = true;
+    for (const QChar c : text)
+        plain = plain && c.unicode() >= 32 && c != u'{' && c != u'}' && c != u'\\';
+    if (plain)
+        return text.toString();
     // The control characters the writer drops go first: checked with them, "\\p", ESC, "age"
     // would pass and then be written as a page break.
     QString kept;
@@ -221,65 +307,41 @@ QStringList RtfHeader()
         QStringLiteral("{\\f3\\froman Times New Roman;}"), table};
 }
 
-QString ContextFootnote(const QString& rawTitle)
+QByteArray keywordText(QStringView keywordPart)
 {
-    return QStringLiteral("{\\cs16\\super #{\\footnote") + kFootnoteStyle
-        + QStringLiteral("\\fs20\\lang1036\\cgrid{\\cs16\\super #}{ ") + store::topicContext(rawTitle)
-        + QStringLiteral("}}");
-}
-
-QString PopupFootnote(int popup)
-{
-    return QStringLiteral("{\\cs16\\super #{\\footnote") + kFootnoteStyle
-        + QStringLiteral("\\fs20\\lang1036\\cgrid{\\cs16\\super #}{ Pp") + store::BlockNumber(popup)
-        + QStringLiteral("}}");
-}
-
-QString TitleFootnote(const QString& escapedTitle)
-{
-    return QStringLiteral("${\\footnote ") + kFootnoteStyle
-        + QStringLiteral("\\fs20\\lang1036\\cgrid {\\cs16\\super $}{") + escapedTitle + QStringLiteral("}}}");
-}
-
-QString KeywordFootnote(const QString& keywords)
-{
-    return QStringLiteral("K{\\footnote \\pard \\plain\\f16\\fs20\\up6\\super K\\plain\\f16 ") + keywords
-        + QLatin1Char('}');
-}
-
-QString BrowseFootnote(const QString& number)
-{
-    return QStringLiteral("+{\\footnote \\pard \\plain\\f16\\fs20\\up6\\super +\\plain\\f16 ") + number
-        + QLatin1Char('}');
-}
-
-QString keywordText(QStringView keywordPart)
-{
-    QString escaped = RtfEscape(keywordPart);
+    QByteArray escaped;
+    appendEscaped(escaped, keywordPart);
     escaped.remove(0, 1); // the level digit
     // The keyword field stores what the author typed, braces included; written raw, a brace would
     // end the footnote group early and cut the rest of the file off. The part holds no backslash,
     // so every backslash below starts one of our own escapes.
-    QString text;
-    text.reserve(escaped.size() + 4);
-    for (const QChar c : std::as_const(escaped)) {
-        if (c == u'{' || c == u'}')
-            text += QLatin1Char('\\');
-        text += c;
+    QByteArray text(2 * escaped.size(), Qt::Uninitialized);
+    char* p = text.data();
+    for (const char c : std::as_const(escaped)) {
+        if (c == '{' || c == '}')
+            *p++ = '\\';
+        *p++ = c;
     }
+    text.truncate(p - text.constData());
     if (text.size() > MaxFootnoteKeywords) {
         text.truncate(MaxFootnoteKeywords);
         // Never leave half an escape at the cut: "\'E" would swallow the closing brace.
-        const qsizetype slash = text.lastIndexOf(u'\\');
+        const qsizetype slash = text.lastIndexOf('\\');
         if (slash >= 0) {
             const qsizetype have = text.size() - slash;
-            const QChar kind = have > 1 ? text[slash + 1] : QChar();
-            const qsizetype need = kind == u'\'' ? 4 : kind == u't' ? 4 : 2;
+            const char kind = have > 1 ? text[slash + 1] : '\0';
+            const qsizetype need = kind == '\'' ? 4 : kind == 't' ? 4 : 2;
             if (have < need)
                 text.truncate(slash);
         }
     }
-    return store::TrimSpaces(text);
+    // Spaces (code 32 only) at either end go.
+    qsizetype b = 0, e = text.size();
+    while (b < e && text[b] == ' ')
+        ++b;
+    while (e > b && text[e - 1] == ' ')
+        --e;
+    return text.mid(b, e - b);
 }
 
 } // namespace publish

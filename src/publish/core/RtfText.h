@@ -1,6 +1,6 @@
 #pragma once
-// The small text rules of the RTF topic file: byte escapes, colour and size selectors, the fixed
-// header and the footnote lines. All pure.
+// The small text rules of the RTF topic file: byte escapes, the containment of the author's RTF,
+// colour and size selectors, the fixed header and the keyword text. All pure.
 #include "store/core/HeaderBlock.h"
 
 #include <QByteArray>
@@ -15,6 +15,10 @@ namespace publish {
 QString RtfEscape(QStringView line);
 // The same escape, appended as the bytes of the file (ASCII, and 0xB6 for the paragraph mark).
 void appendEscaped(QByteArray& out, QStringView line);
+// The same, written at `out`, which has room for EscapeRoom bytes per character of `line` (a
+// little more is written than kept); returns the end of what is kept.
+inline constexpr qsizetype EscapeRoom = 5;
+char* escapeInto(char* out, QStringView line);
 
 // Keeps the author's RTF inside its topic. From `from` on: a backslash left unfinished at the end
 // (alone, or "\'" without its two hex digits), a destination word (\txe, \footnote, \* ...)
@@ -24,8 +28,12 @@ void appendEscaped(QByteArray& out, QStringView line);
 // text's open groups from one line to the next; the writer closes them at the end of the topic.
 // True when a byte changed.
 bool containRtf(QByteArray& bytes, qsizetype from, int& depth);
+// The same on the `n` bytes at `text`, left as they are: false when none changes, else true with
+// all `n` bytes, contained, in `fixed`.
+bool containInto(const char* text, qsizetype n, int& depth, QByteArray& fixed);
 // A title for the RTF: escaped, contained and closed (it stands inside the writer's own groups).
 QString RtfTitle(QStringView title);
+QByteArray RtfTitleBytes(QStringView title);
 // The same containment on text that is escaped later: the title of a contents link.
 QString RtfContained(QStringView text);
 
@@ -40,15 +48,9 @@ QString SizeSelector(int points);
 // The four fixed lines in front of every topic file.
 QStringList RtfHeader();
 
-QString ContextFootnote(const QString& rawTitle);
-QString PopupFootnote(int popup);
-QString TitleFootnote(const QString& escapedTitle);
-QString KeywordFootnote(const QString& keywords);
-QString BrowseFootnote(const QString& number);
-
 // The text of a topic's K footnote from the keyword part of its keyword line (everything before
 // the first backslash, level digit included); empty when the topic has no keywords.
-QString keywordText(QStringView keywordPart);
+QByteArray keywordText(QStringView keywordPart);
 
 inline constexpr int MaxFootnoteKeywords = 255;
 inline constexpr int MaxSeeAlsoTarget = 255;

@@ -9,34 +9,61 @@
 #include "store/core/ProjectBlock.h"
 #include "store/core/TextRules.h"
 
+#include <thread>
+#include <vector>
+
 namespace publish {
+
+void RtfOut::grow(qsizetype n)
+{
+    const qsizetype used = at_ ? at_ - bytes_.data() : 0;
+    bytes_.resize(qMax(used + n, 2 * bytes_.size() + 4096));
+    at_ = bytes_.data() + used;
+    end_ = bytes_.data() + bytes_.size();
+}
+
+QByteArray RtfOut::take()
+{
+    bytes_.truncate(at_ ? at_ - bytes_.constData() : 0);
+    at_ = end_ = nullptr;
+    return std::move(bytes_);
+}
 
 void RtfOut::piece(const QString& s)
 {
-    const qsizetype at = bytes_.size();
-    bytes_.resize(at + s.size());
-    cp1252::encodeInto(s, bytes_.data() + at);
+    room(s.size());
+    cp1252::encodeInto(s, at_);
+    at_ += s.size();
 }
 
 bool RtfOut::escapedLine(QStringView raw, int* depth)
 {
-    const qsizetype before = bytes_.size();
-    appendEscaped(bytes_, raw);
-    const bool mark = bytes_.size() > before && bytes_.back() == char(0xB6);
+    room(EscapeRoom * raw.size());
+    char* const before = at_;
+    at_ = escapeInto(at_, raw);
+    const bool mark = at_ > before && at_[-1] == char(0xB6);
     if (mark)
-        bytes_.chop(1);
-    if (depth)
-        containRtf(bytes_, before, *depth);
+        --at_;
+    QByteArray fixed;
+    if (depth && containInto(before, at_ - before, *depth, fixed)) {
+        at_ = before;
+        piece(QByteArrayView(fixed));
+    }
     return mark;
 }
 
 namespace {
 
+// The fixed starts of the # and $ footnotes.
+constexpr char kContextFootnote[] = "{\\cs16\\super #{\\footnote\\pard\\plain \\s15\\nowidctlpar\\widctlpar\\adjustright "
+                                    "\\fs20\\lang1036\\cgrid{\\cs16\\super #}{ ";
+constexpr char kTitleFootnote[] = "${\\footnote \\pard\\plain \\s15\\nowidctlpar\\widctlpar\\adjustright "
+                                  "\\fs20\\lang1036\\cgrid {\\cs16\\super $}{";
 struct Selectors {
-    QString titleSize;
-    QString bodySize;
+    QByteArray titleSize;
+    QByteArray bodySize;
     QByteArray bodyPiece; // the body size selector and its space, before every body line
-    QString titleColour;
+    QByteArray titleColour;
 };
 
 // Writes topic k. `extra` are lines that follow the block's own content (the contents links of
@@ -49,24 +76,37 @@ void writeTopic(RtfOut& out, const QStringList& lines, const BlockSpan& s, const
     const QString keywordLine = own > 0 ? lines[s.open + 1] : QString();
     QString title = own > 1 ? lines[s.open + 2] : QString();
     title.chop(1); // the title end mark
-    const QString escapedTitle = RtfTitle(title);
+    const QByteArray escapedTitle = RtfTitleBytes(title);
 
-    out.line(ContextFootnote(title));
-    out.line(TitleFootnote(escapedTitle));
+    out.piece(kContextFootnote);
+    out.piece(store::topicContext(title));
+    out.line("}}");
+    out.piece(kTitleFootnote);
+    out.piece(QByteArrayView(escapedTitle));
+    out.line("}}}");
 
     const qsizetype slash = keywordLine.indexOf(u'\\');
     const QStringView keywordPart = slash >= 0 ? QStringView(keywordLine).left(slash) : QStringView(keywordLine);
     // The editor stores a context key there; a file edited by hand may hold anything, and a brace
     // or backslash in the hidden text would swallow the topics after it.
     const QString key = slash >= 0 ? store::ContextKey(keywordLine.mid(slash + 1, MaxSeeAlsoTarget)) : QString();
-    const QString target = key.isEmpty() ? QString() : store::topicContext(key);
-    const QString keywords = keywordText(keywordPart);
-    if (!keywords.isEmpty())
-        out.line(KeywordFootnote(keywords));
-    out.line(BrowseFootnote(store::BlockNumber(k)));
+    const QByteArray keywords = keywordText(keywordPart);
+    if (!keywords.isEmpty()) {
+        out.piece("K{\\footnote \\pard \\plain\\f16\\fs20\\up6\\super K\\plain\\f16 ");
+        out.piece(QByteArrayView(keywords));
+        out.line("}");
+    }
+    out.piece("+{\\footnote \\pard \\plain\\f16\\fs20\\up6\\super +\\plain\\f16 ");
+    out.piece(store::BlockNumber(k));
+    out.line("}");
 
-    out.line(QStringLiteral("\\f11") + sel.titleSize + sel.titleColour + QStringLiteral("\\cgrid0\\keepn ")
-        + escapedTitle + QStringLiteral(" \\par\\pard") + sel.bodySize);
+    out.piece("\\f11");
+    out.piece(QByteArrayView(sel.titleSize));
+    out.piece(QByteArrayView(sel.titleColour));
+    out.piece("\\cgrid0\\keepn ");
+    out.piece(QByteArrayView(escapedTitle));
+    out.piece(" \\par\\pard");
+    out.line(QByteArrayView(sel.bodySize));
 
     const auto bodyLine = [&](const QString& line, int* depth) {
         out.piece(QByteArrayView(sel.bodyPiece));
@@ -83,9 +123,13 @@ void writeTopic(RtfOut& out, const QStringList& lines, const BlockSpan& s, const
     for (const QString& line : extra)
         bodyLine(line, nullptr);
 
-    if (!target.isEmpty())
-        out.line(QStringLiteral("}{\\par \\f11") + sel.bodySize + QStringLiteral("\\uldb\\cgrid0 Voir aussi}{\\v\\cgrid0 ")
-            + target + QStringLiteral("}{\\f11\\fs20\\cgrid0 "));
+    if (!key.isEmpty()) {
+        out.piece("}{\\par \\f11");
+        out.piece(QByteArrayView(sel.bodySize));
+        out.piece("\\uldb\\cgrid0 Voir aussi}{\\v\\cgrid0 ");
+        out.piece(store::topicContext(key));
+        out.line("}{\\f11\\fs20\\cgrid0 ");
+    }
     out.line("\\page ");
 }
 
@@ -123,7 +167,10 @@ namespace {
 
 void writePopup(RtfOut& out, const QStringList& lines, const BlockSpan& s, int p)
 {
-    out.line(PopupFootnote(p));
+    out.piece(kContextFootnote);
+    out.piece("Pp");
+    out.piece(store::BlockNumber(p));
+    out.line("}}");
     int depth = 0;
     for (int i = s.open + 2; i < s.end; ++i) {
         // Fixed 10 points here, the body font is not used; the first line is the bold heading.
@@ -144,8 +191,9 @@ void writePopup(RtfOut& out, const QStringList& lines, const BlockSpan& s, int p
 
 Selectors selectors(const store::FieldLook& title, const store::FieldLook& body)
 {
-    Selectors sel{SizeSelector(title.fontSize), SizeSelector(body.fontSize), {}, ColourCode(title.fontColour)};
-    sel.bodyPiece = (sel.bodySize + QLatin1Char(' ')).toLatin1();
+    Selectors sel{SizeSelector(title.fontSize).toLatin1(), SizeSelector(body.fontSize).toLatin1(), {},
+        ColourCode(title.fontColour).toLatin1()};
+    sel.bodyPiece = sel.bodySize + ' ';
     return sel;
 }
 
@@ -201,24 +249,62 @@ QByteArray RtfBytes(const QStringList& documentLines, int pageCount, int popupCo
 {
     const Selectors sel = selectors(title, body);
     const BlockWalk walk(documentLines);
-    const QStringList contents = Sommaire(documentLines, walk, pageCount, body);
-
-    RtfOut out;
-    qsizetype estimate = 4096;
-    for (const QString& l : documentLines)
-        estimate += l.size() + 8;
-    out.reserve(estimate * 2 + qsizetype(qMax(0, pageCount)) * 700 + qsizetype(qMax(0, popupCount)) * 300);
-
-    for (const QString& l : RtfHeader())
-        out.line(l);
+    std::vector<BlockSpan> topics; // those the topic loop writes: up to the first missing number
+    qsizetype lines = 0;
     for (int k = 0; k < pageCount; ++k) {
         const BlockSpan s = walk.topic(k);
         if (!s.found())
             break;
-        writeTopic(out, documentLines, s, k == 0 ? contents : QStringList(), k, sel);
+        topics.push_back(s);
+        lines += s.end - s.open;
     }
-    out.line("\\par }");
-    EcritPopUp(out, documentLines, walk, popupCount);
+    // Room for the escapes of the lines from..to and the footnotes of their topics.
+    const auto room = [&](qsizetype from, qsizetype to, size_t topicCount) {
+        qsizetype chars = 0;
+        for (qsizetype i = from; i < to; ++i)
+            chars += documentLines[i].size() + 8;
+        return 2 * chars + 700 * qsizetype(topicCount) + 4096;
+    };
+    const auto write = [&](RtfOut& out, size_t from, size_t to, const QStringList& contents) {
+        for (size_t k = from; k < to; ++k)
+            writeTopic(out, documentLines, topics[k], k == 0 ? contents : QStringList(), int(k), sel);
+    };
+    const auto writeEnd = [&](RtfOut& out) {
+        out.line("\\par }");
+        EcritPopUp(out, documentLines, walk, popupCount);
+    };
+
+    // A large project is made in two halves at once, topics being independent of one another;
+    // the second half ends with the popups.
+    size_t half = topics.size();
+    if (lines > 20000) {
+        qsizetype seen = 0;
+        for (half = 0; half < topics.size() && seen < lines / 2; ++half)
+            seen += topics[half].end - topics[half].open;
+    }
+    RtfOut second;
+    std::thread other;
+    if (half < topics.size())
+        other = std::thread([&] {
+            second.reserve(room(topics[half].open, documentLines.size(), topics.size() - half) + 300 * qsizetype(qMax(0, popupCount)));
+            write(second, half, topics.size(), {});
+            writeEnd(second);
+        });
+
+    RtfOut out;
+    // Room for the whole file, the other half included: it is copied in at the end, and a buffer
+    // grown then would copy the first half over again. Topic 0 also holds one contents link per topic.
+    out.reserve(room(0, documentLines.size(), topics.size()) + 200 * qsizetype(topics.size())
+        + 300 * qsizetype(qMax(0, popupCount)));
+    for (const QString& l : RtfHeader())
+        out.line(l);
+    write(out, 0, half, Sommaire(documentLines, walk, pageCount, body));
+    if (other.joinable()) {
+        other.join();
+        out.piece(second.take());
+    } else {
+        writeEnd(out);
+    }
     return out.take();
 }
 

@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <cstring>
 
 namespace publish {
 
@@ -23,19 +24,36 @@ public:
         lineBreak();
     }
     void piece(const QString& s);
-    void piece(const char* ascii) { bytes_.append(ascii); }
-    void piece(QByteArrayView ascii) { bytes_.append(ascii); }
+    void piece(const char* ascii) { raw(ascii, qsizetype(std::strlen(ascii))); }
+    void piece(QByteArrayView ascii) { raw(ascii.data(), ascii.size()); }
+    void piece(const QByteArray& ascii) { raw(ascii.constData(), ascii.size()); }
     template <typename Text> void piece(const Text& s) { piece(QString(s)); }
     // Appends the escaped line without a final paragraph mark; true when it had one. The author's
     // text is contained (containRtf) with its open groups so far in `depth`; the writer's own
     // lines pass no `depth`.
     bool escapedLine(QStringView raw, int* depth = nullptr);
-    void lineBreak() { bytes_.append("\r\n", 2); }
-    void reserve(qsizetype n) { bytes_.reserve(n); }
-    QByteArray take() { return std::move(bytes_); }
+    void lineBreak() { raw("\r\n", 2); }
+    void reserve(qsizetype n) { room(n); }
+    QByteArray take();
 
 private:
+    // The bytes are written through a pointer into a buffer larger than what it holds.
+    void raw(const char* s, qsizetype n)
+    {
+        room(n);
+        std::memcpy(at_, s, size_t(n));
+        at_ += n;
+    }
+    void room(qsizetype n)
+    {
+        if (end_ - at_ < n)
+            grow(n);
+    }
+    void grow(qsizetype n);
+
     QByteArray bytes_;
+    char* at_ = nullptr;
+    char* end_ = nullptr;
 };
 
 // The link line of the contents of topic 0 for one topic (raw title, escaped when written).

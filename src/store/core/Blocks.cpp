@@ -4,7 +4,14 @@ namespace store {
 
 QString BlockNumber(int n)
 {
-    return QStringLiteral("%1").arg(n, 4, 10, QLatin1Char('0'));
+    if (n < 0 || n > 9999)
+        return QStringLiteral("%1").arg(n, 4, 10, QLatin1Char('0'));
+    // Every tag of every walk is made here: the four digits directly.
+    QString s(4, Qt::Uninitialized);
+    QChar* d = s.data();
+    for (int i = 3; i >= 0; --i, n /= 10)
+        d[i] = QChar(u'0' + n % 10);
+    return s;
 }
 
 QString topicOpenTag(int n) { return QStringLiteral("<BLOC") + BlockNumber(n) + QLatin1Char('>'); }
@@ -37,9 +44,17 @@ QString foldAscii(QStringView s)
 
 int findTag(const QStringList& lines, QStringView tag, int from)
 {
-    for (qsizetype i = qMax(0, from); i < lines.size(); ++i)
-        if (sameTag(lines[i], tag))
-            return int(i);
+    // Most lines differ from the tag in length, which the list holds without a look at the text:
+    // a page turn scans the whole document this way.
+    const qsizetype n = tag.size();
+    const QString* const first = lines.constData();
+    const QString* const end = first + lines.size();
+    // Of the lines of its length (the other tags), the next to last character (a block's last
+    // digit) tells most apart.
+    const char16_t mark = n >= 2 ? upperAscii(tag[n - 2].unicode()) : 0;
+    for (const QString* l = first + qMin<qsizetype>(qMax(0, from), lines.size()); l != end; ++l)
+        if (l->size() == n && (n < 2 || upperAscii(l->at(n - 2).unicode()) == mark) && sameTag(*l, tag))
+            return int(l - first);
     return -1;
 }
 

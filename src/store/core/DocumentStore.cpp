@@ -499,17 +499,17 @@ void DocumentStore::writePage(const TopicFields& f, bool bodyModified, QStringLi
     if (block)
         *block = written;
     if (!written.isEmpty())
-        unshadow(at);
+        unshadow(at, qMax(0, open));
 }
 
-void DocumentStore::unshadow(int at)
+void DocumentStore::unshadow(int at, int from)
 {
     // Another line with the page's open tag (inside a popup, say) now comes first and would be
     // taken for the page. Its tag lines become text of whatever holds them, so nothing is lost and
-    // the page stays the one just written.
+    // the page stays the one just written. None stands before `from`.
     const QString open = topicOpenTag(CurrentPage);
     const QString close = topicCloseTag(CurrentPage);
-    for (int other = findTag(DocumentLines, open); other >= 0 && other < at; other = findTag(DocumentLines, open)) {
+    for (int other = findTag(DocumentLines, open, from); other >= 0 && other < at; other = findTag(DocumentLines, open, other)) {
         const Extent e = blockExtent(DocumentLines, other, close);
         if (e.closed && e.contentEnd < at)
             History.set(DocumentLines, e.contentEnd, protectBodyLine(DocumentLines[e.contentEnd]));

@@ -94,7 +94,7 @@ public:
 
 private:
     DocumentHistory::Replay replay(bool forward, QString* label);
-    void unshadow(int at);
+    void unshadow(int at, int from);
 };
 
 } // namespace store

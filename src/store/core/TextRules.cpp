@@ -14,13 +14,17 @@ QString TrimSpaces(const QString& s)
 
 QString AlnumOnly(const QString& s)
 {
-    QString out;
-    out.reserve(s.size());
-    for (QChar c : s) {
-        const char16_t u = c.unicode();
+    // Written through a pointer: every topic's context string is made here, for each save and build.
+    QString out(s.size(), Qt::Uninitialized);
+    char16_t* d = reinterpret_cast<char16_t*>(out.data());
+    const char16_t* src = reinterpret_cast<const char16_t*>(s.constData());
+    qsizetype k = 0;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const char16_t u = src[i];
         if ((u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9'))
-            out += c;
+            d[k++] = u;
     }
+    out.truncate(k);
     return out;
 }
 

@@ -28,11 +28,11 @@ bool fail(QString* error, const QString& why)
     return false;
 }
 
-// True when the regular file at `path` holds exactly `bytes`. A FIFO or a device in the earlier
-// site is never waited on.
-bool sameBytes(const QByteArray& path, const QByteArray& bytes, QByteArray& buffer)
+// True when the regular file `name` of the open folder `folder` holds exactly `bytes`. A FIFO or
+// a device in the earlier site is never waited on.
+bool sameBytes(int folder, const QByteArray& name, const QByteArray& bytes, QByteArray& buffer)
 {
-    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::openat(folder, name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat st {};
@@ -55,7 +55,13 @@ bool isHelpSite(const QString& folder)
     if (!safefile::notRegularFile(path).isEmpty())
         return false;
     QFile map(path);
-    return map.open(QIODevice::ReadOnly) && map.read(200).contains("\"generateur\": \"Tyx Plumet\"");
+    if (!map.open(QIODevice::ReadOnly))
+        return false;
+    // A site is not synced: a crash soon after its build can leave its files empty, and the next
+    // build must still be able to replace it.
+    if (map.size() == 0)
+        return safefile::notRegularFile(QDir(folder).filePath(QStringLiteral("index.html"))).isEmpty();
+    return map.read(200).contains("\"generateur\": \"Tyx Plumet\"");
 }
 
 SiteFolder::SiteFolder(const QString& folder) : m_target(QDir::cleanPath(QDir(folder).absolutePath()))
@@ -63,7 +69,11 @@ SiteFolder::SiteFolder(const QString& folder) : m_target(QDir::cleanPath(QDir(fo
     m_shown = quoted(QDir::toNativeSeparators(m_target));
 }
 
-SiteFolder::~SiteFolder() = default;
+SiteFolder::~SiteFolder()
+{
+    if (m_earlier >= 0)
+        ::close(m_earlier);
+}
 
 bool SiteFolder::open(QString* error)
 {
@@ -83,7 +93,8 @@ bool SiteFolder::open(QString* error)
         m_work.reset();
         return fail(error, QStringLiteral("impossible de créer le dossier %1 : %2.").arg(m_shown, why));
     }
-    m_targetPath = QFile::encodeName(m_target) + '/';
+    if (m_replacing)
+        m_earlier = ::open(QFile::encodeName(m_target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     return true;
 }
 
@@ -93,9 +104,9 @@ bool SiteFolder::add(const QString& name, const QByteArray& bytes, QString* erro
         return fail(error, QStringLiteral("le dossier de l'aide HTML n'est pas prêt."));
     // A large help has ten thousand pages, and a new file costs far more than a new name for an
     // old one on many file systems.
-    if (m_replacing) {
-        const QByteArray old = m_targetPath + QFile::encodeName(name);
-        if (sameBytes(old, bytes, m_buffer) && m_work->addSame(name, QFile::decodeName(old)))
+    if (m_earlier >= 0) {
+        const QByteArray old = QFile::encodeName(name);
+        if (sameBytes(m_earlier, old, bytes, m_buffer) && m_work->addSame(name, m_earlier, old))
             return true;
     }
     QString why;
@@ -108,6 +119,9 @@ bool SiteFolder::commit(QString* error)
 {
     if (!m_work)
         return fail(error, QStringLiteral("le dossier de l'aide HTML n'est pas prêt."));
+    if (m_earlier >= 0)
+        ::close(m_earlier);
+    m_earlier = -1;
     QString why;
     if (!m_work->commit(&why))
         return fail(error, QStringLiteral("impossible de mettre la nouvelle aide HTML à la place de %1 : %2. "
@@ -124,8 +138,15 @@ struct FolderWriter::State {
     std::deque<SiteFile> waiting;
     bool closing = false;
     bool failed = false;
+    // Who sleeps, so that the other wakes it only then: a wake-up for every page of ten thousand
+    // costs more than writing most of them.
+    bool writerSleeps = false;
+    bool makerSleeps = false;
     QString error;
     std::thread thread;
+
+    static constexpr size_t Ahead = 32; // pages made ahead at most: the site is never held whole in memory
+    static constexpr size_t Batch = 8;  // a sleeper is woken for this many pages at once
 
     explicit State(SiteFolder& f) : folder(f) {}
 
@@ -133,12 +154,17 @@ struct FolderWriter::State {
     {
         std::unique_lock<std::mutex> hold(lock);
         for (;;) {
-            changed.wait(hold, [this] { return closing || !waiting.empty(); });
+            while (!closing && waiting.empty()) {
+                writerSleeps = true;
+                changed.wait(hold);
+                writerSleeps = false;
+            }
             if (waiting.empty())
                 return;
             const SiteFile file = std::move(waiting.front());
             waiting.pop_front();
-            changed.notify_all();
+            if (makerSleeps && waiting.size() + Batch <= Ahead)
+                changed.notify_all();
             hold.unlock();
             QString why;
             const bool written = folder.add(file.name, file.bytes, &why);
@@ -168,12 +194,16 @@ bool FolderWriter::add(const QString& name, const QByteArray& bytes)
 {
     State& s = *m_state;
     std::unique_lock<std::mutex> hold(s.lock);
-    // A few pages ahead at most: the site is never held whole in memory.
-    s.changed.wait(hold, [&s] { return s.failed || s.waiting.size() < 32; });
+    while (!s.failed && s.waiting.size() >= State::Ahead) {
+        s.makerSleeps = true;
+        s.changed.wait(hold);
+        s.makerSleeps = false;
+    }
     if (s.failed || s.closing)
         return false;
     s.waiting.push_back({name, bytes});
-    s.changed.notify_all();
+    if (s.writerSleeps && s.waiting.size() >= State::Batch)
+        s.changed.notify_all();
     return true;
 }
 

@@ -21,7 +21,7 @@ public:
 
     // Checks the target and makes the work folder. A folder that exists is replaced only when it
     // is empty or holds a site this program wrote (its contextes.json says so): a folder named by
-    // mistake is never emptied. False with a French reason.
+    // mistake is never emptied (see isHelpSite). False with a French reason.
     bool open(QString* error);
     // One file of the new site. A file that the earlier site has with the same bytes is linked to
     // it instead of written again: rebuilding an unchanged project writes almost nothing.
@@ -35,7 +35,7 @@ private:
     bool m_replacing = false;
     std::unique_ptr<safefile::NewFolder> m_work;
     QByteArray m_buffer; // an earlier file, read to compare
-    QByteArray m_targetPath; // as the system takes it, with a final '/' 
+    int m_earlier = -1;      // the earlier site's folder, open while the new one is written
 };
 
 // Hands the files to a SiteFolder on a thread of its own, so that the disk is written while the
@@ -58,7 +58,8 @@ private:
 // The whole site at once through a SiteFolder.
 bool writeSiteFolder(const QString& folder, const std::vector<SiteFile>& files, QString* error);
 
-// True when `folder` holds a site this program wrote.
+// True when `folder` holds a site this program wrote, or what a crash left of one (its
+// contextes.json empty beside an index.html).
 bool isHelpSite(const QString& folder);
 
 } // namespace hlp::html

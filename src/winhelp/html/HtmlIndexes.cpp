@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace hlp::html {
 
@@ -18,13 +19,13 @@ class WordTable {
 public:
     WordTable() : m_slots(1 << 14, 0) {}
 
-    void add(const std::string& word, std::uint32_t hash, int entry)
+    void add(std::string_view word, std::uint32_t hash, int entry)
     {
         size_t mask = m_slots.size() - 1;
         for (size_t i = hash & mask;; i = (i + 1) & mask) {
             const std::uint32_t slot = m_slots[i];
             if (slot == 0) {
-                m_words.push_back({word, hash, {entry}});
+                m_words.push_back({std::string(word), hash, {entry}});
                 m_slots[i] = static_cast<std::uint32_t>(m_words.size());
                 if (m_words.size() * 2 > m_slots.size())
                     grow();
@@ -84,7 +85,11 @@ public:
         for (const char c : bytes) {
             const auto b = static_cast<unsigned char>(c);
             if (const char ascii = m_codec.foldedAscii(b)) {
-                put(&ascii, 1);
+                // Most letters fold to one ASCII letter: the word grows by it in place.
+                if (m_size < sizeof m_bytes) {
+                    m_bytes[m_size++] = ascii;
+                    m_hash = (m_hash ^ static_cast<unsigned char>(ascii)) * 16777619u;
+                }
             } else if (const QByteArray& f = m_codec.foldedByte(b); !f.isEmpty()) {
                 put(f.constData(), size_t(f.size()));
             } else {
@@ -96,10 +101,8 @@ public:
     }
     void end()
     {
-        if (m_length >= 2) {
-            m_word.assign(m_bytes, m_size);
-            m_table.add(m_word, m_hash, m_entry);
-        }
+        if (m_length >= 2)
+            m_table.add(std::string_view(m_bytes, m_size), m_hash, m_entry);
         m_size = 0;
         m_hash = 2166136261u;
         m_length = 0;
@@ -123,7 +126,6 @@ private:
     int m_entry;
     char m_bytes[64];
     size_t m_size = 0;
-    std::string m_word;
     std::uint32_t m_hash = 2166136261u; // FNV-1a
     int m_length = 0;
 };

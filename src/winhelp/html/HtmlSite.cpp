@@ -68,7 +68,7 @@ private:
 
 SiteBuilder::SiteBuilder(const ReadHelp& help, const HtmlOptions& options)
     : m_help(help), m_doc(help.document), m_options(options), m_codec(help.diagnostics.codePage()),
-      m_names(help.document, help.contentsTopic, help.aliases, preferredPages(options)), m_formats(help.document), m_cx{m_doc, m_names, m_codec, m_formats, m_pictures, m_browse, help.diagnostics, {}}
+      m_names(help.document, help.contentsTopic, help.aliases, preferredPages(options)), m_formats(help.document), m_cx{m_doc, m_names, m_codec, m_formats, m_pictures, m_browse, help.diagnostics, {}, {}}
 {
     QString lang = options.language;
     if (lang.isEmpty() && help.project.hasLcid)

@@ -188,20 +188,31 @@ void appendHtmlUtf8(QByteArray& out, QByteArrayView utf8)
 
 void appendJson(QByteArray& out, QByteArrayView utf8)
 {
-    out.append('"');
+    // Written in place: a byte becomes at most six ("\u001f").
+    static const char hex[] = "0123456789abcdef";
+    const qsizetype at = out.size();
+    out.resize(at + 6 * utf8.size() + 2);
+    char* w = out.data() + at;
+    *w++ = '"';
     for (const char ch : utf8) {
         const auto c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\')
-            out.append('\\').append(ch);
-        else if (c == '/')
-            out.append("\\/"); // never "</script" inside a script
-        else if (c < 0x20) {
-            static const char hex[] = "0123456789abcdef";
-            out.append("\\u00").append(hex[c >> 4]).append(hex[c & 15]);
-        } else
-            out.append(ch);
+        if (c == '"' || c == '\\') {
+            *w++ = '\\';
+            *w++ = ch;
+        } else if (c == '/') {
+            *w++ = '\\'; // never "</script" inside a script
+            *w++ = '/';
+        } else if (c < 0x20) {
+            std::memcpy(w, "\\u00", 4);
+            w[4] = hex[c >> 4];
+            w[5] = hex[c & 15];
+            w += 6;
+        } else {
+            *w++ = ch;
+        }
     }
-    out.append('"');
+    *w++ = '"';
+    out.truncate(w - out.constData());
 }
 
 void appendJson(QByteArray& out, const QString& text)

@@ -180,8 +180,14 @@ void TopicWriter::paragraph(QByteArray& out, const Topic& topic, const Paragraph
             const int c = m_cx.formats.classOf(it.format);
             if (c != span) {
                 closeSpan();
-                if (c)
-                    out += "<span class=\"c" + QByteArray::number(c) + "\">";
+                if (c) {
+                    auto& spans = m_cx.spans;
+                    if (spans.size() <= size_t(c))
+                        spans.resize(size_t(c) + 1);
+                    if (spans[size_t(c)].isEmpty())
+                        spans[size_t(c)] = "<span class=\"c" + QByteArray::number(c) + "\">";
+                    out += spans[size_t(c)];
+                }
                 span = c;
             }
             const auto& faces = m_cx.document.faces;

@@ -24,6 +24,7 @@ struct RenderContext {
     const std::vector<BrowseNeighbours>& browse; // by topic
     Diagnostics& diagnostics;
     QSet<QByteArray> warned; // what was already reported once
+    std::vector<QByteArray> spans; // "<span class=\"cN\">" by class number N, made once
 };
 
 class TopicWriter {

@@ -5,6 +5,7 @@
 #include "winhelp/format/Lz77.h"
 
 #include <QHash>
+#include <vector>
 #include <QImage>
 
 namespace hlp {
@@ -275,21 +276,25 @@ bool dibFromImage(const QByteArray& file, const char* format, Dib& dib, QString*
     dib.height = image.height();
     dib.xdpi = dpiOf(image.dotsPerMeterX());
     dib.ydpi = dpiOf(image.dotsPerMeterY());
-    // Few colours (drawings, screenshots): a palette of 16 or 256 keeps them exact and small.
+    // Few colours (drawings, screenshots): a palette of 16 or 256 keeps them exact and small. Its
+    // colours stand in the order the picture meets them, top row first, so the same picture always
+    // gives the same bytes (a hash's order changes from one run of the program to the next).
     QHash<QRgb, int> colours;
+    std::vector<QRgb> order;
     for (int y = 0; y < image.height() && colours.size() <= 256; ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width() && colours.size() <= 256; ++x)
-            colours.insert(line[x] | 0xFF000000u, 0);
+        for (int x = 0; x < image.width() && colours.size() <= 256; ++x) {
+            const QRgb c = line[x] | 0xFF000000u;
+            if (colours.contains(c))
+                continue;
+            colours.insert(c, static_cast<int>(order.size()));
+            order.push_back(c);
+        }
     }
     if (colours.size() <= 256) {
         dib.bits = colours.size() <= 16 ? 4 : 8;
-        int n = 0;
-        for (auto it = colours.begin(); it != colours.end(); ++it) {
-            it.value() = n++;
-            dib.palette.append(static_cast<char>(qBlue(it.key()))).append(static_cast<char>(qGreen(it.key())))
-                .append(static_cast<char>(qRed(it.key()))).append('\0');
-        }
+        for (const QRgb c : order)
+            dib.palette.append(static_cast<char>(qBlue(c))).append(static_cast<char>(qGreen(c))).append(static_cast<char>(qRed(c))).append('\0');
     } else {
         dib.bits = 24;
     }

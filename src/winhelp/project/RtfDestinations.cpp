@@ -119,12 +119,14 @@ void Parser::finishFootnote()
         text = text.mid(1).trimmed();
     m_footnoteText.clear();
     m_footnoteSeen = true;
-    const QString where = m_topic.title.isEmpty() ? QString() : QStringLiteral(" (rubrique %1)").arg(quoted(this->text(m_topic.title)));
+    const auto where = [this] {
+        return m_topic.title.isEmpty() ? QString() : QStringLiteral(" (rubrique %1)").arg(quoted(this->text(m_topic.title)));
+    };
 
     switch (mark) {
     case '#':
         if (text.isEmpty()) {
-            m_diag.warning(QStringLiteral("note # vide dans %1%2.").arg(quoted(m_source), where));
+            m_diag.warning(QStringLiteral("note # vide dans %1%2.").arg(quoted(m_source), where()));
             break;
         }
         m_topic.contexts << text;

@@ -7,12 +7,17 @@
 #include "winhelp/model/Diagnostics.h"
 #include "winhelp/model/HelpModel.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace hlp::rtf {
 
@@ -53,7 +58,7 @@ enum class Word : std::uint8_t {
     wbmplanes, wbmwidthbytes, pngblip, jpegblip, emfblip, macpict, pmmetafile, bin,
 };
 
-// Control words by their first letter: a handful of candidates each, compared by length first.
+// Control words by their first letter and length: one or two candidates each, compared in place.
 // Cheaper than hashing the word, which the reader does for every control word of the file.
 class WordTable {
 public:
@@ -62,7 +67,7 @@ public:
     {
         if (word.empty())
             return Word::Unknown;
-        for (const auto& [name, w] : m_buckets[static_cast<unsigned char>(word.front()) & 0x7F]) {
+        for (const auto& [name, w] : m_buckets[bucket(word)]) {
             if (name.size() == word.size() && memcmp(name.data(), word.data(), word.size()) == 0)
                 return w;
         }
@@ -70,7 +75,11 @@ public:
     }
 
 private:
-    std::array<std::vector<std::pair<std::string_view, Word>>, 128> m_buckets;
+    static size_t bucket(std::string_view word)
+    {
+        return (static_cast<unsigned char>(word.front()) & 0x7F) * 16 + std::min<size_t>(word.size(), 15);
+    }
+    std::array<std::vector<std::pair<std::string_view, Word>>, 128 * 16> m_buckets;
 };
 
 // Every control word the reader knows (RtfWords.cpp).
@@ -116,6 +125,26 @@ private:
     static bool isRunChar(char c)
     {
         return static_cast<unsigned char>(c) >= 0x20 && c != '{' && c != '}' && c != '\\';
+    }
+    // The end of the run of such bytes that starts at `p`.
+    static const char* runEnd(const char* p, const char* end)
+    {
+#if defined(__SSE2__)
+        const __m128i control = _mm_set1_epi8(0x1F);
+        const __m128i open = _mm_set1_epi8('{');
+        const __m128i close = _mm_set1_epi8('}');
+        const __m128i slash = _mm_set1_epi8('\\');
+        for (; end - p >= 16; p += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i stop = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(v, control), v), _mm_cmpeq_epi8(v, open)),
+                _mm_or_si128(_mm_cmpeq_epi8(v, close), _mm_cmpeq_epi8(v, slash)));
+            if (const int hits = _mm_movemask_epi8(stop))
+                return p + __builtin_ctz(unsigned(hits));
+        }
+#endif
+        while (p < end && isRunChar(*p))
+            ++p;
+        return p;
     }
     void openGroup();
     void closeGroup();

@@ -74,15 +74,13 @@ void Parser::run(const QByteArray& rtf)
             // Plain text comes in runs, with \'xx characters and line ends inside: handle the run
             // at once rather than character by character.
             const char* run = p - 1;
-            while (p < end && isRunChar(*p))
-                ++p;
+            p = runEnd(p, end);
             if (p < end && (*p == '\\' || *p == '\r' || *p == '\n') && m_st.dest != Dest::Picture) {
                 m_run.assign(run, static_cast<size_t>(p - run));
                 while (p < end) {
                     if (isRunChar(*p)) {
                         run = p;
-                        while (p < end && isRunChar(*p))
-                            ++p;
+                        p = runEnd(p, end);
                         m_run.append(run, static_cast<size_t>(p - run));
                     } else if (*p == '\r' || *p == '\n') {
                         ++p;
@@ -126,7 +124,7 @@ void Parser::closeGroup()
     const Dest leaving = m_st.dest;
     if (leaving == Dest::FontTable && m_tableFont >= 0 && !m_tableName.trimmed().isEmpty())
         commitFont();
-    m_st = m_stack.back();
+    m_st = std::move(m_stack.back());
     m_stack.pop_back();
     if (leaving == Dest::Footnote && m_stack.size() < m_footnoteDepth)
         finishFootnote();

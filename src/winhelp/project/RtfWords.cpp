@@ -26,12 +26,12 @@ const QSet<QByteArray>& skippedDestinations()
 
 void WordTable::emplace(std::string_view word, Word w)
 {
-    auto& bucket = m_buckets[static_cast<unsigned char>(word.front()) & 0x7F];
-    for (const auto& e : bucket) {
+    auto& entries = m_buckets[bucket(word)];
+    for (const auto& e : entries) {
         if (e.first == word)
             return; // the first entry wins, as with a map
     }
-    bucket.emplace_back(word, w);
+    entries.emplace_back(word, w);
 }
 
 const WordTable& wordTable()

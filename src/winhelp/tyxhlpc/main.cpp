@@ -5,6 +5,7 @@
 // Diagnostics go to stderr, in French.
 #include "winhelp/HlpCompiler.h"
 #include "winhelp/render/DrawingApplication.h"
+#include "platform/core/MemoryUse.h"
 #include "platform/core/SafeFile.h"
 #include "winhelp/chm/ChmHelp.h"
 #include "winhelp/html/HtmlHelp.h"
@@ -195,6 +196,7 @@ int fromHelpFile(const QString& path, const QString& htmlFolder, const QString& 
 
 int main(int argc, char** argv)
 {
+    memoryuse::keepLargeBuffers();
     // The help site's metafile pictures are drawn, their text with fonts: a Gui application.
     const auto app = hlp::drawingApplication(argc, argv);
     const QStringList args = QCoreApplication::arguments();

@@ -77,9 +77,14 @@ void Writer::keywordFiles(QByteArray& btree, QByteArray& data, QByteArray& map)
         const int first = a.base.compare(b.base);
         return first != 0 ? first : a.upper.compare(b.upper);
     };
-    std::stable_sort(all.begin(), all.end(), [&order](const Keyword& a, const Keyword& b) { return order(a, b) < 0; });
+    // The places are sorted, not the keywords, which are costly to move.
+    std::vector<std::uint32_t> sorted(all.size());
+    for (size_t i = 0; i < sorted.size(); ++i)
+        sorted[i] = static_cast<std::uint32_t>(i);
+    std::stable_sort(sorted.begin(), sorted.end(), [&](std::uint32_t a, std::uint32_t b) { return order(all[a], all[b]) < 0; });
     std::vector<Keyword> merged;
-    for (Keyword& k : all) {
+    for (const std::uint32_t i : sorted) {
+        Keyword& k = all[i];
         if (!merged.empty() && order(merged.back(), k) == 0)
             merged.back().offsets.push_back(k.offsets.front());
         else
