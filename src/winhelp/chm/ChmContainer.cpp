@@ -17,16 +17,6 @@ constexpr int WindowBits = 16;
 constexpr int ResetFrames = 2;
 const char* const LzxGuid = "{7FC28940-9D31-11D0-9B27-00A0C91E9C7C}";
 
-void putWord(QByteArray& out, std::uint32_t v)
-{
-    out.append(static_cast<char>(v & 0xFF));
-    out.append(static_cast<char>((v >> 8) & 0xFF));
-}
-void putDword(QByteArray& out, std::uint32_t v)
-{
-    putWord(out, v & 0xFFFF);
-    putWord(out, v >> 16);
-}
 void putQword(QByteArray& out, std::uint64_t v)
 {
     putDword(out, static_cast<std::uint32_t>(v));
@@ -242,6 +232,17 @@ void ChmPacker::add(const QByteArray& name, QByteArrayView bytes, bool compresse
         s.dir.push_back({name, 0, static_cast<std::uint64_t>(s.section0.size()), static_cast<std::uint64_t>(bytes.size())});
         s.section0.append(bytes.data(), bytes.size());
     }
+}
+
+void putWord(QByteArray& out, std::uint32_t v)
+{
+    out.append(static_cast<char>(v & 0xFF));
+    out.append(static_cast<char>((v >> 8) & 0xFF));
+}
+void putDword(QByteArray& out, std::uint32_t v)
+{
+    putWord(out, v & 0xFFFF);
+    putWord(out, v >> 16);
 }
 
 QByteArray packChm(const std::vector<ChmEntry>& input, std::uint32_t lcid)

@@ -31,6 +31,10 @@ private:
     std::unique_ptr<State> m_state;
 };
 
+// Little-endian numbers, as every table of the file stores them.
+void putWord(QByteArray& out, std::uint32_t v);
+void putDword(QByteArray& out, std::uint32_t v);
+
 // The whole file at once.
 QByteArray packChm(const std::vector<ChmEntry>& entries, std::uint32_t lcid);
 

@@ -14,17 +14,6 @@ namespace hlp::chm {
 
 namespace {
 
-void putWord(QByteArray& out, std::uint32_t v)
-{
-    out.append(static_cast<char>(v & 0xFF));
-    out.append(static_cast<char>((v >> 8) & 0xFF));
-}
-void putDword(QByteArray& out, std::uint32_t v)
-{
-    putWord(out, v & 0xFFFF);
-    putWord(out, v >> 16);
-}
-
 // #STRINGS: zero-terminated strings after a first zero byte, none across a 4 KB boundary
 // (viewers read the file by blocks of 4 KB); offset 0 is the empty string.
 class Strings {
