@@ -94,7 +94,8 @@ private Q_SLOTS:
         QCOMPARE(lines, (QStringList{"0 Livre -1 ", QString::fromUtf8("1 La deuxième 1 "), "0 Fin 2 sec"}));
         // Without one: the contents topic, then the topics its jumps reach; the popup stays out.
         lines.clear();
-        for (const viewer::ContentsNode& n : session(f)->contents())
+        const auto fromLinks = session(f); // held: the loop reads into it
+        for (const viewer::ContentsNode& n : fromLinks->contents())
             lines << QStringLiteral("%1 %2").arg(n.depth).arg(n.topic);
         QCOMPARE(lines, (QStringList{"0 0", "0 1", "0 2"}));
     }
