@@ -33,7 +33,9 @@ cmake --build out-asan -j"$jobs"
 # The compile thread: the main window's build (F9) and the compiler it runs.
 # Qt is not built with ThreadSanitizer: what its own threads do (fonts, images) is left out, since
 # the synchronisation inside it cannot be seen; our code's accesses are all checked.
-export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1:suppressions=$PWD/scripts/sanitizers/tsan.supp
+# A process Qt starts (the desktop's opener) is made by a clone that ThreadSanitizer takes for a
+# fork of this multi-threaded program: without die_after_fork=0 the next compile thread stops the test.
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1:die_after_fork=0:suppressions=$PWD/scripts/sanitizers/tsan.supp
 cmake -S . -B out-tsan "${sanitizer_flags[@]}" -DTYX_WERROR=ON -DTYX_SANITIZE=thread -DTYX_BENCH=OFF
 cmake --build out-tsan -j"$jobs" --target tyx_test_app
 TYX_TEST_CLASSES=MainFormBuildTest out-tsan/tests/tyx_test_app
