@@ -43,7 +43,8 @@ trap cleanup EXIT
 trap 'exit 1' INT TERM
 
 # A free display number of our own. Another check may take the same number at the same moment:
-# then our Xvfb stops at once, and the next free number is tried.
+# then one of the two Xvfb stops, and the other check's socket must not be taken for ours, so the
+# display is ours only once its lock file names our Xvfb. Else the next free number is tried.
 display=
 for n in $(seq 91 160); do
     if [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; then
@@ -52,14 +53,15 @@ for n in $(seq 91 160); do
     Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 1 50); do
-        [ -e "/tmp/.X11-unix/X$n" ] && break
         kill -0 "$xvfb_pid" 2>/dev/null || break
+        if [ -e "/tmp/.X11-unix/X$n" ] && [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$xvfb_pid" ]; then
+            display=$n
+            break
+        fi
         sleep 0.2
     done
-    if kill -0 "$xvfb_pid" 2>/dev/null; then
-        display=$n
-        break
-    fi
+    [ -n "$display" ] && break
+    kill "$xvfb_pid" 2>/dev/null
     wait "$xvfb_pid" 2>/dev/null
     xvfb_pid=
 done
