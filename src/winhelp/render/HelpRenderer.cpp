@@ -43,42 +43,6 @@ quint64 formatKey(const CharFormat& f)
         | quint64(f.red) << 40 | quint64(f.green) << 48 | quint64(f.blue) << 56;
 }
 
-// Fonts of signs, not letters: their bytes are the signs' own codes, not the code page's.
-enum class Signs { None, Symbol, Wingdings };
-
-Signs signsOf(const QByteArray& face)
-{
-    const QByteArray name = face.trimmed().toLower();
-    return name == "symbol" ? Signs::Symbol : name == "wingdings" ? Signs::Wingdings : Signs::None;
-}
-
-// The Wingdings signs help files use for bullets, boxes, ticks and arrows; any other shows as a bullet.
-QChar wingding(unsigned char b)
-{
-    switch (b) {
-    case 0x46: return QChar(0x261E);
-    case 0x4A: return QChar(0x263A);
-    case 0x4C: return QChar(0x2639);
-    case 0x6C: return QChar(0x25CF);
-    case 0x6E: return QChar(0x25A0);
-    case 0x6F: return QChar(0x25A1);
-    case 0x71: return QChar(0x2751);
-    case 0x75: return QChar(0x25C6);
-    case 0x76: return QChar(0x2756);
-    case 0x9F: return QChar(0x2022);
-    case 0xA1: return QChar(0x25CB);
-    case 0xA7: return QChar(0x25AA);
-    case 0xA8: return QChar(0x25FB);
-    case 0xD8: return QChar(0x27A2);
-    case 0xE8: return QChar(0x2794);
-    case 0xF0: return QChar(0x21E8);
-    case 0xFB: return QChar(0x2717);
-    case 0xFC: return QChar(0x2714);
-    case 0xFE: return QChar(0x2611);
-    default: return QChar(0x2022);
-    }
-}
-
 const char* kindWord(LinkKind kind)
 {
     return kind == LinkKind::Popup ? "popup" : kind == LinkKind::Macro ? "macro" : "jump";
@@ -212,7 +176,7 @@ private:
         if (f.face >= 0 && static_cast<size_t>(f.face) < m_r.m_doc.faces.size()) {
             const FontFace& face = m_r.m_doc.faces[static_cast<size_t>(f.face)];
             // The signs, once Unicode, are drawn by the text's font.
-            if (signsOf(face.name) == Signs::None) {
+            if (wmf::signFontOf(face.name) == wmf::SignFont::None) {
                 c.setFontFamilies({m_r.m_codePage.decode(face.name)});
                 c.setFontStyleHint(styleHint(face.family));
             }
@@ -243,14 +207,18 @@ private:
 
     QString text(const QByteArray& bytes, int face) const
     {
-        const Signs signs = face >= 0 && static_cast<size_t>(face) < m_r.m_doc.faces.size()
-            ? signsOf(m_r.m_doc.faces[static_cast<size_t>(face)].name)
-            : Signs::None;
-        if (signs == Signs::None)
+        const wmf::SignFont font = face >= 0 && static_cast<size_t>(face) < m_r.m_doc.faces.size()
+            ? wmf::signFontOf(m_r.m_doc.faces[static_cast<size_t>(face)].name)
+            : wmf::SignFont::None;
+        if (font == wmf::SignFont::None)
             return m_r.m_codePage.decode(bytes);
         QString out;
-        for (const char c : bytes)
-            out += signs == Signs::Symbol ? wmf::symbolCharacter(static_cast<unsigned char>(c)) : wingding(static_cast<unsigned char>(c));
+        for (const char c : bytes) {
+            const auto b = static_cast<unsigned char>(c);
+            // A Wingdings sign without a letter of its own shows as a bullet.
+            const char16_t sign = font == wmf::SignFont::Symbol ? wmf::symbolCharacter(b).unicode() : wmf::wingdingsCharacter(b);
+            out += QChar(sign ? sign : char16_t(0x2022));
+        }
         return out;
     }
 

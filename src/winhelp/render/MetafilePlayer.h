@@ -197,6 +197,11 @@ private:
 
 // Unicode of the characters of the Symbol font (its bytes 0x20 to 0xFF).
 QChar symbolCharacter(unsigned char byte);
+// Fonts of signs, not letters: their bytes are the signs' own codes, not a code page's.
+enum class SignFont { None, Symbol, Wingdings };
+SignFont signFontOf(const QByteArray& face);
+// The Wingdings signs help texts use as bullets, arrows, marks and boxes; 0 for the others.
+char16_t wingdingsCharacter(unsigned char byte);
 // Whether a ternary raster operation reads the destination.
 bool ropReadsDestination(std::uint32_t rop);
 

@@ -94,6 +94,47 @@ QChar symbolCharacter(unsigned char byte)
     return byte >= 0x20 ? QChar(kSymbol[byte - 0x20]) : QChar(byte);
 }
 
+SignFont signFontOf(const QByteArray& face)
+{
+    const QByteArray name = face.trimmed().toLower();
+    return name == "symbol" ? SignFont::Symbol : name == "wingdings" ? SignFont::Wingdings : SignFont::None;
+}
+
+char16_t wingdingsCharacter(unsigned char byte)
+{
+    switch (byte) {
+    case 0x22: return 0x2702; // scissors
+    case 0x28: return 0x260E; // telephone
+    case 0x2A: return 0x2709; // envelope
+    case 0x45: return 0x261C; // hand pointing left
+    case 0x46: return 0x261E; // hand pointing right
+    case 0x4A: return 0x263A; // smiling face
+    case 0x4C: return 0x2639; // frowning face
+    case 0x6C: return 0x25CF; // black circle
+    case 0x6E: return 0x25A0; // black square
+    case 0x6F: return 0x25A1; // white square
+    case 0x71: return 0x2751; // shadowed white square
+    case 0x72: return 0x2752;
+    case 0x74: return 0x29EB; // black lozenge
+    case 0x75: return 0x25C6; // black diamond
+    case 0x76: return 0x2756; // black diamond minus white X
+    case 0x9F: return 0x2022; // bullet
+    case 0xA1: return 0x25CB; // white circle
+    case 0xA4: return 0x25C9; // fisheye
+    case 0xA7: return 0x25AA; // small black square
+    case 0xA8: return 0x25FB; // white medium square
+    case 0xAB: return 0x2605; // black star
+    case 0xD8: return 0x27A2; // arrowhead
+    case 0xE8: return 0x2794; // heavy wide-headed arrow
+    case 0xF0: return 0x21E8; // white arrow
+    case 0xFB: return 0x2717; // ballot X
+    case 0xFC: return 0x2714; // check mark
+    case 0xFD: return 0x2612; // ballot box with X
+    case 0xFE: return 0x2611; // ballot box with check
+    default: return 0;
+    }
+}
+
 void Player::text(const Record& r)
 {
     QByteArray bytes;
