@@ -17,6 +17,7 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTextBrowser>
+#include <QToolButton>
 
 namespace {
 
@@ -77,6 +78,17 @@ private Q_SLOTS:
         QTest::keyClick(w, Qt::Key_F1);
         QCOMPARE(shownTitle(*f.main), title);
         QVERIFY(f.prompts.asked.isEmpty());
+        // F1 again on the help already shown keeps its history: Précédent goes back to it.
+        f.main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.main.get()));
+        auto* title2 = f.main->findChild<QWidget*>("Edit1");
+        title2->setFocus();
+        QTest::keyClick(title2, Qt::Key_F1);
+        QCOMPARE(shownTitle(*f.main), QStringLiteral("Menu Edition"));
+        if (title != QStringLiteral("Menu Edition")) { // the same topic again is no new step
+            QTest::mouseClick(f.main->Viewer->BackBtn, Qt::LeftButton);
+            QCOMPARE(shownTitle(*f.main), title);
+        }
     }
 
     void helpMenu_data()

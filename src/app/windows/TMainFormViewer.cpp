@@ -32,10 +32,12 @@ HelpViewer* TMainForm::helpViewer()
 bool TMainForm::viewHelp(const QString& file, const QString& context)
 {
     HelpViewer* v = helpViewer();
-    if (!v->openFile(file))
+    // F1 and the Aide menu on the help already shown: no second read, and its history stays.
+    const bool read = !v->shows(file);
+    if (read && !v->openFile(file))
         return false;
-    if (!context.isEmpty() && !v->showContext(context))
-        v->showTopic(v->session()->contentsTopic());
+    if (context.isEmpty() ? !read : !v->showContext(context))
+        v->showTopic(v->session()->contentsTopic()); // a new read shows it already
     v->show();
     v->raise();
     v->activateWindow();

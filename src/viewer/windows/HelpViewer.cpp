@@ -179,7 +179,16 @@ bool HelpViewer::openFile(const QString& path)
         return false;
     }
     openHelp(read.help, path);
+    readAt_ = QFileInfo(path).lastModified();
     return true;
+}
+
+bool HelpViewer::shows(const QString& path) const
+{
+    if (!session_)
+        return false;
+    const QFileInfo now(path);
+    return now.canonicalFilePath() == QFileInfo(session_->path()).canonicalFilePath() && now.lastModified() == readAt_;
 }
 
 void HelpViewer::openHelp(std::shared_ptr<const hlp::LoadedHelp> help, const QString& path)
@@ -190,6 +199,7 @@ void HelpViewer::openHelp(std::shared_ptr<const hlp::LoadedHelp> help, const QSt
         if (w)
             w->close();
     windows_.clear();
+    readAt_ = {};
     renderer_.reset();
     session_ = std::make_shared<viewer::HelpSession>(std::move(help), path);
     renderer_ = std::make_unique<hlp::HelpRenderer>(session_->help().document, session_->help().project);

@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QDateTime>
 #include <QPointer>
 #include <functional>
 #include <memory>
@@ -28,6 +29,8 @@ public:
     // Reads the help file (a project .hpj too) and shows its contents topic; false with the reason
     // told in French (nothing changes then).
     bool openFile(const QString& path);
+    // Whether the help shown is `path` as it is on disk now (same file, not written since it was read).
+    bool shows(const QString& path) const;
     // A help already read.
     void openHelp(std::shared_ptr<const hlp::LoadedHelp> help, const QString& path);
     bool hasHelp() const { return session_ != nullptr; }
@@ -90,6 +93,7 @@ private:
     void say(const QString& message);
 
     std::shared_ptr<viewer::HelpSession> session_;
+    QDateTime readAt_; // the file's time when it was read
     std::unique_ptr<hlp::HelpRenderer> renderer_;
     viewer::History history_;
     int current_ = -1;
