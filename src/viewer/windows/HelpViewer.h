@@ -6,9 +6,9 @@
 #include "viewer/core/HelpSession.h"
 #include "winhelp/render/HelpRenderer.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QMainWindow>
-#include <QDateTime>
 #include <QPointer>
 #include <functional>
 #include <memory>
